@@ -1,0 +1,172 @@
+#include "link/communication.h"
+
+#include "link/station_port.h"
+
+namespace pelmo {
+
+namespace {
+TCommunication* g_current = nullptr;
+}  // namespace
+
+LinkContext& defaultLinkContext() {
+    static LinkContext link = [] {
+        LinkContext l;
+        l.build = defaultBuildContext();
+        l.tx = &transmitBuffer();
+        l.rx = &receiveState();
+        return l;
+    }();
+    return link;
+}
+
+TCommunication::TCommunication(Window window, QObject* owner, int message, StationPort& port,
+                               LinkContext& link)
+    : QObject(owner), window_(std::move(window)), message_(message), port_(port), link_(link) {
+    timer_.setInterval(kPollIntervalMs);
+    connect(&timer_, &QTimer::timeout, this, &TCommunication::poll);
+    reset(true);
+}
+
+TCommunication::~TCommunication() {
+    timer_.stop();
+    if (g_current == this) {
+        g_current = nullptr;
+    }
+}
+
+bool TCommunication::transmit() {
+    TxBuffer& tx = *link_.tx;
+    const int length = buildRequest(tx, request_, link_.build);
+    if (length <= 0) {
+        return false;
+    }
+    return port_.write(std::span<const std::uint8_t>(tx.data(), static_cast<std::size_t>(length)));
+}
+
+void TCommunication::send(int request, int expected, int mode, bool ack_first) {
+    request_ = request;
+    expected_ = expected;
+    mode_ = static_cast<std::uint8_t>(mode);
+    ack_first_ = ack_first;
+    timer_.setInterval(kPollIntervalMs);
+    max_repeats_ = kDefaultRepeats;
+    reset(true);
+    // A failed build or write is not reported here: the repeat limit ends the exchange.
+    (void)transmit();
+    timer_.start();
+}
+
+void TCommunication::probe() {
+    timer_.setInterval(kProbeIntervalMs);
+    reset(true);
+    mode_ = kModeExact;
+    expected_ = 11;
+    max_repeats_ = kProbeRepeats;
+    request_ = COMM;
+    ack_first_ = false;
+    if (link_.probeObserver) {
+        const StationImage* image = link_.build.image ? link_.build.image : &station();
+        link_.probeObserver(image->bus_address);
+    }
+    (void)transmit();
+    timer_.start();
+}
+
+void TCommunication::sendWithoutWaiting(int request) {
+    TxBuffer& tx = *link_.tx;
+    const int length = buildRequest(tx, request, link_.build);
+    if (length > 0) {
+        (void)port_.write(
+            std::span<const std::uint8_t>(tx.data(), static_cast<std::size_t>(length)));
+    }
+}
+
+void TCommunication::acknowledge() {
+    sendWithoutWaiting(ACK);
+}
+
+void TCommunication::stop() {
+    timer_.stop();
+}
+
+void TCommunication::close() {
+    send(END_COMM, 0, kModeAck, false);
+}
+
+void TCommunication::reset(bool full) {
+    ticks_ = 0;
+    if (full) {
+        repeats_ = 0;
+    }
+    link_.rx->reset();
+}
+
+bool TCommunication::verifyLength(int expected) const {
+    const auto bytes = link_.rx->bytes();
+    const int n = static_cast<int>(bytes.size());
+    if (n < 2) {
+        return false;
+    }
+    // Without ack_first the first byte (the station's 06h) is never part of the trailer;
+    // with it, an answer that does not start with 06h is summed from its first byte.
+    const std::size_t start = (ack_first_ && bytes[0] != kAckByte) ? 0 : 1;
+    return n == expected && trailerMatches(bytes, start);
+}
+
+bool TCommunication::verified() const {
+    const int n = link_.rx->length();
+    switch (mode_) {
+        case kModeAtLeast:
+            return n >= expected_ && verifyLength(n);
+        case kModeExact:
+            return verifyLength(expected_);
+        case kModeTrailer:
+            return verifyLength(n);
+        case kModeAck: {
+            const auto bytes = link_.rx->bytes();
+            return (n >= 1 && bytes[0] == kAckByte) ||
+                   (n >= 2 && bytes[0] == kDleByte && bytes[1] == kAckByte);
+        }
+        default:
+            return false;
+    }
+}
+
+void TCommunication::poll() {
+    // The window may destroy this engine inside the completion call, so the call works on
+    // copies and nothing touches a member afterwards.
+    const Window window = window_;
+    const int message = message_;
+    if (verified()) {
+        timer_.stop();
+        window(message, 0);
+        return;
+    }
+    if (++ticks_ <= kPollsPerAttempt) {
+        return;
+    }
+    reset(false);
+    ++repeats_;
+    if (repeats_ > max_repeats_) {
+        timer_.stop();
+        window(message, 1);
+        return;
+    }
+    (void)transmit();
+}
+
+TCommunication* TCommunication::current() {
+    return g_current;
+}
+
+void TCommunication::setCurrent(TCommunication* engine) {
+    g_current = engine;
+}
+
+void TCommunication::closeCurrent() {
+    if (g_current) {
+        g_current->close();
+    }
+}
+
+}  // namespace pelmo

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+
+#include "link/receive_state.h"
+#include "link/request_table.h"
+
+namespace pelmo {
+
+class StationPort;
+
+// What an engine reads and writes besides its port: the image and selectors the builder
+// uses, the transmit buffer and the receive state. The program uses one shared set.
+struct LinkContext {
+    BuildContext build;
+    TxBuffer* tx = nullptr;
+    ReceiveState* rx = nullptr;
+    // Told the bus address whenever a probe starts (the debug console shows it).
+    std::function<void(int address)> probeObserver;
+};
+
+LinkContext& defaultLinkContext();
+
+// Window messages that carry an engine's completion.
+inline constexpr int kMessageFinished = 1124;
+inline constexpr int kMessageData = 1125;
+inline constexpr int kMessageOther = 1126;
+
+inline constexpr int kPollIntervalMs = 20;
+inline constexpr int kProbeIntervalMs = 15;
+inline constexpr int kPollsPerAttempt = 30;
+inline constexpr int kDefaultRepeats = 3;
+inline constexpr int kProbeRepeats = 2;
+
+// One request/answer exchange at a time: builds and writes a request, polls the receive
+// state until the answer verifies, repeats after 31 failed polls, and reports to the window
+// that started it. The completion call is the last thing a poll does, so the window may
+// destroy the engine inside it.
+class TCommunication final : public QObject {
+    Q_OBJECT
+public:
+    // (message, 0 verified / 1 failed after the last repetition)
+    using Window = std::function<void(int message, int failed)>;
+
+    TCommunication(Window window, QObject* owner, int message, StationPort& port,
+                   LinkContext& link = defaultLinkContext());
+    ~TCommunication() override;
+
+    void send(int request, int expected, int mode, bool ack_first);
+    void probe();
+    void sendWithoutWaiting(int request);
+    void acknowledge();
+    void stop();
+    // END_COMM, acknowledgement not awaited.
+    void close();
+    void reset(bool full);
+
+    // One timer tick; tests call it directly instead of waiting for the timer.
+    void poll();
+    // Whether the outstanding answer verifies now.
+    bool verified() const;
+
+    QTimer& timer() { return timer_; }
+    int ticks() const { return ticks_; }
+    int repeats() const { return repeats_; }
+    int request() const { return request_; }
+    int expected() const { return expected_; }
+    int mode() const { return mode_; }
+    bool ackFirst() const { return ack_first_; }
+    int maxRepeats() const { return max_repeats_; }
+    int message() const { return message_; }
+    bool waiting() const { return timer_.isActive(); }
+    LinkContext& link() { return link_; }
+
+    // The engine of the running sequence; cleared when that engine is destroyed.
+    static TCommunication* current();
+    static void setCurrent(TCommunication* engine);
+    // Close on the current engine, if there is one.
+    static void closeCurrent();
+
+private:
+    bool transmit();
+    bool verifyLength(int expected) const;
+
+    QTimer timer_;
+    Window window_;
+    int message_;
+    std::uint8_t mode_ = 0;
+    bool ack_first_ = false;
+    std::uint8_t max_repeats_ = kDefaultRepeats;
+    StationPort& port_;
+    int ticks_ = 0;
+    int repeats_ = 0;
+    int request_ = 0;
+    int expected_ = 0;
+    LinkContext& link_;
+};
+
+}  // namespace pelmo

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+#include "link/station_port.h"
+
+namespace pelmo {
+
+// The PC's serial port at 9600 Bd 8N1, opened at the first write. On drivers that support
+// it the kernel drives RS-485 direction control (RTS raised only while sending).
+class SerialStationPort final : public QObject, public StationPort {
+    Q_OBJECT
+public:
+    explicit SerialStationPort(QObject* parent = nullptr);
+    ~SerialStationPort() override;
+
+    // Device path or system port name (e.g. /dev/ttyUSB0, ttyS0); takes effect at the next
+    // opening, so a change closes an open port.
+    void setDevice(const QString& device);
+    QString device() const { return device_; }
+
+    bool open() override;
+    void close() override;
+    bool isOpen() const override { return port_.isOpen(); }
+    bool write(std::span<const std::uint8_t> data) override;
+    LineStatus lineStatus() const override;
+
+    // Whether the last opening switched the driver into RS-485 mode.
+    bool rs485Active() const { return rs485_; }
+    QString lastError() const { return port_.errorString(); }
+
+signals:
+    void opened();
+    void closed();
+
+private:
+    void readAvailable();
+    void enableRs485();
+
+    // pinoutSignals() is not const in Qt.
+    mutable QSerialPort port_;
+    QString device_;
+    bool rs485_ = false;
+    bool lineError_ = false;
+};
+
+}  // namespace pelmo

@@ -1,0 +1,43 @@
+#include "ui/prompts.h"
+
+#include <cstdio>
+
+#include "ui/texts.h"
+
+namespace pelmo {
+
+namespace {
+
+// Until a real implementation is installed, prompts go to standard error and every
+// question is answered No, which is the safe answer for every question the program asks.
+class StderrPrompts final : public Prompts {
+public:
+    void show(Kind, const QString& text) override {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    }
+    bool askYesNo(Kind kind, const QString& text) override {
+        show(kind, text);
+        return false;
+    }
+    QString openFile(const FileDialogSpec&) override { return {}; }
+    QString saveFile(const FileDialogSpec&) override { return {}; }
+};
+
+StderrPrompts g_fallback;
+Prompts* g_prompts = nullptr;
+
+}  // namespace
+
+Prompts& prompts() {
+    return g_prompts ? *g_prompts : g_fallback;
+}
+
+void setPrompts(Prompts* instance) {
+    g_prompts = instance;
+}
+
+void reportGeneralError(Prompts& where, const char* tag) {
+    where.error(txt(312) + QString::fromLatin1(tag));
+}
+
+}  // namespace pelmo

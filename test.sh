@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test.
+#   ./test.sh             normal build in build/
+#   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-sanitize/
+set -euo pipefail
+cd "$(dirname "$0")"
+
+build_dir=build
+cmake_args=()
+for arg in "$@"; do
+    case "$arg" in
+        --sanitize)
+            build_dir=build-sanitize
+            cmake_args+=(-DPELMO_SANITIZE=ON)
+            ;;
+        *)
+            echo "usage: $0 [--sanitize]" >&2
+            exit 2
+            ;;
+    esac
+done
+
+scripts/ensure-deps.sh
+
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug "${cmake_args[@]}" >/dev/null
+cmake --build "$build_dir" -j "$(nproc)"
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"

@@ -1,0 +1,165 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <cstdlib>
+#include <memory>
+
+#include "link/in_process_port.h"
+#include "link/receive_state.h"
+#include "link/serial_port.h"
+
+namespace pelmo {
+namespace {
+
+// The far end of a port under test: whatever it is, bytes written by the port must reach
+// it, and bytes it sends must reach the receive state.
+class InProcessFixture {
+public:
+    InProcessFixture() {
+        port.setPeer([this](std::span<const std::uint8_t> b) {
+            farEnd.insert(farEnd.end(), b.begin(), b.end());
+        });
+    }
+    StationPort& subject() { return port; }
+    bool available() const { return true; }
+    std::vector<std::uint8_t> readFarEnd(std::size_t) { return std::exchange(farEnd, {}); }
+    void sendFromFarEnd(const std::vector<std::uint8_t>& b) { port.deliverToHost(b); }
+    void pump() {}
+
+    InProcessPort port;
+    std::vector<std::uint8_t> farEnd;
+};
+
+// A QSerialPort on the slave side of a pseudo-terminal; the test holds the master.
+class PtyFixture {
+public:
+    PtyFixture() {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+            return;
+        }
+        port.setDevice(QString::fromLocal8Bit(ptsname(master_)));
+    }
+    ~PtyFixture() {
+        port.close();
+        if (master_ >= 0) {
+            ::close(master_);
+        }
+    }
+    StationPort& subject() { return port; }
+    bool available() const { return master_ >= 0; }
+
+    std::vector<std::uint8_t> readFarEnd(std::size_t n) {
+        std::vector<std::uint8_t> out;
+        const QDeadlineTimer deadline(5000);
+        while (out.size() < n && !deadline.hasExpired()) {
+            pollfd pfd{master_, POLLIN, 0};
+            if (::poll(&pfd, 1, static_cast<int>(deadline.remainingTime())) <= 0) {
+                break;
+            }
+            std::uint8_t buf[256];
+            const ssize_t got = ::read(master_, buf, sizeof buf);
+            if (got <= 0) {
+                break;
+            }
+            out.insert(out.end(), buf, buf + got);
+        }
+        return out;
+    }
+    void sendFromFarEnd(const std::vector<std::uint8_t>& b) {
+        ASSERT_EQ(::write(master_, b.data(), b.size()), static_cast<ssize_t>(b.size()));
+    }
+    // Lets the serial port notice arriving bytes: blocks until data is there, no fixed sleep.
+    void pump() {
+        auto* qport = port.findChild<QSerialPort*>();
+        if (qport) {
+            qport->waitForReadyRead(2000);
+        }
+        QCoreApplication::processEvents();
+    }
+
+    SerialStationPort port;
+
+private:
+    int master_ = -1;
+};
+
+template <typename F>
+class PortContract : public ::testing::Test {
+protected:
+    PortContract() {
+        fixture.subject().setReceiveHandler(
+            [this](std::span<const std::uint8_t> b) { rx.append(b); });
+    }
+    F fixture;
+    ReceiveState rx;
+};
+
+using Fixtures = ::testing::Types<InProcessFixture, PtyFixture>;
+TYPED_TEST_SUITE(PortContract, Fixtures);
+
+TYPED_TEST(PortContract, OpensAtTheFirstWriteAndCarriesBytesBothWays) {
+    if (!this->fixture.available()) {
+        GTEST_SKIP() << "no pseudo-terminals here";
+    }
+    StationPort& port = this->fixture.subject();
+    EXPECT_FALSE(port.isOpen());
+    const std::vector<std::uint8_t> request{0x01, 0x40, 0x0E, 0x4F, 0x4F};
+    ASSERT_TRUE(port.write(request));
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(this->fixture.readFarEnd(request.size()), request);
+
+    // Every byte value must pass unchanged (no line discipline in the way).
+    std::vector<std::uint8_t> all(256);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        all[i] = static_cast<std::uint8_t>(i);
+    }
+    this->fixture.sendFromFarEnd(all);
+    for (int i = 0; i < 50 && this->rx.count() < 256; ++i) {
+        this->fixture.pump();
+    }
+    ASSERT_EQ(this->rx.length(), 256);
+    EXPECT_TRUE(std::equal(all.begin(), all.end(), this->rx.bytes().begin()));
+
+    ASSERT_TRUE(port.write(all));
+    EXPECT_EQ(this->fixture.readFarEnd(all.size()), all);
+}
+
+TYPED_TEST(PortContract, ObserverSeesTrafficInBothDirections) {
+    if (!this->fixture.available()) {
+        GTEST_SKIP() << "no pseudo-terminals here";
+    }
+    StationPort& port = this->fixture.subject();
+    std::vector<std::pair<bool, std::size_t>> seen;
+    port.setTrafficObserver(
+        [&](bool out, std::span<const std::uint8_t> b) { seen.emplace_back(out, b.size()); });
+    ASSERT_TRUE(port.write(std::vector<std::uint8_t>{0x06}));
+    this->fixture.readFarEnd(1);
+    this->fixture.sendFromFarEnd({0x06, 0x01});
+    for (int i = 0; i < 50 && this->rx.count() < 2; ++i) {
+        this->fixture.pump();
+    }
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen.front(), (std::pair<bool, std::size_t>{true, 1}));
+    std::size_t in = 0;
+    for (auto [out, n] : seen) {
+        in += out ? 0 : n;
+    }
+    EXPECT_EQ(in, 2u);
+}
+
+TEST(SerialPort, AMissingDeviceFailsToOpenAndWriteReportsIt) {
+    SerialStationPort port;
+    EXPECT_FALSE(port.write(std::vector<std::uint8_t>{0x06}));
+    port.setDevice(QStringLiteral("/dev/does-not-exist-pelmo"));
+    EXPECT_FALSE(port.open());
+    EXPECT_FALSE(port.write(std::vector<std::uint8_t>{0x06}));
+    EXPECT_FALSE(port.isOpen());
+}
+
+}  // namespace
+}  // namespace pelmo
