@@ -91,7 +91,7 @@ struct FlySetup {
 
 // Everything the builder reads besides the identifier.
 struct BuildContext {
-    const StationImage* image = nullptr;
+    StationImage* image = nullptr;
     const FlySetup* fly = nullptr;
     std::function<LocalDateTime()> clock;  // empty: the PC's local time
     Prompts* prompts = nullptr;            // null: the program's prompts

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "model/station_image.h"
+#include "ui/main_window_logic.h"
+
+namespace Ui {
+class TZobrStanice;
+}
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+
+namespace pelmo {
+
+class TForm1;
+
+// The main window: shows the station image, owns the menus and picks the bus address.
+class TZobrStanice final : public QMainWindow {
+    Q_OBJECT
+public:
+    // Windows provided elsewhere; a missing one leaves its command disabled.
+    struct Windows {
+        std::function<void()> settings;
+        std::function<void()> about;
+        std::function<void()> password;
+        std::function<void()> debugInfo;
+    };
+
+    explicit TZobrStanice(TForm1& host, QWidget* parent = nullptr);
+    ~TZobrStanice() override;
+
+    void setWindows(const Windows& windows);
+
+    // The caption routine; also run after the settings were saved.
+    void applyCaptions();
+    void setStatusText(const QString& text);
+    QString statusText() const;
+    void setFileText(const QString& text);
+    // Caption, check mark and address of the user-defined entry.
+    void setUserAddress(int address, bool check);
+    // Shows entries 1..32 for the non-empty entries of the address list.
+    void refreshAddressEntries();
+    void appendCaptionSuffix(const QString& suffix);
+
+    // Grid and boxes from the image.
+    void clearGridAndBoxes();
+    void fillFromImage();
+    void fillChannelRow(int n);
+    void markVariantChannels();
+    void setMeterBoxEnabled(bool on);
+
+    QAction* action(const char* objectName) const;
+
+    // Handlers.
+    void FormShow();
+    void m_konecClick();
+    void addressEntryClick(int entry);
+    void m_navodClick();
+    void m_navodJednotkaClick();
+    void StringGrid1SelectCell(int row, int column);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QMenu* addMenu(QMenu* parent, int text, const char* name);
+    QAction* addAction(QMenu* menu, int text, const char* name, const QKeySequence& keys = {});
+    void buildMenus();
+    void buildGrid();
+    void openHelp(const QString& fileName);
+
+    std::unique_ptr<Ui::TZobrStanice> ui;
+    TForm1& host_;
+    StationImage& image_;
+    Windows windows_;
+    QLabel* statusPanel_ = nullptr;
+    QLabel* filePanel_ = nullptr;
+    QTimer progressTimer_;
+    QActionGroup* addressGroup_ = nullptr;
+    std::array<QAction*, kAddressEntries> addressEntries_{};
+    QAction* userEntry_ = nullptr;
+    std::vector<std::pair<QObject*, int>> captions_;
+    QString captionSuffix_;
+};
+
+}  // namespace pelmo

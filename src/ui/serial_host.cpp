@@ -1,0 +1,228 @@
+#include "ui/serial_host.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QScrollBar>
+
+#include "ui/prompts.h"
+#include "ui/texts.h"
+#include "ui_serial_host.h"
+
+namespace pelmo {
+
+namespace {
+
+constexpr int kLightsIntervalMs = 100;
+
+QString logPath() {
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(QStringLiteral("pelmo-traffic.log"));
+}
+
+void paintLight(QLabel* light, bool on, const char* colour) {
+    light->setStyleSheet(
+        on ? QStringLiteral("background:%1;border:1px solid #444;").arg(QLatin1String(colour))
+           : QStringLiteral("background:#ddd;border:1px solid #888;color:#666;"));
+}
+
+}  // namespace
+
+TForm1::TForm1(LinkContext& link, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), link_(link), log_(logPath()) {
+    ui->setupUi(this);
+    buildMenu();
+    ui->Memo1->installEventFilter(this);
+
+    port_.setReceiveHandler([this](std::span<const std::uint8_t> b) { receive(b); });
+    port_.setTrafficObserver([this](bool out, std::span<const std::uint8_t> b) {
+        (out ? txActivity_ : rxActivity_) = true;
+        log_.record(out, b);
+    });
+    // The port reports its own opening and closing on the Connect button.
+    connect(&port_, &SerialStationPort::opened, this,
+            [this] { ui->b_connect->setText(QStringLiteral("Close")); });
+    connect(&port_, &SerialStationPort::closed, this,
+            [this] { ui->b_connect->setText(QStringLiteral("Open")); });
+
+    connect(ui->b_connect, &QPushButton::clicked, this, &TForm1::b_connectClick);
+    connect(ui->b_send, &QPushButton::clicked, this, &TForm1::b_sendClick);
+    connect(ui->b_clear, &QPushButton::clicked, this, &TForm1::b_clearClick);
+    connect(ui->b_setdate, &QPushButton::clicked, this, &TForm1::b_setdateClick);
+    connect(ui->ch_codes, &QCheckBox::toggled, this, [](bool on) { setTextCodes(on); });
+    connect(ui->ch_log, &QCheckBox::toggled, this, [this](bool on) {
+        log_.setMode(on ? TrafficLog::Mode::AllHex : TrafficLog::Mode::Off);
+    });
+
+    link_.probeObserver = [this](int address) { showNote(QString::number(address)); };
+
+    // A station counts as locked until a CMOS block says otherwise.
+    (link_.build.image ? *link_.build.image : station()).cmos.locked = true;
+    link_.rx->setCount(0);
+
+    lights_.setInterval(kLightsIntervalMs);
+    connect(&lights_, &QTimer::timeout, this, &TForm1::updateLights);
+    updateLights();
+}
+
+TForm1::~TForm1() {
+    if (link_.probeObserver) {
+        link_.probeObserver = nullptr;
+    }
+}
+
+void TForm1::buildMenu() {
+    QMenu* menu = ui->menubar->addMenu(QStringLiteral("Menu"));
+    auto add = [&](const char* text, const char* name) {
+        QAction* a = menu->addAction(QString::fromUtf8(text));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setEnabled(false);
+        return a;
+    };
+    a_read_ = add("Čtení stanice", "m_cteni");
+    a_load_ = add("Definování stanice", "m_definovani");
+    a_program_ = add("Programování stanice", "m_programovani");
+    a_registers_ = add("Registry stanice", "m_registry");
+    a_maximum_ = add("15-ti minutové maximum", "m_maximum");
+    menu->addSeparator();
+    a_settings_ = add("Nastavení programu", "m_nastaveni");
+    a_about_ = add("About...", "m_about");
+    menu->addSeparator();
+    QAction* quit = add("Konec", "m_konec");
+    quit->setEnabled(true);
+    connect(quit, &QAction::triggered, this, [] {
+        if (prompts().yesNo(QString::fromUtf8("Ukončit program?"))) {
+            QCoreApplication::quit();
+        }
+    });
+
+    connect(a_read_, &QAction::triggered, this, [this] {
+        ui->Memo1->clear();
+        if (mainStatus_) {
+            mainStatus_(QStringLiteral("Navazuji spojení...."));
+        }
+        writeRequest(COMM);
+    });
+    auto wire = [this](QAction* a, std::function<void()> Commands::*member) {
+        connect(a, &QAction::triggered, this, [this, member] {
+            if (commands_.*member) {
+                (commands_.*member)();
+            }
+        });
+    };
+    wire(a_load_, &Commands::loadStationFile);
+    wire(a_program_, &Commands::programStation);
+    wire(a_registers_, &Commands::registers);
+    wire(a_maximum_, &Commands::maximum);
+    wire(a_settings_, &Commands::settings);
+    wire(a_about_, &Commands::about);
+}
+
+void TForm1::setCommands(const Commands& commands) {
+    commands_ = commands;
+    a_read_->setEnabled(true);
+    a_load_->setEnabled(static_cast<bool>(commands_.loadStationFile));
+    a_program_->setEnabled(static_cast<bool>(commands_.programStation));
+    a_registers_->setEnabled(static_cast<bool>(commands_.registers));
+    a_maximum_->setEnabled(static_cast<bool>(commands_.maximum));
+    a_settings_->setEnabled(static_cast<bool>(commands_.settings));
+    a_about_->setEnabled(static_cast<bool>(commands_.about));
+}
+
+void TForm1::receive(std::span<const std::uint8_t> bytes) {
+    if (capture()) {
+        QString hex;
+        for (std::uint8_t b : bytes) {
+            hex += QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0'));
+        }
+        ui->Memo1->moveCursor(QTextCursor::End);
+        ui->Memo1->insertPlainText(hex);
+    }
+    link_.rx->append(bytes);
+}
+
+bool TForm1::capture() const {
+    return ui->ch_capture->isChecked();
+}
+
+void TForm1::setCapture(bool on) {
+    ui->ch_capture->setChecked(on);
+}
+
+void TForm1::enterDebugMode() {
+    setCapture(true);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm1::showNote(const QString& text) {
+    ui->Label1->setText(text);
+}
+
+void TForm1::startLineMonitoring() {
+    lights_.start();
+    updateLights();
+}
+
+void TForm1::updateLights() {
+    const LineStatus status = port_.lineStatus();
+    paintLight(ui->l_tx, txActivity_, "#4c4");
+    paintLight(ui->l_rx, rxActivity_, "#4c4");
+    paintLight(ui->l_dsr, status.dsr, "#fc3");
+    paintLight(ui->l_cts, status.cts, "#fc3");
+    paintLight(ui->l_err, status.error, "#e44");
+    txActivity_ = false;
+    rxActivity_ = false;
+}
+
+void TForm1::writeRequest(int request) {
+    TxBuffer& tx = *link_.tx;
+    const int length = buildRequest(tx, request, link_.build);
+    if (length > 0) {
+        (void)port_.write(
+            std::span<const std::uint8_t>(tx.data(), static_cast<std::size_t>(length)));
+    }
+}
+
+void TForm1::b_connectClick() {
+    connectEngine_ = std::make_unique<TCommunication>(
+        [this](int message, int failed) {
+            if (readHandler_) {
+                readHandler_(message, failed);
+            } else {
+                ui->StatusBar1->showMessage(failed ? txt(136) : QStringLiteral("OK"));
+            }
+        },
+        nullptr, kMessageFinished, port_, link_);
+    TCommunication::setCurrent(connectEngine_.get());
+    (link_.build.image ? *link_.build.image : station()).current_index = 1;
+    ui->StatusBar1->showMessage(txt(118));
+    connectEngine_->send(COMM, 11, kModeExact, false);
+}
+
+void TForm1::b_sendClick() {
+    TCommunication::closeCurrent();
+}
+
+void TForm1::b_clearClick() {
+    ui->Memo1->clear();
+}
+
+void TForm1::b_setdateClick() {
+    setDate_ = std::make_unique<SetDateSequence>(
+        port_, link_, [this](const QString& text) { ui->lblDateStatus->setText(text); });
+    setDate_->start();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->Memo1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        showNote(QString::number(text.isEmpty() ? key->key() : text.at(0).unicode()));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace pelmo

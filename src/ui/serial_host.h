@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "link/communication.h"
+#include "link/serial_port.h"
+#include "ui/serial_host_logic.h"
+
+namespace Ui {
+class TForm1;
+}
+
+class QAction;
+
+namespace pelmo {
+
+class TZobrStanice;
+
+// Owns the program's one serial port, feeds every received byte into the receive state,
+// and doubles as the developer's debug console.
+class TForm1 final : public QMainWindow {
+    Q_OBJECT
+public:
+    // Console menu commands provided by other windows; empty ones stay disabled.
+    struct Commands {
+        std::function<void()> readStation;
+        std::function<void()> loadStationFile;
+        std::function<void()> programStation;
+        std::function<void()> registers;
+        std::function<void()> maximum;
+        std::function<void()> settings;
+        std::function<void()> about;
+    };
+
+    explicit TForm1(LinkContext& link = defaultLinkContext(), QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    SerialStationPort& port() { return port_; }
+    TrafficLog& trafficLog() { return log_; }
+    LinkContext& link() { return link_; }
+
+    void setCommands(const Commands& commands);
+    // Connect's answers go to the main window's read sequence.
+    void setReadHandler(TCommunication::Window handler) { readHandler_ = std::move(handler); }
+    void setMainStatus(std::function<void(const QString&)> status) {
+        mainStatus_ = std::move(status);
+    }
+
+    // The debug password: capture on, console shown.
+    void enterDebugMode();
+    bool capture() const;
+    void setCapture(bool on);
+    // The top label: key codes, the probed address, a decoded channel's table points.
+    void showNote(const QString& text);
+    void startLineMonitoring();
+    // Writes one request straight to the port, without an engine.
+    void writeRequest(int request);
+
+    // Handlers.
+    void b_connectClick();
+    void b_sendClick();
+    void b_clearClick();
+    void b_setdateClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void receive(std::span<const std::uint8_t> bytes);
+    void updateLights();
+    void buildMenu();
+
+    std::unique_ptr<Ui::TForm1> ui;
+    LinkContext& link_;
+    SerialStationPort port_;
+    TrafficLog log_;
+    QTimer lights_;
+    bool txActivity_ = false;
+    bool rxActivity_ = false;
+    std::unique_ptr<TCommunication> connectEngine_;
+    std::unique_ptr<SetDateSequence> setDate_;
+    TCommunication::Window readHandler_;
+    std::function<void(const QString&)> mainStatus_;
+    Commands commands_;
+    QAction* a_read_ = nullptr;
+    QAction* a_load_ = nullptr;
+    QAction* a_program_ = nullptr;
+    QAction* a_registers_ = nullptr;
+    QAction* a_maximum_ = nullptr;
+    QAction* a_settings_ = nullptr;
+    QAction* a_about_ = nullptr;
+};
+
+}  // namespace pelmo
