@@ -49,6 +49,9 @@ public:
                    LinkContext& link = defaultLinkContext());
     ~TCommunication() override;
 
+    // Hands the completion messages to another window.
+    void setWindow(Window window) { window_ = std::move(window); }
+
     void send(int request, int expected, int mode, bool ack_first);
     void probe();
     void sendWithoutWaiting(int request);

@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "model/station_image.h"
+#include "operations/station_checks.h"
+#include "operations/station_reader.h"
 #include "ui/main_window_logic.h"
 
 namespace Ui {
@@ -23,7 +25,7 @@ namespace pelmo {
 class TForm1;
 
 // The main window: shows the station image, owns the menus and picks the bus address.
-class TZobrStanice final : public QMainWindow {
+class TZobrStanice final : public QMainWindow, private StationReadView {
     Q_OBJECT
 public:
     // Windows provided elsewhere; a missing one leaves its command disabled.
@@ -58,6 +60,13 @@ public:
     void setMeterBoxEnabled(bool on);
 
     QAction* action(const char* objectName) const;
+    StationReader& reader() { return reader_; }
+    StationBoxes boxes() const;
+    void setBoxes(const StationBoxes& boxes);
+    // The console's Connect hands its engine over to the read sequence.
+    void adoptConnectEngine(std::unique_ptr<TCommunication> engine);
+    // The console's own station file command.
+    void consoleLoadStationFile();
 
     // Handlers.
     void FormShow();
@@ -66,6 +75,12 @@ public:
     void m_navodClick();
     void m_navodJednotkaClick();
     void StringGrid1SelectCell(int row, int column);
+    void m_cteniClick();
+    void b_prerusitClick();
+    void m_definovaniClick();
+    void m_ulozeniClick();
+    void m_novaClick();
+    void e_hlaseniExit();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -76,6 +91,21 @@ private:
     void buildMenus();
     void buildGrid();
     void openHelp(const QString& fileName);
+    void setTopMenusEnabled(bool on);
+    void setStationBoxesEnabled(bool on);
+    void stopProgress();
+    QString confirmationText(bool withName) const;
+    void loadSucceeded();
+    void loadFailed();
+
+    // The read sequence's view.
+    void readStarting() override;
+    void readStatus(const QString& text) override;
+    void channelDecoded(int channel) override;
+    void stationDecoded() override;
+    void readCompleted() override;
+    void readFailed() override;
+    void readInterrupted() override;
 
     std::unique_ptr<Ui::TZobrStanice> ui;
     TForm1& host_;
@@ -89,6 +119,8 @@ private:
     QAction* userEntry_ = nullptr;
     std::vector<std::pair<QObject*, int>> captions_;
     QString captionSuffix_;
+    StationReader reader_;
+    QString lastFile_;
 };
 
 }  // namespace pelmo

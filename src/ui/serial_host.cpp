@@ -186,20 +186,23 @@ void TForm1::writeRequest(int request) {
     }
 }
 
-void TForm1::b_connectClick() {
-    connectEngine_ = std::make_unique<TCommunication>(
-        [this](int message, int failed) {
-            if (readHandler_) {
-                readHandler_(message, failed);
-            } else {
-                ui->StatusBar1->showMessage(failed ? txt(136) : QStringLiteral("OK"));
-            }
+void TForm1::b_connectClick()
+{
+    auto engine = std::make_unique<TCommunication>(
+        [this](int, int failed) {
+            ui->StatusBar1->showMessage(failed ? txt(136) : QStringLiteral("OK"));
         },
         nullptr, kMessageFinished, port_, link_);
-    TCommunication::setCurrent(connectEngine_.get());
+    TCommunication* sending = engine.get();
+    TCommunication::setCurrent(sending);
+    if (adopter_) {
+        adopter_(std::move(engine));
+    } else {
+        connectEngine_ = std::move(engine);
+    }
     (link_.build.image ? *link_.build.image : station()).current_index = 1;
     ui->StatusBar1->showMessage(txt(118));
-    connectEngine_->send(COMM, 11, kModeExact, false);
+    sending->send(COMM, 11, kModeExact, false);
 }
 
 void TForm1::b_sendClick() {

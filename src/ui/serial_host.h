@@ -43,8 +43,9 @@ public:
     LinkContext& link() { return link_; }
 
     void setCommands(const Commands& commands);
-    // Connect's answers go to the main window's read sequence.
-    void setReadHandler(TCommunication::Window handler) { readHandler_ = std::move(handler); }
+    // Connect's engine goes to the main window's read sequence, which handles its answer.
+    using EngineAdopter = std::function<void(std::unique_ptr<TCommunication>)>;
+    void setConnectAdopter(EngineAdopter adopter) { adopter_ = std::move(adopter); }
     void setMainStatus(std::function<void(const QString&)> status) {
         mainStatus_ = std::move(status);
     }
@@ -82,7 +83,7 @@ private:
     bool rxActivity_ = false;
     std::unique_ptr<TCommunication> connectEngine_;
     std::unique_ptr<SetDateSequence> setDate_;
-    TCommunication::Window readHandler_;
+    EngineAdopter adopter_;
     std::function<void(const QString&)> mainStatus_;
     Commands commands_;
     QAction* a_read_ = nullptr;

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+
+namespace pelmo {
+
+class StationPort;
+
+// Exit codes of pelmo-cli.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitStation = 1;  // no answer, bad answer, refused by the station
+inline constexpr int kExitUsage = 2;    // bad arguments, unreadable or unwritable files
+
+// "--name value" and "--flag" options after a command word.
+class CommandOptions {
+public:
+    // Parses `args`; `valued` names the options that take a value, `flags` the others.
+    // On error `error()` says why.
+    CommandOptions(const QStringList& args, const QStringList& valued, const QStringList& flags);
+
+    bool ok() const { return error_.isEmpty(); }
+    QString error() const { return error_; }
+    bool has(const QString& name) const { return values_.contains(name); }
+    QString value(const QString& name) const { return values_.value(name); }
+
+private:
+    QMap<QString, QString> values_;
+    QString error_;
+};
+
+// Prints each datagram written ("> " and hex) and each answer received ("< " and hex) on
+// a stream; received bytes are gathered until the next write, so an answer is one line.
+class TrafficTrace {
+public:
+    explicit TrafficTrace(std::FILE* out = stderr) : out_(out) {}
+    ~TrafficTrace() { flush(); }
+    void attach(StationPort& port);
+    void flush();
+
+private:
+    void print(char direction, const QByteArray& bytes);
+
+    std::FILE* out_;
+    QByteArray pending_;
+};
+
+}  // namespace pelmo

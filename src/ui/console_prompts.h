@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdio>
+#include <optional>
+
+#include "ui/prompts.h"
+
+namespace pelmo {
+
+// Prompts of the command-line tool: messages go to standard error, questions take a
+// preset answer (No when none was given), file dialogs choose nothing.
+class ConsolePrompts final : public Prompts {
+public:
+    explicit ConsolePrompts(std::FILE* out = stderr) : out_(out) {}
+
+    void show(Kind kind, const QString& text) override;
+    bool askYesNo(Kind kind, const QString& text) override;
+    QString openFile(const FileDialogSpec&) override { return {}; }
+    QString saveFile(const FileDialogSpec&) override { return {}; }
+
+    void setAnswer(std::optional<bool> answer) { answer_ = answer; }
+    // Whether an error box was shown since the last reset.
+    bool errorShown() const { return errorShown_; }
+    void resetErrors() { errorShown_ = false; }
+
+private:
+    std::FILE* out_;
+    std::optional<bool> answer_;
+    bool errorShown_ = false;
+};
+
+}  // namespace pelmo

@@ -1,0 +1,280 @@
+// The main window's station commands: reading, station files, new station.
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "files/program_settings.h"
+#include "files/station_file.h"
+#include "ui/cp1250.h"
+#include "ui/field_check.h"
+#include "ui/main_window.h"
+#include "ui/prompts.h"
+#include "ui/serial_host.h"
+#include "ui/texts.h"
+#include "ui_main_window.h"
+
+namespace pelmo {
+
+namespace {
+const char* const kStationFilter = "Definice stanice (*.sta)|*.sta|Všechny soubory (*.*)|*.*";
+
+StationFileOptions fileOptions() { return {programSettings().version == 1}; }
+}  // namespace
+
+StationBoxes TZobrStanice::boxes() const
+{
+    return {ui->e_nazev->text(), ui->e_meridlo->text(), ui->e_hlaseni->text(),
+            ui->e_adresa->text()};
+}
+
+void TZobrStanice::setBoxes(const StationBoxes& b)
+{
+    ui->e_nazev->setText(b.name);
+    ui->e_meridlo->setText(b.meter);
+    ui->e_hlaseni->setText(b.messages);
+    ui->e_adresa->setText(b.address);
+}
+
+void TZobrStanice::setTopMenusEnabled(bool on)
+{
+    for (const char* name : {"m_zakladni", "m_dalsi", "m_nastaveniMenu"}) {
+        if (auto* menu = findChild<QMenu*>(QString::fromLatin1(name))) {
+            menu->menuAction()->setEnabled(on);
+        }
+    }
+}
+
+void TZobrStanice::setStationBoxesEnabled(bool on)
+{
+    ui->e_nazev->setEnabled(on);
+    ui->e_hlaseni->setEnabled(on);
+    ui->e_adresa->setEnabled(on);
+}
+
+void TZobrStanice::stopProgress()
+{
+    progressTimer_.stop();
+    ui->b_prerusit->setEnabled(false);
+    ui->ProgressBar1->hide();
+}
+
+void TZobrStanice::adoptConnectEngine(std::unique_ptr<TCommunication> engine)
+{
+    reader_.adopt(std::move(engine));
+}
+
+// ---- reading ----
+
+void TZobrStanice::m_cteniClick() { reader_.start(); }
+
+void TZobrStanice::b_prerusitClick() { reader_.interrupt(); }
+
+void TZobrStanice::readStarting()
+{
+    lastFile_.clear();
+    clearGridAndBoxes();
+    ui->ProgressBar1->setValue(0);
+    ui->ProgressBar1->show();
+    progressTimer_.start();
+    ui->b_prerusit->setEnabled(true);
+    ui->b_prerusit->setFocus();
+    setTopMenusEnabled(false);
+}
+
+void TZobrStanice::readStatus(const QString& text) { setStatusText(text); }
+
+void TZobrStanice::channelDecoded(int channel)
+{
+    fillChannelRow(channel);
+    host_.showNote(QString::number(image_.channel(channel).table_points));
+}
+
+void TZobrStanice::stationDecoded()
+{
+    ui->e_nazev->setText(fromCp1250(image_.station.name));
+    ui->e_adresa->setText(QString::number(image_.station.net_address));
+    ui->e_meridlo->setText(fromCp1250(image_.station.meter_name));
+    ui->e_hlaseni->setText(QString::number(image_.station.messages_total));
+}
+
+void TZobrStanice::readCompleted()
+{
+    stopProgress();
+    setTopMenusEnabled(true);
+    setStationBoxesEnabled(true);
+    setMeterBoxEnabled(true);
+    action("m_ulozeni")->setEnabled(true);
+    markVariantChannels();
+}
+
+void TZobrStanice::readFailed()
+{
+    stopProgress();
+    ui->ProgressBar1->setValue(0);
+    setTopMenusEnabled(true);
+}
+
+void TZobrStanice::readInterrupted()
+{
+    stopProgress();
+    action("m_programovani")->setEnabled(false);
+    action("m_ulozeni")->setEnabled(false);
+    setStationBoxesEnabled(false);
+    setMeterBoxEnabled(false);
+    setTopMenusEnabled(true);
+}
+
+// ---- station files ----
+
+QString TZobrStanice::confirmationText(bool withName) const
+{
+    QString text = txt(145);
+    const QString status = statusText();
+    const bool shown = status == txt(141) || status == txt(142);
+    if (withName && shown && !image_.station.name.empty()) {
+        // The name goes after the first 18 characters of the question.
+        text.insert(std::min<qsizetype>(18, text.size()),
+                    QStringLiteral(" \"%1\" ").arg(fromCp1250(image_.station.name)));
+    }
+    return text;
+}
+
+void TZobrStanice::loadSucceeded()
+{
+    fillFromImage();
+    setFileText(QFileInfo(lastFile_).fileName());
+    setStatusText(txt(141));
+    image_.station_loaded = true;
+    action("m_ulozeni")->setEnabled(true);
+    setStationBoxesEnabled(true);
+    setMeterBoxEnabled(true);
+}
+
+void TZobrStanice::loadFailed()
+{
+    setStatusText(txt(186));
+    action("m_programovani")->setEnabled(false);
+    action("m_ulozeni")->setEnabled(false);
+    setStationBoxesEnabled(false);
+    setMeterBoxEnabled(true);
+}
+
+void TZobrStanice::m_definovaniClick()
+{
+    ui->ProgressBar1->hide();
+    findChild<QMenu*>(QStringLiteral("m_dalsi"))->menuAction()->setEnabled(true);
+    if (!prompts().yesNo(confirmationText(true))) {
+        return;
+    }
+    resetNewStation(image_);
+    FileDialogSpec spec;
+    spec.title = QString::fromUtf8("Otevřít soubor stanice");
+    spec.filter = QString::fromUtf8(kStationFilter);
+    spec.defaultExtension = QStringLiteral("sta");
+    const QString file = prompts().openFile(spec);
+    if (!file.isEmpty()) {
+        lastFile_ = file;
+        switch (loadStationFile(file, image_, fileOptions(), prompts())) {
+            case StationFileResult::Ok:
+                break;
+            case StationFileResult::Corrupt:
+                image_.station_loaded = false;
+                prompts().error(txt(146));
+                loadFailed();
+                return;
+            default:
+                // The file error box has already been shown.
+                image_.station_loaded = false;
+                loadFailed();
+                return;
+        }
+    }
+    loadSucceeded();
+}
+
+void TZobrStanice::consoleLoadStationFile()
+{
+    FileDialogSpec spec;
+    spec.title = QStringLiteral("Definice stanice");
+    spec.filter = QString::fromUtf8(kStationFilter);
+    spec.defaultExtension = QStringLiteral("sta");
+    const QString file = prompts().openFile(spec);
+    if (file.isEmpty()) {
+        return;
+    }
+    resetNewStation(image_);
+    if (loadStationFile(file, image_, fileOptions(), prompts()) == StationFileResult::Corrupt) {
+        prompts().error(
+            QString::fromUtf8("Chybný formát dat ve vstupním souboru. Soubor je zřejmě poškozen."));
+    }
+    setStatusText(QString::fromUtf8("Data načtena"));
+}
+
+void TZobrStanice::m_ulozeniClick()
+{
+    StationBoxes b = boxes();
+    if (!checkStationDefinition(b, image_, prompts())) {
+        return;
+    }
+    setBoxes(b);
+    storeBoxes(b, image_);
+    FileDialogSpec spec;
+    spec.title = QString::fromUtf8("Uložit data stanice");
+    spec.filter = QString::fromUtf8(kStationFilter);
+    spec.defaultExtension = QStringLiteral("sta");
+    spec.initialName = lastFile_;
+    const QString file = prompts().saveFile(spec);
+    if (file.isEmpty()) {
+        return;
+    }
+    switch (saveStationFile(file, image_, fileOptions(), prompts())) {
+        case StationFileResult::Ok:
+            lastFile_ = file;
+            setFileText(QFileInfo(file).fileName());
+            break;
+        case StationFileResult::WriteFailed:
+            prompts().error(txt(147));
+            break;
+        default:
+            break;  // the file error box has been shown
+    }
+}
+
+void TZobrStanice::m_novaClick()
+{
+    ui->ProgressBar1->hide();
+    findChild<QMenu*>(QStringLiteral("m_dalsi"))->menuAction()->setEnabled(true);
+    if (!prompts().yesNo(confirmationText(false))) {
+        return;
+    }
+    resetNewStation(image_);
+    lastFile_.clear();
+    fillFromImage();
+    setFileText(QString());
+    image_.station_loaded = true;
+    setStatusText(txt(142));
+    action("m_ulozeni")->setEnabled(true);
+    setStationBoxesEnabled(true);
+    setMeterBoxEnabled(true);
+}
+
+void TZobrStanice::e_hlaseniExit()
+{
+    // The message box itself takes the focus away; that must not check the box again.
+    static bool checking = false;
+    if (checking) {
+        return;
+    }
+    checking = true;
+    const QString value = ui->e_hlaseni->text();
+    if (validateField(value, txt(26), FieldKind::Integer, prompts(), false)) {
+        image_.station.messages_total = value.toInt();
+    } else {
+        ui->e_hlaseni->setFocus();
+    }
+    checking = false;
+}
+
+}  // namespace pelmo
