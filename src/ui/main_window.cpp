@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QUrl>
 
+#include "files/program_settings.h"
 #include "ui/cp1250.h"
 #include "ui/prompts.h"
 #include "ui/serial_host.h"
@@ -62,7 +63,8 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
     : QMainWindow(parent),
       ui(std::make_unique<Ui::TZobrStanice>()),
       host_(host),
-      image_(host.link().build.image ? *host.link().build.image : station()) {
+      image_(host.link().build.image ? *host.link().build.image : station()),
+      reader_(host.port(), host.link(), nullptr, *this) {
     ui->setupUi(this);
     ui->i_pamet->setIcon(memoryIcon());
     // The memory window arrives with the channel editors.
@@ -89,6 +91,17 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
     });
     connect(ui->StringGrid1, &QTableWidget::cellClicked, this,
             &TZobrStanice::StringGrid1SelectCell);
+    connect(ui->b_prerusit, &QPushButton::clicked, this, &TZobrStanice::b_prerusitClick);
+    connect(ui->e_hlaseni, &QLineEdit::editingFinished, this, &TZobrStanice::e_hlaseniExit);
+    auto wire = [this](const char* name, void (TZobrStanice::*handler)()) {
+        QAction* a = action(name);
+        a->setEnabled(true);
+        connect(a, &QAction::triggered, this, handler);
+    };
+    wire("m_cteni", &TZobrStanice::m_cteniClick);
+    wire("m_definovani", &TZobrStanice::m_definovaniClick);
+    wire("m_nova", &TZobrStanice::m_novaClick);
+    wire("m_ulozeni", &TZobrStanice::m_ulozeniClick);
 
     setMeterBoxEnabled(true);
     resetNewStation(image_);

@@ -76,10 +76,6 @@ QString addressEntryCaption(const TAddressList& entry) {
     return QString::number(entry.address) + QStringLiteral(" - ") + fromCp1250(entry.name);
 }
 
-QString userAddressCaption(int address) {
-    return QString::number(address) + txt(384);
-}
-
 QString statusAfterLanguageChange(const QString& current) {
     // Compared in both languages, so that a loaded station still says so after a switch.
     const bool loaded = current == tableText(141, Language::Czech) ||

@@ -26,8 +26,6 @@ QString channelRowLabel(int n, bool marked);
 
 // Caption of address entry k (1..32) for its address-list entry: "17 - Kotelna".
 QString addressEntryCaption(const TAddressList& entry);
-// Caption of the user-defined address entry: the address followed by text 384.
-QString userAddressCaption(int address);
 
 // The status text to show after a language change: "data loaded" stays, in the new
 // language; anything else becomes "new station".

@@ -1,11 +1,24 @@
 #include <gtest/gtest.h>
 
+#ifdef PELMO_TEST_WIDGETS
+#include <QApplication>
+#else
 #include <QCoreApplication>
+#endif
 
 // Engines own QTimers and ports emit Qt signals, so every test binary has an application
 // object; nothing waits on its event loop unless a test processes events explicitly.
+// Suites that open windows define PELMO_TEST_WIDGETS and get a QApplication.
 int main(int argc, char** argv) {
+#ifdef PELMO_TEST_WIDGETS
+    // Windows never need a display here, also when ctest lists the tests.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+#else
     QCoreApplication app(argc, argv);
+#endif
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

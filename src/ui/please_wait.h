@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+namespace Ui {
+class TPleaseWait;
+}
+
+namespace pelmo {
+
+// Shown without blocking while a long load or export works; the operation drives it and
+// closes it at the end.
+class TPleaseWait : public QDialog {
+    Q_OBJECT
+public:
+    // `mainWindow` is the window it is centred on.
+    explicit TPleaseWait(QWidget* mainWindow = nullptr);
+    ~TPleaseWait() override;
+
+    // Shows the window without blocking and paints it at once.
+    void start();
+    void setMaximum(int maximum);
+    void setStep(int step);
+    // Advances the progress bar by one step, stopping at the maximum.
+    void stepIt();
+    void setLabelText(const QString& text);
+    // Shows the progress note (for example "Ch. 3").
+    void showNote(const QString& note);
+    // Paints the window now: the operation does not return to the event loop while it works.
+    void refresh();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // No close box; the operation alone closes the window.
+    void reject() override {}
+
+private:
+    std::unique_ptr<Ui::TPleaseWait> ui_;
+    int step_ = 1;
+};
+
+}  // namespace pelmo

@@ -1,0 +1,100 @@
+#include "ui/settings_dialog.h"
+
+#include <QShowEvent>
+
+#include "files/program_settings.h"
+#include "model/station_image.h"
+#include "ui/shell_hosts.h"
+#include "ui/texts.h"
+#include "ui_settings_dialog.h"
+
+namespace pelmo {
+
+TNastaveni::TNastaveni(SettingsDialogHost& host, const QString& iniPath, Prompts& prompts,
+                       QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      ui_(std::make_unique<Ui::TNastaveni>()),
+      host_(host),
+      ini_(iniPath),
+      prompts_(prompts) {
+    ui_->setupUi(this);
+    setCaptions();
+    opened_ = readSettingsForm(ini_, host_.availablePorts());
+    showForm(opened_);
+
+    connect(ui_->Button1, &QPushButton::clicked, this, &TNastaveni::Button1Click);
+    connect(ui_->CancelBtn, &QPushButton::clicked, this, &TNastaveni::CancelBtnClick);
+}
+
+TNastaveni::~TNastaveni() = default;
+
+void TNastaveni::setCaptions() {
+    setWindowTitle(txt(21));
+    ui_->gb_PortBox->setTitle(txt(191));
+    ui_->PametRadioArea->setTitle(txt(192));
+    ui_->KomAdresaArea->setTitle(txt(193));
+    ui_->Label1->setText(txt(194));
+    ui_->ZvukIndikaceCheck->setText(txt(197));
+    ui_->ch_kontrola->setText(txt(198));
+    ui_->r_verze->setTitle(txt(353));
+    ui_->rb_para->setText(txt(354));
+    ui_->rb_plyn->setText(txt(355));
+    ui_->ch_exportDate->setText(txt(395));
+    ui_->ch_delimiter->setText(txt(396));
+    ui_->Button1->setText(txt(75));
+    ui_->CancelBtn->setText(txt(76));
+}
+
+void TNastaveni::showForm(const SettingsFormState& form) {
+    ui_->cbPortBox->clear();
+    ui_->cbPortBox->addItems(form.portEntries);
+    ui_->cbPortBox->setCurrentIndex(form.portIndex);
+    (form.memory64 ? ui_->rb_64KB : ui_->rb_32KB)->setChecked(true);
+    ui_->ZvukIndikaceCheck->setChecked(form.sound);
+    (form.english ? ui_->rb_english : ui_->rb_cesky)->setChecked(true);
+    ui_->KomAdresaEdit->setText(form.address);
+    ui_->ch_kontrola->setChecked(form.checking);
+    (form.gas ? ui_->rb_plyn : ui_->rb_para)->setChecked(true);
+    ui_->ch_variant->setChecked(form.variant);
+    ui_->ch_exportDate->setChecked(form.exportDate);
+    ui_->ch_delimiter->setChecked(form.delimiter);
+}
+
+SettingsFormState TNastaveni::formState() const {
+    SettingsFormState form;
+    form.portEntries = opened_.portEntries;
+    form.portIndex = ui_->cbPortBox->currentIndex();
+    form.memory64 = ui_->rb_64KB->isChecked();
+    form.sound = ui_->ZvukIndikaceCheck->isChecked();
+    form.english = ui_->rb_english->isChecked();
+    form.address = ui_->KomAdresaEdit->text();
+    form.checking = ui_->ch_kontrola->isChecked();
+    form.gas = ui_->rb_plyn->isChecked();
+    form.variant = ui_->ch_variant->isChecked();
+    form.exportDate = ui_->ch_exportDate->isChecked();
+    form.delimiter = ui_->ch_delimiter->isChecked();
+    return form;
+}
+
+void TNastaveni::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TNastaveni::FormShow() {
+    ui_->ch_kontrola->setChecked(programSettings().checking);
+}
+
+void TNastaveni::Button1Click() {
+    if (saveSettingsForm(formState(), ini_, station(), host_, prompts_)) {
+        accept();
+    }
+}
+
+void TNastaveni::CancelBtnClick() {
+    reject();
+}
+
+}  // namespace pelmo

@@ -1,0 +1,142 @@
+#include "ui/settings_dialog_logic.h"
+
+#include "files/program_settings.h"
+#include "files/settings_ini.h"
+#include "model/station_image.h"
+#include "ui/field_check.h"
+#include "ui/prompts.h"
+#include "ui/shell_hosts.h"
+#include "ui/texts.h"
+
+namespace pelmo {
+
+using settings_keys::kDebug;
+using settings_keys::kSettings;
+
+QStringList portListEntries(const QStringList& availablePorts) {
+    QStringList entries{kNoPortEntry};
+    for (auto it = availablePorts.crbegin(); it != availablePorts.crend(); ++it) {
+        entries.append(*it);
+    }
+    return entries;
+}
+
+int portEntryIndex(const QStringList& entries, int port, const QString& portName) {
+    for (int i = 1; i < entries.size(); ++i) {
+        const QString& entry = entries[i];
+        const QString device = deviceForEntry(entry);
+        if (!portName.isEmpty()) {
+            if (entry == portName || device == portName) {
+                return i;
+            }
+            continue;
+        }
+        if (entry.compare(QStringLiteral("COM%1").arg(port), Qt::CaseInsensitive) == 0 ||
+            (port >= 1 && device == deviceForPortNumber(port))) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+SettingsFormState readSettingsForm(SettingsIni& ini, const QStringList& availablePorts) {
+    ini.load();
+    SettingsFormState form;
+    form.portEntries = portListEntries(availablePorts);
+    const int port = ini.readInteger(kSettings, QStringLiteral("Port"), 1);
+    const QString portName =
+        ini.readString(kSettings, QStringLiteral("PortName"), QString()).trimmed();
+    form.portIndex = portEntryIndex(form.portEntries, port, portName);
+
+    form.memory64 = ini.readInteger(kSettings, QStringLiteral("Mem"), 32) == 64;
+    form.sound = ini.readBool(kSettings, QStringLiteral("sound"), true);
+    const int address = ini.readInteger(kSettings, QStringLiteral("addr"), kDefaultBusAddress);
+    form.address = QString::number(busAddressFromSetting(address));
+
+    const int version = ini.readInteger(kSettings, QStringLiteral("version"), 0);
+    programSettings().version = version;
+    form.gas = version == 1;
+
+    form.variant = ini.readBool(kSettings, QStringLiteral("variant"), false);
+    form.exportDate = ini.readBool(kSettings, QStringLiteral("ExportDate"), false);
+    form.delimiter = ini.readBool(kSettings, QStringLiteral("Delimiter"), false);
+
+    form.english = language() == Language::English;
+    form.checking = programSettings().checking;
+    return form;
+}
+
+namespace {
+
+// The address box: digits only, not empty. A value the request's address byte cannot carry
+// is kept in the file as typed but does not become the bus address.
+void applyAddress(const QString& text, StationImage& image, SettingsDialogHost& host,
+                  Prompts& prompts) {
+    if (!validateField(text, txt(194), FieldKind::Integer, prompts, true)) {
+        return;
+    }
+    bool ok = false;
+    const int address = text.toInt(&ok, 10);
+    if (!ok || address < 1 || address > kDefaultBusAddress) {
+        prompts.warning(txt(144));
+        return;
+    }
+    image.bus_address = address;
+    image.address_list[kUserAddressEntry].address = address;
+    host.userAddressChanged(address);
+    host.writeEndComm();
+}
+
+}  // namespace
+
+bool saveSettingsForm(const SettingsFormState& form, SettingsIni& ini, StationImage& image,
+                      SettingsDialogHost& host, Prompts& prompts) {
+    ProgramSettings& s = programSettings();
+
+    s.checking = form.checking;
+    applyAddress(form.address, image, host, prompts);
+    image.station.memory_code = form.memory64 ? kMemoryCode64 : kMemoryCode32;
+    s.sound = form.sound;
+
+    host.closePort();
+    const bool chosen = form.portIndex > 0 && form.portIndex < form.portEntries.size();
+    const QString entry = chosen ? form.portEntries[form.portIndex] : QString();
+    const QString device = deviceForEntry(entry);
+    if (!chosen || !host.selectPort(device)) {
+        prompts.warning(txt(154));
+        return false;
+    }
+    s.port = portNumberForEntry(entry);
+    s.portName = device;
+    // The operator chose a port; a command-line choice no longer applies.
+    s.portOverride.clear();
+
+    image.station.memory_size = form.memory64 ? kMemorySize64 : kMemorySize32;
+    setLanguage(form.english ? Language::English : Language::Czech);
+    s.version = form.gas ? 1 : 0;
+    s.variant = form.variant;
+    s.exportDate = form.exportDate;
+    s.delimiter = form.delimiter;
+
+    ini.writeInteger(kSettings, QStringLiteral("Port"), s.port);
+    ini.writeString(kSettings, QStringLiteral("PortName"), s.portName);
+    ini.writeInteger(kSettings, QStringLiteral("Mem"), form.memory64 ? 64 : 32);
+    ini.writeBool(kSettings, QStringLiteral("sound"), s.sound);
+    ini.writeInteger(kSettings, QStringLiteral("lang"), static_cast<int>(language()));
+    ini.writeString(kSettings, QStringLiteral("addr"), form.address);
+    ini.writeBool(kDebug, QStringLiteral("Checking"), s.checking);
+    ini.writeInteger(kSettings, QStringLiteral("version"), s.version);
+    ini.writeBool(kSettings, QStringLiteral("variant"), form.variant);
+    ini.writeBool(kSettings, QStringLiteral("ExportDate"), s.exportDate);
+    ini.writeBool(kSettings, QStringLiteral("Delimiter"), s.delimiter);
+    if (!ini.flush()) {
+        // The settings hold for this run; the operator learns they will not survive it.
+        prompts.error(txt(147));
+    }
+
+    host.refreshMainCaptions();
+    host.restartLineMonitoring();
+    return true;
+}
+
+}  // namespace pelmo

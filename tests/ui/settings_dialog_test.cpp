@@ -1,0 +1,237 @@
+#include "ui/settings_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include "files/program_settings.h"
+#include "model/station_image.h"
+#include "recording_hosts.h"
+#include "scripted_prompts.h"
+#include "ui/texts.h"
+
+namespace pelmo {
+namespace {
+
+using test::RecordingSettingsHost;
+using test::ScriptedPrompts;
+
+class SettingsDialog : public ::testing::Test {
+protected:
+    SettingsDialog() : saved_(station()) {
+        programSettings() = ProgramSettings{};
+        setLanguage(Language::Czech);
+        station().bus_address = 33;
+        station().address_list[kUserAddressEntry].address = 33;
+        host_.ports = {QStringLiteral("ttyS0"), QStringLiteral("ttyS1"), QStringLiteral("ttyUSB0")};
+    }
+    ~SettingsDialog() override {
+        station() = saved_;
+        programSettings() = ProgramSettings{};
+        setLanguage(Language::Czech);
+    }
+
+    QString path() const { return dir_.filePath(QStringLiteral("settings.ini")); }
+    void writeFile(const QByteArray& bytes) const {
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray fileBytes() const {
+        QFile f(path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    std::unique_ptr<TNastaveni> open(const QString& iniPath = {}) {
+        auto dialog =
+            std::make_unique<TNastaveni>(host_, iniPath.isEmpty() ? path() : iniPath, prompts_);
+        dialog->show();
+        return dialog;
+    }
+
+    template <class W>
+    static W* get(const QWidget& w, const char* name) {
+        W* child = w.findChild<W*>(QString::fromLatin1(name));
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+    static void save(const QWidget& w) { get<QPushButton>(w, "Button1")->click(); }
+    static void setAddress(const QWidget& w, const char* text) {
+        get<QLineEdit>(w, "KomAdresaEdit")->setText(QString::fromLatin1(text));
+    }
+    static void choosePort(const QWidget& w, const char* entry) {
+        auto* box = get<QComboBox>(w, "cbPortBox");
+        box->setCurrentIndex(box->findText(QString::fromLatin1(entry)));
+    }
+
+    QTemporaryDir dir_;
+    StationImage saved_;
+    RecordingSettingsHost host_;
+    ScriptedPrompts prompts_;
+};
+
+TEST_F(SettingsDialog, OpeningShowsTheFile) {
+    writeFile(
+        "[Settings]\r\nPort=2\r\nMem=48\r\nsound=0\r\naddr=999\r\nversion=1\r\nvariant=1\r\n"
+        "ExportDate=1\r\nDelimiter=0\r\n");
+    programSettings().checking = false;
+    setLanguage(Language::English);
+    auto d = open();
+
+    auto* ports = get<QComboBox>(*d, "cbPortBox");
+    QStringList entries;
+    for (int i = 0; i < ports->count(); ++i) {
+        entries << ports->itemText(i);
+    }
+    EXPECT_EQ(entries, (QStringList{QStringLiteral("Nezvolen"), QStringLiteral("ttyUSB0"),
+                                    QStringLiteral("ttyS1"), QStringLiteral("ttyS0")}));
+    EXPECT_EQ(ports->currentText(), QStringLiteral("ttyS1"));
+    // 48 is no 64: the dialog shows 32 KB (start-up would take 64 KB).
+    EXPECT_TRUE(get<QRadioButton>(*d, "rb_32KB")->isChecked());
+    EXPECT_FALSE(get<QCheckBox>(*d, "ZvukIndikaceCheck")->isChecked());
+    EXPECT_EQ(get<QLineEdit>(*d, "KomAdresaEdit")->text(), QStringLiteral("251"));
+    EXPECT_EQ(get<QLineEdit>(*d, "KomAdresaEdit")->maxLength(), 3);
+    EXPECT_TRUE(get<QRadioButton>(*d, "rb_plyn")->isChecked());
+    EXPECT_EQ(programSettings().version, 1) << "the version applies on opening";
+    EXPECT_TRUE(get<QCheckBox>(*d, "ch_variant")->isChecked());
+    EXPECT_FALSE(get<QCheckBox>(*d, "ch_variant")->isEnabled());
+    EXPECT_TRUE(get<QCheckBox>(*d, "ch_exportDate")->isChecked());
+    EXPECT_FALSE(get<QCheckBox>(*d, "ch_delimiter")->isChecked());
+    EXPECT_TRUE(get<QRadioButton>(*d, "rb_english")->isChecked());
+    EXPECT_FALSE(get<QCheckBox>(*d, "ch_kontrola")->isChecked());
+
+    writeFile("[Settings]\r\nPort=2\r\nPortName=/dev/ttyUSB0\r\n");
+    EXPECT_EQ(get<QComboBox>(*open(), "cbPortBox")->currentText(), QStringLiteral("ttyUSB0"));
+    writeFile("[Settings]\r\nPort=9\r\n");
+    EXPECT_EQ(get<QComboBox>(*open(), "cbPortBox")->currentIndex(), -1);
+}
+
+TEST_F(SettingsDialog, SaveAppliesAndWritesInOrder) {
+    writeFile("; mine\r\n[Settings]\r\nPort=1\r\nfoo=bar\r\n");
+    auto d = open();
+    choosePort(*d, "ttyUSB0");
+    setAddress(*d, "17");
+    get<QRadioButton>(*d, "rb_64KB")->setChecked(true);
+    get<QCheckBox>(*d, "ZvukIndikaceCheck")->setChecked(false);
+    get<QRadioButton>(*d, "rb_english")->setChecked(true);
+    get<QCheckBox>(*d, "ch_kontrola")->setChecked(false);
+    get<QRadioButton>(*d, "rb_plyn")->setChecked(true);
+    get<QCheckBox>(*d, "ch_exportDate")->setChecked(true);
+    get<QCheckBox>(*d, "ch_delimiter")->setChecked(true);
+    save(*d);
+
+    EXPECT_TRUE(prompts_.shown.empty());
+    EXPECT_EQ(host_.calls,
+              (QStringList{QStringLiteral("userAddressChanged 17"), QStringLiteral("writeEndComm"),
+                           QStringLiteral("closePort"), QStringLiteral("selectPort /dev/ttyUSB0"),
+                           QStringLiteral("refreshMainCaptions"),
+                           QStringLiteral("restartLineMonitoring")}));
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(station().bus_address, 17);
+    EXPECT_EQ(station().address_list[kUserAddressEntry].address, 17);
+    EXPECT_EQ(station().station.memory_size, 65536);
+    EXPECT_EQ(station().station.memory_code, 242);
+    EXPECT_EQ(language(), Language::English);
+    EXPECT_EQ(currentPortDevice(), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_FALSE(programSettings().sound);
+    EXPECT_FALSE(programSettings().checking);
+    EXPECT_EQ(programSettings().version, 1);
+    EXPECT_TRUE(programSettings().exportDate);
+    EXPECT_TRUE(programSettings().delimiter);
+    // Keys already in the file keep their place; new ones follow in the order written.
+    EXPECT_EQ(fileBytes(), QByteArray("; mine\r\n[Settings]\r\nPort=0\r\nfoo=bar\r\n"
+                                      "PortName=/dev/ttyUSB0\r\nMem=64\r\nsound=0\r\nlang=2\r\n"
+                                      "addr=17\r\nversion=1\r\nvariant=0\r\nExportDate=1\r\n"
+                                      "Delimiter=1\r\n[Debug]\r\nChecking=0\r\n"));
+}
+
+TEST_F(SettingsDialog, NoUsablePortWritesNothingAndStaysOpen) {
+    const QByteArray original("[Settings]\r\nPort=1\r\nsound=1\r\n");
+    writeFile(original);
+    setLanguage(Language::English);
+    auto d = open();
+    choosePort(*d, "Nezvolen");
+    get<QRadioButton>(*d, "rb_cesky")->setChecked(true);
+    save(*d);
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_EQ(prompts_.shown[0].kind, ScriptedPrompts::Kind::Warning);
+    EXPECT_EQ(prompts_.shown[0].text, txt(154));
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(fileBytes(), original);
+    EXPECT_EQ(language(), Language::English);
+    EXPECT_EQ(host_.calls,
+              (QStringList{QStringLiteral("userAddressChanged 251"), QStringLiteral("writeEndComm"),
+                           QStringLiteral("closePort")}));
+
+    // A port the host cannot use ends the same way.
+    host_.portUsable = false;
+    choosePort(*d, "ttyS0");
+    save(*d);
+    EXPECT_EQ(prompts_.shown.back().text, txt(154));
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(fileBytes(), original);
+
+    // Cancel closes without a word.
+    host_.calls.clear();
+    get<QPushButton>(*d, "CancelBtn")->click();
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(d->result(), QDialog::Rejected);
+    EXPECT_TRUE(host_.calls.isEmpty());
+    EXPECT_EQ(fileBytes(), original);
+}
+
+TEST_F(SettingsDialog, AddressBeyondTheBusIsSavedButNotUsed) {
+    auto d = open();
+    choosePort(*d, "ttyS0");
+    setAddress(*d, "999");
+    save(*d);
+    EXPECT_FALSE(d->isVisible());
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_EQ(prompts_.shown[0].text, txt(144));
+    EXPECT_EQ(station().bus_address, 33);
+    EXPECT_FALSE(host_.calls.contains(QStringLiteral("writeEndComm")));
+    EXPECT_TRUE(fileBytes().contains("\r\naddr=999\r\n"));
+    EXPECT_EQ(get<QLineEdit>(*open(), "KomAdresaEdit")->text(), QStringLiteral("251"));
+}
+
+TEST_F(SettingsDialog, NonDigitAddressStillSavesTheRest) {
+    auto d = open();
+    choosePort(*d, "ttyS1");
+    setAddress(*d, "1x");
+    get<QCheckBox>(*d, "ZvukIndikaceCheck")->setChecked(false);
+    save(*d);
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_EQ(prompts_.shown[0].kind, ScriptedPrompts::Kind::Information);
+    EXPECT_EQ(prompts_.shown[0].text,
+              txt(151) + txt(194) + txt(152) + QStringLiteral("2. ") + txt(153));
+    EXPECT_EQ(station().bus_address, 33);
+    EXPECT_EQ(station().address_list[kUserAddressEntry].address, 33);
+    EXPECT_EQ(host_.calls.count(QStringLiteral("writeEndComm")), 0);
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_FALSE(programSettings().sound);
+    const QByteArray file = fileBytes();
+    EXPECT_TRUE(file.contains("\r\naddr=1x\r\n"));
+    EXPECT_TRUE(file.contains("\r\nsound=0\r\n"));
+    EXPECT_TRUE(file.contains("\r\nPort=2\r\nPortName=/dev/ttyS1\r\n"));
+}
+
+TEST_F(SettingsDialog, AFailedWriteIsReported) {
+    auto d = open(dir_.filePath(QStringLiteral("missing/settings.ini")));
+    choosePort(*d, "ttyS0");
+    save(*d);
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_EQ(prompts_.shown[0].kind, ScriptedPrompts::Kind::Error);
+    EXPECT_EQ(prompts_.shown[0].text, txt(147));
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_TRUE(host_.calls.contains(QStringLiteral("refreshMainCaptions")));
+}
+
+}  // namespace
+}  // namespace pelmo
