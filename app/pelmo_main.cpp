@@ -5,10 +5,9 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "ui/app_shell.h"
 #include "ui/gui_prompts.h"
 #include "ui/main_window.h"
-#include "ui/serial_host.h"
-#include "ui/texts.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -29,28 +28,23 @@ int main(int argc, char** argv) {
 
     pelmo::GuiPrompts guiPrompts;
     pelmo::setPrompts(&guiPrompts);
-
-    // Created in this order: the main window, then the hidden serial host.
-    pelmo::TForm1* hostPtr = nullptr;
-    auto host = std::make_unique<pelmo::TForm1>();
-    hostPtr = host.get();
-    pelmo::TZobrStanice mainWindow(*hostPtr);
-    if (parser.isSet(portOption)) {
-        hostPtr->port().setDevice(parser.value(portOption));
+    int rc = 0;
+    {
+        pelmo::AppShell shell(parser.value(portOption));
+        shell.start();
+        if (parser.isSet(shotOption)) {
+            const QString file = parser.value(shotOption);
+            pelmo::TZobrStanice* window = &shell.mainWindow();
+            QTimer::singleShot(500, window, [window, file] {
+                QDir().mkpath(QFileInfo(file).absolutePath());
+                const bool saved = window->grab().save(file);
+                std::fprintf(saved ? stdout : stderr, "%s%s\n", saved ? "" : "cannot write ",
+                             qPrintable(file));
+                QCoreApplication::exit(saved ? 0 : 1);
+            });
+        }
+        rc = app.exec();
     }
-    hostPtr->startLineMonitoring();
-    mainWindow.show();
-    if (parser.isSet(shotOption)) {
-        const QString file = parser.value(shotOption);
-        QTimer::singleShot(500, &mainWindow, [&mainWindow, file] {
-            QDir().mkpath(QFileInfo(file).absolutePath());
-            const bool saved = mainWindow.grab().save(file);
-            std::fprintf(saved ? stdout : stderr, "%s%s\n", saved ? "" : "cannot write ",
-                         qPrintable(file));
-            QCoreApplication::exit(saved ? 0 : 1);
-        });
-    }
-    const int rc = app.exec();
     pelmo::setPrompts(nullptr);
     return rc;
 }

@@ -29,14 +29,18 @@ void paintLight(QLabel* light, bool on, const char* colour) {
 
 }  // namespace
 
-TForm1::TForm1(LinkContext& link, QWidget* parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), link_(link), log_(logPath()) {
+TForm1::TForm1(LinkContext& link, StationPort* bus, QWidget* parent)
+    : QMainWindow(parent),
+      ui(std::make_unique<Ui::TForm1>()),
+      link_(link),
+      bus_(bus ? bus : &port_),
+      log_(logPath()) {
     ui->setupUi(this);
     buildMenu();
     ui->Memo1->installEventFilter(this);
 
-    port_.setReceiveHandler([this](std::span<const std::uint8_t> b) { receive(b); });
-    port_.setTrafficObserver([this](bool out, std::span<const std::uint8_t> b) {
+    bus_->setReceiveHandler([this](std::span<const std::uint8_t> b) { receive(b); });
+    bus_->setTrafficObserver([this](bool out, std::span<const std::uint8_t> b) {
         (out ? txActivity_ : rxActivity_) = true;
         log_.record(out, b);
     });
@@ -167,7 +171,7 @@ void TForm1::startLineMonitoring() {
 }
 
 void TForm1::updateLights() {
-    const LineStatus status = port_.lineStatus();
+    const LineStatus status = bus_->lineStatus();
     paintLight(ui->l_tx, txActivity_, "#4c4");
     paintLight(ui->l_rx, rxActivity_, "#4c4");
     paintLight(ui->l_dsr, status.dsr, "#fc3");
@@ -181,7 +185,7 @@ void TForm1::writeRequest(int request) {
     TxBuffer& tx = *link_.tx;
     const int length = buildRequest(tx, request, link_.build);
     if (length > 0) {
-        (void)port_.write(
+        (void)bus_->write(
             std::span<const std::uint8_t>(tx.data(), static_cast<std::size_t>(length)));
     }
 }
@@ -192,7 +196,7 @@ void TForm1::b_connectClick()
         [this](int, int failed) {
             ui->StatusBar1->showMessage(failed ? txt(136) : QStringLiteral("OK"));
         },
-        nullptr, kMessageFinished, port_, link_);
+        nullptr, kMessageFinished, *bus_, link_);
     TCommunication* sending = engine.get();
     TCommunication::setCurrent(sending);
     if (adopter_) {
@@ -215,7 +219,7 @@ void TForm1::b_clearClick() {
 
 void TForm1::b_setdateClick() {
     setDate_ = std::make_unique<SetDateSequence>(
-        port_, link_, [this](const QString& text) { ui->lblDateStatus->setText(text); });
+        *bus_, link_, [this](const QString& text) { ui->lblDateStatus->setText(text); });
     setDate_->start();
 }
 

@@ -35,10 +35,15 @@ public:
         std::function<void()> about;
     };
 
-    explicit TForm1(LinkContext& link = defaultLinkContext(), QWidget* parent = nullptr);
+    // `bus` replaces the serial port (tests put the in-process simulator there).
+    explicit TForm1(LinkContext& link = defaultLinkContext(), StationPort* bus = nullptr,
+                    QWidget* parent = nullptr);
     ~TForm1() override;
 
-    SerialStationPort& port() { return port_; }
+    // The port every request goes through.
+    StationPort& port() { return *bus_; }
+    // The PC's serial port, whatever `port()` is.
+    SerialStationPort& serialPort() { return port_; }
     TrafficLog& trafficLog() { return log_; }
     LinkContext& link() { return link_; }
 
@@ -77,6 +82,7 @@ private:
     std::unique_ptr<Ui::TForm1> ui;
     LinkContext& link_;
     SerialStationPort port_;
+    StationPort* bus_;
     TrafficLog log_;
     QTimer lights_;
     bool txActivity_ = false;

@@ -1,0 +1,112 @@
+#include "ui/app_shell.h"
+
+#include <QSerialPortInfo>
+
+#include "files/program_settings.h"
+#include "files/settings_ini.h"
+#include "ui/about_box.h"
+#include "ui/debug_info_form.h"
+#include "ui/main_window.h"
+#include "ui/password_form.h"
+#include "ui/prompts.h"
+#include "ui/serial_host.h"
+#include "ui/settings_dialog.h"
+#include "ui/texts.h"
+
+namespace pelmo {
+
+AppShell::AppShell(const QString& portOverride) : host_(std::make_unique<TForm1>()) {
+    programSettings().portOverride = portOverride;
+    // The main window comes first; it needs the serial host's port, so the host object
+    // exists already but is set up (settings, lights) after the window.
+    main_ = std::make_unique<TZobrStanice>(*host_);
+    main_->setWindows({[this] { openSettings(); }, [this] { openAbout(); },
+                       [this] { openPassword(); }, [this] { openDebugInfo(); }});
+    host_->setConnectAdopter(
+        [this](std::unique_ptr<TCommunication> engine) { main_->adoptConnectEngine(std::move(engine)); });
+    host_->setMainStatus([this](const QString& text) { main_->setStatusText(text); });
+    TForm1::Commands commands;
+    commands.loadStationFile = [this] { main_->consoleLoadStationFile(); };
+    commands.settings = [this] { openSettings(); };
+    commands.about = [this] { openAbout(); };
+    host_->setCommands(commands);
+}
+
+AppShell::~AppShell() {
+    // The main window refers to the host; it goes first.
+    main_.reset();
+    host_.reset();
+}
+
+void AppShell::start() {
+    SettingsIni ini(settingsFilePath());
+    ini.load();
+    StationImage& image = station();
+    const StartupResult result =
+        applyStartupSettings(ini, image, [this](const QString& device) { return selectPort(device); });
+    main_->setUserAddress(image.address_list[kUserAddressEntry].address, true);
+    host_->startLineMonitoring();
+    host_->link().rx->setCount(0);
+    main_->show();
+    if (!result.portOk) {
+        prompts().error(txt(154));
+        openSettings();
+    }
+}
+
+void AppShell::openSettings() {
+    TNastaveni dialog(*this, settingsFilePath(), prompts(), main_.get());
+    dialog.exec();
+}
+
+void AppShell::openAbout() {
+    TAboutBox box(main_.get());
+    box.exec();
+}
+
+void AppShell::openPassword() {
+    TPasswordForm form(*this, main_.get());
+    form.exec();
+}
+
+void AppShell::openDebugInfo() {
+    TDebugInfoForm form(main_.get());
+    form.exec();
+}
+
+QStringList AppShell::availablePorts() const {
+    QStringList ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        ports << info.portName();
+    }
+    // A pseudo-terminal (the simulator's) is not enumerated but is the port in use.
+    const QString current = host_->serialPort().device();
+    if (!current.isEmpty() && !ports.contains(current) &&
+        !ports.contains(QSerialPortInfo(current).portName())) {
+        ports.prepend(current);
+    }
+    return ports;
+}
+
+void AppShell::userAddressChanged(int address) { main_->setUserAddress(address, true); }
+
+void AppShell::writeEndComm() { host_->writeRequest(END_COMM); }
+
+void AppShell::closePort() { host_->serialPort().close(); }
+
+bool AppShell::selectPort(const QString& device) {
+    host_->serialPort().setDevice(device);
+    return host_->serialPort().open();
+}
+
+void AppShell::refreshMainCaptions() { main_->applyCaptions(); }
+
+void AppShell::restartLineMonitoring() { host_->startLineMonitoring(); }
+
+void AppShell::appendMainCaption(const QString& suffix) { main_->appendCaptionSuffix(suffix); }
+
+void AppShell::showDebugConsole() { host_->enterDebugMode(); }
+
+void AppShell::accessModeChanged() {}
+
+}  // namespace pelmo

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "ui/shell_hosts.h"
+
+namespace pelmo {
+
+class TForm1;
+class TZobrStanice;
+
+// The running program: the main window and the hidden serial host, created in that order,
+// and the glue the dialogs need between them.
+class AppShell final : public SettingsDialogHost, public AccessHost {
+public:
+    // `portOverride` is the --port device (empty: the settings decide).
+    explicit AppShell(const QString& portOverride = {});
+    ~AppShell() override;
+
+    // Applies the start-up settings and shows the main window. A port that cannot be used
+    // shows text 154 and opens the settings dialog.
+    void start();
+
+    TZobrStanice& mainWindow() { return *main_; }
+    TForm1& host() { return *host_; }
+
+    void openSettings();
+    void openAbout();
+    void openPassword();
+    void openDebugInfo();
+
+    // SettingsDialogHost
+    QStringList availablePorts() const override;
+    void userAddressChanged(int address) override;
+    void writeEndComm() override;
+    void closePort() override;
+    bool selectPort(const QString& device) override;
+    void refreshMainCaptions() override;
+    void restartLineMonitoring() override;
+
+    // AccessHost
+    void appendMainCaption(const QString& suffix) override;
+    void showDebugConsole() override;
+    void accessModeChanged() override;
+
+private:
+    std::unique_ptr<TForm1> host_;
+    std::unique_ptr<TZobrStanice> main_;
+};
+
+}  // namespace pelmo
