@@ -20,8 +20,7 @@ namespace {
 const char* const kUsage =
     "usage: pelmo-cli read --port DEVICE [--address N] --out FILE [--lang cs|en] [--trace]\n";
 
-void printLine(std::FILE* out, const QString& text)
-{
+void printLine(std::FILE* out, const QString& text) {
     std::fprintf(out, "%s\n", text.toLocal8Bit().constData());
     std::fflush(out);
 }
@@ -29,8 +28,7 @@ void printLine(std::FILE* out, const QString& text)
 // What every command shares: settings, language, bus address, the port and its trace.
 class Session {
 public:
-    bool open(const CommandOptions& options)
-    {
+    bool open(const CommandOptions& options) {
         SettingsIni ini(settingsFilePath());
         ini.load();
         const int lang = ini.readInteger(settings_keys::kSettings, QStringLiteral("lang"), 1);
@@ -96,14 +94,14 @@ public:
     void readInterrupted() override { QCoreApplication::exit(kExitStation); }
 };
 
-int runRead(const QStringList& args)
-{
+int runRead(const QStringList& args) {
     const CommandOptions options(args,
                                  {QStringLiteral("port"), QStringLiteral("address"),
                                   QStringLiteral("out"), QStringLiteral("lang")},
                                  {QStringLiteral("trace")});
     if (!options.ok() || !options.has(QStringLiteral("out"))) {
-        printLine(stderr, options.ok() ? QStringLiteral("--out FILE is required") : options.error());
+        printLine(stderr,
+                  options.ok() ? QStringLiteral("--out FILE is required") : options.error());
         std::fputs(kUsage, stderr);
         return kExitUsage;
     }
@@ -144,8 +142,7 @@ int runRead(const QStringList& args)
 }  // namespace
 }  // namespace pelmo
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty() || args.front() == QStringLiteral("--help")) {

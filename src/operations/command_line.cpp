@@ -7,8 +7,7 @@
 namespace pelmo {
 
 CommandOptions::CommandOptions(const QStringList& args, const QStringList& valued,
-                               const QStringList& flags)
-{
+                               const QStringList& flags) {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (!a.startsWith(QStringLiteral("--"))) {
@@ -31,8 +30,7 @@ CommandOptions::CommandOptions(const QStringList& args, const QStringList& value
     }
 }
 
-void TrafficTrace::attach(StationPort& port)
-{
+void TrafficTrace::attach(StationPort& port) {
     port.setTrafficObserver([this](bool outgoing, std::span<const std::uint8_t> bytes) {
         const QByteArray chunk(reinterpret_cast<const char*>(bytes.data()),
                                static_cast<qsizetype>(bytes.size()));
@@ -45,16 +43,14 @@ void TrafficTrace::attach(StationPort& port)
     });
 }
 
-void TrafficTrace::flush()
-{
+void TrafficTrace::flush() {
     if (!pending_.isEmpty()) {
         print('<', pending_);
         pending_.clear();
     }
 }
 
-void TrafficTrace::print(char direction, const QByteArray& bytes)
-{
+void TrafficTrace::print(char direction, const QByteArray& bytes) {
     std::fprintf(out_, "%c %s\n", direction, bytes.toHex(' ').toUpper().constData());
     std::fflush(out_);
 }

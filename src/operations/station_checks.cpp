@@ -8,8 +8,7 @@
 
 namespace pelmo {
 
-bool checkStationDefinition(StationBoxes& boxes, StationImage& image, Prompts& prompts)
-{
+bool checkStationDefinition(StationBoxes& boxes, StationImage& image, Prompts& prompts) {
     if (!validateField(boxes.name, txt(24), FieldKind::Text, prompts, true) ||
         !validateField(boxes.meter, txt(25), FieldKind::Text, prompts, true) ||
         !validateField(boxes.messages, txt(26), FieldKind::Integer, prompts, true) ||
@@ -38,15 +37,13 @@ bool checkStationDefinition(StationBoxes& boxes, StationImage& image, Prompts& p
     return true;
 }
 
-StationBoxes boxesFromImage(const StationImage& image)
-{
+StationBoxes boxesFromImage(const StationImage& image) {
     return {fromCp1250(image.station.name), fromCp1250(image.station.meter_name),
             QString::number(image.station.messages_total),
             QString::number(image.station.net_address)};
 }
 
-void storeBoxes(const StationBoxes& boxes, StationImage& image)
-{
+void storeBoxes(const StationBoxes& boxes, StationImage& image) {
     image.station.name = toCp1250(boxes.name);
     image.station.meter_name = toCp1250(boxes.meter);
     image.station.messages_total = boxes.messages.toInt();

@@ -8,21 +8,19 @@ namespace pelmo {
 
 StationReader::StationReader(StationPort& port, LinkContext& link, Prompts* prompts,
                              StationReadView& view)
-    : port_(port), link_(link), prompts_(prompts), view_(view)
-{
-}
+    : port_(port), link_(link), prompts_(prompts), view_(view) {}
 
 StationReader::~StationReader() = default;
 
-Prompts& StationReader::prompter() const { return prompts_ ? *prompts_ : prompts(); }
+Prompts& StationReader::prompter() const {
+    return prompts_ ? *prompts_ : prompts();
+}
 
-StationImage& StationReader::image() const
-{
+StationImage& StationReader::image() const {
     return link_.build.image ? *link_.build.image : station();
 }
 
-void StationReader::start()
-{
+void StationReader::start() {
     StationImage& img = image();
     resetNewStation(img);
     view_.readStarting();
@@ -37,14 +35,12 @@ void StationReader::start()
     engine_->send(COMM, 11, kModeExact, false);
 }
 
-void StationReader::adopt(std::unique_ptr<TCommunication> engine)
-{
+void StationReader::adopt(std::unique_ptr<TCommunication> engine) {
     engine_ = std::move(engine);
     engine_->setWindow([this](int, int failed) { completion(failed); });
 }
 
-void StationReader::interrupt()
-{
+void StationReader::interrupt() {
     engine_.reset();
     image().station_loaded = false;
     link_.rx->setCount(0);
@@ -52,30 +48,26 @@ void StationReader::interrupt()
     view_.readStatus(txt(189));
 }
 
-void StationReader::next(int request, int expected, int mode)
-{
+void StationReader::next(int request, int expected, int mode) {
     state_ = request;
     engine_->send(request, expected, mode, false);
 }
 
-void StationReader::finishEngine()
-{
+void StationReader::finishEngine() {
     if (engine_) {
         engine_->close();
         engine_.reset();
     }
 }
 
-void StationReader::fail()
-{
+void StationReader::fail() {
     finishEngine();
     view_.readFailed();
     view_.readStatus(txt(136));
     prompter().error(txt(136));
 }
 
-void StationReader::completion(int failed)
-{
+void StationReader::completion(int failed) {
     if (!engine_) {
         return;
     }

@@ -22,8 +22,9 @@ AppShell::AppShell(const QString& portOverride) : host_(std::make_unique<TForm1>
     main_ = std::make_unique<TZobrStanice>(*host_);
     main_->setWindows({[this] { openSettings(); }, [this] { openAbout(); },
                        [this] { openPassword(); }, [this] { openDebugInfo(); }});
-    host_->setConnectAdopter(
-        [this](std::unique_ptr<TCommunication> engine) { main_->adoptConnectEngine(std::move(engine)); });
+    host_->setConnectAdopter([this](std::unique_ptr<TCommunication> engine) {
+        main_->adoptConnectEngine(std::move(engine));
+    });
     host_->setMainStatus([this](const QString& text) { main_->setStatusText(text); });
     TForm1::Commands commands;
     commands.loadStationFile = [this] { main_->consoleLoadStationFile(); };
@@ -42,8 +43,8 @@ void AppShell::start() {
     SettingsIni ini(settingsFilePath());
     ini.load();
     StationImage& image = station();
-    const StartupResult result =
-        applyStartupSettings(ini, image, [this](const QString& device) { return selectPort(device); });
+    const StartupResult result = applyStartupSettings(
+        ini, image, [this](const QString& device) { return selectPort(device); });
     main_->setUserAddress(image.address_list[kUserAddressEntry].address, true);
     host_->startLineMonitoring();
     host_->link().rx->setCount(0);
@@ -88,24 +89,38 @@ QStringList AppShell::availablePorts() const {
     return ports;
 }
 
-void AppShell::userAddressChanged(int address) { main_->setUserAddress(address, true); }
+void AppShell::userAddressChanged(int address) {
+    main_->setUserAddress(address, true);
+}
 
-void AppShell::writeEndComm() { host_->writeRequest(END_COMM); }
+void AppShell::writeEndComm() {
+    host_->writeRequest(END_COMM);
+}
 
-void AppShell::closePort() { host_->serialPort().close(); }
+void AppShell::closePort() {
+    host_->serialPort().close();
+}
 
 bool AppShell::selectPort(const QString& device) {
     host_->serialPort().setDevice(device);
     return host_->serialPort().open();
 }
 
-void AppShell::refreshMainCaptions() { main_->applyCaptions(); }
+void AppShell::refreshMainCaptions() {
+    main_->applyCaptions();
+}
 
-void AppShell::restartLineMonitoring() { host_->startLineMonitoring(); }
+void AppShell::restartLineMonitoring() {
+    host_->startLineMonitoring();
+}
 
-void AppShell::appendMainCaption(const QString& suffix) { main_->appendCaptionSuffix(suffix); }
+void AppShell::appendMainCaption(const QString& suffix) {
+    main_->appendCaptionSuffix(suffix);
+}
 
-void AppShell::showDebugConsole() { host_->enterDebugMode(); }
+void AppShell::showDebugConsole() {
+    host_->enterDebugMode();
+}
 
 void AppShell::accessModeChanged() {}
 

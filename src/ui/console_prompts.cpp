@@ -2,8 +2,7 @@
 
 namespace pelmo {
 
-void ConsolePrompts::show(Kind kind, const QString& text)
-{
+void ConsolePrompts::show(Kind kind, const QString& text) {
     if (kind == Kind::Error) {
         errorShown_ = true;
     }
@@ -11,8 +10,7 @@ void ConsolePrompts::show(Kind kind, const QString& text)
     std::fflush(out_);
 }
 
-bool ConsolePrompts::askYesNo(Kind kind, const QString& text)
-{
+bool ConsolePrompts::askYesNo(Kind kind, const QString& text) {
     const bool answer = answer_.value_or(false);
     std::fprintf(out_, "%s %s\n", text.toLocal8Bit().constData(), answer ? "[yes]" : "[no]");
     std::fflush(out_);

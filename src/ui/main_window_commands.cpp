@@ -20,25 +20,24 @@ namespace pelmo {
 namespace {
 const char* const kStationFilter = "Definice stanice (*.sta)|*.sta|Všechny soubory (*.*)|*.*";
 
-StationFileOptions fileOptions() { return {programSettings().version == 1}; }
+StationFileOptions fileOptions() {
+    return {programSettings().version == 1};
+}
 }  // namespace
 
-StationBoxes TZobrStanice::boxes() const
-{
+StationBoxes TZobrStanice::boxes() const {
     return {ui->e_nazev->text(), ui->e_meridlo->text(), ui->e_hlaseni->text(),
             ui->e_adresa->text()};
 }
 
-void TZobrStanice::setBoxes(const StationBoxes& b)
-{
+void TZobrStanice::setBoxes(const StationBoxes& b) {
     ui->e_nazev->setText(b.name);
     ui->e_meridlo->setText(b.meter);
     ui->e_hlaseni->setText(b.messages);
     ui->e_adresa->setText(b.address);
 }
 
-void TZobrStanice::setTopMenusEnabled(bool on)
-{
+void TZobrStanice::setTopMenusEnabled(bool on) {
     for (const char* name : {"m_zakladni", "m_dalsi", "m_nastaveniMenu"}) {
         if (auto* menu = findChild<QMenu*>(QString::fromLatin1(name))) {
             menu->menuAction()->setEnabled(on);
@@ -46,33 +45,33 @@ void TZobrStanice::setTopMenusEnabled(bool on)
     }
 }
 
-void TZobrStanice::setStationBoxesEnabled(bool on)
-{
+void TZobrStanice::setStationBoxesEnabled(bool on) {
     ui->e_nazev->setEnabled(on);
     ui->e_hlaseni->setEnabled(on);
     ui->e_adresa->setEnabled(on);
 }
 
-void TZobrStanice::stopProgress()
-{
+void TZobrStanice::stopProgress() {
     progressTimer_.stop();
     ui->b_prerusit->setEnabled(false);
     ui->ProgressBar1->hide();
 }
 
-void TZobrStanice::adoptConnectEngine(std::unique_ptr<TCommunication> engine)
-{
+void TZobrStanice::adoptConnectEngine(std::unique_ptr<TCommunication> engine) {
     reader_.adopt(std::move(engine));
 }
 
 // ---- reading ----
 
-void TZobrStanice::m_cteniClick() { reader_.start(); }
+void TZobrStanice::m_cteniClick() {
+    reader_.start();
+}
 
-void TZobrStanice::b_prerusitClick() { reader_.interrupt(); }
+void TZobrStanice::b_prerusitClick() {
+    reader_.interrupt();
+}
 
-void TZobrStanice::readStarting()
-{
+void TZobrStanice::readStarting() {
     lastFile_.clear();
     clearGridAndBoxes();
     ui->ProgressBar1->setValue(0);
@@ -83,24 +82,23 @@ void TZobrStanice::readStarting()
     setTopMenusEnabled(false);
 }
 
-void TZobrStanice::readStatus(const QString& text) { setStatusText(text); }
+void TZobrStanice::readStatus(const QString& text) {
+    setStatusText(text);
+}
 
-void TZobrStanice::channelDecoded(int channel)
-{
+void TZobrStanice::channelDecoded(int channel) {
     fillChannelRow(channel);
     host_.showNote(QString::number(image_.channel(channel).table_points));
 }
 
-void TZobrStanice::stationDecoded()
-{
+void TZobrStanice::stationDecoded() {
     ui->e_nazev->setText(fromCp1250(image_.station.name));
     ui->e_adresa->setText(QString::number(image_.station.net_address));
     ui->e_meridlo->setText(fromCp1250(image_.station.meter_name));
     ui->e_hlaseni->setText(QString::number(image_.station.messages_total));
 }
 
-void TZobrStanice::readCompleted()
-{
+void TZobrStanice::readCompleted() {
     stopProgress();
     setTopMenusEnabled(true);
     setStationBoxesEnabled(true);
@@ -109,15 +107,13 @@ void TZobrStanice::readCompleted()
     markVariantChannels();
 }
 
-void TZobrStanice::readFailed()
-{
+void TZobrStanice::readFailed() {
     stopProgress();
     ui->ProgressBar1->setValue(0);
     setTopMenusEnabled(true);
 }
 
-void TZobrStanice::readInterrupted()
-{
+void TZobrStanice::readInterrupted() {
     stopProgress();
     action("m_programovani")->setEnabled(false);
     action("m_ulozeni")->setEnabled(false);
@@ -128,8 +124,7 @@ void TZobrStanice::readInterrupted()
 
 // ---- station files ----
 
-QString TZobrStanice::confirmationText(bool withName) const
-{
+QString TZobrStanice::confirmationText(bool withName) const {
     QString text = txt(145);
     const QString status = statusText();
     const bool shown = status == txt(141) || status == txt(142);
@@ -141,8 +136,7 @@ QString TZobrStanice::confirmationText(bool withName) const
     return text;
 }
 
-void TZobrStanice::loadSucceeded()
-{
+void TZobrStanice::loadSucceeded() {
     fillFromImage();
     setFileText(QFileInfo(lastFile_).fileName());
     setStatusText(txt(141));
@@ -152,8 +146,7 @@ void TZobrStanice::loadSucceeded()
     setMeterBoxEnabled(true);
 }
 
-void TZobrStanice::loadFailed()
-{
+void TZobrStanice::loadFailed() {
     setStatusText(txt(186));
     action("m_programovani")->setEnabled(false);
     action("m_ulozeni")->setEnabled(false);
@@ -161,8 +154,7 @@ void TZobrStanice::loadFailed()
     setMeterBoxEnabled(true);
 }
 
-void TZobrStanice::m_definovaniClick()
-{
+void TZobrStanice::m_definovaniClick() {
     ui->ProgressBar1->hide();
     findChild<QMenu*>(QStringLiteral("m_dalsi"))->menuAction()->setEnabled(true);
     if (!prompts().yesNo(confirmationText(true))) {
@@ -194,8 +186,7 @@ void TZobrStanice::m_definovaniClick()
     loadSucceeded();
 }
 
-void TZobrStanice::consoleLoadStationFile()
-{
+void TZobrStanice::consoleLoadStationFile() {
     FileDialogSpec spec;
     spec.title = QStringLiteral("Definice stanice");
     spec.filter = QString::fromUtf8(kStationFilter);
@@ -212,8 +203,7 @@ void TZobrStanice::consoleLoadStationFile()
     setStatusText(QString::fromUtf8("Data načtena"));
 }
 
-void TZobrStanice::m_ulozeniClick()
-{
+void TZobrStanice::m_ulozeniClick() {
     StationBoxes b = boxes();
     if (!checkStationDefinition(b, image_, prompts())) {
         return;
@@ -242,8 +232,7 @@ void TZobrStanice::m_ulozeniClick()
     }
 }
 
-void TZobrStanice::m_novaClick()
-{
+void TZobrStanice::m_novaClick() {
     ui->ProgressBar1->hide();
     findChild<QMenu*>(QStringLiteral("m_dalsi"))->menuAction()->setEnabled(true);
     if (!prompts().yesNo(confirmationText(false))) {
@@ -260,8 +249,7 @@ void TZobrStanice::m_novaClick()
     setMeterBoxEnabled(true);
 }
 
-void TZobrStanice::e_hlaseniExit()
-{
+void TZobrStanice::e_hlaseniExit() {
     // The message box itself takes the focus away; that must not check the box again.
     static bool checking = false;
     if (checking) {

@@ -190,8 +190,7 @@ void TForm1::writeRequest(int request) {
     }
 }
 
-void TForm1::b_connectClick()
-{
+void TForm1::b_connectClick() {
     auto engine = std::make_unique<TCommunication>(
         [this](int, int failed) {
             ui->StatusBar1->showMessage(failed ? txt(136) : QStringLiteral("OK"));

@@ -1,0 +1,209 @@
+#include "ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include "files/station_file.h"
+#include "hex.h"
+#include "link/in_process_port.h"
+#include "scripted_prompts.h"
+#include "ui/serial_host.h"
+#include "ui/texts.h"
+
+namespace pelmo {
+namespace {
+
+// The main window on an in-process bus whose traffic the test sees.
+class MainWindow : public ::testing::Test {
+protected:
+    MainWindow() {
+        link.build.image = &image;
+        link.tx = &tx;
+        link.rx = &rx;
+        image.address_list[kUserAddressEntry].address = 251;
+        image.station.memory_size = 32768;  // as the start-up settings leave it
+        host = std::make_unique<TForm1>(link, &bus);
+        window = std::make_unique<TZobrStanice>(*host);
+        window->show();
+    }
+    ~MainWindow() override {
+        window.reset();
+        host.reset();
+        setLanguage(Language::Czech);
+    }
+
+    template <typename T>
+    T* find(const char* name) const {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
+    void setBoxes(const char* name, const char* meter, const char* messages, const char* address) {
+        find<QLineEdit>("e_nazev")->setText(QString::fromUtf8(name));
+        find<QLineEdit>("e_meridlo")->setText(QString::fromUtf8(meter));
+        find<QLineEdit>("e_hlaseni")->setText(QString::fromUtf8(messages));
+        find<QLineEdit>("e_adresa")->setText(QString::fromUtf8(address));
+    }
+
+    test::PromptsScope scope;
+    StationImage image;
+    TxBuffer tx{};
+    ReceiveState rx;
+    LinkContext link;
+    InProcessPort bus;
+    std::unique_ptr<TForm1> host;
+    std::unique_ptr<TZobrStanice> window;
+    QTemporaryDir dir;
+};
+
+TEST_F(MainWindow, CaptionsFollowTheLanguage) {
+    for (Language l : {Language::Czech, Language::English}) {
+        setLanguage(l);
+        window->applyCaptions();
+        EXPECT_EQ(find<QLabel>("Label1")->text(), txt(23));
+        EXPECT_EQ(find<QLabel>("l_nazev")->text(), txt(24));
+        EXPECT_EQ(find<QLabel>("l_adresa")->text(), txt(27));
+        EXPECT_EQ(find<QPushButton>("b_prerusit")->text(), txt(110));
+        EXPECT_EQ(find<QTableWidget>("StringGrid1")->item(0, 4)->text(), txt(31));
+        EXPECT_EQ(find<QMenu>("m_zakladni")->title(), txt(0));
+        EXPECT_EQ(window->action("m_cteni")->text(), txt(4));
+        EXPECT_EQ(window->action("m_monStanice")->text(), txt(266));
+        EXPECT_EQ(window->action("m_adresaUser")->text(), QStringLiteral("251") + txt(384));
+        for (QAction* a : window->findChildren<QAction*>()) {
+            if (a->objectName().startsWith(QStringLiteral("m_")) && a->isVisible() &&
+                !a->objectName().startsWith(QStringLiteral("m_adresa"))) {
+                EXPECT_FALSE(a->text().isEmpty()) << a->objectName().toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(MainWindow, LoadedStatusSurvivesALanguageSwitch) {
+    window->setStatusText(txt(141));
+    setLanguage(Language::English);
+    window->applyCaptions();
+    EXPECT_EQ(window->statusText(), QStringLiteral("Data loaded"));
+    window->setStatusText(QStringLiteral("something else"));
+    window->applyCaptions();
+    EXPECT_EQ(window->statusText(), QStringLiteral("New station"));
+}
+
+TEST_F(MainWindow, ChannelRowBeforeAnyStationWarns) {
+    window->StringGrid1SelectCell(3, 1);
+    ASSERT_EQ(scope.prompts.shown.size(), 1u);
+    EXPECT_EQ(scope.prompts.shown[0].kind, Prompts::Kind::Warning);
+    EXPECT_EQ(scope.prompts.shown[0].text, txt(143));
+}
+
+TEST_F(MainWindow, SavingChecksTheStationDefinitionFirst) {
+    struct Case {
+        const char* name;
+        const char* messages;
+        const char* address;
+        QString message;
+    };
+    const Case refused[] = {
+        {"", "10", "5", txt(149) + txt(24) + txt(150)},
+        {"Kotelna", "1x", "5", txt(151) + txt(26) + txt(152) + QStringLiteral("2. ") + txt(153)},
+        {"Kotelna", "10", "0", txt(144)},
+        {"Kotelna", "10", "252", txt(144)},
+    };
+    for (const Case& c : refused) {
+        scope.prompts.shown.clear();
+        setBoxes(c.name, "PARA", c.messages, c.address);
+        window->m_ulozeniClick();
+        ASSERT_EQ(scope.prompts.shown.size(), 1u) << c.address;
+        EXPECT_EQ(scope.prompts.shown[0].text, c.message);
+        EXPECT_TRUE(scope.prompts.dialogs.empty()) << "no file dialog after a failed check";
+    }
+
+    const QString path = dir.filePath(QStringLiteral("station.sta"));
+    scope.prompts.shown.clear();
+    scope.prompts.files.push_back(path);
+    setBoxes("Kotelna", "PARA", "0", "251");
+    window->m_ulozeniClick();
+    EXPECT_TRUE(scope.prompts.shown.empty());
+    EXPECT_EQ(find<QLineEdit>("e_hlaseni")->text(), QStringLiteral("10"));
+    EXPECT_EQ(QFileInfo(path).size(), kStationFileSize);
+    EXPECT_EQ(image.station.messages_total, 10);
+    EXPECT_EQ(image.station.net_address, 251);
+}
+
+TEST_F(MainWindow, MemoryBeyondTheStationIsRefused) {
+    image.station.memory_size = 32768;
+    image.channel(1).in_use = 1;
+    image.channel(1).memory = 30000;
+    setBoxes("Kotelna", "PARA", "10", "5");
+    window->m_ulozeniClick();
+    ASSERT_EQ(scope.prompts.shown.size(), 1u);
+    // free = 32768 - 3840 - 60 = 28868
+    EXPECT_EQ(scope.prompts.shown[0].text, txt(309) + QStringLiteral("( 1132B )"));
+}
+
+TEST_F(MainWindow, ChoosingAnAddressEntrySendsEndCommAndSwitchesTheBus) {
+    image.address_list[3] = {17, "Kotelna"};
+    window->refreshAddressEntries();
+    QAction* entry = window->action("m_adresa4");
+    EXPECT_TRUE(entry->isVisible());
+    EXPECT_EQ(entry->text(), QStringLiteral("17 - Kotelna"));
+    EXPECT_FALSE(window->action("m_adresa5")->isVisible());
+    image.station_loaded = true;
+    entry->trigger();
+    ASSERT_EQ(bus.writes().size(), 1u);
+    EXPECT_EQ(test::toHex(bus.writes()[0]), "01 40 0E 4F 4F");
+    EXPECT_EQ(image.bus_address, 17);
+    EXPECT_FALSE(image.station_loaded);
+    EXPECT_TRUE(entry->isChecked());
+    EXPECT_FALSE(window->action("m_adresaUser")->isChecked());
+}
+
+TEST_F(MainWindow, StationFileLoadOutcomes) {
+    // A cancelled file dialog leaves a cleared image marked as loaded.
+    scope.prompts.answers = {true};
+    window->m_definovaniClick();
+    EXPECT_TRUE(image.station_loaded);
+    EXPECT_EQ(window->statusText(), txt(141));
+
+    // A damaged file is refused.
+    const QString bad = dir.filePath(QStringLiteral("bad.sta"));
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("short");
+    f.close();
+    scope.prompts.answers = {true};
+    scope.prompts.files = {bad};
+    window->m_definovaniClick();
+    EXPECT_FALSE(image.station_loaded);
+    EXPECT_TRUE(scope.prompts.shownError(txt(146)));
+    EXPECT_EQ(window->statusText(), txt(186));
+    EXPECT_FALSE(window->action("m_ulozeni")->isEnabled());
+
+    // Answering No changes nothing.
+    image.station.name = "Kept";
+    scope.prompts.answers = {false};
+    window->m_definovaniClick();
+    EXPECT_EQ(image.station.name, "Kept");
+}
+
+TEST_F(MainWindow, ConfirmationNamesTheLoadedStation) {
+    image.station.name = "Kotelna";
+    window->setStatusText(txt(141));
+    scope.prompts.answers = {false};
+    window->m_definovaniClick();
+    ASSERT_FALSE(scope.prompts.shown.empty());
+    QString expected = txt(145);
+    expected.insert(18, QStringLiteral(" \"Kotelna\" "));
+    EXPECT_EQ(scope.prompts.shown.back().text, expected);
+    // "Nová stanice" never names it.
+    scope.prompts.answers = {false};
+    window->m_novaClick();
+    EXPECT_EQ(scope.prompts.shown.back().text, txt(145));
+}
+
+}  // namespace
+}  // namespace pelmo
