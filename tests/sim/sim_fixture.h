@@ -19,6 +19,7 @@ inline const std::uint32_t kStart = timeCodeFromCalendar(25, 3, 10, 12, 0, 0);
 struct Outcome {
     bool ok = false;
     std::vector<std::uint8_t> answer;  // what the engine had received when it finished
+    std::size_t heard = 0;             // bytes that reached the host over all attempts
     std::size_t transmissions = 0;
     int polls = 0;
 };
@@ -39,6 +40,9 @@ protected:
         context.tx = &tx;
         context.rx = &rx;
         port.setReceiveHandler([this](std::span<const std::uint8_t> b) { rx.append(b); });
+        port.setTrafficObserver([this](bool outgoing, std::span<const std::uint8_t> b) {
+            heard += outgoing ? 0 : b.size();
+        });
         engine = std::make_unique<TCommunication>([this](int, int failed) { done = failed; },
                                                   nullptr, kMessageFinished, port, context);
     }
@@ -51,6 +55,7 @@ protected:
     Outcome exchange(int id, int expected, int mode, bool ackFirst = false) {
         port.clearWrites();
         done.reset();
+        heard = 0;
         Outcome out;
         engine->send(id, expected, mode, ackFirst);
         while (!done && out.polls < 2000) {
@@ -62,6 +67,7 @@ protected:
         const auto bytes = rx.bytes();
         out.answer.assign(bytes.begin(), bytes.end());
         out.transmissions = port.writes().size();
+        out.heard = heard;
         return out;
     }
 
@@ -84,6 +90,34 @@ protected:
         return out;
     }
 
+    // A channel's buffer collected block by block as the monitoring transfer does: first
+    // block data from byte 6, continuations (leading 06h allowed) from byte 3, while the
+    // flags carry 08h. Empty when a block fails.
+    std::vector<std::uint8_t> fetchChannel(int channel, int* blocks = nullptr) {
+        image.current_index = static_cast<std::uint16_t>(channel);
+        std::vector<std::uint8_t> buffer;
+        Outcome o = step(SEND_BLOCK);
+        if (!o.ok || o.answer.size() < 7) {
+            return {};
+        }
+        buffer.insert(buffer.end(), o.answer.begin() + 6, o.answer.begin() + 5 + o.answer[4]);
+        bool more = o.answer[2] & 0x08;
+        int count = 1;
+        while (more && count < 50) {
+            o = step(SEND_BLOCK, true);
+            if (!o.ok || o.answer.size() < 10) {
+                return {};
+            }
+            buffer.insert(buffer.end(), o.answer.begin() + 3, o.answer.begin() + 3 + o.answer[2]);
+            more = o.answer[1] & 0x08;
+            ++count;
+        }
+        if (blocks) {
+            *blocks = count;
+        }
+        return buffer;
+    }
+
     bool open(int address = kDefaultBusAddress) {
         image.bus_address = address;
         return step(COMM).ok;
@@ -99,6 +133,7 @@ protected:
     InProcessSim link;
     std::unique_ptr<TCommunication> engine;
     std::optional<int> done;
+    std::size_t heard = 0;
 };
 
 }  // namespace pelmo::sim::test

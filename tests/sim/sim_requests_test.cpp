@@ -188,22 +188,8 @@ TEST_F(Requests, MonitoringBuffersMatchTheAnnouncedCountsBlockByBlock) {
 
     ASSERT_TRUE(step(START_PRENOS).ok);
     for (int channel : {1, 4}) {
-        image.current_index = static_cast<std::uint16_t>(channel);
-        std::vector<std::uint8_t> buffer;
-        Outcome o = step(SEND_BLOCK);
-        ASSERT_TRUE(o.ok);
-        buffer.insert(buffer.end(), o.answer.begin() + 6, o.answer.begin() + 5 + o.answer[4]);
-        bool more = o.answer[2] & 0x08;
-        int blocks = 1;
-        while (more && blocks < 10) {
-            rx.reset();
-            o = step(SEND_BLOCK, true);
-            ASSERT_TRUE(o.ok);
-            ASSERT_GE(o.answer.size(), 10u);
-            buffer.insert(buffer.end(), o.answer.begin() + 3, o.answer.begin() + 3 + o.answer[2]);
-            more = o.answer[1] & 0x08;
-            ++blocks;
-        }
+        int blocks = 0;
+        const std::vector<std::uint8_t> buffer = fetchChannel(channel, &blocks);
         EXPECT_EQ(buffer.size(), 18u + static_cast<std::size_t>(counts[channel - 1]));
         EXPECT_EQ(blocks, channel == 1 ? 4 : 1);
         EXPECT_EQ(FieldReader(buffer).u16(4), counts[channel - 1]);  // header's own count
