@@ -222,7 +222,8 @@ TEST_F(Requests, LiveMaximumAndFlyingMeasurementFollowTheClock) {
     fly = FlySetup{1, 2, true};  // two intervals of 60 s, buffer cleared
     ASSERT_TRUE(step(FLY_SET).ok);
     link.advance(200 * 1000);
-    const FieldReader f(step(FLY_READ).answer);
+    const Outcome result = step(FLY_READ);
+    const FieldReader f(result.answer);
     EXPECT_FLOAT_EQ(f.f32(24) + f.f32(28), 120.0);               // dry plus wet time, seconds
     EXPECT_NEAR(f.f32(16) + f.f32(20), 4.0 * 120 / 3600, 0.05);  // mass, t
     EXPECT_GE(f.f32(32), f.f32(36));                             // temperature max >= min

@@ -168,7 +168,8 @@ TEST_F(StationState, ProgrammingRunLeavesTheStationAsWritten) {
     ASSERT_TRUE(step(END_COMM).ok);
     EXPECT_FALSE(open(kDefaultBusAddress));
     ASSERT_TRUE(open(17));
-    const FieldReader status(step(STAV_MER).answer);
+    const Outcome monitoring = step(STAV_MER);
+    const FieldReader status(monitoring.answer);
     EXPECT_EQ(status.u16(27), 60);         // channel 1 samples once a minute
     EXPECT_EQ(status.u16(27 + 8 * 5), 0);  // channel 6 is unused
     const Outcome log = step(READ_MESSAGES);
