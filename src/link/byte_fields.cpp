@@ -63,6 +63,11 @@ void FieldWriter::u16(std::size_t offset, std::uint32_t value) {
     u8(offset + 1, value >> 8);
 }
 
+void FieldWriter::u32(std::size_t offset, std::uint32_t value) {
+    u16(offset, value & 0xFFFF);
+    u16(offset + 2, value >> 16);
+}
+
 void FieldWriter::u32be(std::size_t offset, std::uint32_t value) {
     u8(offset, value >> 24);
     u8(offset + 1, value >> 16);

@@ -38,6 +38,7 @@ public:
 
     void u8(std::size_t offset, std::uint32_t value);
     void u16(std::size_t offset, std::uint32_t value);
+    void u32(std::size_t offset, std::uint32_t value);
     void u32be(std::size_t offset, std::uint32_t value);
     // False when the double has no single-precision counterpart (not finite, too large).
     [[nodiscard]] bool f32(std::size_t offset, double value);

@@ -1,0 +1,263 @@
+// stationsim: simulated measuring stations on a pseudo-terminal, for running the program
+// and its tests without hardware.
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "sim/pty_device.h"
+#include "sim/sim_bus.h"
+#include "sim/stationsim_options.h"
+
+namespace {
+
+using namespace pelmo::sim;
+
+volatile sig_atomic_t g_stop = 0;
+
+void onSignal(int) {
+    g_stop = 1;
+}
+
+std::int64_t monotonicNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// Ten bit times (start, eight data, stop) at 9600 Bd.
+constexpr std::int64_t kByteNs = 10 * 1000000000LL / 9600;
+constexpr std::int64_t kFrameGapNs = 5 * 1000000LL;
+constexpr std::int64_t kMs = 1000000;
+
+void logBytes(const char* what, int address, std::span<const std::uint8_t> bytes) {
+    std::string line = address ? "[" + std::to_string(address) + "] " : "      ";
+    line += what;
+    char hex[4];
+    for (std::uint8_t b : bytes) {
+        std::snprintf(hex, sizeof hex, " %02X", b);
+        line += hex;
+    }
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+bool makeLink(const std::string& link, const std::string& target) {
+    struct stat st {};
+    if (lstat(link.c_str(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) {
+            std::fprintf(stderr, "stationsim: %s exists and is not a link\n", link.c_str());
+            return false;
+        }
+        ::unlink(link.c_str());
+    }
+    if (symlink(target.c_str(), link.c_str()) != 0) {
+        std::fprintf(stderr, "stationsim: cannot link %s: %s\n", link.c_str(),
+                     std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+class Server {
+public:
+    Server(SimBus& bus, PtyDevice& pty, bool fast) : bus_(bus), pty_(pty), fast_(fast) {}
+
+    // Runs until a signal arrives; false on a failure of the line.
+    bool run(const sigset_t& waitMask) {
+        const std::int64_t start = monotonicNs();
+        while (!g_stop) {
+            const std::int64_t now = monotonicNs();
+            timespec timeout{};
+            const std::int64_t wait = nextWakeNs(now);
+            if (wait >= 0) {
+                timeout.tv_sec = static_cast<time_t>(wait / 1000000000);
+                timeout.tv_nsec = static_cast<long>(wait % 1000000000);
+            }
+            pollfd pfd{pty_.master(), POLLIN, 0};
+            if (!out_.empty()) {
+                pfd.events |= POLLOUT;
+            }
+            const int ready = ppoll(&pfd, 1, wait >= 0 ? &timeout : nullptr, &waitMask);
+            if (ready < 0 && errno != EINTR) {
+                std::fprintf(stderr, "stationsim: poll: %s\n", std::strerror(errno));
+                return false;
+            }
+            const std::int64_t t = monotonicNs();
+            const std::int64_t ms = (t - start) / kMs;
+            if (ready > 0 && (pfd.revents & POLLIN) && !readLine(ms, t)) {
+                return false;
+            }
+            if (bus_.hasPartial() && t - lastByteNs_ >= kFrameGapNs) {
+                bus_.lineIdle();
+            }
+            const auto due = schedule_.takeDue(ms);
+            if (!due.empty()) {
+                if (out_.empty()) {
+                    nextByteNs_ = std::max(nextByteNs_, t);
+                }
+                out_.insert(out_.end(), due.begin(), due.end());
+            }
+            writeLine(t);
+        }
+        return true;
+    }
+
+private:
+    // Nanoseconds until something is due, -1 when only the line or a signal can wake us.
+    std::int64_t nextWakeNs(std::int64_t now) const {
+        std::int64_t wake = -1;
+        auto consider = [&](std::int64_t at) {
+            const std::int64_t d = std::max<std::int64_t>(at - now, 0);
+            wake = wake < 0 ? d : std::min(wake, d);
+        };
+        if (!out_.empty() && !fast_) {
+            consider(nextByteNs_);
+        }
+        if (const auto due = schedule_.nextDue()) {
+            consider(start_ + *due * kMs);
+        }
+        if (bus_.hasPartial()) {
+            consider(lastByteNs_ + kFrameGapNs);
+        }
+        return wake;
+    }
+
+    bool readLine(std::int64_t ms, std::int64_t t) {
+        std::uint8_t buf[512];
+        const ssize_t got = ::read(pty_.master(), buf, sizeof buf);
+        if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
+            return true;
+        }
+        if (got <= 0) {
+            std::fprintf(stderr, "stationsim: the line closed\n");
+            return false;
+        }
+        lastByteNs_ = t;
+        for (Reply& reply : bus_.receive({buf, static_cast<std::size_t>(got)})) {
+            schedule_.add(std::move(reply), ms);
+        }
+        return true;
+    }
+
+    void writeLine(std::int64_t t) {
+        if (out_.empty()) {
+            return;
+        }
+        std::size_t n = out_.size();
+        if (!fast_) {
+            n = t < nextByteNs_ ? 0 : static_cast<std::size_t>((t - nextByteNs_) / kByteNs + 1);
+            n = std::min(n, out_.size());
+        }
+        if (n == 0) {
+            return;
+        }
+        const std::vector<std::uint8_t> chunk(out_.begin(),
+                                              out_.begin() + static_cast<std::ptrdiff_t>(n));
+        const ssize_t put = ::write(pty_.master(), chunk.data(), chunk.size());
+        if (put > 0) {
+            out_.erase(out_.begin(), out_.begin() + put);
+            nextByteNs_ += put * kByteNs;
+        }
+    }
+
+    SimBus& bus_;
+    PtyDevice& pty_;
+    bool fast_;
+    ReplySchedule schedule_;
+    std::deque<std::uint8_t> out_;
+    std::int64_t start_ = monotonicNs();
+    std::int64_t nextByteNs_ = 0;
+    std::int64_t lastByteNs_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    SimulatorOptions options;
+    std::string error;
+    if (!parseSimulatorOptions(args, options, error)) {
+        std::fprintf(stderr, "stationsim: %s\n\n%s", error.c_str(), simulatorUsage().c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(simulatorUsage().c_str(), stdout);
+        return 0;
+    }
+
+    // Signals are only let through while waiting, so a stop request is never missed.
+    sigset_t blocked;
+    sigset_t waitMask;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGINT);
+    sigaddset(&blocked, SIGTERM);
+    sigprocmask(SIG_BLOCK, &blocked, &waitMask);
+    sigdelset(&waitMask, SIGINT);
+    sigdelset(&waitMask, SIGTERM);
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+
+    PtyDevice pty;
+    if (!pty.open(error)) {
+        std::fprintf(stderr, "stationsim: %s\n", error.c_str());
+        return 1;
+    }
+    if (!options.link.empty() && !makeLink(options.link, pty.path())) {
+        return 1;
+    }
+
+    SimBus bus(systemClock());
+    for (const StationOptions& s : options.stations) {
+        SimStation& station = bus.addStation(s.address);
+        station.addFaults(options.everyStation);
+        station.addFaults(s.faults);
+    }
+    bus.setObserver([&](const BusEvent& e) {
+        // A new session: whatever an earlier client left unread is stale.
+        if (e.kind == BusEventKind::Request && e.bytes.size() > 2 && e.bytes[1] == 0x81 &&
+            e.bytes[2] == 0x0A) {
+            pty.discardUnread();
+        }
+        if (!options.log) {
+            return;
+        }
+        switch (e.kind) {
+            case BusEventKind::Request:
+                logBytes("->", e.address, e.bytes);
+                break;
+            case BusEventKind::Answer:
+                logBytes("<-", e.address, e.bytes);
+                break;
+            case BusEventKind::Acknowledge:
+                logBytes("-> ack", e.address, e.bytes);
+                break;
+            case BusEventKind::Ignored:
+                logBytes("ignored", e.address, e.bytes);
+                break;
+        }
+    });
+
+    std::printf("%s\n", pty.path().c_str());
+    std::fflush(stdout);
+    for (const StationOptions& s : options.stations) {
+        std::fprintf(stderr, "stationsim: station %d on %s\n", s.address, pty.path().c_str());
+    }
+
+    Server server(bus, pty, options.fast);
+    const bool ok = server.run(waitMask);
+    if (!options.link.empty()) {
+        ::unlink(options.link.c_str());
+    }
+    return ok ? 0 : 1;
+}

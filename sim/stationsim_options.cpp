@@ -1,0 +1,101 @@
+#include "sim/stationsim_options.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace pelmo::sim {
+
+namespace {
+
+bool parseAddress(const std::string& text, int& address) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), address);
+    return ec == std::errc{} && end == text.data() + text.size() && address >= 1 &&
+           address <= kDefaultBusAddress;
+}
+
+}  // namespace
+
+bool parseSimulatorOptions(std::span<const std::string> args, SimulatorOptions& out,
+                           std::string& error) {
+    out = SimulatorOptions{};
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::string value;
+        bool inlineValue = false;
+        if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg.resize(eq);
+            inlineValue = true;
+        }
+        const bool takesValue = arg == "--address" || arg == "--fault" || arg == "--link";
+        if (takesValue && !inlineValue) {
+            if (i + 1 >= args.size()) {
+                error = arg + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        } else if (!takesValue && inlineValue) {
+            error = arg + " takes no value";
+            return false;
+        }
+        // Faults belong to the station named last, or to every station before any is named.
+        FaultSettings& target =
+            out.stations.empty() ? out.everyStation : out.stations.back().faults;
+        if (arg == "--address") {
+            int address = 0;
+            if (!parseAddress(value, address)) {
+                error = "bad address '" + value + "' (1..251)";
+                return false;
+            }
+            const bool taken =
+                std::any_of(out.stations.begin(), out.stations.end(),
+                            [&](const StationOptions& s) { return s.address == address; });
+            if (taken) {
+                error = "address " + value + " given twice";
+                return false;
+            }
+            out.stations.push_back({address, {}});
+        } else if (arg == "--fault") {
+            if (!parseFaultSpec(value, target, &error)) {
+                return false;
+            }
+        } else if (arg == "--locked") {
+            target.locked = true;
+        } else if (arg == "--link") {
+            out.link = value;
+        } else if (arg == "--fast") {
+            out.fast = true;
+        } else if (arg == "--log") {
+            out.log = true;
+        } else if (arg == "--help" || arg == "-h") {
+            out.help = true;
+        } else {
+            error = "unknown option '" + args[i] + "'";
+            return false;
+        }
+    }
+    if (out.stations.empty()) {
+        out.stations.push_back({kDefaultBusAddress, {}});
+    }
+    return true;
+}
+
+std::string simulatorUsage() {
+    return "usage: stationsim [options]\n"
+           "Simulates measuring stations on a pseudo-terminal. The first line written to\n"
+           "standard output is the device to open (9600 Bd, 8N1). Stops on SIGINT/SIGTERM.\n"
+           "\n"
+           "  --address N     a station at bus address N (1..251); repeatable, default 251\n"
+           "  --locked        the station (see below) reports itself locked\n"
+           "  --fault SPEC    faults of the station (see below)\n"
+           "  --log           each request and answer in hexadecimal on standard error\n"
+           "  --link PATH     also make PATH a symbolic link to the device\n"
+           "  --fast          answer at once instead of at the pace of 9600 Bd\n"
+           "  --help          this text\n"
+           "\n"
+           "--locked and --fault apply to the station of the preceding --address, or to\n"
+           "every station when no --address precedes them.\n" +
+           faultSpecHelp();
+}
+
+}  // namespace pelmo::sim

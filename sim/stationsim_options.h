@@ -1,0 +1,31 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "sim/sim_faults.h"
+
+namespace pelmo::sim {
+
+struct StationOptions {
+    int address = kDefaultBusAddress;
+    FaultSettings faults;
+};
+
+// Command line of the stationsim program.
+struct SimulatorOptions {
+    std::vector<StationOptions> stations;  // one per --address, else the default station
+    FaultSettings everyStation;            // --fault/--locked given before any --address
+    bool fast = false;
+    bool log = false;
+    bool help = false;
+    std::string link;
+};
+
+// Arguments without the program name. False with a message for a bad command line.
+bool parseSimulatorOptions(std::span<const std::string> args, SimulatorOptions& out,
+                           std::string& error);
+std::string simulatorUsage();
+
+}  // namespace pelmo::sim

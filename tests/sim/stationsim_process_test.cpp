@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <memory>
+#include <optional>
+
+#include "link/block_codecs.h"
+#include "link/communication.h"
+#include "link/serial_port.h"
+#include "sim/stationsim_options.h"
+
+namespace pelmo::sim {
+namespace {
+
+TEST(StationsimOptions, FaultsGoToThePrecedingAddressOrToEveryStation) {
+    const std::vector<std::string> args{"--fault",
+                                        "delay=5",
+                                        "--address",
+                                        "3",
+                                        "--locked",
+                                        "--address=17",
+                                        "--fault=no-answer=READ_METER",
+                                        "--fast",
+                                        "--log",
+                                        "--link",
+                                        "/tmp/x"};
+    SimulatorOptions o;
+    std::string error;
+    ASSERT_TRUE(parseSimulatorOptions(args, o, error)) << error;
+    ASSERT_EQ(o.stations.size(), 2u);
+    EXPECT_EQ(o.everyStation.delayMs, 5);
+    EXPECT_TRUE(o.stations[0].faults.locked);
+    EXPECT_FALSE(o.stations[1].faults.locked);
+    EXPECT_TRUE(o.stations[1].faults.noAnswer.test(READ_METER));
+    EXPECT_TRUE(o.fast && o.log);
+    EXPECT_EQ(o.link, "/tmp/x");
+
+    ASSERT_TRUE(parseSimulatorOptions({}, o, error));
+    ASSERT_EQ(o.stations.size(), 1u);
+    EXPECT_EQ(o.stations[0].address, 251);
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--address", "0"},
+                                                {"--address", "252"},
+                                                {"--address"},
+                                                {"--address", "5", "--address", "5"},
+                                                {"--fault", "bogus"},
+                                                {"--fast=1"},
+                                                {"-x"}}) {
+        EXPECT_FALSE(parseSimulatorOptions(bad, o, error)) << bad.front();
+    }
+}
+
+// The real program on its pseudo-terminal, talked to through the program's serial port.
+class StationsimProcess : public ::testing::Test {
+protected:
+    void start(const QStringList& args) {
+        sim.start(QStringLiteral(STATIONSIM_PATH), args);
+        ASSERT_TRUE(sim.waitForStarted(5000));
+        const QDeadlineTimer deadline(10000);
+        while (!sim.canReadLine() && !deadline.hasExpired()) {
+            sim.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+        }
+        device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/"))) << device.toStdString();
+        port.setDevice(device);
+        port.setReceiveHandler([this](std::span<const std::uint8_t> b) { rx.append(b); });
+        link.build.image = &image;
+        link.tx = &tx;
+        link.rx = &rx;
+        engine = std::make_unique<TCommunication>([this](int, int failed) { done = failed; },
+                                                  nullptr, kMessageFinished, port, link);
+    }
+
+    void TearDown() override {
+        engine.reset();
+        port.close();
+        if (sim.state() != QProcess::NotRunning) {
+            sim.terminate();  // SIGTERM: the simulator must stop cleanly
+            EXPECT_TRUE(sim.waitForFinished(5000));
+            EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(sim.exitCode(), 0);
+        }
+    }
+
+    // One exchange with the engine's own repeat rules: a poll every 20 ms, and in between
+    // the serial port's events, waiting for them rather than sleeping.
+    bool exchange(int id) {
+        const RequestInfo& info = requestInfo(id);
+        done.reset();
+        engine->send(id, info.answerLength, info.mode, false);
+        const QDeadlineTimer deadline(10000);
+        QElapsedTimer sincePoll;
+        sincePoll.start();
+        while (!done && !deadline.hasExpired()) {
+            const qint64 left = kPollIntervalMs - sincePoll.elapsed();
+            if (left > 0) {
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents,
+                                                static_cast<int>(left));
+                continue;
+            }
+            sincePoll.restart();
+            engine->poll();
+        }
+        if (done == 0) {
+            engine->acknowledge();
+        }
+        return done == 0;
+    }
+
+    QProcess sim;
+    QString device;
+    SerialStationPort port;
+    StationImage image;
+    TxBuffer tx{};
+    ReceiveState rx;
+    LinkContext link;
+    std::unique_ptr<TCommunication> engine;
+    std::optional<int> done;
+};
+
+TEST_F(StationsimProcess, TwoStationsAnswerThroughTheSerialPort) {
+    QTemporaryDir dir;
+    const QString linkPath = dir.filePath(QStringLiteral("ttySIM"));
+    start({"--fast", "--address", "251", "--address", "7", "--locked", "--link", linkPath});
+    EXPECT_EQ(QFileInfo(linkPath).symLinkTarget(), device);
+
+    image.bus_address = 251;
+    ASSERT_TRUE(exchange(COMM));
+    ASSERT_TRUE(exchange(READ_STATUS));
+    EXPECT_EQ(rx.length(), 27);
+    ASSERT_TRUE(exchange(READ_CMOS));
+    decodeCmos(rx.bytes(), image.cmos_raw_identity, image.cmos);
+    EXPECT_FALSE(image.cmos.locked);
+    ASSERT_TRUE(exchange(END_COMM));
+
+    image.bus_address = 7;
+    ASSERT_TRUE(exchange(COMM));
+    ASSERT_TRUE(exchange(READ_CMOS));
+    decodeCmos(rx.bytes(), image.cmos_raw_identity, image.cmos);
+    EXPECT_TRUE(image.cmos.locked);
+    ASSERT_TRUE(exchange(READ_STATION));
+    decodeStation(rx.bytes(), image.station);
+    EXPECT_EQ(image.station.net_address, 7);
+    EXPECT_EQ(image.station.name, "Kotelna Jih");
+
+    sim.terminate();
+    ASSERT_TRUE(sim.waitForFinished(5000));
+    EXPECT_EQ(sim.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo::exists(linkPath));
+}
+
+TEST_F(StationsimProcess, AnswersArePacedAtTheLineSpeed) {
+    start({});
+    ASSERT_TRUE(exchange(COMM));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(exchange(READ_STATION));
+    // 99 bytes of ten bits each at 9600 Bd take about 103 ms.
+    EXPECT_GE(clock.elapsed(), 90);
+}
+
+}  // namespace
+}  // namespace pelmo::sim
