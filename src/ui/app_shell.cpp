@@ -15,7 +15,8 @@
 
 namespace pelmo {
 
-AppShell::AppShell(const QString& portOverride) : host_(std::make_unique<TForm1>()) {
+AppShell::AppShell(const QString& portOverride, StationPort* bus)
+    : host_(std::make_unique<TForm1>(defaultLinkContext(), bus)) {
     programSettings().portOverride = portOverride;
     // The main window comes first; it needs the serial host's port, so the host object
     // exists already but is set up (settings, lights) after the window.

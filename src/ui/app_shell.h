@@ -7,6 +7,7 @@
 
 namespace pelmo {
 
+class StationPort;
 class TForm1;
 class TZobrStanice;
 
@@ -14,8 +15,9 @@ class TZobrStanice;
 // and the glue the dialogs need between them.
 class AppShell final : public SettingsDialogHost, public AccessHost {
 public:
-    // `portOverride` is the --port device (empty: the settings decide).
-    explicit AppShell(const QString& portOverride = {});
+    // `portOverride` is the --port device (empty: the settings decide); `bus` replaces the
+    // serial port altogether (the in-process simulator).
+    explicit AppShell(const QString& portOverride = {}, StationPort* bus = nullptr);
     ~AppShell() override;
 
     // Applies the start-up settings and shows the main window. A port that cannot be used

@@ -1,0 +1,92 @@
+// Saves pictures of the program's windows in Czech and English, with the main window showing
+// the simulated default station, so their layout can be looked at without a display:
+//   QT_QPA_PLATFORM=offscreen window_gallery OUTDIR
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "files/settings_ini.h"
+#include "link/in_process_port.h"
+#include "sim/in_process_sim.h"
+#include "ui/about_box.h"
+#include "ui/app_shell.h"
+#include "ui/debug_info_form.h"
+#include "ui/main_window.h"
+#include "ui/password_form.h"
+#include "ui/please_wait.h"
+#include "ui/prompts.h"
+#include "ui/serial_host.h"
+#include "ui/settings_dialog.h"
+#include "ui/texts.h"
+
+namespace {
+
+class NoPrompts final : public pelmo::Prompts {
+public:
+    void show(Kind, const QString&) override {}
+    bool askYesNo(Kind, const QString&) override { return false; }
+    QString openFile(const pelmo::FileDialogSpec&) override { return {}; }
+    QString saveFile(const pelmo::FileDialogSpec&) override { return {}; }
+};
+
+void save(QWidget& w, const QString& dir, const QString& name) {
+    w.show();
+    QApplication::processEvents();
+    const QString file = QDir(dir).filePath(name + QStringLiteral(".png"));
+    w.grab().save(file);
+    std::printf("%s\n", qPrintable(file));
+    w.hide();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("gallery");
+    QDir().mkpath(dir);
+    NoPrompts quiet;
+    pelmo::setPrompts(&quiet);
+
+    pelmo::sim::SimBus bus;
+    bus.addStation(251);
+    pelmo::InProcessPort port;
+    pelmo::sim::InProcessSim sim(bus, port);
+    pelmo::AppShell shell({}, &port);
+    pelmo::TForm1& host = shell.host();
+    pelmo::TZobrStanice& main = shell.mainWindow();
+    pelmo::station().station.memory_size = 32768;
+    pelmo::station().address_list[pelmo::kUserAddressEntry].address = 251;
+
+    main.show();
+    main.m_cteniClick();
+    for (int i = 0; i < 100000 && main.reader().engine(); ++i) {
+        sim.advance(pelmo::kPollIntervalMs);
+        main.reader().engine()->poll();
+    }
+
+    for (pelmo::Language l : {pelmo::Language::Czech, pelmo::Language::English}) {
+        pelmo::setLanguage(l);
+        const QString suffix =
+            l == pelmo::Language::Czech ? QStringLiteral("-cs") : QStringLiteral("-en");
+        main.applyCaptions();
+        main.resize(700, 520);
+        save(main, dir, QStringLiteral("main") + suffix);
+        main.show();
+        host.resize(640, 420);
+        save(host, dir, QStringLiteral("console") + suffix);
+        pelmo::TAboutBox about(&main);
+        save(about, dir, QStringLiteral("about") + suffix);
+        pelmo::TDebugInfoForm info(&main);
+        save(info, dir, QStringLiteral("modifications") + suffix);
+        pelmo::TNastaveni settings(shell, QDir(dir).filePath(QStringLiteral("settings.ini")), quiet,
+                                   &main);
+        save(settings, dir, QStringLiteral("settings") + suffix);
+        pelmo::TPasswordForm password(shell, &main);
+        save(password, dir, QStringLiteral("password") + suffix);
+        pelmo::TPleaseWait wait(&main);
+        save(wait, dir, QStringLiteral("wait") + suffix);
+    }
+    pelmo::setPrompts(nullptr);
+    return 0;
+}

@@ -1,0 +1,125 @@
+#include "ui/serial_host.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "link/in_process_port.h"
+#include "scripted_prompts.h"
+#include "sim/in_process_sim.h"
+#include "sim/sim_station.h"
+#include "ui/serial_host_logic.h"
+#include "ui/texts.h"
+
+namespace pelmo {
+namespace {
+
+// The console on an in-process bus with the simulated station at 251.
+class Console : public ::testing::Test {
+protected:
+    Console() : sim(bus, port) {
+        station = &bus.addStation(251);
+        link.build.image = &image;
+        link.tx = &tx;
+        link.rx = &rx;
+        host = std::make_unique<TForm1>(link, &port);
+    }
+
+    template <typename T>
+    T* find(const char* name) const {
+        return host->findChild<T*>(QString::fromLatin1(name));
+    }
+    // Polls the current engine until it has finished its exchange.
+    void drive(TCommunication* engine) {
+        for (int i = 0; i < 1000 && engine && engine->waiting(); ++i) {
+            sim.advance(kPollIntervalMs);
+            engine->poll();
+        }
+    }
+
+    test::PromptsScope scope;
+    sim::SimBus bus;
+    sim::SimStation* station = nullptr;
+    InProcessPort port;
+    sim::InProcessSim sim;
+    StationImage image;
+    TxBuffer tx{};
+    ReceiveState rx;
+    LinkContext link;
+    std::unique_ptr<TForm1> host;
+};
+
+TEST_F(Console, SetDateReportsTheClockSetting) {
+    auto* label = find<QLabel>("lblDateStatus");
+    EXPECT_EQ(label->text(), QStringLiteral("Standby"));
+    host->b_setdateClick();
+    for (int step = 0; step < 2; ++step) {
+        drive(TCommunication::current());
+    }
+    EXPECT_EQ(label->text(), QStringLiteral("OK"));
+    ASSERT_GE(port.writes().size(), 2u);
+    EXPECT_EQ(port.writes()[1][2], 0x38);  // SET_TIME
+}
+
+TEST_F(Console, SetDateWithoutAStationLeavesTheLabelAlone) {
+    station->faults().settings().silent = true;
+    host->b_setdateClick();
+    drive(TCommunication::current());
+    EXPECT_EQ(find<QLabel>("lblDateStatus")->text(), QStringLiteral("Standby"));
+    EXPECT_EQ(port.writes().size(), 4u);  // COMM and its three repetitions, nothing else
+}
+
+TEST_F(Console, CaptureShowsReceivedBytesOnlyWhenSwitchedOn) {
+    auto* memo = find<QPlainTextEdit>("Memo1");
+    host->writeRequest(COMM);
+    sim.advance(1);
+    EXPECT_TRUE(memo->toPlainText().isEmpty());
+    EXPECT_EQ(rx.length(), 11);  // the receive state gets them all the same
+    host->setCapture(true);
+    rx.reset();
+    host->writeRequest(END_COMM);
+    sim.advance(1);
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("06"));
+    host->b_clearClick();
+    EXPECT_TRUE(memo->toPlainText().isEmpty());
+}
+
+TEST_F(Console, ConnectHandsItsEngineToTheReadSequence) {
+    std::unique_ptr<TCommunication> adopted;
+    host->setConnectAdopter([&](std::unique_ptr<TCommunication> e) { adopted = std::move(e); });
+    host->b_connectClick();
+    ASSERT_TRUE(adopted);
+    EXPECT_EQ(TCommunication::current(), adopted.get());
+    EXPECT_EQ(adopted->request(), COMM);
+    // "Send" closes the current engine with END_COMM.
+    host->b_sendClick();
+    EXPECT_EQ(port.writes().back()[2], 0x0E);
+}
+
+TEST_F(Console, TextCodesSwitchPrefixesEveryText) {
+    find<QCheckBox>("ch_codes")->setChecked(true);
+    EXPECT_TRUE(txt(118).startsWith(QStringLiteral("118:  ")));
+    find<QCheckBox>("ch_codes")->setChecked(false);
+    EXPECT_FALSE(txt(118).startsWith(QStringLiteral("118")));
+}
+
+TEST(PortNames, NumberFromTheFourthCharacter) {
+    EXPECT_EQ(portNumberFromName(QStringLiteral("COM3")), 3);
+    EXPECT_EQ(portNumberFromName(QStringLiteral("COM12")), 12);
+    EXPECT_EQ(portNumberFromName(QStringLiteral("CO")), 0);
+    EXPECT_EQ(portNumberFromName(QStringLiteral("ttyUSB0")), -1);
+}
+
+TEST(TrafficLogFormat, NonPrintableBytesInHexadecimal) {
+    const std::uint8_t bytes[] = {0x01, 'A', 0x20, 0x7F, 0xF8};
+    EXPECT_EQ(TrafficLog::format(bytes, TrafficLog::Mode::Printable),
+              QStringLiteral("<01>A <7F><F8>"));
+    EXPECT_EQ(TrafficLog::format(bytes, TrafficLog::Mode::AllHex),
+              QStringLiteral("<01><41><20><7F><F8>"));
+}
+
+}  // namespace
+}  // namespace pelmo
