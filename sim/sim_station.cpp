@@ -227,7 +227,9 @@ std::optional<std::vector<std::uint8_t>> SimStation::configure(int id,
             meter_.assign(p.begin(), p.end());
             return ack();
         case WRITE_CHANNEL:
-            if (p.size() <= kChannelFixedPayload || p[0] >= kChannelCount) {
+            // No room for a channel that does not exist or a table beyond sixteen points.
+            if (p.size() <= kChannelFixedPayload || p[0] >= kChannelCount ||
+                p.size() > channelPayloadLength(definice_PV_rec{.table_points = kTablePoints})) {
                 return std::nullopt;
             }
             channels_[p[0]].assign(p.begin() + 1, p.end());

@@ -118,7 +118,8 @@ private:
             const std::int64_t d = std::max<std::int64_t>(at - now, 0);
             wake = wake < 0 ? d : std::min(wake, d);
         };
-        if (!out_.empty() && !fast_) {
+        // A full line is waited for with POLLOUT, not by the clock.
+        if (!out_.empty() && !fast_ && !blocked_) {
             consider(nextByteNs_);
         }
         if (const auto due = schedule_.nextDue()) {
@@ -162,6 +163,7 @@ private:
         const std::vector<std::uint8_t> chunk(out_.begin(),
                                               out_.begin() + static_cast<std::ptrdiff_t>(n));
         const ssize_t put = ::write(pty_.master(), chunk.data(), chunk.size());
+        blocked_ = put < static_cast<ssize_t>(chunk.size());
         if (put > 0) {
             out_.erase(out_.begin(), out_.begin() + put);
             nextByteNs_ += put * kByteNs;
@@ -176,6 +178,7 @@ private:
     std::int64_t start_ = monotonicNs();
     std::int64_t nextByteNs_ = 0;
     std::int64_t lastByteNs_ = 0;
+    bool blocked_ = false;  // the client side holds all it can; nobody reads it
 };
 
 }  // namespace

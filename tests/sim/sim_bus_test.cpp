@@ -93,12 +93,19 @@ TEST_F(Line, CorruptOrUnknownRequestsGetNoAnswer) {
     EXPECT_EQ(answers(wrongLength), 0u);
     EXPECT_EQ(answers(fromHex("01 40 99 DA 98")), 0u);  // no such request
     EXPECT_EQ(answers(join({corrupt, frame(READ_STATION)})), 1u);
-    // A channel that does not exist, read or written.
+    // A channel that does not exist, read or written, and a table no station can hold.
     EXPECT_EQ(answers(frame(READ_CHANNEL, kDefaultBusAddress, 9)), 0u);
     auto channel = frame(WRITE_CHANNEL);
     channel[4] = 8;
     appendTrailer(channel);
     EXPECT_EQ(answers(channel), 0u);
+    std::vector<std::uint8_t> seventeenPoints(109 + 4 * 17);
+    seventeenPoints[0] = kStartByte;
+    seventeenPoints[1] = 0x02;
+    seventeenPoints[2] = 0x21;
+    seventeenPoints[3] = 103 + 2 * 17;
+    appendTrailer(seventeenPoints);
+    EXPECT_EQ(answers(seventeenPoints), 0u);
     EXPECT_GE(count(BusEventKind::Ignored), 3u);
 }
 
