@@ -37,7 +37,7 @@ public:
     std::uint32_t now() const;
     FaultInjector& faults() { return faults_; }
     const FaultInjector& faults() const { return faults_; }
-    // Adds the faults of a parsed specification; `locked` locks the station at once.
+    // Adds the faults of a parsed fault list; `locked` locks the station at once.
     void addFaults(const FaultSettings& settings);
 
     // The answer to request `id` (the whole request datagram is given), or nothing when the
