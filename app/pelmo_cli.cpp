@@ -10,6 +10,8 @@
 #include "link/serial_port.h"
 #include "operations/command_line.h"
 #include "operations/station_checks.h"
+#include "operations/station_locker.h"
+#include "operations/station_programmer.h"
 #include "operations/station_reader.h"
 #include "ui/console_prompts.h"
 #include "ui/texts.h"
@@ -18,7 +20,10 @@ namespace pelmo {
 namespace {
 
 const char* const kUsage =
-    "usage: pelmo-cli read --port DEVICE [--address N] --out FILE [--lang cs|en] [--trace]\n";
+    "usage: pelmo-cli read --port DEVICE [--address N] --out FILE [--lang cs|en] [--trace]\n"
+    "       pelmo-cli program --port DEVICE [--address N] --in FILE.sta [--no-check]\n"
+    "                 [--restore-cmos yes|no] [--lang cs|en] [--trace]\n"
+    "       pelmo-cli lock --port DEVICE [--address N] --yes [--lang cs|en] [--trace]\n";
 
 void printLine(std::FILE* out, const QString& text) {
     std::fprintf(out, "%s\n", text.toLocal8Bit().constData());
@@ -29,7 +34,6 @@ void printLine(std::FILE* out, const QString& text) {
 class Session {
 public:
     bool open(const CommandOptions& options) {
-        SettingsIni ini(settingsFilePath());
         ini.load();
         const int lang = ini.readInteger(settings_keys::kSettings, QStringLiteral("lang"), 1);
         Language language = languageFromSetting(lang);
@@ -44,6 +48,8 @@ public:
         setLanguage(language);
         programSettings().version =
             ini.readInteger(settings_keys::kSettings, QStringLiteral("version"), 0);
+        programSettings().checking =
+            ini.readBool(settings_keys::kDebug, QStringLiteral("Checking"), true);
 
         int address = busAddressFromSetting(
             ini.readInteger(settings_keys::kSettings, QStringLiteral("addr"), kDefaultBusAddress));
@@ -77,6 +83,7 @@ public:
     }
     ~Session() { setPrompts(nullptr); }
 
+    SettingsIni ini{settingsFilePath()};
     SerialStationPort port;
     ConsolePrompts prompts;
     TrafficTrace trace;
@@ -139,6 +146,107 @@ int runRead(const QStringList& args) {
     }
 }
 
+// Prints the programming run's status texts as they change and ends the event loop.
+class ConsoleProgrammingView final : public ProgrammingView {
+public:
+    void programmingStatus(const QString& text) override { printLine(stdout, text); }
+    void gauge(int) override {}
+    void phaseDone(Phase) override {}
+    void transferCaption(const QString&) override {}
+    void restartDots() override {}
+    void clearTrafficLog() override {}
+    void programmingEnded(Ending ending) override {
+        QCoreApplication::exit(ending == Ending::Finished ? kExitOk : kExitStation);
+    }
+};
+
+int runProgram(const QStringList& args) {
+    const CommandOptions options(
+        args,
+        {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("in"),
+         QStringLiteral("restore-cmos"), QStringLiteral("lang")},
+        {QStringLiteral("trace"), QStringLiteral("no-check")});
+    const QString restore = options.value(QStringLiteral("restore-cmos"));
+    if (!options.ok() || !options.has(QStringLiteral("in")) ||
+        (options.has(QStringLiteral("restore-cmos")) && restore != QStringLiteral("yes") &&
+         restore != QStringLiteral("no"))) {
+        printLine(stderr, options.ok() ? QStringLiteral("--in FILE and --restore-cmos yes|no")
+                                       : options.error());
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    Session session;
+    if (!session.open(options)) {
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    StationImage& image = station();
+    resetNewStation(image);
+    // The file does not carry the station's memory; the settings say what it has.
+    applyMemorySetting(
+        image, session.ini.readInteger(settings_keys::kSettings, QStringLiteral("mem"), 32));
+    const StationFileOptions fileOptions{programSettings().version == 1};
+    switch (
+        loadStationFile(options.value(QStringLiteral("in")), image, fileOptions, session.prompts)) {
+        case StationFileResult::Ok:
+            break;
+        case StationFileResult::Corrupt:
+            session.prompts.error(txt(146));
+            return kExitUsage;
+        default:
+            return kExitUsage;
+    }
+    StationBoxes boxes = boxesFromImage(image);
+    if (!checkStationDefinition(boxes, image, session.prompts)) {
+        return kExitUsage;
+    }
+    storeBoxes(boxes, image);
+
+    session.prompts.setAnswer(restore == QStringLiteral("yes"));
+    StationProgrammer::Options run;
+    run.checking = programSettings().checking && !options.has(QStringLiteral("no-check"));
+    run.programDir = QCoreApplication::applicationDirPath();
+    ConsoleProgrammingView view;
+    StationProgrammer programmer(session.port, defaultLinkContext(), &session.prompts, view, run);
+    programmer.start();
+    const int rc = QCoreApplication::exec();
+    session.trace.flush();
+    return rc == kExitOk ? kExitOk : kExitStation;
+}
+
+class ConsoleLockView final : public LockView {
+public:
+    void lockStatus(const QString& text) override { printLine(stdout, text); }
+    void stationIdentified() override {}
+    void lockEnded(Ending ending) override {
+        QCoreApplication::exit(ending == Ending::Locked ? kExitOk : kExitStation);
+    }
+};
+
+int runLock(const QStringList& args) {
+    const CommandOptions options(
+        args, {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("lang")},
+        {QStringLiteral("trace"), QStringLiteral("yes")});
+    if (!options.ok() || !options.has(QStringLiteral("yes"))) {
+        // Locking cannot be undone: nothing is sent without an explicit --yes.
+        printLine(stderr, options.ok() ? QStringLiteral("locking needs --yes") : options.error());
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    Session session;
+    if (!session.open(options)) {
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    session.prompts.setAnswer(true);
+    ConsoleLockView view;
+    StationLocker locker(session.port, defaultLinkContext(), &session.prompts, view);
+    locker.start();
+    const int rc = QCoreApplication::exec();
+    session.trace.flush();
+    return rc;
+}
+
 }  // namespace
 }  // namespace pelmo
 
@@ -152,6 +260,12 @@ int main(int argc, char** argv) {
     const QString command = args.takeFirst();
     if (command == QStringLiteral("read")) {
         return pelmo::runRead(args);
+    }
+    if (command == QStringLiteral("program")) {
+        return pelmo::runProgram(args);
+    }
+    if (command == QStringLiteral("lock")) {
+        return pelmo::runLock(args);
     }
     std::fprintf(stderr, "unknown command: %s\n", qPrintable(command));
     std::fputs(pelmo::kUsage, stderr);

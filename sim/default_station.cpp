@@ -69,20 +69,21 @@ void defineChannel(StationImage& image, int n, const ChannelSpec& c,
 }
 
 void defineChannels(StationImage& image) {
-    // Steam temperature on a resistance card, five-point table of converter counts.
+    // Steam temperature on a resistance card, five-point table of converter counts (the
+    // analog converter gives 0..4092).
     defineChannel(image, 1,
                   {"TP1", "Teplota p\xE1ry", kCelsius, "Pt100", 1, 0, 3, 60, 8000, 128, 0.0, 250.0,
                    150.0, 230.0},
-                  {{2000, 0}, {15000, 16383}, {28000, 32767}, {41000, 49150}, {54000, 65534}});
+                  {{120, 0}, {1110, 16383}, {2100, 32767}, {3090, 49150}, {4080, 65534}});
     defineChannel(
         image, 2,
         {"PP1", "Tlak p\xE1ry abs.", "MPa", "4-20mA", 2, 0, 3, 60, 6000, 0, 0.0, 1.6, 0.3, 1.4},
-        {{13107, 0}, {65535, 65534}});
+        {{818, 0}, {4092, 65534}});
     // Orifice flow: the converter sees the differential pressure, hence the square root.
     std::vector<std::pair<std::uint16_t, std::uint16_t>> orifice;
     for (int k = 0; k < 8; ++k) {
         const double share = k / 7.0;
-        orifice.emplace_back(static_cast<std::uint16_t>(std::lround(65535 * share)),
+        orifice.emplace_back(static_cast<std::uint16_t>(std::lround(4092 * share)),
                              static_cast<std::uint16_t>(std::lround(65534 * std::sqrt(share))));
     }
     defineChannel(
@@ -98,7 +99,7 @@ void defineChannels(StationImage& image) {
     defineChannel(
         image, 7,
         {"TK", "Teplota kond.", kCelsius, "Pt100", 7, 0, 3, 300, 2000, 0, 0.0, 150.0, 40.0, 120.0},
-        {{3000, 0}, {30000, 32000}, {60000, 65534}});
+        {{200, 0}, {2000, 32000}, {4000, 65534}});
     // Turbine meter on frequency input 1; its prescaler divides by 4, so the table inputs
     // travel as x / 4 * 100.
     defineChannel(

@@ -102,6 +102,8 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
     wire("m_definovani", &TZobrStanice::m_definovaniClick);
     wire("m_nova", &TZobrStanice::m_novaClick);
     wire("m_ulozeni", &TZobrStanice::m_ulozeniClick);
+    wire("m_programovani", &TZobrStanice::m_programovaniClick);
+    wire("m_uzamceni", &TZobrStanice::m_uzamceniClick);
 
     setMeterBoxEnabled(true);
     resetNewStation(image_);
@@ -357,9 +359,9 @@ void TZobrStanice::fillFromImage() {
 void TZobrStanice::setMeterBoxEnabled(bool on) {
     ui->e_meridlo->setEnabled(on);
     ui->l_meridlo->setEnabled(on);
-    // The meter limits and locking windows arrive with their own work; until then they stay off.
+    // The meter limits window arrives with its own work; until then it stays off.
     action("m_mezeMeridla")->setEnabled(false);
-    action("m_uzamceni")->setEnabled(false);
+    action("m_uzamceni")->setEnabled(on);
 }
 
 void TZobrStanice::showEvent(QShowEvent* event) {

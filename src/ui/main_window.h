@@ -80,6 +80,8 @@ public:
     void m_definovaniClick();
     void m_ulozeniClick();
     void m_novaClick();
+    void m_programovaniClick();
+    void m_uzamceniClick();
     void e_hlaseniExit();
 
 protected:

@@ -1,4 +1,5 @@
 // The main window's station commands: reading, station files, new station.
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -7,11 +8,14 @@
 
 #include "files/program_settings.h"
 #include "files/station_file.h"
+#include "operations/lock_window.h"
+#include "operations/programming_window.h"
 #include "ui/cp1250.h"
 #include "ui/field_check.h"
 #include "ui/main_window.h"
 #include "ui/prompts.h"
 #include "ui/serial_host.h"
+#include "ui/sound.h"
 #include "ui/texts.h"
 #include "ui_main_window.h"
 
@@ -104,6 +108,7 @@ void TZobrStanice::readCompleted() {
     setStationBoxesEnabled(true);
     setMeterBoxEnabled(true);
     action("m_ulozeni")->setEnabled(true);
+    action("m_programovani")->setEnabled(true);
     markVariantChannels();
 }
 
@@ -142,6 +147,7 @@ void TZobrStanice::loadSucceeded() {
     setStatusText(txt(141));
     image_.station_loaded = true;
     action("m_ulozeni")->setEnabled(true);
+    action("m_programovani")->setEnabled(true);
     setStationBoxesEnabled(true);
     setMeterBoxEnabled(true);
 }
@@ -263,6 +269,37 @@ void TZobrStanice::e_hlaseniExit() {
         ui->e_hlaseni->setFocus();
     }
     checking = false;
+}
+
+}  // namespace pelmo
+
+namespace pelmo {
+
+// ---- programming and locking ----
+
+void TZobrStanice::m_programovaniClick() {
+    StationBoxes b = boxes();
+    if (!checkStationDefinition(b, image_, prompts())) {
+        return;
+    }
+    setBoxes(b);
+    if (!prompts().yesNo(txt(145))) {
+        return;
+    }
+    storeBoxes(b, image_);
+    StationProgrammer::Options options;
+    options.checking = programSettings().checking;
+    options.programDir = QCoreApplication::applicationDirPath();
+    options.completionTone = [] { playSignal(SoundSignal::Completion); };
+    TProgressForm form(host_.port(), host_.link(), options, this);
+    form.setTrafficLogClearer([this] { host_.trafficLog().clear(); });
+    form.exec();
+}
+
+void TZobrStanice::m_uzamceniClick() {
+    TLockStation form(host_.port(), host_.link(), this);
+    form.setStationShown([this] { stationDecoded(); });
+    form.exec();
 }
 
 }  // namespace pelmo

@@ -37,6 +37,11 @@ QString TrafficLog::format(std::span<const std::uint8_t> bytes, Mode mode) {
     return out;
 }
 
+void TrafficLog::clear() {
+    file_.close();
+    QFile::resize(file_.fileName(), 0);
+}
+
 void TrafficLog::record(bool outgoing, std::span<const std::uint8_t> bytes) {
     if (mode_ == Mode::Off) {
         return;

@@ -26,6 +26,8 @@ public:
     void setMode(Mode mode);
     Mode mode() const { return mode_; }
     void record(bool outgoing, std::span<const std::uint8_t> bytes);
+    // Empties the log file (a programming run starts with a fresh log).
+    void clear();
     QString path() const { return file_.fileName(); }
 
     static QString format(std::span<const std::uint8_t> bytes, Mode mode);

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "link/communication.h"
+
+namespace pelmo {
+
+class Prompts;
+class StationPort;
+
+// What the programming run shows; TProgressForm implements it with widgets, the
+// command-line tool by printing.
+class ProgrammingView {
+public:
+    enum class Phase { Initialisation = 1, Erasing = 2, Transfer = 3, Start = 4 };
+    enum class Ending { Finished, Refused, Failed };
+
+    virtual ~ProgrammingView() = default;
+
+    virtual void programmingStatus(const QString& text) = 0;  // the whole status text
+    virtual void gauge(int position) = 0;
+    virtual void phaseDone(Phase phase) = 0;
+    // The transfer row's OK label, shown with this caption ("ch.3", "Def.stanice", "OK").
+    virtual void transferCaption(const QString& caption) = 0;
+    virtual void restartDots() = 0;
+    virtual void clearTrafficLog() = 0;
+    // Finished: the window stays open; Refused and Failed: the window closes.
+    virtual void programmingEnded(Ending ending) = 0;
+};
+
+// Writes the station image into the station: COMM, READ_CMOS (a locked station is
+// refused; a damaged CMOS block may be restored from its correction file), READ_STATUS,
+// ERASE_STATION, SET_TIME, the eight channels, the meter and the station definition,
+// WRITE_ADDRESS and RESTART_MEASURING, with an optional read-back compare of every block.
+class StationProgrammer {
+public:
+    static constexpr int kFinished = 17;
+    static constexpr int kGaugeMaximum = 210;
+    static constexpr int kMaxCheckFailures = 3;
+
+    struct Options {
+        bool checking = true;
+        QString programDir;                    // where correction files are looked for
+        std::function<void()> completionTone;  // empty: silence
+    };
+
+    StationProgrammer(StationPort& port, LinkContext& link, Prompts* prompts, ProgrammingView& view,
+                      Options options);
+    ~StationProgrammer();
+
+    void start();
+    void completion(int failed);
+
+    int step() const { return step_; }
+    int gaugePosition() const { return gauge_; }
+    int checkFailures() const { return failures_; }
+    TCommunication* engine() const { return engine_.get(); }
+    // Which dots label the animation fills now (1..4), 0 for none.
+    int dotsRow() const;
+
+private:
+    StationImage& image() const;
+    Prompts& prompter() const;
+    void send(int request, int expected, int mode);
+    void addGauge(int amount);
+    void setStatus(const QString& text);
+    void appendStatus(const QString& text);
+    void fail();
+    void refuse();
+    void sendChannel();
+    // Returns false when the run ended because of too many failed compares.
+    bool countFailure();
+
+    void onComm();
+    void onCmos();
+    void onChannelWritten();
+    void onChannelRead();
+    void onMeterWritten();
+    void onMeterRead();
+    void onStationWritten();
+    void onStationRead();
+    void onRestarted();
+
+    StationPort& port_;
+    LinkContext& link_;
+    Prompts* prompts_;
+    ProgrammingView& view_;
+    Options options_;
+    std::unique_ptr<TCommunication> engine_;
+    int step_ = 0;
+    int gauge_ = 0;
+    std::uint8_t failures_ = 0;
+    QString status_;
+};
+
+}  // namespace pelmo

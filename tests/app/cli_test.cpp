@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "files/station_file.h"
+
+namespace pelmo {
+namespace {
+
+// Starts stationsim and gives the device of its pseudo-terminal.
+QString startStationsim(QProcess& sim, const QStringList& args) {
+    sim.start(QStringLiteral(STATIONSIM_PATH), QStringList{QStringLiteral("--fast")} + args);
+    if (!sim.waitForStarted(5000)) {
+        return {};
+    }
+    const QDeadlineTimer deadline(10000);
+    while (!sim.canReadLine() && !deadline.hasExpired()) {
+        sim.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+    }
+    return QString::fromLocal8Bit(sim.readLine()).trimmed();
+}
+
+void stop(QProcess& sim) {
+    if (sim.state() != QProcess::NotRunning) {
+        sim.terminate();
+        sim.waitForFinished(5000);
+    }
+}
+
+// pelmo-cli against stationsim, both as real processes on a pseudo-terminal.
+class CliRead : public ::testing::Test {
+protected:
+    void startSimulator(const QStringList& args) {
+        device = startStationsim(sim, args);
+        ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/")));
+    }
+    void TearDown() override { stop(sim); }
+    // Runs pelmo-cli to its end; the process itself has the engine's timing.
+    int cli(const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral(PELMO_CLI_PATH), args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        err = QString::fromLocal8Bit(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+
+    QProcess sim;
+    QString device;
+    QString out;
+    QString err;
+    QTemporaryDir dir;
+};
+
+TEST_F(CliRead, ReadsTheStationAndSavesItsDefinition) {
+    startSimulator({});
+    const QString file = dir.filePath(QStringLiteral("station.sta"));
+    ASSERT_EQ(
+        cli({QStringLiteral("read"), QStringLiteral("--port"), device, QStringLiteral("--address"),
+             QStringLiteral("251"), QStringLiteral("--out"), file, QStringLiteral("--lang"),
+             QStringLiteral("en"), QStringLiteral("--trace")}),
+        0)
+        << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Initializing connection...")));
+    EXPECT_TRUE(out.contains(QStringLiteral("Data loaded")));
+    EXPECT_TRUE(err.startsWith(QStringLiteral("> 01 81 0A 00 00 00 FB 00 87 71\n< 06 01")))
+        << err.left(80).toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("> 01 40 0E 4F 4F")));
+    EXPECT_EQ(QFileInfo(file).size(), kStationFileSize);
+}
+
+TEST_F(CliRead, FailuresAndUsage) {
+    startSimulator({QStringLiteral("--address"), QStringLiteral("7")});
+    const QString file = dir.filePath(QStringLiteral("none.sta"));
+    // Nobody answers at 251 on this bus.
+    EXPECT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), device,
+                   QStringLiteral("--address"), QStringLiteral("251"), QStringLiteral("--out"),
+                   file, QStringLiteral("--lang"), QStringLiteral("cs")}),
+              1);
+    EXPECT_TRUE(err.contains(QString::fromUtf8("Spojení se stanicí nelze navázat!")));
+    EXPECT_FALSE(QFileInfo::exists(file));
+
+    EXPECT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), device}), 2);
+    EXPECT_EQ(cli({QStringLiteral("read"), QStringLiteral("--bogus")}), 2);
+    EXPECT_EQ(cli({QStringLiteral("frobnicate")}), 2);
+    EXPECT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"),
+                   QStringLiteral("/dev/nonexistent"), QStringLiteral("--out"), file}),
+              2);
+    // An unwritable output file is a file error.
+    EXPECT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), device,
+                   QStringLiteral("--address"), QStringLiteral("7"), QStringLiteral("--out"),
+                   dir.filePath(QStringLiteral("no/such/folder/x.sta"))}),
+              2);
+}
+
+QStringList common(const QString& device) {
+    return {QStringLiteral("--port"),    device,
+            QStringLiteral("--address"), QStringLiteral("251"),
+            QStringLiteral("--lang"),    QStringLiteral("en")};
+}
+
+TEST_F(CliRead, AStationSavedFromOneSimulatorProgramsIntoAnotherAndReadsBackTheSame) {
+    startSimulator({});
+    QProcess target;
+    const QString targetDevice = startStationsim(target, {});
+    ASSERT_TRUE(targetDevice.startsWith(QStringLiteral("/dev/")));
+    const QString source = dir.filePath(QStringLiteral("source.sta"));
+    ASSERT_EQ(
+        cli(QStringList{QStringLiteral("read"), QStringLiteral("--out"), source} + common(device)),
+        0);
+    // Edit the file's station name (record 1) so that the target really changes.
+    QFile f(source);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.write("Vymenik             ");
+    f.close();
+
+    ASSERT_EQ(cli(QStringList{QStringLiteral("program"), QStringLiteral("--in"), source} +
+                  common(targetDevice)),
+              0)
+        << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("System programming finished")));
+    EXPECT_TRUE(out.contains(QStringLiteral("Checking ch.8...OK")));
+
+    const QString back = dir.filePath(QStringLiteral("back.sta"));
+    ASSERT_EQ(cli(QStringList{QStringLiteral("read"), QStringLiteral("--out"), back} +
+                  common(targetDevice)),
+              0);
+    QFile a(source);
+    QFile b(back);
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), b.readAll());
+    stop(target);
+}
+
+TEST_F(CliRead, LockingNeedsYesAndLockedStationsRefuseProgramming) {
+    startSimulator({});
+    const QString file = dir.filePath(QStringLiteral("station.sta"));
+    ASSERT_EQ(
+        cli(QStringList{QStringLiteral("read"), QStringLiteral("--out"), file} + common(device)),
+        0);
+    EXPECT_EQ(cli(QStringList{QStringLiteral("lock")} + common(device)), 2);
+    // Nothing was sent: the station still takes a program without checking.
+    EXPECT_EQ(cli(QStringList{QStringLiteral("program"), QStringLiteral("--in"), file,
+                              QStringLiteral("--no-check")} +
+                  common(device)),
+              0);
+    EXPECT_FALSE(out.contains(QStringLiteral("Checking ch.")));
+
+    EXPECT_EQ(cli(QStringList{QStringLiteral("lock"), QStringLiteral("--yes")} + common(device)), 0)
+        << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Unit locked")));
+    EXPECT_EQ(
+        cli(QStringList{QStringLiteral("program"), QStringLiteral("--in"), file} + common(device)),
+        1);
+    EXPECT_TRUE(err.contains(QStringLiteral("Station is locked and cannot be programmed!")));
+    EXPECT_FALSE(out.contains(QStringLiteral("Erasing")));
+    EXPECT_EQ(cli(QStringList{QStringLiteral("program"), QStringLiteral("--in"),
+                              dir.filePath(QStringLiteral("missing.sta"))} +
+                  common(device)),
+              2);
+}
+
+}  // namespace
+}  // namespace pelmo

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/communication.h"
+#include "link/in_process_port.h"
+#include "sim/in_process_sim.h"
+#include "sim/sim_station.h"
+
+namespace pelmo::test {
+
+// A station sequence's link to the simulated default station at 251, on the in-process
+// bus. Answers may be altered on their way in, to play a station that misbehaves.
+struct SimLink {
+    SimLink() : sim(bus, port) {
+        station = &bus.addStation(251);
+        context.build.image = &image;
+        context.tx = &tx;
+        context.rx = &rx;
+        image.bus_address = 251;
+        port.setReceiveHandler([this](std::span<const std::uint8_t> b) {
+            std::vector<std::uint8_t> bytes(b.begin(), b.end());
+            if (tamper) {
+                tamper(bytes);
+            }
+            rx.append(bytes);
+        });
+    }
+
+    // Polls `engine()` (re-read every time: a sequence replaces or drops its engine) until
+    // it is gone.
+    void run(const std::function<TCommunication*()>& engine, int limit = 200000) {
+        for (int polls = 0; engine() && polls < limit; ++polls) {
+            sim.advance(kPollIntervalMs);
+            if (TCommunication* e = engine()) {
+                e->poll();
+            }
+        }
+    }
+
+    // The requests written so far, by name ("ACK" for the acknowledgement).
+    std::vector<std::string> requests(bool withAcks = true) const {
+        std::vector<std::string> names;
+        for (const auto& w : port.writes()) {
+            if (w.size() == 1 && w[0] == kAckByte) {
+                if (withAcks) {
+                    names.emplace_back("ACK");
+                }
+            } else if (w.size() >= 5) {
+                int id = requestIdFor(w[1], w[2]);
+                if (id == WRITE_ADDRESS && w[4] == 0xFB && w[5] == 0x80) {
+                    id = LOCK_STATION;
+                }
+                names.emplace_back(id >= 0 ? requestInfo(id).name : "?");
+            }
+        }
+        return names;
+    }
+
+    // Re-seals an answer after a test changed it, so that only its content is wrong.
+    static void reseal(std::vector<std::uint8_t>& answer) {
+        std::uint8_t sum = 0;
+        std::uint8_t x = 0;
+        for (std::size_t i = 1; i + 2 < answer.size(); ++i) {
+            sum = static_cast<std::uint8_t>(sum + answer[i]);
+            x ^= answer[i];
+        }
+        answer[answer.size() - 2] = sum;
+        answer[answer.size() - 1] = x;
+    }
+
+    sim::SimBus bus{
+        [this] { return 0x584ACE25u + static_cast<std::uint32_t>(sim.elapsedMs() / 1000); }};
+    InProcessPort port;
+    sim::InProcessSim sim;
+    sim::SimStation* station = nullptr;
+    StationImage image;
+    TxBuffer tx{};
+    ReceiveState rx;
+    LinkContext context;
+    std::function<void(std::vector<std::uint8_t>&)> tamper;
+};
+
+}  // namespace pelmo::test

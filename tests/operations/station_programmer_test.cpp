@@ -1,0 +1,330 @@
+#include "operations/station_programmer.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "operations/programming_checks.h"
+#include "operations/station_reader.h"
+#include "scripted_prompts.h"
+#include "sim_link.h"
+#include "ui/texts.h"
+
+namespace pelmo {
+namespace {
+
+struct QuietReadView final : StationReadView {
+    void readStarting() override {}
+    void readStatus(const QString&) override {}
+    void channelDecoded(int) override {}
+    void stationDecoded() override {}
+    void readCompleted() override { ok = true; }
+    void readFailed() override {}
+    void readInterrupted() override {}
+    bool ok = false;
+};
+
+struct RecordingProgrammingView final : ProgrammingView {
+    void programmingStatus(const QString& text) override { statuses.push_back(text); }
+    void gauge(int position) override { gauges.push_back(position); }
+    void phaseDone(Phase) override {}
+    void transferCaption(const QString& caption) override { captions.push_back(caption); }
+    void restartDots() override {}
+    void clearTrafficLog() override { ++logClears; }
+    void programmingEnded(Ending e) override { ending = e; }
+
+    std::vector<QString> statuses;
+    std::vector<int> gauges;
+    std::vector<QString> captions;
+    int logClears = 0;
+    std::optional<Ending> ending;
+};
+
+// A station read from the simulator and programmed back into it.
+class Programming : public ::testing::Test {
+protected:
+    Programming() {
+        QuietReadView readView;
+        StationReader reader(link.port, link.context, &prompts, readView);
+        reader.start();
+        link.run([&] { return reader.engine(); });
+        EXPECT_TRUE(readView.ok);
+        link.port.clearWrites();
+        options.programDir = dir.path();
+        options.completionTone = [this] { ++tones; };
+    }
+
+    void program() {
+        programmer =
+            std::make_unique<StationProgrammer>(link.port, link.context, &prompts, view, options);
+        programmer->start();
+        link.run([this] { return programmer->engine(); });
+    }
+
+    std::vector<std::string> order() const { return link.requests(false); }
+
+    test::SimLink link;
+    test::ScriptedPrompts prompts;
+    RecordingProgrammingView view;
+    StationProgrammer::Options options;
+    std::unique_ptr<StationProgrammer> programmer;
+    QTemporaryDir dir;
+    int tones = 0;
+};
+
+std::vector<std::string> expectedOrder(bool checking) {
+    std::vector<std::string> o = {"COMM", "READ_CMOS", "READ_STATUS", "ERASE_STATION", "SET_TIME"};
+    for (int n = 0; n < kChannelCount; ++n) {
+        o.push_back("WRITE_CHANNEL");
+        if (checking) {
+            o.push_back("READ_CHANNEL");
+        }
+    }
+    o.push_back("WRITE_METER");
+    if (checking) {
+        o.push_back("READ_METER");
+    }
+    o.push_back("WRITE_STATION");
+    if (checking) {
+        o.push_back("READ_STATION");
+    }
+    o.insert(o.end(), {"WRITE_ADDRESS", "RESTART_MEASURING"});
+    return o;
+}
+
+TEST_F(Programming, RequestOrderWithAndWithoutChecking) {
+    for (bool checking : {true, false}) {
+        link.port.clearWrites();
+        view = RecordingProgrammingView{};
+        options.checking = checking;
+        program();
+        ASSERT_EQ(view.ending, ProgrammingView::Ending::Finished) << checking;
+        EXPECT_EQ(order(), expectedOrder(checking)) << checking;
+        // Every answer is acknowledged before the next request; nothing follows the last.
+        const auto all = link.requests(true);
+        for (std::size_t i = 0; i + 1 < all.size(); i += 2) {
+            EXPECT_NE(all[i], "ACK");
+            EXPECT_EQ(all[i + 1], "ACK") << i;
+        }
+        EXPECT_EQ(all.back(), "ACK");
+        // The gauge adds up to 200 (checking) or 206 before the final jump to 210.
+        ASSERT_GE(view.gauges.size(), 2u);
+        EXPECT_EQ(view.gauges[view.gauges.size() - 2], checking ? 200 : 206);
+        EXPECT_EQ(view.gauges.back(), StationProgrammer::kGaugeMaximum);
+        EXPECT_EQ(view.statuses.back(), txt(130));
+        EXPECT_EQ(view.logClears, 1);
+        EXPECT_EQ(programmer->engine(), nullptr);
+    }
+    EXPECT_EQ(tones, 2);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(Programming, AProgrammedStationReadsBackWhatWasWritten) {
+    StationImage edited = link.image;
+    link.image.channelData(2).name = "NOVY";
+    link.image.channel(2).memory = 1234;
+    link.image.channel(2).table_y[1] = 4321;
+    link.image.meter.constants[0] = 171.0;
+    link.image.station.name = "Vymenik";
+    link.image.station.messages_total = 77;
+    edited = link.image;
+    program();
+    ASSERT_EQ(view.ending, ProgrammingView::Ending::Finished);
+
+    resetNewStation(link.image);
+    QuietReadView readView;
+    StationReader reader(link.port, link.context, &prompts, readView);
+    reader.start();
+    link.run([&] { return reader.engine(); });
+    ASSERT_TRUE(readView.ok);
+    EXPECT_EQ(link.image.channelData(2).name, "NOVY");
+    EXPECT_EQ(link.image.channel(2).memory, 1234);
+    EXPECT_EQ(link.image.channel(2).table_y[1], 4321);
+    EXPECT_DOUBLE_EQ(link.image.meter.constants[0], 171.0);
+    EXPECT_EQ(link.image.station.name, "Vymenik");
+    EXPECT_EQ(link.image.station.messages_total, 77);
+    for (int n = 1; n <= kChannelCount; ++n) {
+        EXPECT_TRUE(channelMatches(edited.channel(n), edited.channelData(n), link.image.channel(n),
+                                   link.image.channelData(n)))
+            << n;
+    }
+}
+
+TEST_F(Programming, ALockedStationIsRefusedBeforeAnythingIsWritten) {
+    sim::FaultSettings lock;
+    lock.locked = true;
+    link.station->addFaults(lock);
+    program();
+    EXPECT_EQ(view.ending, ProgrammingView::Ending::Refused);
+    EXPECT_EQ(order(), (std::vector<std::string>{"COMM", "READ_CMOS"}));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
+    EXPECT_EQ(prompts.shown[0].text, txt(206));
+}
+
+class CorrectionFiles : public Programming {
+protected:
+    // A correction file for the station: 32 reference bytes, 32 unused, the number.
+    void writeFile(bool sameAsStation, const QByteArray& number = "01234") {
+        QByteArray bytes(reinterpret_cast<const char*>(link.image.cmos_raw_identity.data()), 32);
+        if (!sameAsStation) {
+            bytes[5] = static_cast<char>(bytes[5] ^ 0x55);
+        }
+        bytes += QByteArray(32, '\0') + number;
+        QFile f(correctionFilePath(dir.path(), link.image.cmos.serial_number));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+};
+
+TEST_F(CorrectionFiles, EqualIdentityAsksNothing) {
+    writeFile(true);
+    program();
+    EXPECT_EQ(view.ending, ProgrammingView::Ending::Finished);
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(order()[2], "READ_STATUS");
+    EXPECT_EQ(link.image.cmos.file_number, 1234);
+}
+
+TEST_F(CorrectionFiles, DifferingIdentityIsRestoredOnYesOnly) {
+    writeFile(false);
+    prompts.answers = {true};
+    program();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
+    EXPECT_EQ(prompts.shown[0].text, txt(218));
+    EXPECT_EQ(order()[2], "WRITE_CMOS");
+    EXPECT_EQ(order()[3], "READ_STATUS");
+    // The written block carries the file's reference bytes.
+    const auto& write = link.port.writes()[4];
+    EXPECT_EQ(write[2], 0xF2);
+    EXPECT_EQ(write[4 + 5], link.image.cmos_file_identity[5]);
+    EXPECT_NE(write[4 + 5], link.image.cmos_raw_identity[5]);
+
+    link.port.clearWrites();
+    prompts.shown.clear();
+    prompts.answers = {false};
+    view = RecordingProgrammingView{};
+    writeFile(false);
+    program();
+    EXPECT_EQ(order()[2], "READ_STATUS");
+    EXPECT_EQ(view.ending, ProgrammingView::Ending::Finished);
+}
+
+TEST_F(CorrectionFiles, AnUnreadableFileIsReportedAndTheRunGoesOn) {
+    writeFile(false, "12x45");
+    program();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, txt(146));
+    EXPECT_EQ(order()[2], "READ_STATUS");
+    EXPECT_EQ(view.ending, ProgrammingView::Ending::Finished);
+}
+
+// Spoils the read-back of one channel `times` times by changing its memory field.
+void spoilChannel(test::SimLink& link, const StationProgrammer* const* programmer, int channel,
+                  int times) {
+    auto left = std::make_shared<int>(times);
+    link.tamper = [&link, programmer, channel, left](std::vector<std::uint8_t>& answer) {
+        if (*left > 0 && *programmer && (*programmer)->step() == READ_CHANNEL &&
+            link.image.current_index == channel && answer.size() > 20) {
+            answer[5 + 8] ^= 0x01;
+            test::SimLink::reseal(answer);
+            --*left;
+        }
+    };
+}
+
+TEST_F(Programming, AChannelThatDiffersThreeTimesIsProgrammedAFourthTime) {
+    const StationProgrammer* current = nullptr;
+    spoilChannel(link, &current, 3, 3);
+    programmer =
+        std::make_unique<StationProgrammer>(link.port, link.context, &prompts, view, options);
+    current = programmer.get();
+    programmer->start();
+    link.run([this] { return programmer->engine(); });
+    EXPECT_EQ(view.ending, ProgrammingView::Ending::Finished);
+    const auto o = order();
+    int channelWrites = 0;
+    for (const auto& r : o) {
+        channelWrites += r == "WRITE_CHANNEL";
+    }
+    EXPECT_EQ(channelWrites, 8 + 3);
+    // Czech: "Kontrola kanálu č." 3, "...", "...selhalo" - six dots in a row.
+    const QString failed = txt(123) + QStringLiteral("3...") + txt(119);
+    EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), failed), view.statuses.end());
+    EXPECT_TRUE(failed.contains(QStringLiteral("......")));
+    const QString passed = txt(123) + QStringLiteral("3...OK");
+    EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), passed), view.statuses.end());
+}
+
+TEST_F(Programming, AFourthDifferenceInARowEndsTheRun) {
+    const StationProgrammer* current = nullptr;
+    spoilChannel(link, &current, 3, 4);
+    programmer =
+        std::make_unique<StationProgrammer>(link.port, link.context, &prompts, view, options);
+    current = programmer.get();
+    programmer->start();
+    link.run([this] { return programmer->engine(); });
+    EXPECT_EQ(view.ending, ProgrammingView::Ending::Failed);
+    EXPECT_TRUE(prompts.shownError(txt(136)));
+    const auto o = order();
+    EXPECT_EQ(o.back(), "READ_CHANNEL");
+    EXPECT_EQ(std::count(o.begin(), o.end(), "WRITE_CHANNEL"), 2 + 4);
+}
+
+TEST_F(Programming, ASilentStationFailsWithoutEndComm) {
+    link.station->faults().settings().noAnswer.set(ERASE_STATION);
+    program();
+    EXPECT_EQ(view.ending, ProgrammingView::Ending::Failed);
+    EXPECT_TRUE(prompts.shownError(txt(136)));
+    const auto o = order();
+    EXPECT_EQ(o.back(), "ERASE_STATION");
+    EXPECT_EQ(std::count(o.begin(), o.end(), "ERASE_STATION"), 4);
+    EXPECT_EQ(std::count(o.begin(), o.end(), "END_COMM"), 0);
+}
+
+TEST(ProgrammingCompare, RealsCompareByTheirRoundedValues) {
+    EXPECT_TRUE(realsEqual(12.4, 12.0));
+    EXPECT_FALSE(realsEqual(12.5, 13.4));
+    EXPECT_TRUE(realsEqual(12.5, 11.5));
+    EXPECT_TRUE(realsEqual(-0.4, 0.4));
+}
+
+TEST(ProgrammingCompare, FieldsLeftOutOfTheCompare) {
+    definice_PV_rec s;
+    definice_PV_udaj_rec d;
+    s.table_present = 1;
+    s.table_points = 2;
+    s.table_y = {10, 20, 30};
+    d.sensor_type = std::string("Pt100 \0", 7);
+    definice_PV_rec bs = s;
+    definice_PV_udaj_rec bd = d;
+    bd.sensor_type = "Pt100";
+    bs.table_x[0] = 99;  // not compared
+    bs.divider = 8;      // not compared
+    bd.text = "other";   // not compared
+    bs.table_y[2] = 31;  // past the points in use
+    EXPECT_TRUE(channelMatches(s, d, bs, bd));
+    bs.table_y[1] = 21;
+    EXPECT_FALSE(channelMatches(s, d, bs, bd));
+
+    stanice_rec st{"A", "B", 5, 10, 241, 32768, 0};
+    stanice_rec back = st;
+    back.memory_code = 0;
+    back.from_file = 1;
+    EXPECT_TRUE(stationMatches(st, back));
+    back.messages_total = 11;
+    EXPECT_FALSE(stationMatches(st, back));
+
+    definice_meridla_rec m;
+    definice_meridla_rec mb = m;
+    mb.variant = 7;
+    mb.constants[3] = 0.4;
+    EXPECT_TRUE(meterMatches(m, mb));
+    mb.interval_p2 = 1;
+    EXPECT_FALSE(meterMatches(m, mb));
+}
+
+}  // namespace
+}  // namespace pelmo
