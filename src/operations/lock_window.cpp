@@ -28,7 +28,8 @@ void TLockStation::setCaptions() {
     ui->l_vyrCislo1->setText(txt(216));
     ui->l_adresa1->setText(txt(217));
     ui->l_staniceUzamcena->setText(txt(212));
-    ui->b_close->setText(QString::fromUtf8("Zavřít"));
+    // "Zavřít" in Czech; the shared close text keeps English windows English.
+    ui->b_close->setText(txt(117));
 }
 
 void TLockStation::showEvent(QShowEvent* event) {

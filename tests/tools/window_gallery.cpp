@@ -9,6 +9,8 @@
 #include "files/settings_ini.h"
 #include "link/in_process_port.h"
 #include "sim/in_process_sim.h"
+#include "operations/lock_window.h"
+#include "operations/programming_window.h"
 #include "ui/about_box.h"
 #include "ui/app_shell.h"
 #include "ui/debug_info_form.h"
@@ -25,7 +27,7 @@ namespace {
 class NoPrompts final : public pelmo::Prompts {
 public:
     void show(Kind, const QString&) override {}
-    bool askYesNo(Kind, const QString&) override { return false; }
+    bool askYesNo(Kind, const QString&) override { return true; }
     QString openFile(const pelmo::FileDialogSpec&) override { return {}; }
     QString saveFile(const pelmo::FileDialogSpec&) override { return {}; }
 };
@@ -84,6 +86,32 @@ int main(int argc, char** argv) {
         save(settings, dir, QStringLiteral("settings") + suffix);
         pelmo::TPasswordForm password(shell, &main);
         save(password, dir, QStringLiteral("password") + suffix);
+        {
+            pelmo::TProgressForm programming(port, pelmo::defaultLinkContext(), {}, &main);
+            programming.show();
+            for (int i = 0; i < 100000 && programming.programmer().engine(); ++i) {
+                sim.advance(pelmo::kPollIntervalMs);
+                programming.programmer().engine()->poll();
+            }
+            save(programming, dir, QStringLiteral("programming") + suffix);
+        }
+        {
+            // A station of its own, so that each language gets one to lock.
+            pelmo::sim::SimBus lockBus;
+            lockBus.addStation(251);
+            pelmo::InProcessPort lockPort;
+            pelmo::sim::InProcessSim lockSim(lockBus, lockPort);
+            lockPort.setReceiveHandler([](std::span<const std::uint8_t> b) {
+                pelmo::defaultLinkContext().rx->append(b);
+            });
+            pelmo::TLockStation lock(lockPort, pelmo::defaultLinkContext(), &main);
+            lock.show();
+            for (int i = 0; i < 100000 && lock.locker().engine(); ++i) {
+                lockSim.advance(pelmo::kPollIntervalMs);
+                lock.locker().engine()->poll();
+            }
+            save(lock, dir, QStringLiteral("lock") + suffix);
+        }
         pelmo::TPleaseWait wait(&main);
         save(wait, dir, QStringLiteral("wait") + suffix);
     }

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include "link/in_process_port.h"
+#include "operations/lock_window.h"
+#include "operations/programming_window.h"
+#include "scripted_prompts.h"
+#include "sim/in_process_sim.h"
+#include "sim/sim_station.h"
+#include "ui/texts.h"
+
+namespace pelmo {
+namespace {
+
+// The programming and lock windows on the in-process bus with the simulated station.
+class OperationWindows : public ::testing::TestWithParam<Language> {
+protected:
+    OperationWindows() : sim(bus, port) {
+        station = &bus.addStation(251);
+        link.build.image = &image;
+        link.tx = &tx;
+        link.rx = &rx;
+        port.setReceiveHandler([this](std::span<const std::uint8_t> b) { rx.append(b); });
+        image.bus_address = 251;
+        image.station.net_address = 251;
+        image.station.messages_total = 10;
+        image.station.name = "Kotelna";
+        setLanguage(GetParam());
+    }
+    ~OperationWindows() override { setLanguage(Language::Czech); }
+
+    void drive(const std::function<TCommunication*()>& engine) {
+        for (int i = 0; i < 100000 && engine(); ++i) {
+            sim.advance(kPollIntervalMs);
+            if (TCommunication* e = engine()) {
+                e->poll();
+            }
+        }
+        QCoreApplication::processEvents();
+    }
+
+    template <typename T>
+    static T* find(QWidget& w, const char* name) {
+        return w.findChild<T*>(QString::fromLatin1(name));
+    }
+
+    test::PromptsScope scope;
+    sim::SimBus bus;
+    sim::SimStation* station = nullptr;
+    InProcessPort port;
+    sim::InProcessSim sim;
+    StationImage image;
+    TxBuffer tx{};
+    ReceiveState rx;
+    LinkContext link;
+};
+
+TEST_P(OperationWindows, ProgrammingWindowShowsTheRunAndWaitsForClose) {
+    TProgressForm form(port, link, {}, nullptr);
+    form.show();
+    EXPECT_EQ(form.windowTitle(), txt(111));
+    EXPECT_EQ(find<QLabel>(form, "l_prenos")->text(), txt(114));
+    EXPECT_FALSE(find<QPushButton>(form, "b_zavrit")->isEnabled());
+    EXPECT_FALSE(find<QLabel>(form, "l_inicOK")->isVisible());
+    drive([&] { return form.programmer().engine(); });
+    EXPECT_EQ(form.ending(), ProgrammingView::Ending::Finished);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(find<QPushButton>(form, "b_zavrit")->isEnabled());
+    EXPECT_EQ(find<QLabel>(form, "l_ProgrOK")->text(), txt(116));
+    EXPECT_EQ(find<QLabel>(form, "l_prenosOK")->text(), QStringLiteral("OK"));
+    EXPECT_TRUE(find<QLabel>(form, "l_zahajeniOK")->isVisible());
+    EXPECT_EQ(find<QProgressBar>(form, "Gauge1")->value(), 210);
+    EXPECT_EQ(find<QStatusBar>(form, "StatusBar1")->currentMessage(), txt(130));
+    find<QPushButton>(form, "b_zavrit")->click();
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_P(OperationWindows, ProgrammingALockedStationClosesTheWindow) {
+    sim::FaultSettings locked;
+    locked.locked = true;
+    station->addFaults(locked);
+    TProgressForm form(port, link, {}, nullptr);
+    form.show();
+    drive([&] { return form.programmer().engine(); });
+    EXPECT_EQ(form.ending(), ProgrammingView::Ending::Refused);
+    EXPECT_TRUE(scope.prompts.shown.size() == 1 && scope.prompts.shown[0].text == txt(206));
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_P(OperationWindows, LockWindowIdentifiesTheStationAndReportsTheLock) {
+    scope.prompts.answers = {true};
+    TLockStation form(port, link, nullptr);
+    bool shown = false;
+    form.setStationShown([&] { shown = true; });
+    form.show();
+    EXPECT_EQ(find<QLabel>(form, "l_vyrCislo1")->text(), txt(216));
+    drive([&] { return form.locker().engine(); });
+    EXPECT_EQ(form.ending(), LockView::Ending::Locked);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(find<QLabel>(form, "l_nazev")->text(), QStringLiteral("Kotelna Jih"));
+    EXPECT_EQ(find<QLabel>(form, "l_vyrCislo")->text(), QStringLiteral("2317"));
+    EXPECT_EQ(find<QLabel>(form, "l_staniceUzamcena")->text(), txt(212));
+    EXPECT_TRUE(find<QPushButton>(form, "b_close")->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, OperationWindows,
+                         ::testing::Values(Language::Czech, Language::English));
+
+}  // namespace
+}  // namespace pelmo
