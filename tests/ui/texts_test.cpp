@@ -52,5 +52,24 @@ TEST_F(Texts, GapsAndBounds) {
     }
 }
 
+TEST_F(Texts, EveryCaptionRoutineFindsItsTextsInBothLanguages) {
+    // The numbers each window's caption routine puts on its controls.
+    const std::vector<std::pair<int, int>> ranges = {
+        {0, 2},     {4, 31},    {110, 110}, {141, 142}, {195, 196}, {266, 267}, {384, 384},
+        {388, 389}, {32, 60},   {68, 68},   {73, 77},   {356, 359}, {361, 362}, {370, 370},
+        {386, 386}, {403, 406}, {78, 95},   {102, 102}, {202, 203}, {363, 364}, {390, 390},
+        {111, 115}, {117, 117}, {169, 171}, {204, 204}, {324, 333}, {172, 185}, {251, 251},
+        {191, 194}, {197, 198}, {353, 355}, {395, 396}, {212, 212}, {214, 217}, {242, 245},
+        {397, 397}, {246, 250}, {252, 254}, {256, 259}, {261, 262}, {268, 269}, {369, 369},
+        {380, 380}, {278, 279}, {283, 299}, {69, 72},   {360, 360}, {316, 317}, {321, 321},
+        {334, 334}, {336, 351}, {383, 383}};
+    for (auto [first, last] : ranges) {
+        for (int n = first; n <= last; ++n) {
+            EXPECT_TRUE(hasText(n, Language::Czech)) << n;
+            EXPECT_TRUE(hasText(n, Language::English)) << n;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace pelmo
