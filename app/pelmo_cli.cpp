@@ -30,6 +30,12 @@ void printLine(std::FILE* out, const QString& text) {
     std::fflush(out);
 }
 
+int usageError(const QString& why) {
+    printLine(stderr, why);
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+}
+
 // What every command shares: settings, language, bus address, the port and its trace.
 class Session {
 public:
@@ -40,7 +46,7 @@ public:
         if (options.has(QStringLiteral("lang"))) {
             const QString l = options.value(QStringLiteral("lang"));
             if (l != QStringLiteral("cs") && l != QStringLiteral("en")) {
-                printLine(stderr, QStringLiteral("--lang must be cs or en"));
+                error = QStringLiteral("--lang must be cs or en");
                 return false;
             }
             language = l == QStringLiteral("en") ? Language::English : Language::Czech;
@@ -57,20 +63,20 @@ public:
             bool ok = false;
             address = options.value(QStringLiteral("address")).toInt(&ok);
             if (!ok || address < 1 || address > 251) {
-                printLine(stderr, QStringLiteral("--address must be 1..251"));
+                error = QStringLiteral("--address must be 1..251");
                 return false;
             }
         }
         station().bus_address = address;
 
         if (!options.has(QStringLiteral("port"))) {
-            printLine(stderr, QStringLiteral("--port DEVICE is required"));
+            error = QStringLiteral("--port DEVICE is required");
             return false;
         }
         port.setDevice(options.value(QStringLiteral("port")));
         if (!port.open()) {
-            printLine(stderr, QStringLiteral("cannot open %1: %2")
-                                  .arg(options.value(QStringLiteral("port")), port.lastError()));
+            error = QStringLiteral("cannot open %1: %2")
+                        .arg(options.value(QStringLiteral("port")), port.lastError());
             return false;
         }
         LinkContext& link = defaultLinkContext();
@@ -83,7 +89,15 @@ public:
     }
     ~Session() { setPrompts(nullptr); }
 
+    // Runs the started sequence until its view ends the event loop.
+    int run() {
+        const int rc = QCoreApplication::exec();
+        trace.flush();
+        return rc;
+    }
+
     SettingsIni ini{settingsFilePath()};
+    QString error;  // why open() failed
     SerialStationPort port;
     ConsolePrompts prompts;
     TrafficTrace trace;
@@ -107,21 +121,17 @@ int runRead(const QStringList& args) {
                                   QStringLiteral("out"), QStringLiteral("lang")},
                                  {QStringLiteral("trace")});
     if (!options.ok() || !options.has(QStringLiteral("out"))) {
-        printLine(stderr,
-                  options.ok() ? QStringLiteral("--out FILE is required") : options.error());
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
+        return usageError(options.ok() ? QStringLiteral("--out FILE is required")
+                                       : options.error());
     }
     Session session;
     if (!session.open(options)) {
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
+        return usageError(session.error);
     }
     ConsoleReadView view;
     StationReader reader(session.port, defaultLinkContext(), &session.prompts, view);
     reader.start();
-    const int rc = QCoreApplication::exec();
-    session.trace.flush();
+    const int rc = session.run();
     if (rc != kExitOk || session.prompts.errorShown()) {
         return kExitStation;
     }
@@ -170,15 +180,12 @@ int runProgram(const QStringList& args) {
     if (!options.ok() || !options.has(QStringLiteral("in")) ||
         (options.has(QStringLiteral("restore-cmos")) && restore != QStringLiteral("yes") &&
          restore != QStringLiteral("no"))) {
-        printLine(stderr, options.ok() ? QStringLiteral("--in FILE and --restore-cmos yes|no")
+        return usageError(options.ok() ? QStringLiteral("--in FILE and --restore-cmos yes|no")
                                        : options.error());
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
     }
     Session session;
     if (!session.open(options)) {
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
+        return usageError(session.error);
     }
     StationImage& image = station();
     resetNewStation(image);
@@ -209,8 +216,7 @@ int runProgram(const QStringList& args) {
     ConsoleProgrammingView view;
     StationProgrammer programmer(session.port, defaultLinkContext(), &session.prompts, view, run);
     programmer.start();
-    const int rc = QCoreApplication::exec();
-    session.trace.flush();
+    const int rc = session.run();
     return rc == kExitOk ? kExitOk : kExitStation;
 }
 
@@ -229,21 +235,17 @@ int runLock(const QStringList& args) {
         {QStringLiteral("trace"), QStringLiteral("yes")});
     if (!options.ok() || !options.has(QStringLiteral("yes"))) {
         // Locking cannot be undone: nothing is sent without an explicit --yes.
-        printLine(stderr, options.ok() ? QStringLiteral("locking needs --yes") : options.error());
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
+        return usageError(options.ok() ? QStringLiteral("locking needs --yes") : options.error());
     }
     Session session;
     if (!session.open(options)) {
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
+        return usageError(session.error);
     }
     session.prompts.setAnswer(true);
     ConsoleLockView view;
     StationLocker locker(session.port, defaultLinkContext(), &session.prompts, view);
     locker.start();
-    const int rc = QCoreApplication::exec();
-    session.trace.flush();
+    const int rc = session.run();
     return rc;
 }
 

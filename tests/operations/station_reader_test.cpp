@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "link/in_process_port.h"
 #include "scripted_prompts.h"
 #include "sim/default_station.h"
-#include "sim/in_process_sim.h"
-#include "sim/sim_station.h"
+#include "sim_link.h"
 #include "ui/texts.h"
 
 namespace pelmo {
@@ -32,51 +30,20 @@ struct RecordingView final : StationReadView {
 // The read sequence against the simulated default station, on the in-process bus.
 class Reading : public ::testing::Test {
 protected:
-    Reading()
-        : bus([this] { return 0x584ACE25u + static_cast<std::uint32_t>(sim.elapsedMs() / 1000); }),
-          sim(bus, port) {
-        station = &bus.addStation(251);
-        link.build.image = &image;
-        link.tx = &tx;
-        link.rx = &rx;
-        port.setReceiveHandler([this](std::span<const std::uint8_t> b) { rx.append(b); });
-        image.bus_address = 251;
-    }
-
-    // Polls the running read until it ends (or `stopAfter` polls, for interruption tests).
     void run(int stopAfter = 100000) {
-        for (int polls = 0; reader.engine() && polls < stopAfter; ++polls) {
-            sim.advance(kPollIntervalMs);
-            if (reader.engine()) {
-                reader.engine()->poll();
-            }
-        }
+        link.run([this] { return reader.engine(); }, stopAfter);
     }
-
-    std::vector<std::string> requestNames() const {
-        std::vector<std::string> names;
-        for (const auto& w : port.writes()) {
-            if (w.size() == 1 && w[0] == kAckByte) {
-                names.emplace_back("ACK");
-            } else if (w.size() >= 3) {
-                const int id = requestIdFor(w[1], w[2]);
-                names.emplace_back(id >= 0 ? requestInfo(id).name : "?");
-            }
-        }
-        return names;
-    }
+    std::vector<std::string> requestNames() const { return link.requests(); }
 
     test::ScriptedPrompts prompts;
     RecordingView view;
-    sim::SimBus bus;
-    InProcessPort port;
-    sim::InProcessSim sim;
-    sim::SimStation* station = nullptr;
-    StationImage image;
-    TxBuffer tx{};
-    ReceiveState rx;
-    LinkContext link;
-    StationReader reader{port, link, &prompts, view};
+    test::SimLink link;
+    sim::SimStation* station = link.station;
+    StationImage& image = link.image;
+    ReceiveState& rx = link.rx;
+    InProcessPort& port = link.port;
+    sim::InProcessSim& sim = link.sim;
+    StationReader reader{link.port, link.context, &prompts, view};
 };
 
 TEST_F(Reading, RequestsGoOutInOrderAndEachAnswerIsAcknowledged) {

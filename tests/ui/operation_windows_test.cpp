@@ -6,12 +6,10 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-#include "link/in_process_port.h"
 #include "operations/lock_window.h"
 #include "operations/programming_window.h"
 #include "scripted_prompts.h"
-#include "sim/in_process_sim.h"
-#include "sim/sim_station.h"
+#include "sim_link.h"
 #include "ui/texts.h"
 
 namespace pelmo {
@@ -20,27 +18,16 @@ namespace {
 // The programming and lock windows on the in-process bus with the simulated station.
 class OperationWindows : public ::testing::TestWithParam<Language> {
 protected:
-    OperationWindows() : sim(bus, port) {
-        station = &bus.addStation(251);
-        link.build.image = &image;
-        link.tx = &tx;
-        link.rx = &rx;
-        port.setReceiveHandler([this](std::span<const std::uint8_t> b) { rx.append(b); });
-        image.bus_address = 251;
-        image.station.net_address = 251;
-        image.station.messages_total = 10;
-        image.station.name = "Kotelna";
+    OperationWindows() {
+        link.image.station.net_address = 251;
+        link.image.station.messages_total = 10;
+        link.image.station.name = "Kotelna";
         setLanguage(GetParam());
     }
     ~OperationWindows() override { setLanguage(Language::Czech); }
 
     void drive(const std::function<TCommunication*()>& engine) {
-        for (int i = 0; i < 100000 && engine(); ++i) {
-            sim.advance(kPollIntervalMs);
-            if (TCommunication* e = engine()) {
-                e->poll();
-            }
-        }
+        link.run(engine);
         QCoreApplication::processEvents();
     }
 
@@ -50,18 +37,14 @@ protected:
     }
 
     test::PromptsScope scope;
-    sim::SimBus bus;
-    sim::SimStation* station = nullptr;
-    InProcessPort port;
-    sim::InProcessSim sim;
-    StationImage image;
-    TxBuffer tx{};
-    ReceiveState rx;
-    LinkContext link;
+    test::SimLink link;
+    sim::SimStation* station = link.station;
+    InProcessPort& port = link.port;
+    LinkContext& context = link.context;
 };
 
 TEST_P(OperationWindows, ProgrammingWindowShowsTheRunAndWaitsForClose) {
-    TProgressForm form(port, link, {}, nullptr);
+    TProgressForm form(port, context, {}, nullptr);
     form.show();
     EXPECT_EQ(form.windowTitle(), txt(111));
     EXPECT_EQ(find<QLabel>(form, "l_prenos")->text(), txt(114));
@@ -84,7 +67,7 @@ TEST_P(OperationWindows, ProgrammingALockedStationClosesTheWindow) {
     sim::FaultSettings locked;
     locked.locked = true;
     station->addFaults(locked);
-    TProgressForm form(port, link, {}, nullptr);
+    TProgressForm form(port, context, {}, nullptr);
     form.show();
     drive([&] { return form.programmer().engine(); });
     EXPECT_EQ(form.ending(), ProgrammingView::Ending::Refused);
@@ -94,7 +77,7 @@ TEST_P(OperationWindows, ProgrammingALockedStationClosesTheWindow) {
 
 TEST_P(OperationWindows, LockWindowIdentifiesTheStationAndReportsTheLock) {
     scope.prompts.answers = {true};
-    TLockStation form(port, link, nullptr);
+    TLockStation form(port, context, nullptr);
     bool shown = false;
     form.setStationShown([&] { shown = true; });
     form.show();

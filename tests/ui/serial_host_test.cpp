@@ -7,10 +7,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "link/in_process_port.h"
 #include "scripted_prompts.h"
-#include "sim/in_process_sim.h"
-#include "sim/sim_station.h"
+#include "sim_link.h"
 #include "ui/serial_host_logic.h"
 #include "ui/texts.h"
 
@@ -20,12 +18,9 @@ namespace {
 // The console on an in-process bus with the simulated station at 251.
 class Console : public ::testing::Test {
 protected:
-    Console() : sim(bus, port) {
-        station = &bus.addStation(251);
-        link.build.image = &image;
-        link.tx = &tx;
-        link.rx = &rx;
-        host = std::make_unique<TForm1>(link, &port);
+    Console() {
+        // The console feeds the receive state itself.
+        host = std::make_unique<TForm1>(link.context, &link.port);
     }
 
     template <typename T>
@@ -41,14 +36,11 @@ protected:
     }
 
     test::PromptsScope scope;
-    sim::SimBus bus;
-    sim::SimStation* station = nullptr;
-    InProcessPort port;
-    sim::InProcessSim sim;
-    StationImage image;
-    TxBuffer tx{};
-    ReceiveState rx;
-    LinkContext link;
+    test::SimLink link;
+    sim::SimStation* station = link.station;
+    InProcessPort& port = link.port;
+    sim::InProcessSim& sim = link.sim;
+    ReceiveState& rx = link.rx;
     std::unique_ptr<TForm1> host;
 };
 

@@ -12,7 +12,8 @@
 namespace pelmo::test {
 
 // A station sequence's link to the simulated default station at 251, on the in-process
-// bus. Answers may be altered on their way in, to play a station that misbehaves.
+// bus (suites using it link pelmo_sim). Answers may be altered on their way in, to play a station
+// that misbehaves.
 struct SimLink {
     SimLink() : sim(bus, port) {
         station = &bus.addStation(251);
@@ -61,14 +62,8 @@ struct SimLink {
 
     // Re-seals an answer after a test changed it, so that only its content is wrong.
     static void reseal(std::vector<std::uint8_t>& answer) {
-        std::uint8_t sum = 0;
-        std::uint8_t x = 0;
-        for (std::size_t i = 1; i + 2 < answer.size(); ++i) {
-            sum = static_cast<std::uint8_t>(sum + answer[i]);
-            x ^= answer[i];
-        }
-        answer[answer.size() - 2] = sum;
-        answer[answer.size() - 1] = x;
+        // The trailer covers the datagram behind the leading 06h.
+        appendTrailer(std::span<std::uint8_t>(answer).subspan(1));
     }
 
     sim::SimBus bus{
