@@ -22,6 +22,9 @@ QTableWidgetItem* cell(QTableWidget* grid, int row, int column) {
         if (row == 0 || column != kValueColumn) {
             item->setFlags(item->flags() & ~Qt::ItemIsEditable);
         }
+        if (row == 0) {
+            item->setBackground(grid->palette().button());
+        }
         grid->setItem(row, column, item);
     }
     return item;

@@ -17,6 +17,9 @@ void setCell(QTableWidget* grid, int row, int column, const QString& text) {
     QTableWidgetItem* item = grid->item(row, column);
     if (item == nullptr) {
         item = new QTableWidgetItem;
+        if (row == 0) {
+            item->setBackground(grid->palette().button());
+        }
         grid->setItem(row, column, item);
     }
     item->setText(text);
@@ -74,6 +77,7 @@ void TmemInfo::FormShow() {
 
     QTableWidget* grid = ui_->StringGrid1;
     // The units header is the same in both languages.
+    setCell(grid, 0, 0, QString());
     setCell(grid, 0, 1, QStringLiteral("Bytes/M"));
     setCell(grid, 0, 2, txt(300));
     const MemoryInfo info = memoryInfo(image_);
