@@ -184,9 +184,12 @@ void TDefMeridla::box_2MouseUp() {
 }
 
 void TDefMeridla::b_saveClick() {
-    // An open cell editor hands its text to the grid first.
-    if (QWidget* focus = focusWidget()) {
-        focus->clearFocus();
+    // A cell still being edited hands its text to the grid first: moving the current cell
+    // away commits the editor, also when the button was pressed without taking the focus.
+    for (QTableWidget* grid : {ui_->StringGrid1, ui_->StringGrid2}) {
+        const QModelIndex current = grid->currentIndex();
+        grid->setCurrentIndex(QModelIndex());
+        grid->setCurrentIndex(current);
     }
     if (!saveMeterForm(formState(), image_.meter, gas_, prompts_)) {
         return;

@@ -199,6 +199,20 @@ TEST_F(MeterEditor, FailedCheckKeepsTheWindowAndTheRecord) {
     EXPECT_EQ(stored, 0);
 }
 
+TEST_F(MeterEditor, ACellStillBeingEditedIsSaved) {
+    auto w = open(Language::Czech, false);
+    // As a double click does: the cell becomes current, then its editor opens.
+    auto* grid = get<QTableWidget>(*w, "StringGrid1");
+    grid->setCurrentCell(1, 1);
+    grid->editItem(grid->item(1, 1));
+    auto* editor = grid->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("99,5"));
+    get<QPushButton>(*w, "b_save")->click();
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_DOUBLE_EQ(image.meter.constants[0], 99.5);
+}
+
 TEST_F(MeterEditor, UnitBoxes) {
     image.meter.output_word = 1;
     auto w = open(Language::Czech, false);
