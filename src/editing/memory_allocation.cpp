@@ -26,6 +26,25 @@ int channelMemoryTotal(const StationImage& image) {
     return total;
 }
 
+// 64-bit: a message count from a file is not bounded by anything the station can hold.
+std::int64_t stationMemoryTotal(const stanice_rec& station) {
+    return std::int64_t{station.memory_size} - kFixedMemory;
+}
+
+std::int64_t messageMemory(const stanice_rec& station) {
+    return std::int64_t{kBytesPerMessage} * station.messages_total;
+}
+
+std::int64_t channelMemoryInUse(const StationImage& image) {
+    std::int64_t total = 0;
+    for (const auto& s : image.pv) {
+        if (s.in_use != 0) {
+            total += s.memory;
+        }
+    }
+    return total;
+}
+
 void allocateAutomaticMemory(StationImage& image) {
     int manual = 0;
     float weight = 0.0f;

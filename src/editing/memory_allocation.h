@@ -10,6 +10,13 @@ int freeStationMemory(const stanice_rec& station);
 
 int channelMemoryTotal(const StationImage& image);
 
+// Station memory above its fixed part: what messages and channels share.
+std::int64_t stationMemoryTotal(const stanice_rec& station);
+// Memory the station's message records take.
+std::int64_t messageMemory(const stanice_rec& station);
+// Memory of the channels in use (a channel out of use keeps no samples).
+std::int64_t channelMemoryInUse(const StationImage& image);
+
 // Shares the memory that channels with manual memory leave free among the channels with
 // automatic memory, in proportion to their samples per hour, so that they all cover the
 // same span of time.
