@@ -27,6 +27,10 @@ bool checkStationDefinition(StationBoxes& boxes, StationImage& image, Prompts& p
         boxes.messages = QStringLiteral("10");
     }
     image.station.messages_total = messages;
+    return checkStationMemory(image, prompts);
+}
+
+bool checkStationMemory(StationImage& image, Prompts& prompts) {
     allocateAutomaticMemory(image);
     const int free = freeStationMemory(image.station);
     const int used = channelMemoryTotal(image);

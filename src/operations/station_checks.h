@@ -21,6 +21,10 @@ struct StationBoxes {
 // messages_total holds the count, and the automatic memory distribution is up to date.
 bool checkStationDefinition(StationBoxes& boxes, StationImage& image, Prompts& prompts);
 
+// Reruns the automatic memory distribution and checks that the channels fit the memory the
+// station has beside its messages; text 309 with the excess when they do not.
+bool checkStationMemory(StationImage& image, Prompts& prompts);
+
 // The boxes as they are filled from an image.
 StationBoxes boxesFromImage(const StationImage& image);
 // Name, address, message count and meter name copied from the boxes into the image.

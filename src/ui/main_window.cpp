@@ -67,8 +67,9 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
       reader_(host.port(), host.link(), nullptr, *this) {
     ui->setupUi(this);
     ui->i_pamet->setIcon(memoryIcon());
-    // The memory window arrives with the channel editors.
-    ui->i_pamet->setEnabled(false);
+    connect(ui->i_pamet, &QToolButton::clicked, this, &TZobrStanice::i_pametClick);
+    ui->e_meridlo->installEventFilter(this);
+    ui->e_hlaseni->installEventFilter(this);
 
     statusPanel_ = new QLabel(this);
     statusPanel_->setObjectName(QStringLiteral("StatusPanel0"));

@@ -81,11 +81,15 @@ public:
     void m_ulozeniClick();
     void m_novaClick();
     void m_programovaniClick();
+    void i_pametClick();
+    void e_meridloDblClick();
+    void openChannelEditor(int channel);
     void m_uzamceniClick();
     void e_hlaseniExit();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QMenu* addMenu(QMenu* parent, int text, const char* name);

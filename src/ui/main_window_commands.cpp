@@ -1,14 +1,17 @@
 // The main window's station commands: reading, station files, new station.
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "editing/meter_definition.h"
 #include "files/program_settings.h"
 #include "files/station_file.h"
 #include "operations/lock_window.h"
+#include "operations/memory_info.h"
 #include "operations/programming_window.h"
 #include "ui/cp1250.h"
 #include "ui/field_check.h"
@@ -300,6 +303,49 @@ void TZobrStanice::m_uzamceniClick() {
     TLockStation form(host_.port(), host_.link(), this);
     form.setStationShown([this] { stationDecoded(); });
     form.exec();
+}
+
+}  // namespace pelmo
+
+namespace pelmo {
+
+// ---- editors ----
+
+bool TZobrStanice::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == ui->e_meridlo) {
+            e_meridloDblClick();
+            return true;
+        }
+        if (watched == ui->e_hlaseni) {
+            i_pametClick();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TZobrStanice::e_meridloDblClick() {
+    if (!image_.station_loaded) {
+        prompts().warning(txt(143));
+        return;
+    }
+    TDefMeridla editor(
+        image_, prompts(), [this] { markVariantChannels(); }, this);
+    editor.exec();
+}
+
+void TZobrStanice::i_pametClick() {
+    const QString messages = ui->e_hlaseni->text();
+    if (!validateField(messages, txt(26), FieldKind::Integer, prompts(), true)) {
+        return;
+    }
+    image_.station.messages_total = messages.size() > 4 ? 9999 : messages.toInt();
+    if (!checkStationMemory(image_, prompts())) {
+        return;
+    }
+    TmemInfo window(image_, this);
+    window.exec();
 }
 
 }  // namespace pelmo

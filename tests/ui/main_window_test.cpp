@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "files/station_file.h"
 #include "hex.h"
@@ -203,6 +205,45 @@ TEST_F(MainWindow, ConfirmationNamesTheLoadedStation) {
     scope.prompts.answers = {false};
     window->m_novaClick();
     EXPECT_EQ(scope.prompts.shown.back().text, txt(145));
+}
+
+TEST_F(MainWindow, EditorsAndTheMemoryWindowOpenOnlyWhenTheyMay) {
+    window->e_meridloDblClick();
+    ASSERT_EQ(scope.prompts.shown.size(), 1u);
+    EXPECT_EQ(scope.prompts.shown[0].text, txt(143));
+
+    auto opened = std::make_shared<QString>();
+    auto closeModal = [opened] {
+        QTimer::singleShot(0, [opened] {
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                *opened = QString::fromLatin1(w->metaObject()->className());
+                w->close();
+            }
+        });
+    };
+    image.station_loaded = true;
+    closeModal();
+    window->e_meridloDblClick();
+    EXPECT_EQ(*opened, QStringLiteral("pelmo::TDefMeridla"));
+
+    // The memory window checks the message count and the memory first.
+    scope.prompts.shown.clear();
+    find<QLineEdit>("e_hlaseni")->setText(QStringLiteral("1a"));
+    window->i_pametClick();
+    ASSERT_EQ(scope.prompts.shown.size(), 1u);
+    EXPECT_TRUE(scope.prompts.shown[0].text.startsWith(txt(151)));
+    find<QLineEdit>("e_hlaseni")->setText(QStringLiteral("10"));
+    opened->clear();
+    closeModal();
+    window->i_pametClick();
+    EXPECT_EQ(*opened, QStringLiteral("pelmo::TmemInfo"));
+    EXPECT_EQ(image.station.messages_total, 10);
+    image.channel(1).in_use = 1;
+    image.channel(1).memory = 40000;
+    scope.prompts.shown.clear();
+    window->i_pametClick();
+    ASSERT_EQ(scope.prompts.shown.size(), 1u);
+    EXPECT_TRUE(scope.prompts.shown[0].text.startsWith(txt(309)));
 }
 
 }  // namespace
