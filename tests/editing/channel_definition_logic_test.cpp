@@ -5,6 +5,7 @@
 #include "editing/memory_allocation.h"
 #include "model/raw_scale.h"
 #include "scripted_prompts.h"
+#include "ui/main_window_logic.h"
 #include "ui/texts.h"
 
 namespace pelmo {
@@ -75,6 +76,13 @@ TEST(ChannelInputs, EveryCodeMapsToItsEntryAndBack) {
     EXPECT_EQ(inputEntryText(13), QString::fromUtf8("Digitální 6"));
     EXPECT_EQ(inputEntryText(17), QString::fromUtf8("Frekvenční 4"));
     EXPECT_EQ(inputEntryText(25), QStringLiteral("HART modem 4"));
+    // The main window's input column after a save names the same input.
+    definice_PV_rec s;
+    s.in_use = 1;
+    s.input_code = 66;
+    EXPECT_EQ(inputCellText(s), QStringLiteral("HART modem  3"));
+    s.input_code = 51;
+    EXPECT_EQ(inputCellText(s), QString::fromUtf8("Imp. čítač  4"));
 }
 
 TEST(ChannelOutputs, InternalAnalogOutputsFollowTheMeter) {
