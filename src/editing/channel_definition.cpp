@@ -28,6 +28,8 @@ TDefVeliciny::TDefVeliciny(int channel, StationImage& image, StationPort& port, 
       prompts_(prompts),
       callbacks_(std::move(callbacks)),
       upload_(port, link, &prompts, *this) {
+    // The upload sends what the request builder finds in the link's image.
+    Q_ASSERT(&image == (link.build.image ? link.build.image : &station()));
     ui_->setupUi(this);
     ui_->ProgressBar1->hide();
     ui_->i_pamet->setIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
