@@ -1,10 +1,10 @@
 # Channel definition and linearization table editors, their table files and the channel
 # upload. Paths are relative to src/, the folder that includes this file.
-target_sources(pelmo_core PRIVATE
+# The meter editor lists decimal_text in pelmo_ops as well; a source listed twice in one
+# target is built once.
+target_sources(pelmo_ops PRIVATE
     ui/decimal_text.cpp ui/decimal_text.h
     files/table_file.cpp files/table_file.h
-)
-target_sources(pelmo_ops PRIVATE
     editing/number_field.cpp editing/number_field.h
     editing/channel_definition_logic.cpp editing/channel_definition_logic.h
     editing/lin_table_logic.cpp editing/lin_table_logic.h

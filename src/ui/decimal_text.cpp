@@ -1,45 +1,44 @@
 #include "ui/decimal_text.h"
 
+#include <QLocale>
 #include <cmath>
 
 namespace pelmo {
 
 QString formatDecimal(double v, int decimals) {
-    QString text = QString::number(v, 'f', decimals);
+    QString text = QString::asprintf("%.*f", decimals, v);
     text.replace(QLatin1Char('.'), QLatin1Char(','));
     return text;
 }
 
 bool parseDecimal(const QString& text, double& out) {
-    // Checked by hand: toDouble would also take exponents, blanks and group separators.
-    int i = 0;
-    const int n = static_cast<int>(text.size());
-    if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
-        ++i;
-    }
-    int digits = 0;
-    bool separator = false;
-    for (; i < n; ++i) {
-        const QChar c = text[i];
+    QString plain;
+    bool digit = false;
+    bool comma = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
         if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
-            ++digits;
-        } else if ((c == QLatin1Char(',') || c == QLatin1Char('.')) && !separator) {
-            separator = true;
+            digit = true;
+            plain += c;
+        } else if (c == QLatin1Char('-') && i == 0) {
+            plain += c;
+        } else if (c == QLatin1Char(',') && !comma) {
+            comma = true;
+            plain += QLatin1Char('.');
         } else {
             return false;
         }
     }
-    if (digits == 0) {
+    if (!digit) {
         return false;
     }
-    QString plain = text;
-    plain.replace(QLatin1Char(','), QLatin1Char('.'));
+    // The C locale whatever the system's is: the text now holds a decimal point.
     bool ok = false;
-    const double value = plain.toDouble(&ok);
-    if (!ok || !std::isfinite(value)) {
+    const double v = QLocale::c().toDouble(plain, &ok);
+    if (!ok || !std::isfinite(v)) {
         return false;
     }
-    out = value;
+    out = v;
     return true;
 }
 

@@ -4,11 +4,12 @@
 
 namespace pelmo {
 
-// Reals as the operator sees them: a decimal comma ("%.4f" of 12.5 is "12,5000").
+// Reals as the operator reads and types them: with a decimal comma ("12,5000").
 QString formatDecimal(double v, int decimals);
 
-// Reads a real typed with a decimal comma (a point is taken too). False, and `out` left
-// alone, unless the whole text is one finite number.
+// Accepts an optional leading minus, digits and at most one decimal comma, with at least
+// one digit; the result must be finite. A decimal point is not accepted: the operator's
+// separator is the comma, and files have their own readers.
 bool parseDecimal(const QString& text, double& out);
 
 }  // namespace pelmo
