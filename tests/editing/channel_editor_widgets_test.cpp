@@ -275,6 +275,15 @@ TEST_F(ChannelEditorWindow, TableEditorUnitsRowsAndGenerators) {
     EXPECT_TRUE(grid->item(2 + 13, 1)->text().isEmpty());
     EXPECT_EQ(tables.editor().pointCount(), 13);
 
+    // A cell still being edited counts when a command runs.
+    grid->setCurrentCell(2, 2);
+    grid->editItem(grid->item(2, 2));
+    auto* cellEditor = grid->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(cellEditor, nullptr);
+    cellEditor->setText(QStringLiteral("5"));
+    tables.action("m_seradit")->trigger();
+    EXPECT_EQ(grid->item(2, 2)->text(), QStringLiteral("5"));
+
     setLanguage(Language::English);
     tables.prepare(5, host);
     EXPECT_EQ(tables.windowTitle(), QStringLiteral("Linearization table"));
