@@ -1,6 +1,10 @@
 #include "editing/memory_allocation.h"
 
+#include <cstdlib>
+
 #include "model/raw_scale.h"
+#include "ui/prompts.h"
+#include "ui/texts.h"
 
 namespace pelmo {
 
@@ -71,6 +75,24 @@ void allocateAutomaticMemory(StationImage& image) {
         // No memory left must give 0, not a wrapped 16-bit value.
         s.memory = static_cast<std::uint16_t>(m < 0.0 ? 0.0 : (m > 65535.0 ? 65535.0 : m));
     }
+}
+
+bool checkChannelMemory(StationImage& image, int channel, std::int64_t requested,
+                        Prompts& prompts) {
+    std::int64_t used = 0;
+    for (int n = 1; n <= kChannelCount; ++n) {
+        if (n != channel && image.channel(n).in_use == 1) {
+            used += image.channel(n).memory;
+        }
+    }
+    const std::int64_t left = freeStationMemory(image.station) - used;
+    // A 16-bit memory field cannot hold more; no station offers that much anyway.
+    if (left < requested || requested > 0xFFFF) {
+        prompts.warning(txt(309) + QStringLiteral("( %1B )").arg(std::llabs(left - requested)));
+        return false;
+    }
+    image.channel(channel).memory = static_cast<std::uint16_t>(requested);
+    return true;
 }
 
 }  // namespace pelmo

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstdint>
+
 #include "model/station_image.h"
 
 namespace pelmo {
+
+class Prompts;
 
 // Station memory left for channel samples: what the station has, less its fixed part and
 // six bytes per message record.
@@ -21,5 +25,10 @@ std::int64_t channelMemoryInUse(const StationImage& image);
 // automatic memory, in proportion to their samples per hour, so that they all cover the
 // same span of time.
 void allocateAutomaticMemory(StationImage& image);
+
+// The channel editor's memory check: whether `requested` bytes for channel n fit beside the
+// memory of the other channels in use. When they fit, the channel's memory becomes
+// `requested`; otherwise text 309 and the shortfall are shown as a warning.
+bool checkChannelMemory(StationImage& image, int channel, std::int64_t requested, Prompts& prompts);
 
 }  // namespace pelmo

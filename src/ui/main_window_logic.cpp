@@ -29,6 +29,10 @@ QString inputCellText(const definice_PV_rec& s) {
     if (c < 48) {
         return txt(108) + QStringLiteral(" %1").arg(c - 31);
     }
+    // HART modems 1..4 would otherwise read as impulse counters 17..20.
+    if (c >= 64) {
+        return txt(399) + QStringLiteral(" %1").arg(c - 63);
+    }
     return txt(109) + QStringLiteral(" %1").arg(c - 47);
 }
 
