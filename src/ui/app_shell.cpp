@@ -2,8 +2,11 @@
 
 #include <QSerialPortInfo>
 
+#include "editing/channel_definition.h"
+#include "editing/lin_table.h"
 #include "files/program_settings.h"
 #include "files/settings_ini.h"
+#include "operations/memory_info.h"
 #include "ui/about_box.h"
 #include "ui/debug_info_form.h"
 #include "ui/main_window.h"
@@ -22,7 +25,10 @@ AppShell::AppShell(const QString& portOverride, StationPort* bus)
     // exists already but is set up (settings, lights) after the window.
     main_ = std::make_unique<TZobrStanice>(*host_);
     main_->setWindows({[this] { openSettings(); }, [this] { openAbout(); },
-                       [this] { openPassword(); }, [this] { openDebugInfo(); }});
+                       [this] { openPassword(); }, [this] { openDebugInfo(); },
+                       [this](int channel) { openChannelEditor(channel); }});
+    // The table editor lives as long as the program, after the main window and the host.
+    tables_ = std::make_unique<TLinTab>(station(), prompts(), main_.get());
     host_->setConnectAdopter([this](std::unique_ptr<TCommunication> engine) {
         main_->adoptConnectEngine(std::move(engine));
     });
@@ -36,6 +42,7 @@ AppShell::AppShell(const QString& portOverride, StationPort* bus)
 
 AppShell::~AppShell() {
     // The main window refers to the host; it goes first.
+    tables_.reset();
     main_.reset();
     host_.reset();
 }
@@ -123,6 +130,27 @@ void AppShell::showDebugConsole() {
     host_->enterDebugMode();
 }
 
-void AppShell::accessModeChanged() {}
+void AppShell::accessModeChanged() {
+    if (channelEditor_) {
+        channelEditor_->accessModeChanged();
+    }
+}
+
+void AppShell::openMemoryWindow() {
+    TmemInfo window(station(), main_.get());
+    window.exec();
+}
+
+void AppShell::openChannelEditor(int channel) {
+    TDefVeliciny::Callbacks callbacks;
+    callbacks.refreshGridRow = [this](int n) { main_->fillChannelRow(n); };
+    callbacks.openMemoryWindow = [this] { openMemoryWindow(); };
+    callbacks.openPassword = [this] { openPassword(); };
+    TDefVeliciny editor(channel, station(), host_->port(), host_->link(), *tables_, prompts(),
+                        callbacks, main_.get());
+    channelEditor_ = &editor;
+    editor.exec();
+    channelEditor_ = nullptr;
+}
 
 }  // namespace pelmo

@@ -8,7 +8,9 @@
 namespace pelmo {
 
 class StationPort;
+class TDefVeliciny;
 class TForm1;
+class TLinTab;
 class TZobrStanice;
 
 // The running program: the main window and the hidden serial host, created in that order,
@@ -31,6 +33,9 @@ public:
     void openAbout();
     void openPassword();
     void openDebugInfo();
+    void openChannelEditor(int channel);
+    void openMemoryWindow();
+    TLinTab& tableEditor() { return *tables_; }
 
     // SettingsDialogHost
     QStringList availablePorts() const override;
@@ -49,6 +54,8 @@ public:
 private:
     std::unique_ptr<TForm1> host_;
     std::unique_ptr<TZobrStanice> main_;
+    std::unique_ptr<TLinTab> tables_;
+    TDefVeliciny* channelEditor_ = nullptr;  // the open one, for access mode changes
 };
 
 }  // namespace pelmo

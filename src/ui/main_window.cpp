@@ -328,13 +328,12 @@ void TZobrStanice::clearGridAndBoxes() {
 void TZobrStanice::fillChannelRow(int n) {
     const definice_PV_rec& s = image_.channel(n);
     const definice_PV_udaj_rec& d = image_.channelData(n);
-    if (!s.in_use) {
-        return;
-    }
-    cell(ui->StringGrid1, n, 1)->setText(fromCp1250(d.name));
-    cell(ui->StringGrid1, n, 2)->setText(fromCp1250(d.text));
+    // A channel not in use shows an empty row (a deleted channel must not leave its old name).
+    const bool used = s.in_use != 0;
+    cell(ui->StringGrid1, n, 1)->setText(used ? fromCp1250(d.name) : QString());
+    cell(ui->StringGrid1, n, 2)->setText(used ? fromCp1250(d.text) : QString());
     cell(ui->StringGrid1, n, 3)->setText(inputCellText(s));
-    cell(ui->StringGrid1, n, 4)->setText(fromCp1250(d.sensor_type));
+    cell(ui->StringGrid1, n, 4)->setText(used ? fromCp1250(d.sensor_type) : QString());
 }
 
 void TZobrStanice::markVariantChannels() {
@@ -414,6 +413,10 @@ void TZobrStanice::StringGrid1SelectCell(int row, int) {
     grid->setRangeSelected(QTableWidgetSelectionRange(row, 1, row, kGridColumns - 1), true);
     if (!image_.station_loaded) {
         prompts().warning(txt(143));
+        return;
+    }
+    if (windows_.channelEditor) {
+        windows_.channelEditor(row);
     }
 }
 

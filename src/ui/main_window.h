@@ -34,6 +34,7 @@ public:
         std::function<void()> about;
         std::function<void()> password;
         std::function<void()> debugInfo;
+        std::function<void(int channel)> channelEditor;
     };
 
     explicit TZobrStanice(TForm1& host, QWidget* parent = nullptr);

@@ -6,11 +6,15 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "editing/channel_definition.h"
+#include "editing/lin_table.h"
+#include "editing/meter_definition.h"
 #include "files/settings_ini.h"
 #include "link/in_process_port.h"
-#include "sim/in_process_sim.h"
 #include "operations/lock_window.h"
+#include "operations/memory_info.h"
 #include "operations/programming_window.h"
+#include "sim/in_process_sim.h"
 #include "ui/about_box.h"
 #include "ui/app_shell.h"
 #include "ui/debug_info_form.h"
@@ -101,9 +105,8 @@ int main(int argc, char** argv) {
             lockBus.addStation(251);
             pelmo::InProcessPort lockPort;
             pelmo::sim::InProcessSim lockSim(lockBus, lockPort);
-            lockPort.setReceiveHandler([](std::span<const std::uint8_t> b) {
-                pelmo::defaultLinkContext().rx->append(b);
-            });
+            lockPort.setReceiveHandler(
+                [](std::span<const std::uint8_t> b) { pelmo::defaultLinkContext().rx->append(b); });
             pelmo::TLockStation lock(lockPort, pelmo::defaultLinkContext(), &main);
             lock.show();
             for (int i = 0; i < 100000 && lock.locker().engine(); ++i) {
@@ -111,6 +114,20 @@ int main(int argc, char** argv) {
                 lock.locker().engine()->poll();
             }
             save(lock, dir, QStringLiteral("lock") + suffix);
+        }
+        {
+            pelmo::TDefMeridla meter(pelmo::station(), quiet, {}, &main);
+            save(meter, dir, QStringLiteral("meter") + suffix);
+            pelmo::TmemInfo memory(pelmo::station(), &main);
+            save(memory, dir, QStringLiteral("memory") + suffix);
+            pelmo::TDefVeliciny channel(1, pelmo::station(), port, pelmo::defaultLinkContext(),
+                                        shell.tableEditor(), quiet, {}, &main);
+            save(channel, dir, QStringLiteral("channel") + suffix);
+            QTimer::singleShot(100, &shell.tableEditor(), [&shell, dir, suffix] {
+                save(shell.tableEditor(), dir, QStringLiteral("table") + suffix);
+                shell.tableEditor().reject();
+            });
+            shell.tableEditor().editChannel(1, channel);
         }
         pelmo::TPleaseWait wait(&main);
         save(wait, dir, QStringLiteral("wait") + suffix);
