@@ -12,33 +12,12 @@
 #include "operations/station_programmer.h"
 #include "operations/station_reader.h"
 #include "scripted_prompts.h"
+#include "sequence_views.h"
 #include "sim_link.h"
 #include "ui/texts.h"
 
 namespace pelmo {
 namespace {
-
-struct ReadDone final : StationReadView {
-    void readStarting() override {}
-    void readStatus(const QString&) override {}
-    void channelDecoded(int) override {}
-    void stationDecoded() override {}
-    void readCompleted() override { ok = true; }
-    void readFailed() override {}
-    void readInterrupted() override {}
-    bool ok = false;
-};
-
-struct ProgramDone final : ProgrammingView {
-    void programmingStatus(const QString&) override {}
-    void gauge(int) override {}
-    void phaseDone(Phase) override {}
-    void transferCaption(const QString&) override {}
-    void restartDots() override {}
-    void clearTrafficLog() override {}
-    void programmingEnded(Ending e) override { finished = e == Ending::Finished; }
-    bool finished = false;
-};
 
 // What an operator does in one sitting: read the station, edit a channel and its table in
 // the editors, program the station and read it again.
@@ -49,11 +28,11 @@ TEST(EditProgramRead, TheEditedChannelAndTableComeBackFromTheStation) {
     link.context.build.prompts = &prompts;
     StationImage& image = link.image;
 
-    ReadDone read;
+    test::RecordingReadView read;
     StationReader reader(link.port, link.context, &prompts, read);
     reader.start();
     link.run([&] { return reader.engine(); });
-    ASSERT_TRUE(read.ok);
+    ASSERT_TRUE(read.completed());
 
     TLinTab tables(image, prompts);
     TDefVeliciny editor(7, image, link.port, link.context, tables, prompts, {});
@@ -79,18 +58,18 @@ TEST(EditProgramRead, TheEditedChannelAndTableComeBackFromTheStation) {
     ASSERT_EQ(image.channel(7).table_points, 3);
     const StationImage edited = image;
 
-    ProgramDone programmed;
+    test::RecordingProgrammingView programmed;
     StationProgrammer programmer(link.port, link.context, &prompts, programmed, {});
     programmer.start();
     link.run([&] { return programmer.engine(); });
-    ASSERT_TRUE(programmed.finished);
+    ASSERT_TRUE(programmed.finished());
 
     resetNewStation(image);
-    ReadDone again;
+    test::RecordingReadView again;
     StationReader second(link.port, link.context, &prompts, again);
     second.start();
     link.run([&] { return second.engine(); });
-    ASSERT_TRUE(again.ok);
+    ASSERT_TRUE(again.completed());
     EXPECT_EQ(image.channelData(7).name, "TKV");
     EXPECT_EQ(image.channel(7).table_points, 3);
     for (std::size_t k = 0; k < 3; ++k) {

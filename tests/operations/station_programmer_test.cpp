@@ -8,48 +8,24 @@
 #include "operations/programming_checks.h"
 #include "operations/station_reader.h"
 #include "scripted_prompts.h"
+#include "sequence_views.h"
 #include "sim_link.h"
 #include "ui/texts.h"
 
 namespace pelmo {
 namespace {
 
-struct QuietReadView final : StationReadView {
-    void readStarting() override {}
-    void readStatus(const QString&) override {}
-    void channelDecoded(int) override {}
-    void stationDecoded() override {}
-    void readCompleted() override { ok = true; }
-    void readFailed() override {}
-    void readInterrupted() override {}
-    bool ok = false;
-};
-
-struct RecordingProgrammingView final : ProgrammingView {
-    void programmingStatus(const QString& text) override { statuses.push_back(text); }
-    void gauge(int position) override { gauges.push_back(position); }
-    void phaseDone(Phase) override {}
-    void transferCaption(const QString& caption) override { captions.push_back(caption); }
-    void restartDots() override {}
-    void clearTrafficLog() override { ++logClears; }
-    void programmingEnded(Ending e) override { ending = e; }
-
-    std::vector<QString> statuses;
-    std::vector<int> gauges;
-    std::vector<QString> captions;
-    int logClears = 0;
-    std::optional<Ending> ending;
-};
+using test::RecordingProgrammingView;
 
 // A station read from the simulator and programmed back into it.
 class Programming : public ::testing::Test {
 protected:
     Programming() {
-        QuietReadView readView;
+        test::RecordingReadView readView;
         StationReader reader(link.port, link.context, &prompts, readView);
         reader.start();
         link.run([&] { return reader.engine(); });
-        EXPECT_TRUE(readView.ok);
+        EXPECT_TRUE(readView.completed());
         link.port.clearWrites();
         options.programDir = dir.path();
         options.completionTone = [this] { ++tones; };
@@ -133,11 +109,11 @@ TEST_F(Programming, AProgrammedStationReadsBackWhatWasWritten) {
     ASSERT_EQ(view.ending, ProgrammingView::Ending::Finished);
 
     resetNewStation(link.image);
-    QuietReadView readView;
+    test::RecordingReadView readView;
     StationReader reader(link.port, link.context, &prompts, readView);
     reader.start();
     link.run([&] { return reader.engine(); });
-    ASSERT_TRUE(readView.ok);
+    ASSERT_TRUE(readView.completed());
     EXPECT_EQ(link.image.channelData(2).name, "NOVY");
     EXPECT_EQ(link.image.channel(2).memory, 1234);
     EXPECT_EQ(link.image.channel(2).table_y[1], 4321);

@@ -3,29 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "scripted_prompts.h"
+#include "sequence_views.h"
 #include "sim/default_station.h"
 #include "sim_link.h"
 #include "ui/texts.h"
 
 namespace pelmo {
 namespace {
-
-// Records what the read shows, as the main window would.
-struct RecordingView final : StationReadView {
-    void readStarting() override { ++starts; }
-    void readStatus(const QString& text) override { statuses.push_back(text); }
-    void channelDecoded(int channel) override { channels.push_back(channel); }
-    void stationDecoded() override { ++stations; }
-    void readCompleted() override { outcome = "completed"; }
-    void readFailed() override { outcome = "failed"; }
-    void readInterrupted() override { outcome = "interrupted"; }
-
-    int starts = 0;
-    int stations = 0;
-    std::vector<QString> statuses;
-    std::vector<int> channels;
-    std::string outcome;
-};
 
 // The read sequence against the simulated default station, on the in-process bus.
 class Reading : public ::testing::Test {
@@ -36,7 +20,7 @@ protected:
     std::vector<std::string> requestNames() const { return link.requests(); }
 
     test::ScriptedPrompts prompts;
-    RecordingView view;
+    test::RecordingReadView view;
     test::SimLink link;
     sim::SimStation* station = link.station;
     StationImage& image = link.image;
