@@ -40,6 +40,18 @@ protected:
 
     std::vector<std::string> order() const { return link.requests(false); }
 
+    // Spoils the read-back of one channel `times` times by changing its memory field.
+    void spoilChannelReadBack(int channel, int times) {
+        link.tamper = [this, channel, left = times](std::vector<std::uint8_t>& answer) mutable {
+            if (left > 0 && programmer && programmer->step() == READ_CHANNEL &&
+                link.image.current_index == channel && answer.size() > 20) {
+                answer[5 + 8] ^= 0x01;
+                test::SimLink::reseal(answer);
+                --left;
+            }
+        };
+    }
+
     test::SimLink link;
     test::ScriptedPrompts prompts;
     RecordingProgrammingView view;
@@ -197,28 +209,9 @@ TEST_F(CorrectionFiles, AnUnreadableFileIsReportedAndTheRunGoesOn) {
     EXPECT_EQ(view.ending, ProgrammingView::Ending::Finished);
 }
 
-// Spoils the read-back of one channel `times` times by changing its memory field.
-void spoilChannel(test::SimLink& link, const StationProgrammer* const* programmer, int channel,
-                  int times) {
-    auto left = std::make_shared<int>(times);
-    link.tamper = [&link, programmer, channel, left](std::vector<std::uint8_t>& answer) {
-        if (*left > 0 && *programmer && (*programmer)->step() == READ_CHANNEL &&
-            link.image.current_index == channel && answer.size() > 20) {
-            answer[5 + 8] ^= 0x01;
-            test::SimLink::reseal(answer);
-            --*left;
-        }
-    };
-}
-
 TEST_F(Programming, AChannelThatDiffersThreeTimesIsProgrammedAFourthTime) {
-    const StationProgrammer* current = nullptr;
-    spoilChannel(link, &current, 3, 3);
-    programmer =
-        std::make_unique<StationProgrammer>(link.port, link.context, &prompts, view, options);
-    current = programmer.get();
-    programmer->start();
-    link.run([this] { return programmer->engine(); });
+    spoilChannelReadBack(3, 3);
+    program();
     EXPECT_EQ(view.ending, ProgrammingView::Ending::Finished);
     const auto o = order();
     int channelWrites = 0;
@@ -235,13 +228,8 @@ TEST_F(Programming, AChannelThatDiffersThreeTimesIsProgrammedAFourthTime) {
 }
 
 TEST_F(Programming, AFourthDifferenceInARowEndsTheRun) {
-    const StationProgrammer* current = nullptr;
-    spoilChannel(link, &current, 3, 4);
-    programmer =
-        std::make_unique<StationProgrammer>(link.port, link.context, &prompts, view, options);
-    current = programmer.get();
-    programmer->start();
-    link.run([this] { return programmer->engine(); });
+    spoilChannelReadBack(3, 4);
+    program();
     EXPECT_EQ(view.ending, ProgrammingView::Ending::Failed);
     EXPECT_TRUE(prompts.shownError(txt(136)));
     const auto o = order();

@@ -1,4 +1,5 @@
 #include "ui/settings_dialog.h"
+#include "temp_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -37,20 +38,9 @@ protected:
         setLanguage(Language::Czech);
     }
 
-    QString path() const { return dir_.filePath(QStringLiteral("settings.ini")); }
-    void writeFile(const QByteArray& bytes) const {
-        QFile f(path());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray fileBytes() const {
-        QFile f(path());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
     std::unique_ptr<TNastaveni> open(const QString& iniPath = {}) {
-        auto dialog =
-            std::make_unique<TNastaveni>(host_, iniPath.isEmpty() ? path() : iniPath, prompts_);
+        auto dialog = std::make_unique<TNastaveni>(
+            host_, iniPath.isEmpty() ? file_.path() : iniPath, prompts_);
         dialog->show();
         return dialog;
     }
@@ -70,14 +60,14 @@ protected:
         box->setCurrentIndex(box->findText(QString::fromLatin1(entry)));
     }
 
-    QTemporaryDir dir_;
+    test::TempSettingsFile file_;
     StationImage saved_;
     RecordingSettingsHost host_;
     ScriptedPrompts prompts_;
 };
 
 TEST_F(SettingsDialog, OpeningShowsTheFile) {
-    writeFile(
+    file_.write(
         "[Settings]\r\nPort=2\r\nMem=48\r\nsound=0\r\naddr=999\r\nversion=1\r\nvariant=1\r\n"
         "ExportDate=1\r\nDelimiter=0\r\n");
     programSettings().checking = false;
@@ -106,14 +96,14 @@ TEST_F(SettingsDialog, OpeningShowsTheFile) {
     EXPECT_TRUE(get<QRadioButton>(*d, "rb_english")->isChecked());
     EXPECT_FALSE(get<QCheckBox>(*d, "ch_kontrola")->isChecked());
 
-    writeFile("[Settings]\r\nPort=2\r\nPortName=/dev/ttyUSB0\r\n");
+    file_.write("[Settings]\r\nPort=2\r\nPortName=/dev/ttyUSB0\r\n");
     EXPECT_EQ(get<QComboBox>(*open(), "cbPortBox")->currentText(), QStringLiteral("ttyUSB0"));
-    writeFile("[Settings]\r\nPort=9\r\n");
+    file_.write("[Settings]\r\nPort=9\r\n");
     EXPECT_EQ(get<QComboBox>(*open(), "cbPortBox")->currentIndex(), -1);
 }
 
 TEST_F(SettingsDialog, SaveAppliesAndWritesInOrder) {
-    writeFile("; mine\r\n[Settings]\r\nPort=1\r\nfoo=bar\r\n");
+    file_.write("; mine\r\n[Settings]\r\nPort=1\r\nfoo=bar\r\n");
     auto d = open();
     choosePort(*d, "ttyUSB0");
     setAddress(*d, "17");
@@ -146,15 +136,15 @@ TEST_F(SettingsDialog, SaveAppliesAndWritesInOrder) {
     EXPECT_TRUE(programSettings().exportDate);
     EXPECT_TRUE(programSettings().delimiter);
     // Keys already in the file keep their place; new ones follow in the order written.
-    EXPECT_EQ(fileBytes(), QByteArray("; mine\r\n[Settings]\r\nPort=0\r\nfoo=bar\r\n"
-                                      "PortName=/dev/ttyUSB0\r\nMem=64\r\nsound=0\r\nlang=2\r\n"
-                                      "addr=17\r\nversion=1\r\nvariant=0\r\nExportDate=1\r\n"
-                                      "Delimiter=1\r\n[Debug]\r\nChecking=0\r\n"));
+    EXPECT_EQ(file_.bytes(), QByteArray("; mine\r\n[Settings]\r\nPort=0\r\nfoo=bar\r\n"
+                                        "PortName=/dev/ttyUSB0\r\nMem=64\r\nsound=0\r\nlang=2\r\n"
+                                        "addr=17\r\nversion=1\r\nvariant=0\r\nExportDate=1\r\n"
+                                        "Delimiter=1\r\n[Debug]\r\nChecking=0\r\n"));
 }
 
 TEST_F(SettingsDialog, NoUsablePortWritesNothingAndStaysOpen) {
     const QByteArray original("[Settings]\r\nPort=1\r\nsound=1\r\n");
-    writeFile(original);
+    file_.write(original);
     setLanguage(Language::English);
     auto d = open();
     choosePort(*d, "Nezvolen");
@@ -164,7 +154,7 @@ TEST_F(SettingsDialog, NoUsablePortWritesNothingAndStaysOpen) {
     EXPECT_EQ(prompts_.shown[0].kind, ScriptedPrompts::Kind::Warning);
     EXPECT_EQ(prompts_.shown[0].text, txt(154));
     EXPECT_TRUE(d->isVisible());
-    EXPECT_EQ(fileBytes(), original);
+    EXPECT_EQ(file_.bytes(), original);
     EXPECT_EQ(language(), Language::English);
     EXPECT_EQ(host_.calls,
               (QStringList{QStringLiteral("userAddressChanged 251"), QStringLiteral("writeEndComm"),
@@ -176,7 +166,7 @@ TEST_F(SettingsDialog, NoUsablePortWritesNothingAndStaysOpen) {
     save(*d);
     EXPECT_EQ(prompts_.shown.back().text, txt(154));
     EXPECT_TRUE(d->isVisible());
-    EXPECT_EQ(fileBytes(), original);
+    EXPECT_EQ(file_.bytes(), original);
 
     // Cancel closes without a word.
     host_.calls.clear();
@@ -184,7 +174,7 @@ TEST_F(SettingsDialog, NoUsablePortWritesNothingAndStaysOpen) {
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(d->result(), QDialog::Rejected);
     EXPECT_TRUE(host_.calls.isEmpty());
-    EXPECT_EQ(fileBytes(), original);
+    EXPECT_EQ(file_.bytes(), original);
 }
 
 TEST_F(SettingsDialog, AddressBeyondTheBusIsSavedButNotUsed) {
@@ -197,7 +187,7 @@ TEST_F(SettingsDialog, AddressBeyondTheBusIsSavedButNotUsed) {
     EXPECT_EQ(prompts_.shown[0].text, txt(144));
     EXPECT_EQ(station().bus_address, 33);
     EXPECT_FALSE(host_.calls.contains(QStringLiteral("writeEndComm")));
-    EXPECT_TRUE(fileBytes().contains("\r\naddr=999\r\n"));
+    EXPECT_TRUE(file_.bytes().contains("\r\naddr=999\r\n"));
     EXPECT_EQ(get<QLineEdit>(*open(), "KomAdresaEdit")->text(), QStringLiteral("251"));
 }
 
@@ -216,14 +206,14 @@ TEST_F(SettingsDialog, NonDigitAddressStillSavesTheRest) {
     EXPECT_EQ(host_.calls.count(QStringLiteral("writeEndComm")), 0);
     EXPECT_FALSE(d->isVisible());
     EXPECT_FALSE(programSettings().sound);
-    const QByteArray file = fileBytes();
+    const QByteArray file = file_.bytes();
     EXPECT_TRUE(file.contains("\r\naddr=1x\r\n"));
     EXPECT_TRUE(file.contains("\r\nsound=0\r\n"));
     EXPECT_TRUE(file.contains("\r\nPort=2\r\nPortName=/dev/ttyS1\r\n"));
 }
 
 TEST_F(SettingsDialog, AFailedWriteIsReported) {
-    auto d = open(dir_.filePath(QStringLiteral("missing/settings.ini")));
+    auto d = open(file_.filePath(QStringLiteral("missing/settings.ini")));
     choosePort(*d, "ttyS0");
     save(*d);
     ASSERT_EQ(prompts_.shown.size(), 1u);
