@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/ensure-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+export CCACHE_BASEDIR="$PWD"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)" --target pelmo stationsim
 
 sim_out=$(mktemp)

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test.
-#   ./test.sh             normal build in build/
-#   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-sanitize/
+#   ./test.sh             optimised build (RelWithDebInfo, the code users run) in build/
+#   ./test.sh --sanitize  Debug build with AddressSanitizer + UndefinedBehaviorSanitizer in
+#                         build-sanitize/
 set -euo pipefail
 cd "$(dirname "$0")"
 
 build_dir=build
+build_type=RelWithDebInfo
 cmake_args=()
 for arg in "$@"; do
     case "$arg" in
         --sanitize)
             build_dir=build-sanitize
+            build_type=Debug
             cmake_args+=(-DPELMO_SANITIZE=ON)
             ;;
         *)
@@ -22,7 +25,10 @@ done
 
 scripts/ensure-deps.sh
 
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug "${cmake_args[@]}" >/dev/null
+# Objects are reused across work trees and CI runs on one machine.
+export CCACHE_BASEDIR="$PWD"
+
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" "${cmake_args[@]}" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)"
 
 export QT_QPA_PLATFORM=offscreen

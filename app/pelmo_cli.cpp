@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <cstdio>
 
+#include "base/console_prompts.h"
+#include "base/texts.h"
 #include "files/program_settings.h"
 #include "files/settings_ini.h"
 #include "files/station_file.h"
@@ -13,8 +15,6 @@
 #include "operations/station_locker.h"
 #include "operations/station_programmer.h"
 #include "operations/station_reader.h"
-#include "ui/console_prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

@@ -6,13 +6,13 @@
 #include <QShowEvent>
 #include <QStyle>
 
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "editing/lin_table.h"
 #include "editing/memory_allocation.h"
 #include "editing/number_field.h"
 #include "files/program_settings.h"
 #include "ui/access_mode.h"
-#include "ui/prompts.h"
-#include "ui/texts.h"
 #include "ui_channel_definition.h"
 
 namespace pelmo {

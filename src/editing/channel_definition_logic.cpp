@@ -1,13 +1,13 @@
 #include "editing/channel_definition_logic.h"
 
+#include "base/cp1250.h"
+#include "base/decimal_text.h"
+#include "base/field_check.h"
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "editing/memory_allocation.h"
 #include "editing/number_field.h"
 #include "model/raw_scale.h"
-#include "ui/cp1250.h"
-#include "ui/decimal_text.h"
-#include "ui/field_check.h"
-#include "ui/prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 

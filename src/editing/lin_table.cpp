@@ -6,7 +6,7 @@
 #include <QMenuBar>
 #include <QShowEvent>
 
-#include "ui/texts.h"
+#include "base/texts.h"
 #include "ui_lin_table.h"
 
 namespace pelmo {

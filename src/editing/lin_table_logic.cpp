@@ -4,13 +4,13 @@
 #include <cmath>
 #include <limits>
 
+#include "base/cp1250.h"
+#include "base/decimal_text.h"
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "editing/channel_definition_logic.h"
 #include "editing/number_field.h"
 #include "model/raw_scale.h"
-#include "ui/cp1250.h"
-#include "ui/decimal_text.h"
-#include "ui/prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 

@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "model/raw_scale.h"
-#include "ui/prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 

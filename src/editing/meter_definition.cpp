@@ -2,9 +2,9 @@
 
 #include <QShowEvent>
 
+#include "base/texts.h"
 #include "files/program_settings.h"
 #include "model/station_image.h"
-#include "ui/texts.h"
 #include "ui_meter_definition.h"
 
 namespace pelmo {

@@ -2,11 +2,11 @@
 
 #include <limits>
 
+#include "base/decimal_text.h"
+#include "base/field_check.h"
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "link/byte_fields.h"
-#include "ui/decimal_text.h"
-#include "ui/field_check.h"
-#include "ui/prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 

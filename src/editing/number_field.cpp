@@ -1,9 +1,9 @@
 #include "editing/number_field.h"
 
-#include "ui/decimal_text.h"
-#include "ui/field_check.h"
-#include "ui/prompts.h"
-#include "ui/texts.h"
+#include "base/decimal_text.h"
+#include "base/field_check.h"
+#include "base/prompts.h"
+#include "base/texts.h"
 
 namespace pelmo {
 

@@ -2,9 +2,9 @@
 
 #include <QRegularExpression>
 
+#include "base/texts.h"
 #include "files/settings_ini.h"
 #include "model/station_image.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 

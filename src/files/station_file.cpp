@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "files/file_access.h"
+#include "base/file_access.h"
 #include "model/raw_scale.h"
 
 namespace pelmo {

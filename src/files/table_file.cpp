@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "files/file_access.h"
-#include "ui/decimal_text.h"
+#include "base/decimal_text.h"
+#include "base/file_access.h"
 
 namespace pelmo {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/prompts.h"
 #include "link/block_codecs.h"
 #include "link/byte_fields.h"
-#include "ui/prompts.h"
 
 namespace pelmo {
 

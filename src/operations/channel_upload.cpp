@@ -1,8 +1,8 @@
 #include "operations/channel_upload.h"
 
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "link/block_codecs.h"
-#include "ui/prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 

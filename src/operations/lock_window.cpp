@@ -4,8 +4,8 @@
 #include <QKeyEvent>
 #include <QTimer>
 
-#include "ui/cp1250.h"
-#include "ui/texts.h"
+#include "base/cp1250.h"
+#include "base/texts.h"
 #include "ui_lock_window.h"
 
 namespace pelmo {

@@ -3,8 +3,8 @@
 #include <QShowEvent>
 #include <algorithm>
 
+#include "base/texts.h"
 #include "operations/memory_info_logic.h"
-#include "ui/texts.h"
 #include "ui_memory_info.h"
 
 namespace pelmo {

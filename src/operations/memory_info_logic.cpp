@@ -1,7 +1,7 @@
 #include "operations/memory_info_logic.h"
 
+#include "base/texts.h"
 #include "editing/memory_allocation.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 

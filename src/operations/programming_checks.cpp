@@ -3,10 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "files/file_access.h"
+#include "base/file_access.h"
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "model/raw_scale.h"
-#include "ui/prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 

@@ -4,7 +4,7 @@
 #include <QKeyEvent>
 #include <QTimer>
 
-#include "ui/texts.h"
+#include "base/texts.h"
 #include "ui_programming_window.h"
 
 namespace pelmo {

@@ -1,10 +1,10 @@
 #include "operations/station_checks.h"
 
+#include "base/cp1250.h"
+#include "base/field_check.h"
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "editing/memory_allocation.h"
-#include "ui/cp1250.h"
-#include "ui/field_check.h"
-#include "ui/prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 

@@ -1,9 +1,9 @@
 #include "operations/station_locker.h"
 
+#include "base/cp1250.h"
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "link/block_codecs.h"
-#include "ui/cp1250.h"
-#include "ui/prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 

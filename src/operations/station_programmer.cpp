@@ -1,9 +1,9 @@
 #include "operations/station_programmer.h"
 
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "link/block_codecs.h"
 #include "operations/programming_checks.h"
-#include "ui/prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 

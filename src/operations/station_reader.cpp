@@ -1,8 +1,8 @@
 #include "operations/station_reader.h"
 
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "link/block_codecs.h"
-#include "ui/prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 

@@ -2,6 +2,8 @@
 
 #include <QSerialPortInfo>
 
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "editing/channel_definition.h"
 #include "editing/lin_table.h"
 #include "files/program_settings.h"
@@ -11,10 +13,8 @@
 #include "ui/debug_info_form.h"
 #include "ui/main_window.h"
 #include "ui/password_form.h"
-#include "ui/prompts.h"
 #include "ui/serial_host.h"
 #include "ui/settings_dialog.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 

@@ -3,11 +3,10 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "ui/prompts.h"
+#include "base/prompts.h"
+#include "ui/version.h"
 
 namespace pelmo {
-
-inline constexpr const char* kApplicationTitle = "Varnox/Pelmo v2";
 
 // "Name|*.a;*.b|All|*.*" as the windows describe filters -> "Name (*.a *.b);;All (*.*)".
 QString qtFileFilter(const QString& pipeFilter);

@@ -11,11 +11,11 @@
 #include <QPainter>
 #include <QUrl>
 
+#include "base/cp1250.h"
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "files/program_settings.h"
-#include "ui/cp1250.h"
-#include "ui/prompts.h"
 #include "ui/serial_host.h"
-#include "ui/texts.h"
 #include "ui_main_window.h"
 
 namespace pelmo {

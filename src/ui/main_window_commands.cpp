@@ -7,19 +7,19 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "base/cp1250.h"
+#include "base/field_check.h"
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "editing/meter_definition.h"
 #include "files/program_settings.h"
 #include "files/station_file.h"
 #include "operations/lock_window.h"
 #include "operations/memory_info.h"
 #include "operations/programming_window.h"
-#include "ui/cp1250.h"
-#include "ui/field_check.h"
 #include "ui/main_window.h"
-#include "ui/prompts.h"
 #include "ui/serial_host.h"
 #include "ui/sound.h"
-#include "ui/texts.h"
 #include "ui_main_window.h"
 
 namespace pelmo {

@@ -1,8 +1,8 @@
 #include "ui/main_window_logic.h"
 
-#include "ui/cp1250.h"
-#include "ui/gui_prompts.h"
-#include "ui/texts.h"
+#include "base/cp1250.h"
+#include "base/texts.h"
+#include "ui/version.h"
 
 namespace pelmo {
 

@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <algorithm>
 
+#include "base/texts.h"
 #include "ui/program_icon.h"
-#include "ui/texts.h"
 #include "ui_please_wait.h"
 
 namespace pelmo {

@@ -6,8 +6,8 @@
 #include <QMenuBar>
 #include <QScrollBar>
 
-#include "ui/prompts.h"
-#include "ui/texts.h"
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "ui_serial_host.h"
 
 namespace pelmo {

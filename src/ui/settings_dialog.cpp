@@ -2,10 +2,10 @@
 
 #include <QShowEvent>
 
+#include "base/texts.h"
 #include "files/program_settings.h"
 #include "model/station_image.h"
 #include "ui/shell_hosts.h"
-#include "ui/texts.h"
 #include "ui_settings_dialog.h"
 
 namespace pelmo {

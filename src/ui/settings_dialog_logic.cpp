@@ -1,12 +1,12 @@
 #include "ui/settings_dialog_logic.h"
 
+#include "base/field_check.h"
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "files/program_settings.h"
 #include "files/settings_ini.h"
 #include "model/station_image.h"
-#include "ui/field_check.h"
-#include "ui/prompts.h"
 #include "ui/shell_hosts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 

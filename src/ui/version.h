@@ -4,6 +4,8 @@
 
 namespace pelmo {
 
+inline constexpr const char* kApplicationTitle = "Varnox/Pelmo v2";
+
 // "%d.%02d.%02d.%02d" of major, minor, release and build.
 QString formatVersion(int major, int minor, int release, int build);
 

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "base/texts.h"
 #include "editing/memory_allocation.h"
 #include "model/raw_scale.h"
 #include "scripted_prompts.h"
 #include "ui/main_window_logic.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "base/texts.h"
 #include "editing/channel_definition.h"
 #include "editing/lin_table.h"
 #include "files/program_settings.h"
@@ -24,7 +25,6 @@
 #include "sim/in_process_sim.h"
 #include "sim/sim_station.h"
 #include "ui/access_mode.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

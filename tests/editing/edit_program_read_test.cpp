@@ -7,6 +7,7 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "base/texts.h"
 #include "editing/channel_definition.h"
 #include "editing/lin_table.h"
 #include "operations/station_programmer.h"
@@ -14,7 +15,6 @@
 #include "scripted_prompts.h"
 #include "sequence_views.h"
 #include "sim_link.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

@@ -6,10 +6,10 @@
 #include <QTemporaryDir>
 #include <cmath>
 
+#include "base/decimal_text.h"
+#include "base/texts.h"
 #include "model/raw_scale.h"
 #include "scripted_prompts.h"
-#include "ui/decimal_text.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/decimal_text.h"
+#include "base/texts.h"
 #include "scripted_prompts.h"
-#include "ui/decimal_text.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

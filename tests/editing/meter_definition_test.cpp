@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include "base/texts.h"
 #include "files/program_settings.h"
 #include "model/station_image.h"
 #include "scripted_prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

@@ -5,9 +5,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "base/texts.h"
 #include "files/settings_ini.h"
 #include "model/station_image.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <limits>
 
+#include "base/texts.h"
 #include "scripted_prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

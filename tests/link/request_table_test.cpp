@@ -4,9 +4,9 @@
 
 #include <limits>
 
+#include "base/texts.h"
 #include "hex.h"
 #include "scripted_prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

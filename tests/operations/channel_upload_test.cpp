@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "base/texts.h"
 #include "link/block_codecs.h"
 #include "link/in_process_port.h"
 #include "scripted_prompts.h"
 #include "sim/default_station.h"
 #include "sim/in_process_sim.h"
 #include "sim/sim_station.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

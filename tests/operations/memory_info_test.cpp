@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include "base/texts.h"
 #include "operations/memory_info_logic.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

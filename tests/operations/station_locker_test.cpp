@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/texts.h"
 #include "scripted_prompts.h"
 #include "sim_link.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

@@ -5,12 +5,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "base/texts.h"
 #include "operations/programming_checks.h"
 #include "operations/station_reader.h"
 #include "scripted_prompts.h"
 #include "sequence_views.h"
 #include "sim_link.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "base/texts.h"
 #include "scripted_prompts.h"
 #include "sequence_views.h"
 #include "sim/default_station.h"
 #include "sim_link.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

@@ -1,5 +1,6 @@
 #include "hex.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <stdexcept>
@@ -44,16 +45,24 @@ std::string toHex(std::span<const std::uint8_t> bytes) {
 
 std::vector<std::uint8_t> stationAnswer(std::span<const std::uint8_t> payload, std::uint8_t cls,
                                         std::uint8_t code) {
-    std::vector<std::uint8_t> out{0x06, 0x01, cls, code, static_cast<std::uint8_t>(payload.size())};
-    out.insert(out.end(), payload.begin(), payload.end());
+    // Sized once and filled by index: GCC 12 at -O2 misreads an initializer list followed by
+    // an insert as an out-of-bounds copy.
+    std::vector<std::uint8_t> out(5 + payload.size() + 2);
+    out[0] = 0x06;
+    out[1] = 0x01;
+    out[2] = cls;
+    out[3] = code;
+    out[4] = static_cast<std::uint8_t>(payload.size());
+    std::copy(payload.begin(), payload.end(), out.begin() + 5);
+    const std::size_t trailer = out.size() - 2;
     std::uint8_t sum = 0;
     std::uint8_t x = 0;
-    for (std::size_t i = 1; i < out.size(); ++i) {
+    for (std::size_t i = 1; i < trailer; ++i) {
         sum = static_cast<std::uint8_t>(sum + out[i]);
         x ^= out[i];
     }
-    out.push_back(sum);
-    out.push_back(x);
+    out[trailer] = sum;
+    out[trailer + 1] = x;
     return out;
 }
 

@@ -4,7 +4,7 @@
 #include <deque>
 #include <vector>
 
-#include "ui/prompts.h"
+#include "base/prompts.h"
 
 namespace pelmo::test {
 

@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "editing/channel_definition.h"
 #include "editing/lin_table.h"
 #include "editing/meter_definition.h"
@@ -21,10 +23,8 @@
 #include "ui/main_window.h"
 #include "ui/password_form.h"
 #include "ui/please_wait.h"
-#include "ui/prompts.h"
 #include "ui/serial_host.h"
 #include "ui/settings_dialog.h"
-#include "ui/texts.h"
 
 namespace {
 

@@ -12,12 +12,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "base/texts.h"
 #include "files/station_file.h"
 #include "hex.h"
 #include "link/in_process_port.h"
 #include "scripted_prompts.h"
 #include "ui/serial_host.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

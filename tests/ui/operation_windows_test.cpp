@@ -6,11 +6,11 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include "base/texts.h"
 #include "operations/lock_window.h"
 #include "operations/programming_window.h"
 #include "scripted_prompts.h"
 #include "sim_link.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

@@ -7,10 +7,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "base/texts.h"
 #include "scripted_prompts.h"
 #include "sim_link.h"
 #include "ui/serial_host_logic.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

@@ -11,11 +11,11 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
+#include "base/texts.h"
 #include "files/program_settings.h"
 #include "model/station_image.h"
 #include "recording_hosts.h"
 #include "scripted_prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

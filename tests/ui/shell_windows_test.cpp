@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <map>
 
+#include "base/texts.h"
 #include "files/program_settings.h"
 #include "recording_hosts.h"
 #include "scripted_prompts.h"
@@ -20,7 +21,6 @@
 #include "ui/password_form.h"
 #include "ui/please_wait.h"
 #include "ui/settings_dialog.h"
-#include "ui/texts.h"
 #include "ui/version.h"
 
 namespace pelmo {

@@ -1,9 +1,9 @@
-#include "ui/field_check.h"
+#include "base/field_check.h"
 
 #include <gtest/gtest.h>
 
+#include "base/texts.h"
 #include "scripted_prompts.h"
-#include "ui/texts.h"
 
 namespace pelmo {
 namespace {

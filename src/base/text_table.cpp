@@ -1,5 +1,5 @@
 // Czech and English operator texts, indexed by text number.
-#include "ui/text_table.h"
+#include "base/text_table.h"
 
 namespace pelmo::texts {
 

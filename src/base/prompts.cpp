@@ -1,8 +1,8 @@
-#include "ui/prompts.h"
+#include "base/prompts.h"
 
 #include <cstdio>
 
-#include "ui/texts.h"
+#include "base/texts.h"
 
 namespace pelmo {
 

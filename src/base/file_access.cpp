@@ -1,9 +1,9 @@
-#include "files/file_access.h"
+#include "base/file_access.h"
 
 #include <QFile>
 #include <QSaveFile>
 
-#include "ui/prompts.h"
+#include "base/prompts.h"
 
 namespace pelmo {
 

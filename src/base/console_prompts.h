@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "ui/prompts.h"
+#include "base/prompts.h"
 
 namespace pelmo {
 

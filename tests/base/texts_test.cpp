@@ -1,8 +1,8 @@
-#include "ui/texts.h"
+#include "base/texts.h"
 
 #include <gtest/gtest.h>
 
-#include "ui/text_table.h"
+#include "base/text_table.h"
 
 namespace pelmo {
 namespace {

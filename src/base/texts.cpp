@@ -1,6 +1,6 @@
-#include "ui/texts.h"
+#include "base/texts.h"
 
-#include "ui/text_table.h"
+#include "base/text_table.h"
 
 namespace pelmo {
 

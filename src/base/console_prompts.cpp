@@ -1,4 +1,4 @@
-#include "ui/console_prompts.h"
+#include "base/console_prompts.h"
 
 namespace pelmo {
 

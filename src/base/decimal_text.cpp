@@ -1,4 +1,4 @@
-#include "ui/decimal_text.h"
+#include "base/decimal_text.h"
 
 #include <QLocale>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "ui/cp1250.h"
+#include "base/cp1250.h"
 
 #include <array>
 #include <cstdint>

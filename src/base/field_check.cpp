@@ -1,7 +1,7 @@
-#include "ui/field_check.h"
+#include "base/field_check.h"
 
-#include "ui/prompts.h"
-#include "ui/texts.h"
+#include "base/prompts.h"
+#include "base/texts.h"
 
 namespace pelmo {
 

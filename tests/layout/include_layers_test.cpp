@@ -1,0 +1,151 @@
+// Reads the #include lines of src/ and the folders' CMakeLists.txt, and fails on an include
+// that runs upward or on widget code below the windows.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kSource = PELMO_SOURCE_DIR;
+const fs::path kWidgetHeaders = PELMO_QT_WIDGETS_INCLUDE;
+
+constexpr int kWindowLayer = 4;
+
+// Lowest first. A folder not named here is a feature folder (logic beside its windows).
+int folderLayer(const std::string& folder) {
+    static const std::map<std::string, int> layers = {
+        {"base", 0}, {"model", 1}, {"link", 2}, {"files", 2}, {"calc", 2}};
+    auto it = layers.find(folder);
+    return it == layers.end() ? 3 : it->second;
+}
+
+std::string readAll(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct Listing {
+    std::set<std::string> windows;      // "folder/file", listed into pelmo_ui
+    std::map<std::string, int> listed;  // "folder/file" -> times listed
+};
+
+// Every target_sources(...) block of every folder's CMakeLists.txt.
+Listing readListings() {
+    Listing listing;
+    const std::regex block(R"(target_sources\s*\(\s*(\w+)\s+PRIVATE([^)]*)\))");
+    const std::regex word(R"([^\s]+)");
+    for (const auto& dir : fs::directory_iterator(kSource)) {
+        if (!dir.is_directory()) {
+            continue;
+        }
+        const std::string folder = dir.path().filename().string();
+        const std::string text = readAll(dir.path() / "CMakeLists.txt");
+        for (std::sregex_iterator b(text.begin(), text.end(), block), end; b != end; ++b) {
+            const bool windows = (*b)[1] == "pelmo_ui";
+            const std::string files = (*b)[2];
+            for (std::sregex_iterator w(files.begin(), files.end(), word); w != end; ++w) {
+                const std::string name = folder + "/" + w->str();
+                ++listing.listed[name];
+                if (windows) {
+                    listing.windows.insert(name);
+                }
+            }
+        }
+    }
+    return listing;
+}
+
+std::vector<fs::path> sourceFiles() {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(kSource)) {
+        const auto ext = entry.path().extension();
+        if (entry.is_regular_file() && (ext == ".h" || ext == ".cpp" || ext == ".ui")) {
+            files.push_back(entry.path());
+        }
+    }
+    return files;
+}
+
+std::string sourceName(const fs::path& path) {
+    return fs::relative(path, kSource).generic_string();
+}
+
+// A header's layer: windows at the top, everything else by its folder. Generated forms
+// ("ui_main_window.h") are windows.
+int headerLayer(const std::string& header, const Listing& listing) {
+    const auto slash = header.find('/');
+    if (slash == std::string::npos) {
+        return header.starts_with("ui_") ? kWindowLayer : -1;
+    }
+    if (listing.windows.contains(header)) {
+        return kWindowLayer;
+    }
+    return folderLayer(header.substr(0, slash));
+}
+
+}  // namespace
+
+TEST(IncludeLayers, EverySourceIsListedExactlyOnceByItsFolder) {
+    const Listing listing = readListings();
+    std::string faults;
+    for (const auto& file : sourceFiles()) {
+        const std::string name = sourceName(file);
+        const auto it = listing.listed.find(name);
+        const int times = it == listing.listed.end() ? 0 : it->second;
+        if (times != 1) {
+            faults += name + " is listed " + std::to_string(times) + " times\n";
+        }
+    }
+    for (const auto& [name, times] : listing.listed) {
+        if (!fs::exists(kSource / name)) {
+            faults += name + " is listed but does not exist\n";
+        }
+    }
+    EXPECT_TRUE(faults.empty()) << faults;
+}
+
+TEST(IncludeLayers, NoIncludeRunsUpwardAndNoWidgetsBelowTheWindows) {
+    const Listing listing = readListings();
+    ASSERT_FALSE(listing.windows.empty());
+    ASSERT_TRUE(fs::exists(kWidgetHeaders / "QWidget")) << kWidgetHeaders;
+    const std::regex quoted(R"(^\s*#\s*include\s+"([^"]+)\")");
+    const std::regex angled(R"(^\s*#\s*include\s+<([^>]+)>)");
+    std::string faults;
+    for (const auto& file : sourceFiles()) {
+        if (file.extension() == ".ui") {
+            continue;
+        }
+        const std::string name = sourceName(file);
+        const bool window = listing.windows.contains(name);
+        const int layer = window ? kWindowLayer : folderLayer(name.substr(0, name.find('/')));
+        std::ifstream in(file);
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) {
+            std::smatch m;
+            const std::string where = name + ":" + std::to_string(number) + ": ";
+            if (std::regex_search(line, m, quoted)) {
+                const int target = headerLayer(m[1], listing);
+                if (target > layer) {
+                    faults += where + "includes " + m[1].str() + " from a layer above\n";
+                }
+            } else if (!window && std::regex_search(line, m, angled)) {
+                const std::string header = m[1];
+                if (header.starts_with("QtWidgets") ||
+                    (header.starts_with("Q") && fs::exists(kWidgetHeaders / header))) {
+                    faults += where + "includes the widget header " + header + "\n";
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(faults.empty()) << faults;
+}
