@@ -1,275 +1,47 @@
 // pelmo-cli: the station sequences of the GUI without windows, for scripts and gateways.
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <array>
 #include <cstdio>
 
-#include "base/console_prompts.h"
-#include "base/texts.h"
-#include "files/program_settings.h"
-#include "files/settings_ini.h"
-#include "files/station_file.h"
-#include "link/communication.h"
-#include "link/serial_port.h"
-#include "operations/command_line.h"
-#include "operations/station_checks.h"
-#include "operations/station_locker.h"
-#include "operations/station_programmer.h"
-#include "operations/station_reader.h"
+#include "cli/cli_session.h"
 
-namespace pelmo {
+namespace pelmo::cli {
+
+// Each command group defines its commands in a file of its own.
+extern const Command kReadCommand;
+extern const Command kProgramCommand;
+extern const Command kLockCommand;
+
 namespace {
 
-const char* const kUsage =
-    "usage: pelmo-cli read --port DEVICE [--address N] --out FILE [--lang cs|en] [--trace]\n"
-    "       pelmo-cli program --port DEVICE [--address N] --in FILE.sta [--no-check]\n"
-    "                 [--restore-cmos yes|no] [--lang cs|en] [--trace]\n"
-    "       pelmo-cli lock --port DEVICE [--address N] --yes [--lang cs|en] [--trace]\n";
-
-void printLine(std::FILE* out, const QString& text) {
-    std::fprintf(out, "%s\n", text.toLocal8Bit().constData());
-    std::fflush(out);
-}
-
-int usageError(const QString& why) {
-    printLine(stderr, why);
-    std::fputs(kUsage, stderr);
-    return kExitUsage;
-}
-
-// What every command shares: settings, language, bus address, the port and its trace.
-class Session {
-public:
-    bool open(const CommandOptions& options) {
-        ini.load();
-        const int lang = ini.readInteger(settings_keys::kSettings, QStringLiteral("lang"), 1);
-        Language language = languageFromSetting(lang);
-        if (options.has(QStringLiteral("lang"))) {
-            const QString l = options.value(QStringLiteral("lang"));
-            if (l != QStringLiteral("cs") && l != QStringLiteral("en")) {
-                error = QStringLiteral("--lang must be cs or en");
-                return false;
-            }
-            language = l == QStringLiteral("en") ? Language::English : Language::Czech;
-        }
-        setLanguage(language);
-        programSettings().version =
-            ini.readInteger(settings_keys::kSettings, QStringLiteral("version"), 0);
-        programSettings().checking =
-            ini.readBool(settings_keys::kDebug, QStringLiteral("Checking"), true);
-
-        int address = busAddressFromSetting(
-            ini.readInteger(settings_keys::kSettings, QStringLiteral("addr"), kDefaultBusAddress));
-        if (options.has(QStringLiteral("address"))) {
-            bool ok = false;
-            address = options.value(QStringLiteral("address")).toInt(&ok);
-            if (!ok || address < 1 || address > 251) {
-                error = QStringLiteral("--address must be 1..251");
-                return false;
-            }
-        }
-        station().bus_address = address;
-
-        if (!options.has(QStringLiteral("port"))) {
-            error = QStringLiteral("--port DEVICE is required");
-            return false;
-        }
-        port.setDevice(options.value(QStringLiteral("port")));
-        if (!port.open()) {
-            error = QStringLiteral("cannot open %1: %2")
-                        .arg(options.value(QStringLiteral("port")), port.lastError());
-            return false;
-        }
-        LinkContext& link = defaultLinkContext();
-        port.setReceiveHandler([&link](std::span<const std::uint8_t> b) { link.rx->append(b); });
-        if (options.has(QStringLiteral("trace"))) {
-            trace.attach(port);
-        }
-        setPrompts(&prompts);
-        return true;
-    }
-    ~Session() { setPrompts(nullptr); }
-
-    // Runs the started sequence until its view ends the event loop.
-    int run() {
-        const int rc = QCoreApplication::exec();
-        trace.flush();
-        return rc;
-    }
-
-    SettingsIni ini{settingsFilePath()};
-    QString error;  // why open() failed
-    SerialStationPort port;
-    ConsolePrompts prompts;
-    TrafficTrace trace;
-};
-
-// Prints the read sequence's progress and ends the event loop with its outcome.
-class ConsoleReadView final : public StationReadView {
-public:
-    void readStarting() override {}
-    void readStatus(const QString& text) override { printLine(stdout, text); }
-    void channelDecoded(int) override {}
-    void stationDecoded() override {}
-    void readCompleted() override { QCoreApplication::exit(kExitOk); }
-    void readFailed() override { QCoreApplication::exit(kExitStation); }
-    void readInterrupted() override { QCoreApplication::exit(kExitStation); }
-};
-
-int runRead(const QStringList& args) {
-    const CommandOptions options(args,
-                                 {QStringLiteral("port"), QStringLiteral("address"),
-                                  QStringLiteral("out"), QStringLiteral("lang")},
-                                 {QStringLiteral("trace")});
-    if (!options.ok() || !options.has(QStringLiteral("out"))) {
-        return usageError(options.ok() ? QStringLiteral("--out FILE is required")
-                                       : options.error());
-    }
-    Session session;
-    if (!session.open(options)) {
-        return usageError(session.error);
-    }
-    ConsoleReadView view;
-    StationReader reader(session.port, defaultLinkContext(), &session.prompts, view);
-    reader.start();
-    const int rc = session.run();
-    if (rc != kExitOk || session.prompts.errorShown()) {
-        return kExitStation;
-    }
-
-    StationImage& image = station();
-    StationBoxes boxes = boxesFromImage(image);
-    if (!checkStationDefinition(boxes, image, session.prompts)) {
-        return kExitStation;
-    }
-    storeBoxes(boxes, image);
-    const QString out = options.value(QStringLiteral("out"));
-    const StationFileOptions fileOptions{programSettings().version == 1};
-    switch (saveStationFile(out, image, fileOptions, session.prompts)) {
-        case StationFileResult::Ok:
-            printLine(stdout, QFileInfo(out).fileName());
-            return kExitOk;
-        case StationFileResult::WriteFailed:
-            session.prompts.error(txt(147));
-            return kExitUsage;
-        default:
-            return kExitUsage;
-    }
-}
-
-// Prints the programming run's status texts as they change and ends the event loop.
-class ConsoleProgrammingView final : public ProgrammingView {
-public:
-    void programmingStatus(const QString& text) override { printLine(stdout, text); }
-    void gauge(int) override {}
-    void phaseDone(Phase) override {}
-    void transferCaption(const QString&) override {}
-    void restartDots() override {}
-    void clearTrafficLog() override {}
-    void programmingEnded(Ending ending) override {
-        QCoreApplication::exit(ending == Ending::Finished ? kExitOk : kExitStation);
-    }
-};
-
-int runProgram(const QStringList& args) {
-    const CommandOptions options(
-        args,
-        {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("in"),
-         QStringLiteral("restore-cmos"), QStringLiteral("lang")},
-        {QStringLiteral("trace"), QStringLiteral("no-check")});
-    const QString restore = options.value(QStringLiteral("restore-cmos"));
-    if (!options.ok() || !options.has(QStringLiteral("in")) ||
-        (options.has(QStringLiteral("restore-cmos")) && restore != QStringLiteral("yes") &&
-         restore != QStringLiteral("no"))) {
-        return usageError(options.ok() ? QStringLiteral("--in FILE and --restore-cmos yes|no")
-                                       : options.error());
-    }
-    Session session;
-    if (!session.open(options)) {
-        return usageError(session.error);
-    }
-    StationImage& image = station();
-    resetNewStation(image);
-    // The file does not carry the station's memory; the settings say what it has.
-    applyMemorySetting(
-        image, session.ini.readInteger(settings_keys::kSettings, QStringLiteral("mem"), 32));
-    const StationFileOptions fileOptions{programSettings().version == 1};
-    switch (
-        loadStationFile(options.value(QStringLiteral("in")), image, fileOptions, session.prompts)) {
-        case StationFileResult::Ok:
-            break;
-        case StationFileResult::Corrupt:
-            session.prompts.error(txt(146));
-            return kExitUsage;
-        default:
-            return kExitUsage;
-    }
-    StationBoxes boxes = boxesFromImage(image);
-    if (!checkStationDefinition(boxes, image, session.prompts)) {
-        return kExitUsage;
-    }
-    storeBoxes(boxes, image);
-
-    session.prompts.setAnswer(restore == QStringLiteral("yes"));
-    StationProgrammer::Options run;
-    run.checking = programSettings().checking && !options.has(QStringLiteral("no-check"));
-    run.programDir = QCoreApplication::applicationDirPath();
-    ConsoleProgrammingView view;
-    StationProgrammer programmer(session.port, defaultLinkContext(), &session.prompts, view, run);
-    programmer.start();
-    const int rc = session.run();
-    return rc == kExitOk ? kExitOk : kExitStation;
-}
-
-class ConsoleLockView final : public LockView {
-public:
-    void lockStatus(const QString& text) override { printLine(stdout, text); }
-    void stationIdentified() override {}
-    void lockEnded(Ending ending) override {
-        QCoreApplication::exit(ending == Ending::Locked ? kExitOk : kExitStation);
-    }
-};
-
-int runLock(const QStringList& args) {
-    const CommandOptions options(
-        args, {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("lang")},
-        {QStringLiteral("trace"), QStringLiteral("yes")});
-    if (!options.ok() || !options.has(QStringLiteral("yes"))) {
-        // Locking cannot be undone: nothing is sent without an explicit --yes.
-        return usageError(options.ok() ? QStringLiteral("locking needs --yes") : options.error());
-    }
-    Session session;
-    if (!session.open(options)) {
-        return usageError(session.error);
-    }
-    session.prompts.setAnswer(true);
-    ConsoleLockView view;
-    StationLocker locker(session.port, defaultLinkContext(), &session.prompts, view);
-    locker.start();
-    const int rc = session.run();
-    return rc;
-}
+const std::array<const Command*, 3> kCommands = {&kReadCommand, &kProgramCommand, &kLockCommand};
 
 }  // namespace
-}  // namespace pelmo
+
+void printUsage(std::FILE* out) {
+    const char* lead = "usage: pelmo-cli ";
+    for (const Command* command : kCommands) {
+        std::fprintf(out, "%s%s\n", lead, command->usage);
+        lead = "       pelmo-cli ";
+    }
+}
+
+}  // namespace pelmo::cli
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty() || args.front() == QStringLiteral("--help")) {
-        std::fputs(pelmo::kUsage, args.isEmpty() ? stderr : stdout);
+        pelmo::cli::printUsage(args.isEmpty() ? stderr : stdout);
         return args.isEmpty() ? pelmo::kExitUsage : pelmo::kExitOk;
     }
-    const QString command = args.takeFirst();
-    if (command == QStringLiteral("read")) {
-        return pelmo::runRead(args);
+    const QString word = args.takeFirst();
+    for (const pelmo::cli::Command* command : pelmo::cli::kCommands) {
+        if (word == QLatin1String(command->word)) {
+            return command->run(args);
+        }
     }
-    if (command == QStringLiteral("program")) {
-        return pelmo::runProgram(args);
-    }
-    if (command == QStringLiteral("lock")) {
-        return pelmo::runLock(args);
-    }
-    std::fprintf(stderr, "unknown command: %s\n", qPrintable(command));
-    std::fputs(pelmo::kUsage, stderr);
+    std::fprintf(stderr, "unknown command: %s\n", qPrintable(word));
+    pelmo::cli::printUsage(stderr);
     return pelmo::kExitUsage;
 }

@@ -1,0 +1,83 @@
+#include "cli/cli_session.h"
+
+#include <QCoreApplication>
+
+#include "base/texts.h"
+#include "files/program_settings.h"
+#include "link/communication.h"
+
+namespace pelmo::cli {
+
+void printLine(std::FILE* out, const QString& text) {
+    std::fprintf(out, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(out);
+}
+
+int usageError(const QString& why) {
+    printLine(stderr, why);
+    printUsage(stderr);
+    return kExitUsage;
+}
+
+Session::Session() : ini(settingsFilePath()) {}
+
+bool Session::open(const CommandOptions& options) {
+    ini.load();
+    const int lang = ini.readInteger(settings_keys::kSettings, QStringLiteral("lang"), 1);
+    Language language = languageFromSetting(lang);
+    if (options.has(QStringLiteral("lang"))) {
+        const QString l = options.value(QStringLiteral("lang"));
+        if (l != QStringLiteral("cs") && l != QStringLiteral("en")) {
+            error = QStringLiteral("--lang must be cs or en");
+            return false;
+        }
+        language = l == QStringLiteral("en") ? Language::English : Language::Czech;
+    }
+    setLanguage(language);
+    programSettings().version =
+        ini.readInteger(settings_keys::kSettings, QStringLiteral("version"), 0);
+    programSettings().checking =
+        ini.readBool(settings_keys::kDebug, QStringLiteral("Checking"), true);
+
+    int address = busAddressFromSetting(
+        ini.readInteger(settings_keys::kSettings, QStringLiteral("addr"), kDefaultBusAddress));
+    if (options.has(QStringLiteral("address"))) {
+        bool ok = false;
+        address = options.value(QStringLiteral("address")).toInt(&ok);
+        if (!ok || address < 1 || address > 251) {
+            error = QStringLiteral("--address must be 1..251");
+            return false;
+        }
+    }
+    station().bus_address = address;
+
+    if (!options.has(QStringLiteral("port"))) {
+        error = QStringLiteral("--port DEVICE is required");
+        return false;
+    }
+    port.setDevice(options.value(QStringLiteral("port")));
+    if (!port.open()) {
+        error = QStringLiteral("cannot open %1: %2")
+                    .arg(options.value(QStringLiteral("port")), port.lastError());
+        return false;
+    }
+    LinkContext& link = defaultLinkContext();
+    port.setReceiveHandler([&link](std::span<const std::uint8_t> b) { link.rx->append(b); });
+    if (options.has(QStringLiteral("trace"))) {
+        trace.attach(port);
+    }
+    setPrompts(&prompts);
+    return true;
+}
+
+Session::~Session() {
+    setPrompts(nullptr);
+}
+
+int Session::run() {
+    const int rc = QCoreApplication::exec();
+    trace.flush();
+    return rc;
+}
+
+}  // namespace pelmo::cli

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+
+#include "base/console_prompts.h"
+#include "files/settings_ini.h"
+#include "link/serial_port.h"
+#include "operations/command_line.h"
+
+namespace pelmo::cli {
+
+void printLine(std::FILE* out, const QString& text);
+
+// The usage lines of every command.
+void printUsage(std::FILE* out);
+
+// Prints why the arguments were refused and the usage; returns kExitUsage.
+int usageError(const QString& why);
+
+// What every command shares: settings, language, bus address, the port and its trace.
+class Session {
+public:
+    Session();
+    // Reads settings.ini, applies --lang and --address, opens --port; false with `error`.
+    bool open(const CommandOptions& options);
+    ~Session();
+
+    // Runs the started sequence until its view ends the event loop.
+    int run();
+
+    SettingsIni ini;
+    QString error;  // why open() failed
+    SerialStationPort port;
+    ConsolePrompts prompts;
+    TrafficTrace trace;
+};
+
+// One pelmo-cli command: its word, its usage lines and its runner.
+struct Command {
+    const char* word;
+    const char* usage;
+    int (*run)(const QStringList& args);
+};
+
+}  // namespace pelmo::cli

@@ -1,0 +1,176 @@
+// pelmo-cli commands for the station configuration: read, program and lock.
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include "base/texts.h"
+#include "cli/cli_session.h"
+#include "files/program_settings.h"
+#include "files/station_file.h"
+#include "link/communication.h"
+#include "operations/station_checks.h"
+#include "operations/station_locker.h"
+#include "operations/station_programmer.h"
+#include "operations/station_reader.h"
+
+namespace pelmo::cli {
+namespace {
+
+// Prints the read sequence's progress and ends the event loop with its outcome.
+class ConsoleReadView final : public StationReadView {
+public:
+    void readStarting() override {}
+    void readStatus(const QString& text) override { printLine(stdout, text); }
+    void channelDecoded(int) override {}
+    void stationDecoded() override {}
+    void readCompleted() override { QCoreApplication::exit(kExitOk); }
+    void readFailed() override { QCoreApplication::exit(kExitStation); }
+    void readInterrupted() override { QCoreApplication::exit(kExitStation); }
+};
+
+int runRead(const QStringList& args) {
+    const CommandOptions options(args,
+                                 {QStringLiteral("port"), QStringLiteral("address"),
+                                  QStringLiteral("out"), QStringLiteral("lang")},
+                                 {QStringLiteral("trace")});
+    if (!options.ok() || !options.has(QStringLiteral("out"))) {
+        return usageError(options.ok() ? QStringLiteral("--out FILE is required")
+                                       : options.error());
+    }
+    Session session;
+    if (!session.open(options)) {
+        return usageError(session.error);
+    }
+    ConsoleReadView view;
+    StationReader reader(session.port, defaultLinkContext(), &session.prompts, view);
+    reader.start();
+    const int rc = session.run();
+    if (rc != kExitOk || session.prompts.errorShown()) {
+        return kExitStation;
+    }
+
+    StationImage& image = station();
+    StationBoxes boxes = boxesFromImage(image);
+    if (!checkStationDefinition(boxes, image, session.prompts)) {
+        return kExitStation;
+    }
+    storeBoxes(boxes, image);
+    const QString out = options.value(QStringLiteral("out"));
+    const StationFileOptions fileOptions{programSettings().version == 1};
+    switch (saveStationFile(out, image, fileOptions, session.prompts)) {
+        case StationFileResult::Ok:
+            printLine(stdout, QFileInfo(out).fileName());
+            return kExitOk;
+        case StationFileResult::WriteFailed:
+            session.prompts.error(txt(147));
+            return kExitUsage;
+        default:
+            return kExitUsage;
+    }
+}
+
+// Prints the programming run's status texts as they change and ends the event loop.
+class ConsoleProgrammingView final : public ProgrammingView {
+public:
+    void programmingStatus(const QString& text) override { printLine(stdout, text); }
+    void gauge(int) override {}
+    void phaseDone(Phase) override {}
+    void transferCaption(const QString&) override {}
+    void restartDots() override {}
+    void clearTrafficLog() override {}
+    void programmingEnded(Ending ending) override {
+        QCoreApplication::exit(ending == Ending::Finished ? kExitOk : kExitStation);
+    }
+};
+
+int runProgram(const QStringList& args) {
+    const CommandOptions options(
+        args,
+        {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("in"),
+         QStringLiteral("restore-cmos"), QStringLiteral("lang")},
+        {QStringLiteral("trace"), QStringLiteral("no-check")});
+    const QString restore = options.value(QStringLiteral("restore-cmos"));
+    if (!options.ok() || !options.has(QStringLiteral("in")) ||
+        (options.has(QStringLiteral("restore-cmos")) && restore != QStringLiteral("yes") &&
+         restore != QStringLiteral("no"))) {
+        return usageError(options.ok() ? QStringLiteral("--in FILE and --restore-cmos yes|no")
+                                       : options.error());
+    }
+    Session session;
+    if (!session.open(options)) {
+        return usageError(session.error);
+    }
+    StationImage& image = station();
+    resetNewStation(image);
+    // The file does not carry the station's memory; the settings say what it has.
+    applyMemorySetting(
+        image, session.ini.readInteger(settings_keys::kSettings, QStringLiteral("mem"), 32));
+    const StationFileOptions fileOptions{programSettings().version == 1};
+    switch (
+        loadStationFile(options.value(QStringLiteral("in")), image, fileOptions, session.prompts)) {
+        case StationFileResult::Ok:
+            break;
+        case StationFileResult::Corrupt:
+            session.prompts.error(txt(146));
+            return kExitUsage;
+        default:
+            return kExitUsage;
+    }
+    StationBoxes boxes = boxesFromImage(image);
+    if (!checkStationDefinition(boxes, image, session.prompts)) {
+        return kExitUsage;
+    }
+    storeBoxes(boxes, image);
+
+    session.prompts.setAnswer(restore == QStringLiteral("yes"));
+    StationProgrammer::Options run;
+    run.checking = programSettings().checking && !options.has(QStringLiteral("no-check"));
+    run.programDir = QCoreApplication::applicationDirPath();
+    ConsoleProgrammingView view;
+    StationProgrammer programmer(session.port, defaultLinkContext(), &session.prompts, view, run);
+    programmer.start();
+    const int rc = session.run();
+    return rc == kExitOk ? kExitOk : kExitStation;
+}
+
+class ConsoleLockView final : public LockView {
+public:
+    void lockStatus(const QString& text) override { printLine(stdout, text); }
+    void stationIdentified() override {}
+    void lockEnded(Ending ending) override {
+        QCoreApplication::exit(ending == Ending::Locked ? kExitOk : kExitStation);
+    }
+};
+
+int runLock(const QStringList& args) {
+    const CommandOptions options(
+        args, {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("lang")},
+        {QStringLiteral("trace"), QStringLiteral("yes")});
+    if (!options.ok() || !options.has(QStringLiteral("yes"))) {
+        // Locking cannot be undone: nothing is sent without an explicit --yes.
+        return usageError(options.ok() ? QStringLiteral("locking needs --yes") : options.error());
+    }
+    Session session;
+    if (!session.open(options)) {
+        return usageError(session.error);
+    }
+    session.prompts.setAnswer(true);
+    ConsoleLockView view;
+    StationLocker locker(session.port, defaultLinkContext(), &session.prompts, view);
+    locker.start();
+    const int rc = session.run();
+    return rc;
+}
+
+}  // namespace
+
+extern const Command kReadCommand{
+    "read", "read --port DEVICE [--address N] --out FILE [--lang cs|en] [--trace]", runRead};
+extern const Command kProgramCommand{
+    "program",
+    "program --port DEVICE [--address N] --in FILE.sta [--no-check]\n"
+    "                 [--restore-cmos yes|no] [--lang cs|en] [--trace]",
+    runProgram};
+extern const Command kLockCommand{
+    "lock", "lock --port DEVICE [--address N] --yes [--lang cs|en] [--trace]", runLock};
+
+}  // namespace pelmo::cli
