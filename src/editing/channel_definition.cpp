@@ -328,8 +328,9 @@ void TDefVeliciny::Button1Click() {
 }
 
 void TDefVeliciny::reject() {
-    // The upload owns the bus until its chain ends.
-    if (upload_.running()) {
+    // The upload owns the bus until its chain ends. After the table editor deleted the
+    // table, only saving leaves: an analog channel without its table must not stay behind.
+    if (upload_.running() || mustSave_) {
         return;
     }
     refreshRow();
@@ -349,6 +350,8 @@ void TDefVeliciny::b_doStaniceClick() {
     if (upload_.running() || !saveChannel(image_, channel_, readForm(), prompts_)) {
         return;
     }
+    // The channel is stored now: the editor may close when the upload ends.
+    mustSave_ = false;
     setSequenceControlsEnabled(false);
     upload_.start(channel_);
 }
@@ -392,6 +395,7 @@ QString TDefVeliciny::sensorTypeText() const {
 
 void TDefVeliciny::setCancelEnabled(bool on) {
     ui_->Button1->setEnabled(on);
+    mustSave_ = !on;
 }
 
 void TDefVeliciny::tableDeleted() {

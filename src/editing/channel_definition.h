@@ -108,6 +108,7 @@ private:
     int rememberedIndex_ = -1;
     bool filling_ = false;
     bool askingSensor_ = false;
+    bool mustSave_ = false;  // the table was deleted: only saving closes the editor
 };
 
 }  // namespace pelmo

@@ -76,7 +76,9 @@ void FieldWriter::u32be(std::size_t offset, std::uint32_t value) {
 }
 
 bool FieldWriter::f32(std::size_t offset, double value) {
-    if (!fitsSingle(value)) {
+    // NaN and the infinities come from the station itself and go back as they came; only a
+    // finite value beyond single precision has no counterpart.
+    if (std::isfinite(value) && !fitsSingle(value)) {
         return false;
     }
     const std::uint32_t bits = std::bit_cast<std::uint32_t>(static_cast<float>(value));

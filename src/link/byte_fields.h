@@ -40,7 +40,8 @@ public:
     void u16(std::size_t offset, std::uint32_t value);
     void u32(std::size_t offset, std::uint32_t value);
     void u32be(std::size_t offset, std::uint32_t value);
-    // False when the double has no single-precision counterpart (not finite, too large).
+    // False when a finite double is too large for single precision; NaN and the infinities
+    // are written as their single-precision bit patterns.
     [[nodiscard]] bool f32(std::size_t offset, double value);
     void f64(std::size_t offset, double value);
     // B0h becomes F8h, then the text is padded with `pad` and cut to the width.

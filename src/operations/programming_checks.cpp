@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cmath>
 
 #include "base/file_access.h"
 #include "base/prompts.h"
@@ -22,6 +23,10 @@ std::string trimmedSensor(std::string s) {
 }  // namespace
 
 bool realsEqual(double a, double b) {
+    // A NaN read back for a NaN written is a match, or such a value could never verify.
+    if (std::isnan(a) || std::isnan(b)) {
+        return std::isnan(a) && std::isnan(b);
+    }
     return roundHalfEven(a) == roundHalfEven(b);
 }
 

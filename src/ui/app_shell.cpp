@@ -37,6 +37,8 @@ AppShell::AppShell(const QString& portOverride, StationPort* bus)
     commands.loadStationFile = [this] { main_->consoleLoadStationFile(); };
     commands.settings = [this] { openSettings(); };
     commands.about = [this] { openAbout(); };
+    // The console runs the main window's command, with its enable rule.
+    commands.programStation = [this] { main_->action("m_programovani")->trigger(); };
     host_->setCommands(commands);
 }
 
@@ -112,6 +114,10 @@ void AppShell::closePort() {
 bool AppShell::selectPort(const QString& device) {
     host_->serialPort().setDevice(device);
     return host_->serialPort().open();
+}
+
+QString AppShell::currentPort() const {
+    return host_->serialPort().device();
 }
 
 void AppShell::refreshMainCaptions() {

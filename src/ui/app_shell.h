@@ -43,6 +43,7 @@ public:
     void writeEndComm() override;
     void closePort() override;
     bool selectPort(const QString& device) override;
+    QString currentPort() const override;
     void refreshMainCaptions() override;
     void restartLineMonitoring() override;
 

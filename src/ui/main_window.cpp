@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
+#include <QShortcut>
 #include <QUrl>
 
 #include "base/cp1250.h"
@@ -68,8 +69,12 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
     ui->setupUi(this);
     ui->i_pamet->setIcon(memoryIcon());
     connect(ui->i_pamet, &QToolButton::clicked, this, &TZobrStanice::i_pametClick);
-    ui->e_meridlo->installEventFilter(this);
-    ui->e_hlaseni->installEventFilter(this);
+    // Menu shortcuts (Ctrl+C reads the station) win over the edit boxes' own keys.
+    for (QWidget* w : {static_cast<QWidget*>(ui->e_nazev), static_cast<QWidget*>(ui->e_meridlo),
+                       static_cast<QWidget*>(ui->e_hlaseni), static_cast<QWidget*>(ui->e_adresa),
+                       static_cast<QWidget*>(ui->StringGrid1)}) {
+        w->installEventFilter(this);
+    }
 
     statusPanel_ = new QLabel(this);
     statusPanel_->setObjectName(QStringLiteral("StatusPanel0"));
@@ -202,16 +207,21 @@ void TZobrStanice::buildMenus() {
     connect(stationManual, &QAction::triggered, this, &TZobrStanice::m_navodJednotkaClick);
     QAction* about = addAction(help, -1, "m_about");
     about->setText(QStringLiteral("About"));
-    QAction* debug = addAction(help, -1, "m_debug", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_H));
+    QAction* debug = addAction(help, -1, "m_debug");
     debug->setText(QStringLiteral("Debug mode"));
     debug->setVisible(false);
-    QAction* debugInfo =
-        addAction(help, -1, "m_debugInfo", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_D));
+    QAction* debugInfo = addAction(help, -1, "m_debugInfo");
     debugInfo->setText(QStringLiteral("DebugInfo"));
     debugInfo->setVisible(false);
-    // Hidden entries still answer to their shortcuts through the window.
-    QWidget::addAction(debug);
-    QWidget::addAction(debugInfo);
+    // A hidden action's own shortcut is switched off, so the window carries the keys.
+    auto hiddenShortcut = [this](QAction* target, const QKeySequence& keys, const char* name) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setObjectName(QString::fromLatin1(name));
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, target, &QAction::trigger);
+    };
+    hiddenShortcut(debug, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_H), "sc_debug");
+    hiddenShortcut(debugInfo, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_D), "sc_debugInfo");
 }
 
 void TZobrStanice::setWindows(const Windows& windows) {
@@ -366,7 +376,19 @@ void TZobrStanice::setMeterBoxEnabled(bool on) {
 
 void TZobrStanice::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    FormShow();
+    // Restoring from minimised shows the window again; that must not clear a loaded station.
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TZobrStanice::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    // The program ends with its main window, even while the debug console is open.
+    TCommunication::closeCurrent();
+    host_.close();
+    QCoreApplication::quit();
 }
 
 void TZobrStanice::FormShow() {

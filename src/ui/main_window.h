@@ -16,6 +16,7 @@ class TZobrStanice;
 }
 
 class QAction;
+class QKeyEvent;
 class QActionGroup;
 class QLabel;
 class QMenu;
@@ -90,6 +91,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -104,6 +106,8 @@ private:
     QString confirmationText(bool withName) const;
     void loadSucceeded();
     void loadFailed();
+    // Whether `key` is the shortcut of an enabled menu command.
+    bool menuShortcut(const QKeyEvent& key) const;
 
     // The read sequence's view.
     void readStarting() override;
@@ -128,6 +132,7 @@ private:
     QString captionSuffix_;
     StationReader reader_;
     QString lastFile_;
+    bool shown_ = false;
 };
 
 }  // namespace pelmo

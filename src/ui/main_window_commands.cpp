@@ -2,10 +2,12 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
 
 #include "base/cp1250.h"
 #include "base/field_check.h"
@@ -118,6 +120,10 @@ void TZobrStanice::readCompleted() {
 void TZobrStanice::readFailed() {
     stopProgress();
     ui->ProgressBar1->setValue(0);
+    // The image is partly refilled: programming it would erase the station for half a
+    // configuration.
+    action("m_programovani")->setEnabled(false);
+    action("m_ulozeni")->setEnabled(false);
     setTopMenusEnabled(true);
 }
 
@@ -311,7 +317,21 @@ namespace pelmo {
 
 // ---- editors ----
 
+bool TZobrStanice::menuShortcut(const QKeyEvent& key) const {
+    const QKeySequence keys(key.keyCombination());
+    const auto actions = findChildren<QAction*>();
+    return std::any_of(actions.begin(), actions.end(), [&keys](const QAction* a) {
+        return a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut() == keys;
+    });
+}
+
 bool TZobrStanice::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        menuShortcut(*static_cast<QKeyEvent*>(event))) {
+        // Not taken by the edit box: the menu's shortcut runs.
+        event->ignore();
+        return true;
+    }
     if (event->type() == QEvent::MouseButtonDblClick) {
         if (watched == ui->e_meridlo) {
             e_meridloDblClick();

@@ -98,11 +98,17 @@ bool saveSettingsForm(const SettingsFormState& form, SettingsIni& ini, StationIm
     image.station.memory_code = form.memory64 ? kMemoryCode64 : kMemoryCode32;
     s.sound = form.sound;
 
+    const QString previous = host.currentPort();
     host.closePort();
     const bool chosen = form.portIndex > 0 && form.portIndex < form.portEntries.size();
     const QString entry = chosen ? form.portEntries[form.portIndex] : QString();
     const QString device = deviceForEntry(entry);
     if (!chosen || !host.selectPort(device)) {
+        // The program keeps the port it had, whether the operator then chooses another
+        // or cancels.
+        if (!previous.isEmpty()) {
+            host.selectPort(previous);
+        }
         prompts.warning(txt(154));
         return false;
     }

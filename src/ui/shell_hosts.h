@@ -22,6 +22,8 @@ public:
     // Makes `device` (a port name or device path) the port for the next opening; false when
     // it cannot be used.
     virtual bool selectPort(const QString& device) = 0;
+    // The device the program uses now (empty when none was ever chosen).
+    virtual QString currentPort() const = 0;
     // The main window's caption routine, so a language change shows at once.
     virtual void refreshMainCaptions() = 0;
     virtual void restartLineMonitoring() = 0;

@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 
 #include "base/texts.h"
@@ -232,6 +233,28 @@ TEST_F(ChannelEditorWindow, TheTableEditorStoresATableAndRefreshesTheChannelEdit
     EXPECT_EQ(text(*w, "e_maxHodnota"), QStringLiteral("120,0000"));
     EXPECT_EQ(text(*w, "l_maxHodnota"), QStringLiteral("Max. hodnota:"));
     EXPECT_EQ(image.channelData(7).sensor_type, "Pt100");
+}
+
+TEST_F(ChannelEditorWindow, AfterTheTableIsDeletedOnlySavingLeaves) {
+    auto w = open(7);
+    QTimer::singleShot(0, &tables, [this] {
+        prompts.answers = {true};
+        get<QPushButton>(tables, "l_delete")->click();
+    });
+    doubleClick(get<QLineEdit>(*w, "e_typ"));
+    ASSERT_EQ(image.channel(7).table_present, 0);
+    EXPECT_FALSE(get<QPushButton>(*w, "Button1")->isEnabled());
+    QTest::keyClick(w.get(), Qt::Key_Escape);
+    w->close();
+    EXPECT_TRUE(w->isVisible());
+    // Saving needs a table for the analog input; deleting the channel is the other way out.
+    get<QPushButton>(*w, "Button2")->click();
+    EXPECT_EQ(texts().back(), txt(160));
+    EXPECT_TRUE(w->isVisible());
+    prompts.answers = {true};
+    get<QPushButton>(*w, "b_del")->click();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(image.channel(7).in_use, 0);
 }
 
 TEST_F(ChannelEditorWindow, TableEditorUnitsRowsAndGenerators) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "hex.h"
 #include "link/byte_fields.h"
@@ -59,6 +61,30 @@ TEST(MeterCodec, RoundTripKeepsEveryFieldUpToSinglePrecision) {
     std::array<std::uint8_t, kMeterPayload> again{};
     ASSERT_TRUE(encodeMeter(back, again));
     EXPECT_EQ(again, payload);
+}
+
+TEST(MeterCodec, RealsReadFromAStationAlwaysEncodeBack) {
+    // Single-precision bit patterns a station may hold in its first constant: NaNs, the
+    // infinities, the largest finite value and the smallest denormal.
+    for (std::uint32_t bits : {0x7FC00000u, 0x7FC12345u, 0xFFC00000u, 0x7F800000u, 0xFF800000u,
+                               0x7F7FFFFFu, 0x00000001u}) {
+        std::array<std::uint8_t, kMeterPayload> payload{};
+        ASSERT_TRUE(encodeMeter(sampleMeter(), payload));
+        FieldWriter(payload).u32(6, bits);
+        definice_meridla_rec read;
+        decodeMeter(stationAnswer(payload), read);
+        std::array<std::uint8_t, kMeterPayload> again{};
+        EXPECT_TRUE(encodeMeter(read, again)) << std::hex << bits;
+        EXPECT_EQ(again, payload) << std::hex << bits;
+    }
+    // A finite value beyond single precision still has no encoding.
+    definice_meridla_rec big = sampleMeter();
+    big.constants[0] = std::nextafter(static_cast<double>(std::numeric_limits<float>::max()),
+                                      std::numeric_limits<double>::infinity());
+    std::array<std::uint8_t, kMeterPayload> payload{};
+    EXPECT_FALSE(encodeMeter(big, payload));
+    big.constants[0] = static_cast<double>(std::numeric_limits<float>::max());
+    EXPECT_TRUE(encodeMeter(big, payload));
 }
 
 TEST(MeterCodec, IntegerFieldsCarryTheirLow16BitsAndVariantComesFromModeB) {

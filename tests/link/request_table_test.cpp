@@ -221,7 +221,8 @@ TEST_F(RequestTable, EncoderFailuresShowTheirTagAndBuildNothing) {
          " 2.6: Definice meridla - progr."},
         {WRITE_CHANNEL,
          [](StationImage& i) {
-             i.channelData(3).value_max = std::numeric_limits<double>::infinity();
+             // Finite but beyond single precision; NaN and infinity keep their patterns.
+             i.channelData(3).value_max = 1e39;
          },
          " 2.7: Definice veliciny-progr"},
         // A frequency table input that would not fit its 16-bit field after scaling.

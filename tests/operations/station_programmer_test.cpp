@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -253,6 +255,11 @@ TEST(ProgrammingCompare, RealsCompareByTheirRoundedValues) {
     EXPECT_FALSE(realsEqual(12.5, 13.4));
     EXPECT_TRUE(realsEqual(12.5, 11.5));
     EXPECT_TRUE(realsEqual(-0.4, 0.4));
+    // A NaN the station holds reads back as a NaN; only then is it the same value.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_TRUE(realsEqual(nan, nan));
+    EXPECT_FALSE(realsEqual(nan, 0.0));
+    EXPECT_FALSE(realsEqual(0.0, nan));
 }
 
 TEST(ProgrammingCompare, FieldsLeftOutOfTheCompare) {

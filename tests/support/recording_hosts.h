@@ -20,11 +20,13 @@ public:
         calls << QStringLiteral("selectPort ") + device;
         return portUsable;
     }
+    QString currentPort() const override { return current; }
     void refreshMainCaptions() override { calls << QStringLiteral("refreshMainCaptions"); }
     void restartLineMonitoring() override { calls << QStringLiteral("restartLineMonitoring"); }
 
     QStringList ports;
     bool portUsable = true;
+    QString current;
     QStringList calls;
 };
 

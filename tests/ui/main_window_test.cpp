@@ -10,13 +10,16 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include "base/texts.h"
 #include "files/station_file.h"
 #include "hex.h"
+#include "link/communication.h"
 #include "link/in_process_port.h"
 #include "scripted_prompts.h"
+#include "ui/app_shell.h"
 #include "ui/serial_host.h"
 
 namespace pelmo {
@@ -244,6 +247,94 @@ TEST_F(MainWindow, EditorsAndTheMemoryWindowOpenOnlyWhenTheyMay) {
     window->i_pametClick();
     ASSERT_EQ(scope.prompts.shown.size(), 1u);
     EXPECT_TRUE(scope.prompts.shown[0].text.startsWith(txt(309)));
+}
+
+TEST_F(MainWindow, ShortcutsReachTheirCommandsWhereverTheFocusIs) {
+    int passwords = 0;
+    int debugInfos = 0;
+    TZobrStanice::Windows windows;
+    windows.password = [&passwords] { ++passwords; };
+    windows.debugInfo = [&debugInfos] { ++debugInfos; };
+    window->setWindows(windows);
+    QApplication::setActiveWindow(window.get());
+    auto* name = find<QLineEdit>("e_nazev");
+    name->setFocus();
+
+    // The hidden password and modifications entries.
+    QTest::keyClick(name, Qt::Key_H, Qt::ControlModifier | Qt::AltModifier);
+    QTest::keyClick(find<QTableWidget>("StringGrid1"), Qt::Key_D,
+                    Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(passwords, 1);
+    EXPECT_EQ(debugInfos, 1);
+
+    // Ctrl+C in an edit box reads the station instead of copying.
+    name->setText(QStringLiteral("Kotelna"));
+    name->selectAll();
+    QTest::keyClick(name, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(find<QPushButton>("b_prerusit")->isEnabled());
+    EXPECT_FALSE(bus.writes().empty());
+    window->b_prerusitClick();
+}
+
+TEST_F(MainWindow, ShowingAgainKeepsTheStationAndCapture) {
+    window->setStatusText(txt(141));
+    find<QLineEdit>("e_nazev")->setText(QStringLiteral("Kotelna"));
+    host->setCapture(true);
+    // Restoring from minimised shows the window again.
+    window->hide();
+    window->show();
+    EXPECT_EQ(window->statusText(), txt(141));
+    EXPECT_EQ(find<QLineEdit>("e_nazev")->text(), QStringLiteral("Kotelna"));
+    EXPECT_TRUE(host->capture());
+}
+
+TEST_F(MainWindow, ClosingEndsTheProgramWhileTheConsoleIsOpen) {
+    host->show();
+    QTimer::singleShot(0, window.get(), [this] { window->close(); });
+    // Only fires when the program would otherwise keep running.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(5000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_FALSE(host->isVisible());
+}
+
+TEST_F(MainWindow, AFailedReadLeavesNothingToProgramOrSave) {
+    // A cancelled file dialog gives a loaded station that may be programmed and saved.
+    scope.prompts.answers = {true};
+    window->m_definovaniClick();
+    ASSERT_TRUE(window->action("m_programovani")->isEnabled());
+    ASSERT_TRUE(window->action("m_ulozeni")->isEnabled());
+    // Nobody answers on this bus.
+    window->m_cteniClick();
+    for (int polls = 0; TCommunication::current() && polls < 100000; ++polls) {
+        TCommunication::current()->poll();
+    }
+    EXPECT_TRUE(find<QMenu>("m_zakladni")->menuAction()->isEnabled());
+    EXPECT_FALSE(window->action("m_programovani")->isEnabled());
+    EXPECT_FALSE(window->action("m_ulozeni")->isEnabled());
+}
+
+TEST(ConsoleMenu, ProgrammingRunsTheMainWindowsCommandWithItsEnableRule) {
+    test::PromptsScope scope;
+    InProcessPort bus;
+    AppShell shell(QString(), &bus);
+    QAction* command = shell.mainWindow().action("m_programovani");
+    auto* console = shell.host().findChild<QAction*>(QStringLiteral("m_programovani"));
+    ASSERT_TRUE(console->isEnabled());
+    command->setEnabled(true);
+    command->trigger();
+    const auto fromMain = scope.prompts.shown;
+    ASSERT_FALSE(fromMain.empty());  // the station checks come first
+    scope.prompts.shown.clear();
+    console->trigger();
+    ASSERT_EQ(scope.prompts.shown.size(), fromMain.size());
+    EXPECT_EQ(scope.prompts.shown.front().text, fromMain.front().text);
+    scope.prompts.shown.clear();
+    command->setEnabled(false);
+    console->trigger();
+    EXPECT_TRUE(scope.prompts.shown.empty());
 }
 
 }  // namespace

@@ -160,13 +160,19 @@ TEST_F(SettingsDialog, NoUsablePortWritesNothingAndStaysOpen) {
               (QStringList{QStringLiteral("userAddressChanged 251"), QStringLiteral("writeEndComm"),
                            QStringLiteral("closePort")}));
 
-    // A port the host cannot use ends the same way.
+    // A port the host cannot use ends the same way, and the program goes back to the port
+    // it had, so that cancelling leaves it working.
     host_.portUsable = false;
+    host_.current = QStringLiteral("/dev/ttyUSB0");
+    host_.calls.clear();
     choosePort(*d, "ttyS0");
     save(*d);
     EXPECT_EQ(prompts_.shown.back().text, txt(154));
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(file_.bytes(), original);
+    EXPECT_EQ(host_.calls.mid(2),
+              (QStringList{QStringLiteral("closePort"), QStringLiteral("selectPort /dev/ttyS0"),
+                           QStringLiteral("selectPort /dev/ttyUSB0")}));
 
     // Cancel closes without a word.
     host_.calls.clear();
