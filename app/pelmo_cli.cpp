@@ -3,7 +3,10 @@
 #include <array>
 #include <cstdio>
 
+#include "base/decimal_text.h"
+#include "base/texts.h"
 #include "cli/cli_session.h"
+#include "link/bus_statistics.h"
 
 namespace pelmo::cli {
 
@@ -11,10 +14,28 @@ namespace pelmo::cli {
 extern const Command kReadCommand;
 extern const Command kProgramCommand;
 extern const Command kLockCommand;
+extern const Command kDiffCommand;
 
 namespace {
 
-const std::array<const Command*, 3> kCommands = {&kReadCommand, &kProgramCommand, &kLockCommand};
+const std::array<const Command*, 4> kCommands = {&kReadCommand, &kProgramCommand, &kLockCommand,
+                                                 &kDiffCommand};
+
+// Bus health per address on standard error, after the command.
+void printStatistics() {
+    QStringList header;
+    for (int n = 1000; n <= 1005; ++n) {
+        header << txt(n);
+    }
+    printLine(stderr, header.join(QLatin1Char('\t')));
+    for (const auto& [address, s] : busStatistics().byAddress()) {
+        printLine(stderr, QStringList{QString::number(address), QString::number(s.exchanges),
+                                      QString::number(s.repetitions), QString::number(s.timeouts),
+                                      QString::number(s.checksumFailures),
+                                      formatDecimal(s.meanAnswerMs(), 1)}
+                              .join(QLatin1Char('\t')));
+    }
+}
 
 }  // namespace
 
@@ -24,6 +45,8 @@ void printUsage(std::FILE* out) {
         std::fprintf(out, "%s%s\n", lead, command->usage);
         lead = "       pelmo-cli ";
     }
+    std::fputs("Any command also takes --stats: the bus health per address on standard error.\n",
+               out);
 }
 
 }  // namespace pelmo::cli
@@ -36,9 +59,15 @@ int main(int argc, char** argv) {
         return args.isEmpty() ? pelmo::kExitUsage : pelmo::kExitOk;
     }
     const QString word = args.takeFirst();
+    // --stats goes with any command.
+    const bool statistics = args.removeAll(QStringLiteral("--stats")) > 0;
     for (const pelmo::cli::Command* command : pelmo::cli::kCommands) {
         if (word == QLatin1String(command->word)) {
-            return command->run(args);
+            const int rc = command->run(args);
+            if (statistics) {
+                pelmo::cli::printStatistics();
+            }
+            return rc;
         }
     }
     std::fprintf(stderr, "unknown command: %s\n", qPrintable(word));

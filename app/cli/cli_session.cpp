@@ -4,6 +4,7 @@
 
 #include "base/texts.h"
 #include "files/program_settings.h"
+#include "files/station_file.h"
 #include "link/communication.h"
 
 namespace pelmo::cli {
@@ -21,7 +22,7 @@ int usageError(const QString& why) {
 
 Session::Session() : ini(settingsFilePath()) {}
 
-bool Session::open(const CommandOptions& options) {
+bool Session::open(const CommandOptions& options, bool needPort) {
     ini.load();
     const int lang = ini.readInteger(settings_keys::kSettings, QStringLiteral("lang"), 1);
     Language language = languageFromSetting(lang);
@@ -50,6 +51,10 @@ bool Session::open(const CommandOptions& options) {
         }
     }
     station().bus_address = address;
+    setPrompts(&prompts);
+    if (!needPort) {
+        return true;
+    }
 
     if (!options.has(QStringLiteral("port"))) {
         error = QStringLiteral("--port DEVICE is required");
@@ -66,8 +71,24 @@ bool Session::open(const CommandOptions& options) {
     if (options.has(QStringLiteral("trace"))) {
         trace.attach(port);
     }
-    setPrompts(&prompts);
     return true;
+}
+
+bool loadStationInto(const QString& path, StationImage& image, Session& session) {
+    resetNewStation(image);
+    // The file does not carry the station's memory; the settings say what it has.
+    applyMemorySetting(
+        image, session.ini.readInteger(settings_keys::kSettings, QStringLiteral("mem"), 32));
+    const StationFileOptions fileOptions{programSettings().version == 1};
+    switch (loadStationFile(path, image, fileOptions, session.prompts)) {
+        case StationFileResult::Ok:
+            return true;
+        case StationFileResult::Corrupt:
+            session.prompts.error(txt(146));
+            return false;
+        default:
+            return false;
+    }
 }
 
 Session::~Session() {

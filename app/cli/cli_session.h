@@ -9,6 +9,10 @@
 #include "link/serial_port.h"
 #include "operations/command_line.h"
 
+namespace pelmo {
+struct StationImage;
+}
+
 namespace pelmo::cli {
 
 void printLine(std::FILE* out, const QString& text);
@@ -23,8 +27,9 @@ int usageError(const QString& why);
 class Session {
 public:
     Session();
-    // Reads settings.ini, applies --lang and --address, opens --port; false with `error`.
-    bool open(const CommandOptions& options);
+    // Reads settings.ini, applies --lang and --address, opens --port (unless a command
+    // works on files only); false with `error`.
+    bool open(const CommandOptions& options, bool needPort = true);
     ~Session();
 
     // Runs the started sequence until its view ends the event loop.
@@ -36,6 +41,10 @@ public:
     ConsolePrompts prompts;
     TrafficTrace trace;
 };
+
+// Loads a station file into a cleared image with the memory settings.ini gives; false after
+// the error was shown.
+bool loadStationInto(const QString& path, StationImage& image, Session& session);
 
 // One pelmo-cli command: its word, its usage lines and its runner.
 struct Command {

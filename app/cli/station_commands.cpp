@@ -1,12 +1,15 @@
 // pelmo-cli commands for the station configuration: read, program and lock.
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 #include "base/texts.h"
 #include "cli/cli_session.h"
+#include "files/program_folder.h"
 #include "files/program_settings.h"
 #include "files/station_file.h"
 #include "link/communication.h"
+#include "operations/station_backup.h"
 #include "operations/station_checks.h"
 #include "operations/station_locker.h"
 #include "operations/station_programmer.h"
@@ -68,6 +71,13 @@ int runRead(const QStringList& args) {
     }
 }
 
+// Prints the backup read's status and ends the event loop with its outcome.
+class ConsoleBackupView final : public BackupView {
+public:
+    void backupStatus(const QString& text) override { printLine(stdout, text); }
+    void backupEnded(bool ok) override { QCoreApplication::exit(ok ? kExitOk : kExitStation); }
+};
+
 // Prints the programming run's status texts as they change and ends the event loop.
 class ConsoleProgrammingView final : public ProgrammingView {
 public:
@@ -86,8 +96,8 @@ int runProgram(const QStringList& args) {
     const CommandOptions options(
         args,
         {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("in"),
-         QStringLiteral("restore-cmos"), QStringLiteral("lang")},
-        {QStringLiteral("trace"), QStringLiteral("no-check")});
+         QStringLiteral("restore-cmos"), QStringLiteral("lang"), QStringLiteral("dir")},
+        {QStringLiteral("trace"), QStringLiteral("no-check"), QStringLiteral("no-backup")});
     const QString restore = options.value(QStringLiteral("restore-cmos"));
     if (!options.ok() || !options.has(QStringLiteral("in")) ||
         (options.has(QStringLiteral("restore-cmos")) && restore != QStringLiteral("yes") &&
@@ -100,26 +110,34 @@ int runProgram(const QStringList& args) {
         return usageError(session.error);
     }
     StationImage& image = station();
-    resetNewStation(image);
-    // The file does not carry the station's memory; the settings say what it has.
-    applyMemorySetting(
-        image, session.ini.readInteger(settings_keys::kSettings, QStringLiteral("mem"), 32));
-    const StationFileOptions fileOptions{programSettings().version == 1};
-    switch (
-        loadStationFile(options.value(QStringLiteral("in")), image, fileOptions, session.prompts)) {
-        case StationFileResult::Ok:
-            break;
-        case StationFileResult::Corrupt:
-            session.prompts.error(txt(146));
-            return kExitUsage;
-        default:
-            return kExitUsage;
+    if (!loadStationInto(options.value(QStringLiteral("in")), image, session)) {
+        return kExitUsage;
     }
     StationBoxes boxes = boxesFromImage(image);
     if (!checkStationDefinition(boxes, image, session.prompts)) {
         return kExitUsage;
     }
     storeBoxes(boxes, image);
+
+    // The station's own configuration is saved before the run erases it.
+    QString backupFile;
+    if (!options.has(QStringLiteral("no-backup"))) {
+        StationBackup::Options backup;
+        backup.baseFolder = options.has(QStringLiteral("dir"))
+                                ? options.value(QStringLiteral("dir"))
+                                : programFolder();
+        backup.gasVersion = programSettings().version == 1;
+        ConsoleBackupView backupView;
+        StationBackup reader(session.port, defaultLinkContext(), &session.prompts, backupView,
+                             backup);
+        reader.start(image);
+        if (session.run() != kExitOk) {
+            // Programming does not start without a backup unless asked to.
+            printLine(stderr, txt(1012));
+            return kExitStation;
+        }
+        backupFile = reader.file();
+    }
 
     session.prompts.setAnswer(restore == QStringLiteral("yes"));
     StationProgrammer::Options run;
@@ -129,6 +147,17 @@ int runProgram(const QStringList& args) {
     StationProgrammer programmer(session.port, defaultLinkContext(), &session.prompts, view, run);
     programmer.start();
     const int rc = session.run();
+    if (rc != kExitOk && programmer.eraseSent() && !backupFile.isEmpty()) {
+        printLine(stderr, txt(1015).arg(QDir::toNativeSeparators(backupFile)));
+        QStringList line{QStringLiteral("pelmo-cli program --port"),
+                         options.value(QStringLiteral("port")),
+                         QStringLiteral("--address"),
+                         QString::number(image.bus_address),
+                         QStringLiteral("--in"),
+                         backupFile,
+                         QStringLiteral("--no-backup")};
+        printLine(stderr, QStringLiteral("  ") + line.join(QLatin1Char(' ')));
+    }
     return rc == kExitOk ? kExitOk : kExitStation;
 }
 
@@ -168,7 +197,7 @@ extern const Command kReadCommand{
 extern const Command kProgramCommand{
     "program",
     "program --port DEVICE [--address N] --in FILE.sta [--no-check]\n"
-    "                 [--restore-cmos yes|no] [--lang cs|en] [--trace]",
+    "                 [--restore-cmos yes|no] [--no-backup] [--dir DIR] [--lang cs|en] [--trace]",
     runProgram};
 extern const Command kLockCommand{
     "lock", "lock --port DEVICE [--address N] --yes [--lang cs|en] [--trace]", runLock};

@@ -1,5 +1,6 @@
 #include "base/texts.h"
 
+#include "base/added_text_table.h"
 #include "base/text_table.h"
 
 namespace pelmo {
@@ -9,6 +10,15 @@ Language g_language = Language::Czech;
 bool g_textCodes = false;
 
 const char* entry(int n, Language language) {
+    if (n >= texts::kFirstAddedText) {
+        for (int i = 0; i < texts::kAddedCount; ++i) {
+            const texts::AddedText& t = texts::kAdded[i];
+            if (t.number == n) {
+                return language == Language::English ? t.english : t.czech;
+            }
+        }
+        return nullptr;
+    }
     if (n < 0 || n >= texts::kTextCount) {
         return nullptr;
     }

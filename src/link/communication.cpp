@@ -14,6 +14,7 @@ LinkContext& defaultLinkContext() {
         l.build = defaultBuildContext();
         l.tx = &transmitBuffer();
         l.rx = &receiveState();
+        l.statistics = &busStatistics();
         return l;
     }();
     return link;
@@ -51,6 +52,9 @@ void TCommunication::send(int request, int expected, int mode, bool ack_first) {
     timer_.setInterval(kPollIntervalMs);
     max_repeats_ = kDefaultRepeats;
     reset(true);
+    if (link_.statistics) {
+        link_.statistics->exchangeStarted(address());
+    }
     // A failed build or write is not reported here: the repeat limit ends the exchange.
     (void)transmit();
     timer_.start();
@@ -67,6 +71,9 @@ void TCommunication::probe() {
     if (link_.probeObserver) {
         const StationImage* image = link_.build.image ? link_.build.image : &station();
         link_.probeObserver(image->bus_address);
+    }
+    if (link_.statistics) {
+        link_.statistics->exchangeStarted(address());
     }
     (void)transmit();
     timer_.start();
@@ -139,11 +146,17 @@ void TCommunication::poll() {
     const int message = message_;
     if (verified()) {
         timer_.stop();
+        if (link_.statistics) {
+            link_.statistics->answered(address(), (ticks_ + 1) * timer_.interval());
+        }
         window(message, 0);
         return;
     }
     if (++ticks_ <= kPollsPerAttempt) {
         return;
+    }
+    if (link_.statistics) {
+        link_.statistics->attemptFailed(address(), wholeAnswerWithBadTrailer());
     }
     reset(false);
     ++repeats_;
@@ -152,7 +165,27 @@ void TCommunication::poll() {
         window(message, 1);
         return;
     }
+    if (link_.statistics) {
+        link_.statistics->repeated(address());
+    }
     (void)transmit();
+}
+
+bool TCommunication::wholeAnswerWithBadTrailer() const {
+    const int n = link_.rx->length();
+    switch (mode_) {
+        case kModeAtLeast:
+            return n >= expected_ && n >= 2;
+        case kModeExact:
+            return n == expected_ && n >= 2;
+        default:
+            return false;
+    }
+}
+
+int TCommunication::address() const {
+    const StationImage* image = link_.build.image ? link_.build.image : &station();
+    return image->bus_address;
 }
 
 TCommunication* TCommunication::current() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "link/bus_statistics.h"
 #include "link/receive_state.h"
 #include "link/request_table.h"
 
@@ -20,6 +21,8 @@ struct LinkContext {
     ReceiveState* rx = nullptr;
     // Told the bus address whenever a probe starts (the debug console shows it).
     std::function<void(int address)> probeObserver;
+    // Where the engines count the bus health; none: not counted.
+    BusStatistics* statistics = nullptr;
 };
 
 LinkContext& defaultLinkContext();
@@ -87,6 +90,9 @@ public:
 private:
     bool transmit();
     bool verifyLength(int expected) const;
+    // The whole answer is there but its trailer is wrong.
+    bool wholeAnswerWithBadTrailer() const;
+    int address() const;
 
     QTimer timer_;
     Window window_;

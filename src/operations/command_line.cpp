@@ -23,6 +23,7 @@ CommandOptions::CommandOptions(const QStringList& args, const QStringList& value
                 return;
             }
             values_.insert(name, args[++i]);
+            all_[name] << values_.value(name);
         } else {
             error_ = QStringLiteral("unknown option: %1").arg(a);
             return;

@@ -25,10 +25,14 @@ public:
     bool ok() const { return error_.isEmpty(); }
     QString error() const { return error_; }
     bool has(const QString& name) const { return values_.contains(name); }
+    // The last value given for the option.
     QString value(const QString& name) const { return values_.value(name); }
+    // Every value given for a repeatable option, in order.
+    QStringList values(const QString& name) const { return all_.value(name); }
 
 private:
     QMap<QString, QString> values_;
+    QMap<QString, QStringList> all_;
     QString error_;
 };
 

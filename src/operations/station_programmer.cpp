@@ -60,6 +60,8 @@ void StationProgrammer::addGauge(int amount) {
 
 void StationProgrammer::send(int request, int expected, int mode) {
     step_ = request;
+    // From here on the station may have lost its configuration, answered or not.
+    eraseSent_ = eraseSent_ || request == ERASE_STATION;
     engine_->send(request, expected, mode, false);
 }
 
@@ -76,6 +78,7 @@ void StationProgrammer::start() {
     view_.gauge(0);
     image().current_index = 1;
     failures_ = 0;
+    eraseSent_ = false;
     setStatus(txt(118));
     send(COMM, 11, kModeExact);
 }

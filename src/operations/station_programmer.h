@@ -57,6 +57,9 @@ public:
     int step() const { return step_; }
     int gaugePosition() const { return gauge_; }
     int checkFailures() const { return failures_; }
+    // Whether this run has sent the erase: a failure after it leaves the station partly
+    // programmed.
+    bool eraseSent() const { return eraseSent_; }
     TCommunication* engine() const { return engine_.get(); }
     // Which dots label the animation fills now (1..4), 0 for none.
     int dotsRow() const;
@@ -93,6 +96,7 @@ private:
     int step_ = 0;
     int gauge_ = 0;
     std::uint8_t failures_ = 0;
+    bool eraseSent_ = false;
     QString status_;
 };
 

@@ -110,6 +110,7 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
     wire("m_ulozeni", &TZobrStanice::m_ulozeniClick);
     wire("m_programovani", &TZobrStanice::m_programovaniClick);
     wire("m_uzamceni", &TZobrStanice::m_uzamceniClick);
+    wire("m_porovnani", &TZobrStanice::m_porovnaniClick);
 
     setMeterBoxEnabled(true);
     resetNewStation(image_);
@@ -196,6 +197,9 @@ void TZobrStanice::buildMenus() {
     addressGroup_->addAction(userEntry_);
     connect(userEntry_, &QAction::triggered, this,
             [this] { addressEntryClick(kUserAddressEntry + 1); });
+
+    QMenu* dataMenu = addMenu(nullptr, 1030, "m_data");
+    addAction(dataMenu, 1021, "m_porovnani");
 
     QMenu* help = addMenu(nullptr, -1, "m_help");
     help->setTitle(QStringLiteral("Help"));

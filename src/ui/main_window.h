@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "model/station_image.h"
+#include "operations/station_backup.h"
 #include "operations/station_checks.h"
 #include "operations/station_reader.h"
 #include "ui/main_window_logic.h"
@@ -26,7 +27,7 @@ namespace pelmo {
 class TForm1;
 
 // The main window: shows the station image, owns the menus and picks the bus address.
-class TZobrStanice final : public QMainWindow, private StationReadView {
+class TZobrStanice final : public QMainWindow, private StationReadView, private BackupView {
     Q_OBJECT
 public:
     // Windows provided elsewhere; a missing one leaves its command disabled.
@@ -87,6 +88,7 @@ public:
     void e_meridloDblClick();
     void openChannelEditor(int channel);
     void m_uzamceniClick();
+    void m_porovnaniClick();
     void e_hlaseniExit();
 
 protected:
@@ -118,6 +120,11 @@ private:
     void readFailed() override;
     void readInterrupted() override;
 
+    // The backup read before programming, then the programming window.
+    void backupStatus(const QString& text) override;
+    void backupEnded(bool ok) override;
+    void runProgramming(const QString& backupFile);
+
     std::unique_ptr<Ui::TZobrStanice> ui;
     TForm1& host_;
     StationImage& image_;
@@ -131,6 +138,7 @@ private:
     std::vector<std::pair<QObject*, int>> captions_;
     QString captionSuffix_;
     StationReader reader_;
+    std::unique_ptr<StationBackup> backup_;
     QString lastFile_;
     bool shown_ = false;
 };

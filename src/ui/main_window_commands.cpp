@@ -1,5 +1,6 @@
 // The main window's station commands: reading, station files, new station.
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -7,6 +8,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <algorithm>
 
 #include "base/cp1250.h"
@@ -14,11 +16,13 @@
 #include "base/prompts.h"
 #include "base/texts.h"
 #include "editing/meter_definition.h"
+#include "files/program_folder.h"
 #include "files/program_settings.h"
 #include "files/station_file.h"
 #include "operations/lock_window.h"
 #include "operations/memory_info.h"
 #include "operations/programming_window.h"
+#include "operations/station_compare_window.h"
 #include "ui/main_window.h"
 #include "ui/serial_host.h"
 #include "ui/sound.h"
@@ -77,6 +81,10 @@ void TZobrStanice::m_cteniClick() {
 }
 
 void TZobrStanice::b_prerusitClick() {
+    if (backup_) {
+        backup_->interrupt();
+        return;
+    }
     reader_.interrupt();
 }
 
@@ -296,6 +304,38 @@ void TZobrStanice::m_programovaniClick() {
         return;
     }
     storeBoxes(b, image_);
+    // The station's own configuration is saved before the run erases it.
+    StationBackup::Options backup;
+    backup.baseFolder = programFolder();
+    backup.gasVersion = programSettings().version == 1;
+    BackupView& view = *this;
+    backup_ = std::make_unique<StationBackup>(host_.port(), host_.link(), nullptr, view, backup);
+    ui->ProgressBar1->setValue(0);
+    ui->ProgressBar1->show();
+    progressTimer_.start();
+    ui->b_prerusit->setEnabled(true);
+    setTopMenusEnabled(false);
+    backup_->start(image_);
+}
+
+void TZobrStanice::backupStatus(const QString& text) {
+    setStatusText(text);
+}
+
+void TZobrStanice::backupEnded(bool ok) {
+    // The read sequence is still on the stack; the programming window opens after it.
+    QTimer::singleShot(0, this, [this, ok] {
+        const QString file = backup_ ? backup_->file() : QString();
+        backup_.reset();
+        stopProgress();
+        setTopMenusEnabled(true);
+        if (ok || prompts().yesNo(txt(1012))) {
+            runProgramming(file);
+        }
+    });
+}
+
+void TZobrStanice::runProgramming(const QString& backupFile) {
     StationProgrammer::Options options;
     options.checking = programSettings().checking;
     options.programDir = QCoreApplication::applicationDirPath();
@@ -303,6 +343,44 @@ void TZobrStanice::m_programovaniClick() {
     TProgressForm form(host_.port(), host_.link(), options, this);
     form.setTrafficLogClearer([this] { host_.trafficLog().clear(); });
     form.exec();
+    if (form.ending() != ProgrammingView::Ending::Failed || !form.programmer().eraseSent() ||
+        backupFile.isEmpty() ||
+        !prompts().yesNo(txt(1013).arg(QDir::toNativeSeparators(backupFile)))) {
+        return;
+    }
+    // The operator takes the backup back into the station.
+    resetNewStation(image_);
+    if (loadStationFile(backupFile, image_, fileOptions(), prompts()) != StationFileResult::Ok) {
+        prompts().error(txt(146));
+        loadFailed();
+        return;
+    }
+    lastFile_ = backupFile;
+    loadSucceeded();
+    runProgramming(backupFile);
+}
+
+void TZobrStanice::m_porovnaniClick() {
+    FileDialogSpec spec;
+    spec.title = txt(1020);
+    spec.filter = QString::fromUtf8(kStationFilter);
+    spec.defaultExtension = QStringLiteral("sta");
+    const QString file = prompts().openFile(spec);
+    if (file.isEmpty()) {
+        return;
+    }
+    StationImage fromFile;
+    switch (loadStationFile(file, fromFile, fileOptions(), prompts())) {
+        case StationFileResult::Ok:
+            break;
+        case StationFileResult::Corrupt:
+            prompts().error(txt(146));
+            return;
+        default:
+            return;  // the file error box has been shown
+    }
+    TPorovnani window(host_.port(), host_.link(), fromFile, file, this);
+    window.exec();
 }
 
 void TZobrStanice::m_uzamceniClick() {

@@ -2,10 +2,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QTableWidget>
 
+#include "base/decimal_text.h"
 #include "base/prompts.h"
 #include "base/texts.h"
 #include "ui_serial_host.h"
@@ -68,6 +71,7 @@ TForm1::TForm1(LinkContext& link, StationPort* bus, QWidget* parent)
     lights_.setInterval(kLightsIntervalMs);
     connect(&lights_, &QTimer::timeout, this, &TForm1::updateLights);
     updateLights();
+    refreshBusHealth();
 }
 
 TForm1::~TForm1() {
@@ -179,6 +183,41 @@ void TForm1::updateLights() {
     paintLight(ui->l_err, status.error, "#e44");
     txActivity_ = false;
     rxActivity_ = false;
+    refreshBusHealth();
+}
+
+void TForm1::refreshBusHealth() {
+    const BusStatistics* statistics = link_.statistics;
+    QTableWidget* grid = ui->g_busHealth;
+    if (!statistics || (statistics->version() == healthVersion_ && grid->columnCount() > 0 &&
+                        healthLanguage_ == language())) {
+        return;
+    }
+    healthVersion_ = statistics->version();
+    healthLanguage_ = language();
+    QStringList header;
+    for (int n = 1000; n <= 1005; ++n) {
+        header << txt(n);
+    }
+    grid->setColumnCount(static_cast<int>(header.size()));
+    grid->setHorizontalHeaderLabels(header);
+    grid->verticalHeader()->hide();
+    const auto& rows = statistics->byAddress();
+    grid->setRowCount(static_cast<int>(rows.size()));
+    int r = 0;
+    for (const auto& [address, s] : rows) {
+        const QStringList cells{QString::number(address),
+                                QString::number(s.exchanges),
+                                QString::number(s.repetitions),
+                                QString::number(s.timeouts),
+                                QString::number(s.checksumFailures),
+                                formatDecimal(s.meanAnswerMs(), 1)};
+        for (int c = 0; c < cells.size(); ++c) {
+            grid->setItem(r, c, new QTableWidgetItem(cells[c]));
+        }
+        ++r;
+    }
+    grid->resizeColumnsToContents();
 }
 
 void TForm1::writeRequest(int request) {

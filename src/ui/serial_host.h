@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "base/texts.h"
 #include "link/communication.h"
 #include "link/serial_port.h"
 #include "ui/serial_host_logic.h"
@@ -61,6 +62,9 @@ public:
     void setCapture(bool on);
     // The top label: key codes, the probed address, a decoded channel's table points.
     void showNote(const QString& text);
+    // The bus health table under the capture, redrawn only when a figure or the language
+    // changed; the status-light timer calls it.
+    void refreshBusHealth();
     void startLineMonitoring();
     // Writes one request straight to the port, without an engine.
     void writeRequest(int request);
@@ -85,6 +89,8 @@ private:
     StationPort* bus_;
     TrafficLog log_;
     QTimer lights_;
+    std::uint64_t healthVersion_ = 0;
+    Language healthLanguage_ = Language::Czech;
     bool txActivity_ = false;
     bool rxActivity_ = false;
     std::unique_ptr<TCommunication> connectEngine_;

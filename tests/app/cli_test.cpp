@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -118,12 +119,32 @@ TEST_F(CliRead, AStationSavedFromOneSimulatorProgramsIntoAnotherAndReadsBackTheS
     f.write("Vymenik             ");
     f.close();
 
-    ASSERT_EQ(cli(QStringList{QStringLiteral("program"), QStringLiteral("--in"), source} +
+    ASSERT_EQ(cli(QStringList{QStringLiteral("program"), QStringLiteral("--in"), source,
+                              QStringLiteral("--dir"), dir.path()} +
                   common(targetDevice)),
               0)
         << err.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("System programming finished")));
     EXPECT_TRUE(out.contains(QStringLiteral("Checking ch.8...OK")));
+    // The target's configuration was saved before the erase, and it differs from the file
+    // by the name only.
+    const QStringList backups = QDir(dir.filePath(QStringLiteral("2317.000")))
+                                    .entryList({QStringLiteral("backup-2317-*.sta")});
+    ASSERT_EQ(backups.size(), 1);
+    const QString backup = dir.filePath(QStringLiteral("2317.000/") + backups.front());
+    EXPECT_EQ(cli({QStringLiteral("diff"), QStringLiteral("--in"), backup, QStringLiteral("--in"),
+                   source, QStringLiteral("--lang"), QStringLiteral("en")}),
+              3);
+    EXPECT_EQ(out, QStringLiteral("Station\tHead\tKotelna Jih\tVymenik\nDifferences: 1\n"));
+
+    // The station now equals its file; --stats reports the bus.
+    EXPECT_EQ(cli(QStringList{QStringLiteral("diff"), QStringLiteral("--in"), source,
+                              QStringLiteral("--json"), QStringLiteral("--stats")} +
+                  common(targetDevice)),
+              0);
+    EXPECT_TRUE(out.contains(QStringLiteral("\"equal\": true")));
+    EXPECT_TRUE(err.contains(QStringLiteral("Address\tExchanges\tRepetitions\tTime-outs")));
+    EXPECT_TRUE(err.contains(QStringLiteral("\n251\t")));
 
     const QString back = dir.filePath(QStringLiteral("back.sta"));
     ASSERT_EQ(cli(QStringList{QStringLiteral("read"), QStringLiteral("--out"), back} +
@@ -145,7 +166,7 @@ TEST_F(CliRead, LockingNeedsYesAndLockedStationsRefuseProgramming) {
     EXPECT_EQ(cli(QStringList{QStringLiteral("lock")} + common(device)), 2);
     // Nothing was sent: the station still takes a program without checking.
     EXPECT_EQ(cli(QStringList{QStringLiteral("program"), QStringLiteral("--in"), file,
-                              QStringLiteral("--no-check")} +
+                              QStringLiteral("--no-check"), QStringLiteral("--no-backup")} +
                   common(device)),
               0);
     EXPECT_FALSE(out.contains(QStringLiteral("Checking ch.")));
@@ -153,15 +174,36 @@ TEST_F(CliRead, LockingNeedsYesAndLockedStationsRefuseProgramming) {
     EXPECT_EQ(cli(QStringList{QStringLiteral("lock"), QStringLiteral("--yes")} + common(device)), 0)
         << err.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("Unit locked")));
-    EXPECT_EQ(
-        cli(QStringList{QStringLiteral("program"), QStringLiteral("--in"), file} + common(device)),
-        1);
+    EXPECT_EQ(cli(QStringList{QStringLiteral("program"), QStringLiteral("--in"), file,
+                              QStringLiteral("--no-backup")} +
+                  common(device)),
+              1);
     EXPECT_TRUE(err.contains(QStringLiteral("Station is locked and cannot be programmed!")));
     EXPECT_FALSE(out.contains(QStringLiteral("Erasing")));
     EXPECT_EQ(cli(QStringList{QStringLiteral("program"), QStringLiteral("--in"),
                               dir.filePath(QStringLiteral("missing.sta"))} +
                   common(device)),
               2);
+}
+
+TEST_F(CliRead, AFailureAfterTheEraseNamesTheBackupAndHowToProgramItBack) {
+    startSimulator({QStringLiteral("--fault"), QStringLiteral("no-answer=WRITE_METER")});
+    const QString file = dir.filePath(QStringLiteral("station.sta"));
+    ASSERT_EQ(
+        cli(QStringList{QStringLiteral("read"), QStringLiteral("--out"), file} + common(device)),
+        0);
+    EXPECT_EQ(cli(QStringList{QStringLiteral("program"), QStringLiteral("--in"), file,
+                              QStringLiteral("--no-check"), QStringLiteral("--dir"), dir.path()} +
+                  common(device)),
+              1);
+    const QStringList backups =
+        QDir(dir.filePath(QStringLiteral("2317.000"))).entryList({QStringLiteral("*.sta")});
+    ASSERT_EQ(backups.size(), 1);
+    const QString backup = dir.filePath(QStringLiteral("2317.000/") + backups.front());
+    EXPECT_TRUE(err.contains(QStringLiteral("previous configuration is saved in ") + backup));
+    EXPECT_TRUE(err.contains(QStringLiteral("pelmo-cli program --port ") + device +
+                             QStringLiteral(" --address 251 --in ") + backup +
+                             QStringLiteral(" --no-backup")));
 }
 
 }  // namespace

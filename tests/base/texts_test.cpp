@@ -1,4 +1,5 @@
 #include "base/texts.h"
+#include "base/added_text_table.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,22 @@ TEST_F(Texts, EveryCaptionRoutineFindsItsTextsInBothLanguages) {
             EXPECT_TRUE(hasText(n, Language::English)) << n;
         }
     }
+}
+
+TEST(AddedTexts, NumberedOnceAndTheSameInBothLanguages) {
+    int previous = texts::kFirstAddedText - 1;
+    for (int i = 0; i < texts::kAddedCount; ++i) {
+        const texts::AddedText& t = texts::kAdded[i];
+        EXPECT_GT(t.number, previous) << t.number;
+        previous = t.number;
+        const QString cs = tableText(t.number, Language::Czech);
+        const QString en = tableText(t.number, Language::English);
+        EXPECT_FALSE(cs.isEmpty() || en.isEmpty()) << t.number;
+        // A placeholder filled in one language is filled in the other.
+        EXPECT_EQ(cs.count(QStringLiteral("%1")), en.count(QStringLiteral("%1"))) << t.number;
+    }
+    EXPECT_FALSE(hasText(texts::kFirstAddedText - 1, Language::Czech));
+    EXPECT_FALSE(hasText(previous + 1, Language::English));
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "operations/lock_window.h"
 #include "operations/memory_info.h"
 #include "operations/programming_window.h"
+#include "operations/station_compare_window.h"
 #include "sim/in_process_sim.h"
 #include "ui/about_box.h"
 #include "ui/app_shell.h"
@@ -80,6 +81,7 @@ int main(int argc, char** argv) {
         save(main, dir, QStringLiteral("main") + suffix);
         main.show();
         host.resize(640, 420);
+        host.refreshBusHealth();
         save(host, dir, QStringLiteral("console") + suffix);
         pelmo::TAboutBox about(&main);
         save(about, dir, QStringLiteral("about") + suffix);
@@ -98,6 +100,20 @@ int main(int argc, char** argv) {
                 programming.programmer().engine()->poll();
             }
             save(programming, dir, QStringLiteral("programming") + suffix);
+        }
+        {
+            // The station against a copy of itself with two fields changed.
+            pelmo::StationImage file = pelmo::station();
+            file.channelData(2).name = "PX";
+            file.station.messages_total += 1;
+            pelmo::TPorovnani compare(port, pelmo::defaultLinkContext(), file,
+                                      QStringLiteral("kotelna.sta"), &main);
+            compare.show();
+            for (int i = 0; i < 100000 && compare.compare().engine(); ++i) {
+                sim.advance(pelmo::kPollIntervalMs);
+                compare.compare().engine()->poll();
+            }
+            save(compare, dir, QStringLiteral("compare") + suffix);
         }
         {
             // A station of its own, so that each language gets one to lock.

@@ -5,11 +5,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableWidget>
 
 #include "base/texts.h"
 #include "operations/lock_window.h"
 #include "operations/programming_window.h"
+#include "operations/station_compare_window.h"
+#include "operations/station_reader.h"
 #include "scripted_prompts.h"
+#include "sequence_views.h"
 #include "sim_link.h"
 
 namespace pelmo {
@@ -89,6 +93,34 @@ TEST_P(OperationWindows, LockWindowIdentifiesTheStationAndReportsTheLock) {
     EXPECT_EQ(find<QLabel>(form, "l_vyrCislo")->text(), QStringLiteral("2317"));
     EXPECT_EQ(find<QLabel>(form, "l_staniceUzamcena")->text(), txt(212));
     EXPECT_TRUE(find<QPushButton>(form, "b_close")->isEnabled());
+}
+
+TEST_P(OperationWindows, CompareWindowListsWhatTheFileWouldChange) {
+    // The station as read, with two fields changed in the "file".
+    test::RecordingReadView readView;
+    StationReader reader(port, context, &scope.prompts, readView);
+    reader.start();
+    drive([&] { return reader.engine(); });
+    StationImage file = link.image;
+    file.channelData(2).name = "PX";
+    file.station.messages_total += 1;
+    link.image.meter.meter_number = 1;  // the program's image is not what is compared
+
+    TPorovnani window(port, context, file, QStringLiteral("/tmp/kotelna.sta"), nullptr);
+    window.show();
+    auto* grid = find<QTableWidget>(window, "g_rozdily");
+    EXPECT_EQ(window.windowTitle(), txt(1020));
+    EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), txt(1024));
+    EXPECT_EQ(find<QLabel>(window, "l_soubor")->text(), QStringLiteral("kotelna.sta"));
+    drive([&] { return window.compare().engine(); });
+    ASSERT_EQ(grid->rowCount(), 2);
+    EXPECT_EQ(grid->item(0, 0)->text(), txt(1029).arg(2));
+    EXPECT_EQ(grid->item(0, 2)->text(), QStringLiteral("PP1"));
+    EXPECT_EQ(grid->item(0, 3)->text(), QStringLiteral("PX"));
+    EXPECT_EQ(grid->item(1, 0)->text(), txt(1024));
+    EXPECT_EQ(find<QLabel>(window, "l_vysledek")->text(), txt(1027).arg(2));
+    find<QPushButton>(window, "b_zavrit")->click();
+    EXPECT_FALSE(window.isVisible());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, OperationWindows,

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 
 #include "base/texts.h"
 #include "scripted_prompts.h"
@@ -96,6 +97,28 @@ TEST_F(Console, TextCodesSwitchPrefixesEveryText) {
     EXPECT_TRUE(txt(118).startsWith(QStringLiteral("118:  ")));
     find<QCheckBox>("ch_codes")->setChecked(false);
     EXPECT_FALSE(txt(118).startsWith(QStringLiteral("118")));
+}
+
+TEST_F(Console, BusHealthTableFollowsTheFiguresAndTheLanguage) {
+    BusStatistics statistics;
+    link.context.statistics = &statistics;
+    statistics.exchangeStarted(17);
+    statistics.answered(17, 40);
+    statistics.answered(17, 60);
+    statistics.exchangeStarted(3);
+    statistics.attemptFailed(3, true);
+    host->refreshBusHealth();
+    auto* grid = find<QTableWidget>("g_busHealth");
+    ASSERT_EQ(grid->rowCount(), 2);
+    EXPECT_EQ(grid->item(0, 0)->text(), QStringLiteral("3"));
+    EXPECT_EQ(grid->item(0, 4)->text(), QStringLiteral("1"));
+    EXPECT_EQ(grid->item(1, 5)->text(), QStringLiteral("50,0"));
+    EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), txt(1002));
+    setLanguage(Language::English);
+    host->refreshBusHealth();
+    EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), QStringLiteral("Repetitions"));
+    setLanguage(Language::Czech);
+    link.context.statistics = nullptr;
 }
 
 TEST(PortNames, NumberFromTheFourthCharacter) {

@@ -1,0 +1,99 @@
+// pelmo-cli diff: a station compared with a station file, or two station files.
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "base/texts.h"
+#include "cli/cli_session.h"
+#include "files/program_settings.h"
+#include "model/station_image.h"
+#include "operations/station_compare.h"
+
+namespace pelmo::cli {
+namespace {
+
+constexpr int kExitDifferent = 3;
+
+class ConsoleCompareView final : public CompareView {
+public:
+    void compareStatus(const QString&) override {}
+    void compareEnded(bool ok) override { QCoreApplication::exit(ok ? kExitOk : kExitStation); }
+};
+
+void report(const std::vector<FieldDifference>& differences, bool json, bool fromStation) {
+    if (json) {
+        const QString left = fromStation ? QStringLiteral("station") : QStringLiteral("a");
+        const QString right = fromStation ? QStringLiteral("file") : QStringLiteral("b");
+        QJsonArray list;
+        for (const FieldDifference& d : differences) {
+            list.append(QJsonObject{{QStringLiteral("record"), d.record},
+                                    {QStringLiteral("field"), d.field},
+                                    {left, d.left},
+                                    {right, d.right}});
+        }
+        const QJsonObject doc{{QStringLiteral("equal"), differences.empty()},
+                              {QStringLiteral("differences"), list}};
+        std::fputs(QJsonDocument(doc).toJson(QJsonDocument::Indented).constData(), stdout);
+        return;
+    }
+    if (differences.empty()) {
+        printLine(stdout, txt(1026));
+        return;
+    }
+    for (const FieldDifference& d : differences) {
+        printLine(stdout, QStringList{d.record, d.field, d.left, d.right}.join(QLatin1Char('\t')));
+    }
+    printLine(stdout, txt(1027).arg(differences.size()));
+}
+
+int runDiff(const QStringList& args) {
+    const CommandOptions options(args,
+                                 {QStringLiteral("port"), QStringLiteral("address"),
+                                  QStringLiteral("in"), QStringLiteral("lang")},
+                                 {QStringLiteral("trace"), QStringLiteral("json")});
+    const QStringList files = options.values(QStringLiteral("in"));
+    const bool fromStation = files.size() == 1;
+    if (!options.ok() || files.isEmpty() || files.size() > 2 ||
+        (!fromStation && options.has(QStringLiteral("port")))) {
+        return usageError(options.ok() ? QStringLiteral("--port DEVICE --in FILE, or --in A --in B")
+                                       : options.error());
+    }
+    Session session;
+    if (!session.open(options, fromStation)) {
+        return usageError(session.error);
+    }
+    StationImage right;
+    if (!loadStationInto(files.back(), right, session)) {
+        return kExitUsage;
+    }
+    const bool gas = programSettings().version == 1;
+    std::vector<FieldDifference> differences;
+    if (fromStation) {
+        ConsoleCompareView view;
+        StationCompare compare(session.port, defaultLinkContext(), &session.prompts, view);
+        compare.start(right, station(), gas);
+        if (session.run() != kExitOk) {
+            return kExitStation;
+        }
+        differences = compare.differences();
+    } else {
+        StationImage left;
+        if (!loadStationInto(files.front(), left, session)) {
+            return kExitUsage;
+        }
+        differences = compareConfigurations(left, right, gas);
+    }
+    report(differences, options.has(QStringLiteral("json")), fromStation);
+    return differences.empty() ? kExitOk : kExitDifferent;
+}
+
+}  // namespace
+
+extern const Command kDiffCommand{
+    "diff",
+    "diff --port DEVICE [--address N] --in FILE.sta [--json] [--lang cs|en] [--trace]\n"
+    "                 | diff --in A.sta --in B.sta [--json] [--lang cs|en]",
+    runDiff};
+
+}  // namespace pelmo::cli

@@ -1,0 +1,61 @@
+// Czech and English texts of the program's additions, in number order.
+#include "base/added_text_table.h"
+
+namespace pelmo::texts {
+
+const AddedText kAdded[] = {
+    // Bus health.
+    {1000, "Adresa", "Address"},
+    {1001, "Výměny", "Exchanges"},
+    {1002, "Opakování", "Repetitions"},
+    {1003, "Bez odpovědi", "Time-outs"},
+    {1004, "Chybný součet", "Checksum failures"},
+    {1005, "Průměrná odezva [ms]", "Mean answer [ms]"},
+    // Backup before programming.
+    {1010, "Zálohuji nastavení stanice...", "Backing up the station configuration..."},
+    {1011, "Záloha uložena: ", "Backup saved: "},
+    {1012, "Zálohu stanice se nepodařilo načíst. Programovat bez zálohy?",
+     "The station backup could not be read. Program without a backup?"},
+    {1013,
+     "Programování selhalo po smazání stanice. Předchozí nastavení stanice je uloženo v "
+     "souboru %1. Naprogramovat je zpět?",
+     "Programming failed after the station was erased. The station's previous configuration "
+     "is saved in %1. Program it back?"},
+    {1014, "Zálohu stanice se nepodařilo uložit do souboru %1.",
+     "The station backup could not be saved to %1."},
+    {1015, "Předchozí nastavení stanice je uloženo v souboru %1. Zpět je naprogramujete příkazem:",
+     "The station's previous configuration is saved in %1. Program it back with:"},
+    // Comparing a station with a file.
+    {1020, "Porovnání stanice se souborem", "Station and file comparison"},
+    {1021, "Porovnat stanici se souborem...", "Compare station with file..."},
+    {1022, "Záznam", "Record"},
+    {1023, "Položka", "Field"},
+    {1024, "Stanice", "Station"},
+    {1025, "Soubor", "File"},
+    {1026, "Stanice a soubor se shodují.", "The station and the file are equal."},
+    {1027, "Počet rozdílů: %1", "Differences: %1"},
+    {1028, "Měřidlo", "Meter"},
+    {1029, "Kanál %1", "Channel %1"},
+    {1030, "Data", "Data"},
+    {1031, "Měření", "Measurement"},
+    {1032, "Počet bodů tabulky", "Table points"},
+    {1033, "Kanál použit", "Channel in use"},
+    {1034, "Tabulka", "Table"},
+    {1035, "Bod tabulky %1", "Table point %1"},
+    {1036, "Měřítko tabulky", "Table scale"},
+    {1037, "Posun tabulky", "Table offset"},
+    {1038, "Blok", "Block"},
+    {1039, "Rozsah od", "Range from"},
+    {1040, "Rozsah do", "Range to"},
+    {1041, "Mód A", "Mode A"},
+    {1042, "Mód B", "Mode B"},
+    {1043, "Kopie módu", "Mode copy"},
+    {1044, "Rezerva", "Reserved"},
+    {1045, "Výstupy", "Outputs"},
+    {1046, "Konstanta %1", "Constant %1"},
+    {1047, "Načítám stanici...", "Reading the station..."},
+    {1048, "Zavřít", "Close"},
+};
+const int kAddedCount = static_cast<int>(sizeof(kAdded) / sizeof(kAdded[0]));
+
+}  // namespace pelmo::texts

@@ -1,0 +1,188 @@
+// The backup read before programming, the configuration compare and the bus health figures,
+// against the simulated station.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "base/texts.h"
+#include "files/station_file.h"
+#include "operations/station_backup.h"
+#include "operations/station_diff.h"
+#include "operations/station_programmer.h"
+#include "operations/station_reader.h"
+#include "scripted_prompts.h"
+#include "sequence_views.h"
+#include "sim/sim_faults.h"
+#include "sim_link.h"
+
+namespace pelmo {
+namespace {
+
+struct RecordingBackupView final : BackupView {
+    void backupStatus(const QString& text) override { statuses.push_back(text); }
+    void backupEnded(bool ok) override { outcome = ok ? 1 : 0; }
+    std::vector<QString> statuses;
+    int outcome = -1;
+};
+
+class SafeProgramming : public ::testing::Test {
+protected:
+    SafeProgramming() { link.context.statistics = &statistics; }
+
+    // Runs a backup of the simulated station at 10:15:00 on 9 Dec 2026.
+    std::unique_ptr<StationBackup> backup() {
+        StationBackup::Options options;
+        options.baseFolder = dir.path();
+        options.clock = [] { return QDateTime(QDate(2026, 12, 9), QTime(10, 15, 0)); };
+        auto b = std::make_unique<StationBackup>(link.port, link.context, &prompts, view, options);
+        b->start(link.image);
+        link.run([&b] { return b->engine(); });
+        return b;
+    }
+    QString folder() const { return QDir(dir.path()).filePath(QStringLiteral("2317.000")); }
+
+    test::SimLink link;
+    test::ScriptedPrompts prompts;
+    RecordingBackupView view;
+    BusStatistics statistics;
+    QTemporaryDir dir;
+};
+
+TEST_F(SafeProgramming, TheBackupHoldsTheStationAndOnlyTheNewestTwentyStay) {
+    // 21 older backups of this station and one of another station.
+    QDir().mkpath(folder());
+    for (int day = 1; day <= 21; ++day) {
+        QFile old(QDir(folder()).filePath(
+            StationBackup::fileName(2317, QDateTime(QDate(2026, 11, day), QTime(8, 0)))));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    }
+    const QString other = QDir(folder()).filePath(StationBackup::fileName(99, QDateTime()));
+    QFile(other).open(QIODevice::WriteOnly);
+    link.image.meter.meter_number = 4242;  // the image to be programmed stays as it is
+
+    auto b = backup();
+    ASSERT_EQ(view.outcome, 1);
+    EXPECT_EQ(b->file(),
+              QDir(folder()).filePath(QStringLiteral("backup-2317-20261209-101500.sta")));
+    EXPECT_EQ(view.statuses.back(), txt(1011) + QDir::toNativeSeparators(b->file()));
+    EXPECT_EQ(link.image.meter.meter_number, 4242);
+
+    // The file is the station as a read gives it.
+    StationImage saved;
+    ASSERT_EQ(loadStationFile(b->file(), saved, {}, prompts), StationFileResult::Ok);
+    test::RecordingReadView readView;
+    StationReader reader(link.port, link.context, &prompts, readView);
+    reader.start();
+    link.run([&] { return reader.engine(); });
+    // Except what the file format cannot hold: limits of a channel without a table.
+    const auto d = compareConfigurations(link.image, saved, false);
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0], (FieldDifference{QStringLiteral("Kanál 4"), QStringLiteral("Maximální meze"),
+                                     QStringLiteral("65534"), QStringLiteral("0")}));
+
+    const QStringList kept = QDir(folder()).entryList({QStringLiteral("backup-2317-*")});
+    ASSERT_EQ(kept.size(), StationBackup::kKept);
+    EXPECT_EQ(kept.front(), QStringLiteral("backup-2317-20261103-080000.sta"));
+    EXPECT_TRUE(QFile::exists(other));
+}
+
+TEST_F(SafeProgramming, ASilentStationGivesNoBackup) {
+    link.station->faults().settings().silent = true;
+    auto b = backup();
+    EXPECT_EQ(view.outcome, 0);
+    EXPECT_TRUE(b->file().isEmpty());
+    EXPECT_FALSE(QDir(folder()).exists());
+    // Every attempt timed out; the ones after the first were repetitions.
+    const AddressStatistics& s = statistics.byAddress().at(251);
+    EXPECT_EQ(s.exchanges, 2);  // COMM, then the END_COMM that closes the link
+    EXPECT_EQ(s.timeouts, kDefaultRepeats + 1);
+    EXPECT_EQ(s.repetitions, kDefaultRepeats);
+    EXPECT_EQ(s.answers, 0);
+}
+
+TEST_F(SafeProgramming, OnlyARunThatReachedTheEraseLeavesAPartlyProgrammedStation) {
+    struct Case {
+        const char* fault;
+        ProgrammingView::Ending ending;
+        bool erased;
+    };
+    for (const Case& c : {Case{"locked", ProgrammingView::Ending::Refused, false},
+                          Case{"no-answer=ERASE_STATION", ProgrammingView::Ending::Failed, true},
+                          Case{"no-answer=WRITE_METER", ProgrammingView::Ending::Failed, true},
+                          Case{"no-answer=READ_STATUS", ProgrammingView::Ending::Failed, false}}) {
+        test::SimLink bus;
+        sim::FaultSettings faults;
+        ASSERT_TRUE(sim::parseFaultSpec(c.fault, faults)) << c.fault;
+        bus.station->addFaults(faults);
+        test::RecordingProgrammingView programming;
+        StationProgrammer::Options options;
+        options.checking = false;
+        StationProgrammer programmer(bus.port, bus.context, &prompts, programming, options);
+        programmer.start();
+        bus.run([&] { return programmer.engine(); });
+        EXPECT_EQ(programming.ending, c.ending) << c.fault;
+        EXPECT_EQ(programmer.eraseSent(), c.erased) << c.fault;
+    }
+}
+
+TEST_F(SafeProgramming, ChecksumFailuresAndAnswerTimesAreCounted) {
+    sim::FaultSettings faults;
+    ASSERT_TRUE(sim::parseFaultSpec("corrupt-every=2", faults));
+    link.station->addFaults(faults);
+    test::RecordingReadView readView;
+    StationReader reader(link.port, link.context, &prompts, readView);
+    reader.start();
+    link.run([&] { return reader.engine(); });
+    const AddressStatistics& s = statistics.byAddress().at(251);
+    EXPECT_GT(s.checksumFailures, 0);
+    EXPECT_EQ(s.timeouts, 0);
+    EXPECT_EQ(s.repetitions, s.checksumFailures);
+    EXPECT_GT(s.answers, 0);
+    // Answers verify on a poll: whole poll intervals, at least one.
+    EXPECT_EQ(s.answerMs % kPollIntervalMs, 0);
+    EXPECT_GE(s.meanAnswerMs(), kPollIntervalMs);
+}
+
+TEST(ConfigurationCompare, DifferencesInTheOperatorsTerms) {
+    setLanguage(Language::Czech);
+    StationImage a;
+    a.channel(3).in_use = 1;
+    a.channel(3).table_present = 1;
+    a.channel(3).table_points = 3;
+    a.channel(3).table_y = {0, 100, 200};
+    a.channelData(3).name = "TP1";
+    a.channelData(3).value_max = 12.4;
+    a.channelData(3).sensor_type = "Pt100";
+    a.meter.constants[0] = 180.0;
+    StationImage b = a;
+    // Rounded reals and a sensor type with trailing blanks compare equal.
+    b.channelData(3).value_max = 12.0;
+    b.channelData(3).sensor_type = std::string("Pt100  \0", 8);
+    EXPECT_TRUE(compareConfigurations(a, b, false).empty());
+
+    b.channelData(3).name = "TP2";
+    b.channel(3).table_y[2] = 201;
+    b.meter.constants[0] = 181.0;
+    b.station.net_address = 7;
+    const auto d = compareConfigurations(a, b, false);
+    ASSERT_EQ(d.size(), 4u);
+    EXPECT_EQ(d[0].record, txt(1028));
+    EXPECT_EQ(d[0].left, QStringLiteral("180,0000"));
+    EXPECT_EQ(d[1], (FieldDifference{QStringLiteral("Kanál 3"), QStringLiteral("Jméno"),
+                                     QStringLiteral("TP1"), QStringLiteral("TP2")}));
+    EXPECT_EQ(d[2].field, QStringLiteral("Bod tabulky 3"));
+    EXPECT_EQ(d[3].record, txt(1024));
+    EXPECT_EQ(d[3].right, QStringLiteral("7"));
+
+    // A table of another size is one difference, not a point-by-point list.
+    StationImage c = a;
+    c.channel(3).table_points = 2;
+    const auto sized = compareConfigurations(a, c, false);
+    ASSERT_EQ(sized.size(), 1u);
+    EXPECT_EQ(sized[0].field, txt(1032));
+}
+
+}  // namespace
+}  // namespace pelmo
