@@ -64,6 +64,8 @@ public:
 
     QAction* action(const char* objectName) const;
     StationReader& reader() { return reader_; }
+    // The backup read before programming, while it runs.
+    StationBackup* backup() const { return backup_.get(); }
     StationBoxes boxes() const;
     void setBoxes(const StationBoxes& boxes);
     // The console's Connect hands its engine over to the read sequence.

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,11 +15,16 @@
 #include <QTimer>
 
 #include "base/texts.h"
+#include "files/program_folder.h"
 #include "files/station_file.h"
 #include "hex.h"
 #include "link/communication.h"
 #include "link/in_process_port.h"
+#include "operations/programming_window.h"
+#include "operations/station_backup.h"
 #include "scripted_prompts.h"
+#include "sim/sim_faults.h"
+#include "sim_link.h"
 #include "ui/app_shell.h"
 #include "ui/serial_host.h"
 
@@ -308,12 +314,66 @@ TEST_F(MainWindow, AFailedReadLeavesNothingToProgramOrSave) {
     ASSERT_TRUE(window->action("m_ulozeni")->isEnabled());
     // Nobody answers on this bus.
     window->m_cteniClick();
-    for (int polls = 0; TCommunication::current() && polls < 100000; ++polls) {
-        TCommunication::current()->poll();
+    ASSERT_NE(window->reader().engine(), nullptr);
+    for (int polls = 0; window->reader().engine() && polls < 100000; ++polls) {
+        window->reader().engine()->poll();
     }
+    EXPECT_EQ(window->reader().engine(), nullptr);
     EXPECT_TRUE(find<QMenu>("m_zakladni")->menuAction()->isEnabled());
     EXPECT_FALSE(window->action("m_programovani")->isEnabled());
     EXPECT_FALSE(window->action("m_ulozeni")->isEnabled());
+}
+
+// Programs the station from the main window: the backup read first, then the programming
+// window, whose run `faults` may spoil.
+QStringList programFromTheMainWindow(test::SimLink& link, TZobrStanice& window,
+                                     test::ScriptedPrompts& prompts, const char* faults) {
+    prompts.answers = {true, false};  // program it; do not program the backup back
+    window.m_programovaniClick();
+    link.run([&] { return window.backup() ? window.backup()->engine() : nullptr; });
+    QStringList seen;
+    QTimer::singleShot(0, [&] {
+        auto* form = qobject_cast<TProgressForm*>(QApplication::activeModalWidget());
+        if (!form) {
+            return;
+        }
+        sim::FaultSettings spoil;
+        sim::parseFaultSpec(faults, spoil);
+        link.station->addFaults(spoil);
+        link.run([&] { return form->programmer().engine(); });
+        seen << QString::number(static_cast<int>(form->ending()));
+        form->b_zavritClick();
+    });
+    QCoreApplication::processEvents();
+    return seen;
+}
+
+TEST(MainWindowProgramming, TheStationIsBackedUpBeforeTheRunAndOfferedBackAfterAFailure) {
+    test::PromptsScope scope;
+    test::SimLink link;
+    TForm1 host(link.context, &link.port);
+    TZobrStanice window(host);
+    window.show();
+    window.m_cteniClick();
+    link.run([&] { return window.reader().engine(); });
+    const QDir folder(QDir(programFolder()).filePath(QStringLiteral("2317.000")));
+    const auto backups = [&folder] {
+        return folder.entryList({QStringLiteral("backup-2317-*.sta")}, QDir::Files, QDir::Name);
+    };
+    const qsizetype before = backups().size();
+
+    const QStringList ran = programFromTheMainWindow(link, window, scope.prompts, "");
+    EXPECT_EQ(ran,
+              QStringList{QString::number(static_cast<int>(ProgrammingView::Ending::Finished))});
+    ASSERT_EQ(backups().size(), std::min<qsizetype>(before + 1, StationBackup::kKept));
+    EXPECT_EQ(window.statusText().left(txt(1011).size()), txt(1011));
+
+    // A run that fails after the erase names the backup and offers it.
+    scope.prompts.shown.clear();
+    programFromTheMainWindow(link, window, scope.prompts, "no-answer=WRITE_METER");
+    const QString newest = folder.filePath(backups().last());
+    EXPECT_TRUE(scope.prompts.shown.back().text == txt(1013).arg(QDir::toNativeSeparators(newest)))
+        << scope.prompts.shown.back().text.toStdString();
 }
 
 TEST(ConsoleMenu, ProgrammingRunsTheMainWindowsCommandWithItsEnableRule) {
