@@ -53,6 +53,8 @@ void printUsage(std::FILE* out) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // One name for both programs, so that they share the per-user folders.
+    QCoreApplication::setApplicationName(QStringLiteral("pelmo"));
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty() || args.front() == QStringLiteral("--help")) {
         pelmo::cli::printUsage(args.isEmpty() ? stderr : stdout);

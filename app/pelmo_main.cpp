@@ -11,7 +11,9 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(pelmo::kApplicationTitle));
+    // One name for both programs, so that they share the per-user folders.
+    QApplication::setApplicationName(QStringLiteral("pelmo"));
+    QApplication::setApplicationDisplayName(QString::fromLatin1(pelmo::kApplicationTitle));
 
     QCommandLineParser parser;
     parser.addHelpOption();

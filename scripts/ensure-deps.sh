@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev
     libgtest-dev libgmock-dev
     xvfb xauth
+    dpkg-dev lintian
 )
 
 missing=()

@@ -64,6 +64,10 @@ bool Session::open(const CommandOptions& options, bool needPort) {
     if (!port.open()) {
         error = QStringLiteral("cannot open %1: %2")
                     .arg(options.value(QStringLiteral("port")), port.lastError());
+        const QString hint = port.accessHint();
+        if (!hint.isEmpty()) {
+            error += QLatin1Char('\n') + hint;
+        }
         return false;
     }
     LinkContext& link = defaultLinkContext();

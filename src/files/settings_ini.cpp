@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QStringDecoder>
 
 namespace pelmo {
@@ -60,7 +62,20 @@ QString unquoted(const QString& value) {
 }  // namespace
 
 QString settingsFilePath() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("settings.ini"));
+    return settingsFilePathFor(QCoreApplication::applicationDirPath());
+}
+
+QString settingsFilePathFor(const QString& programDir) {
+    const QFileInfo dir(programDir);
+    // An installed program cannot write beside itself; its settings live with the user.
+    if (!dir.isDir() || !dir.isWritable()) {
+        const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        if (!config.isEmpty()) {
+            QDir().mkpath(config);
+            return QDir(config).filePath(QStringLiteral("settings.ini"));
+        }
+    }
+    return QDir(programDir).filePath(QStringLiteral("settings.ini"));
 }
 
 SettingsIni::SettingsIni(QString path) : path_(std::move(path)) {

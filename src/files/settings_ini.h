@@ -7,6 +7,9 @@ namespace pelmo {
 
 // settings.ini beside the executable.
 QString settingsFilePath();
+// settings.ini beside the program when its folder is writable, else in the per-user
+// configuration folder the platform names.
+QString settingsFilePathFor(const QString& programDir);
 
 // An INI file read and written the way the Windows profile routines do it: section and
 // key names compare without regard to case, the first matching section and key win,

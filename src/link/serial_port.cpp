@@ -1,11 +1,47 @@
 #include "link/serial_port.h"
 
+#include <QFile>
+#include <algorithm>
+
 #ifdef __linux__
 #include <linux/serial.h>
 #include <sys/ioctl.h>
 #endif
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "base/texts.h"
 
 namespace pelmo {
+
+bool missingDialoutMembership(bool permissionDenied, const QString& deviceGroupName,
+                              unsigned deviceGroup, const std::vector<unsigned>& userGroups) {
+    return permissionDenied && deviceGroupName == QStringLiteral("dialout") &&
+           std::find(userGroups.begin(), userGroups.end(), deviceGroup) == userGroups.end();
+}
+
+QString SerialStationPort::accessHint() const {
+    struct stat info {};
+    const QByteArray path = QFile::encodeName(
+        device_.startsWith(QLatin1Char('/')) ? device_ : QStringLiteral("/dev/") + device_);
+    if (::stat(path.constData(), &info) != 0) {
+        return {};
+    }
+    const group* g = ::getgrgid(info.st_gid);
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+    const int n = ::getgroups(static_cast<int>(groups.size()), groups.data());
+    std::vector<unsigned> mine{static_cast<unsigned>(::getegid())};
+    for (int i = 0; i < n; ++i) {
+        mine.push_back(static_cast<unsigned>(groups[static_cast<std::size_t>(i)]));
+    }
+    if (!missingDialoutMembership(port_.error() == QSerialPort::PermissionError,
+                                  g ? QString::fromLocal8Bit(g->gr_name) : QString(),
+                                  static_cast<unsigned>(info.st_gid), mine)) {
+        return {};
+    }
+    return txt(1050).arg(device_);
+}
 
 SerialStationPort::SerialStationPort(QObject* parent) : QObject(parent) {
     connect(&port_, &QSerialPort::readyRead, this, &SerialStationPort::readAvailable);

@@ -3,10 +3,16 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <vector>
 
 #include "link/station_port.h"
 
 namespace pelmo {
+
+// Whether a port refused for lack of permission is a dialout device its user is not
+// allowed to: the device's group is named "dialout" and is none of the user's groups.
+bool missingDialoutMembership(bool permissionDenied, const QString& deviceGroupName,
+                              unsigned deviceGroup, const std::vector<unsigned>& userGroups);
 
 // The PC's serial port at 9600 Bd 8N1, opened at the first write. On drivers that support
 // it the kernel drives RS-485 direction control (RTS raised only while sending).
@@ -30,6 +36,9 @@ public:
     // Whether the last opening switched the driver into RS-485 mode.
     bool rs485Active() const { return rs485_; }
     QString lastError() const { return port_.errorString(); }
+    // After a failed opening: how to gain access when the device belongs to the dialout
+    // group and this user is not in it; empty otherwise.
+    QString accessHint() const;
 
 signals:
     void opened();

@@ -1,5 +1,7 @@
 #include "ui/app_shell.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QSerialPortInfo>
 
 #include "base/prompts.h"
@@ -17,6 +19,28 @@
 #include "ui/settings_dialog.h"
 
 namespace pelmo {
+
+namespace {
+// F1 opens the manual from every window of the program, dialogs included.
+class ManualKey final : public QObject {
+public:
+    ManualKey(std::function<void()> open, QObject* parent)
+        : QObject(parent), open_(std::move(open)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+            open_();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> open_;
+};
+}  // namespace
 
 AppShell::AppShell(const QString& portOverride, StationPort* bus)
     : host_(std::make_unique<TForm1>(defaultLinkContext(), bus)) {
@@ -40,6 +64,10 @@ AppShell::AppShell(const QString& portOverride, StationPort* bus)
     // The console runs the main window's command, with its enable rule.
     commands.programStation = [this] { main_->action("m_programovani")->trigger(); };
     host_->setCommands(commands);
+    if (QCoreApplication::instance()) {
+        QCoreApplication::instance()->installEventFilter(
+            new ManualKey([this] { main_->openManual(); }, main_.get()));
+    }
 }
 
 AppShell::~AppShell() {
@@ -60,7 +88,8 @@ void AppShell::start() {
     host_->link().rx->setCount(0);
     main_->show();
     if (!result.portOk) {
-        prompts().error(txt(154));
+        const QString hint = portHint();
+        prompts().error(hint.isEmpty() ? txt(154) : txt(154) + QStringLiteral("\n\n") + hint);
         openSettings();
     }
 }
@@ -114,6 +143,10 @@ void AppShell::closePort() {
 bool AppShell::selectPort(const QString& device) {
     host_->serialPort().setDevice(device);
     return host_->serialPort().open();
+}
+
+QString AppShell::portHint() const {
+    return host_->serialPort().accessHint();
 }
 
 QString AppShell::currentPort() const {

@@ -44,6 +44,7 @@ public:
     void closePort() override;
     bool selectPort(const QString& device) override;
     QString currentPort() const override;
+    QString portHint() const override;
     void refreshMainCaptions() override;
     void restartLineMonitoring() override;
 

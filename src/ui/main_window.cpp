@@ -16,6 +16,7 @@
 #include "base/prompts.h"
 #include "base/texts.h"
 #include "files/program_settings.h"
+#include "ui/manual.h"
 #include "ui/serial_host.h"
 #include "ui_main_window.h"
 
@@ -424,7 +425,14 @@ void TZobrStanice::openHelp(const QString& fileName) {
 }
 
 void TZobrStanice::m_navodClick() {
-    openHelp(QString::fromLatin1(kHelpFile));
+    openManual();
+}
+
+void TZobrStanice::openManual() {
+    const QString path = manualPath(language(), QCoreApplication::applicationDirPath());
+    if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        prompts().information(txt(190) + QStringLiteral("manual/index.html"));
+    }
 }
 
 void TZobrStanice::m_navodJednotkaClick() {

@@ -78,6 +78,8 @@ public:
     void m_konecClick();
     void addressEntryClick(int entry);
     void m_navodClick();
+    // Our HTML manual in the current language, in the desktop's browser.
+    void openManual();
     void m_navodJednotkaClick();
     void StringGrid1SelectCell(int row, int column);
     void m_cteniClick();

@@ -104,12 +104,13 @@ bool saveSettingsForm(const SettingsFormState& form, SettingsIni& ini, StationIm
     const QString entry = chosen ? form.portEntries[form.portIndex] : QString();
     const QString device = deviceForEntry(entry);
     if (!chosen || !host.selectPort(device)) {
+        const QString hint = chosen ? host.portHint() : QString();
         // The program keeps the port it had, whether the operator then chooses another
         // or cancels.
         if (!previous.isEmpty()) {
             host.selectPort(previous);
         }
-        prompts.warning(txt(154));
+        prompts.warning(hint.isEmpty() ? txt(154) : txt(154) + QStringLiteral("\n\n") + hint);
         return false;
     }
     s.port = portNumberForEntry(entry);

@@ -24,6 +24,8 @@ public:
     virtual bool selectPort(const QString& device) = 0;
     // The device the program uses now (empty when none was ever chosen).
     virtual QString currentPort() const = 0;
+    // Why the last port could not be opened, when the operator can fix it; empty if not.
+    virtual QString portHint() const { return {}; }
     // The main window's caption routine, so a language change shows at once.
     virtual void refreshMainCaptions() = 0;
     virtual void restartLineMonitoring() = 0;
