@@ -11,10 +11,12 @@ namespace pelmo::cli {
 extern const Command kReadCommand;
 extern const Command kProgramCommand;
 extern const Command kLockCommand;
+extern const Command kSteamCommand;
 
 namespace {
 
-const std::array<const Command*, 3> kCommands = {&kReadCommand, &kProgramCommand, &kLockCommand};
+const std::array<const Command*, 4> kCommands = {&kReadCommand, &kProgramCommand, &kLockCommand,
+                                                 &kSteamCommand};
 
 }  // namespace
 

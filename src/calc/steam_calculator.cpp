@@ -35,6 +35,18 @@ CalcValue toCalcValue(double v) {
     return f;
 }
 
+CalcValue steamDensity(double p, double t) {
+    const std::optional<double> omega = steamOmega(p, t);
+    if (!omega) {
+        return std::nullopt;
+    }
+    const CalcValue w = toCalcValue(*omega);
+    if (!w) {
+        return std::nullopt;
+    }
+    return toCalcValue(1000.0f * *w * *w);
+}
+
 SteamCalculator::SteamCalculator(const StationImage& image) : image_(image) {}
 
 void SteamCalculator::reset() {

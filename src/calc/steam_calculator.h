@@ -98,6 +98,10 @@ private:
 // The program's one calculator, over station().
 SteamCalculator& steamCalculator();
 
+// The steam density ρ = 1000 × ω² in kg/m³ at p and t, from ω in single precision and
+// rounded as the flow conversion rounds it.
+CalcValue steamDensity(double p, double t);
+
 // A value as single precision, or no value when it is not finite there.
 CalcValue toCalcValue(double v);
 

@@ -146,17 +146,13 @@ std::optional<double> FlowConversion::convert() {
         return std::nullopt;
     }
 
-    // Densities from ω of the channel's own kind (3 or 6): no method adjustment.
-    auto densityAt = [this](double pressure, double temperature) -> std::optional<double> {
-        const CalcValue omega = calc_.density(channel_, pressure, temperature);
-        if (!omega) {
+    // The channel's own kind (3 or 6) takes no method adjustment: ρ = 1000 × ω².
+    auto densityAt = [](double pressure, double temperature) -> std::optional<double> {
+        const CalcValue rho = steamDensity(pressure, temperature);
+        if (!rho || *rho <= 0.0f) {
             return std::nullopt;
         }
-        const float rho = 1000.0f * *omega * *omega;
-        if (!std::isfinite(rho) || rho <= 0.0f) {
-            return std::nullopt;
-        }
-        return static_cast<double>(rho);
+        return static_cast<double>(*rho);
     };
     const std::optional<double> rhoC = densityAt(p, t);
     std::optional<double> volume;
