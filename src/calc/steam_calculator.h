@@ -12,7 +12,9 @@ namespace pelmo {
 // by zero, a negative square root). Never NaN or infinity.
 using CalcValue = std::optional<float>;
 
-// What a circuit's derivation gives when its temperature or pressure cannot stand for steam.
+// Fixed figures of the derivation, shown as they are: 99 for a saturation temperature asked
+// outside the pressure limits; 10000000 for the pressure channel of a circuit without a flow
+// channel and for a flow whose circuit temperature or pressure is exactly 0.
 inline constexpr float kSaturationOutOfLimits = 99.0f;
 inline constexpr float kNoFlowChannelPressure = 10000000.0f;
 
