@@ -15,11 +15,12 @@ extern const Command kReadCommand;
 extern const Command kProgramCommand;
 extern const Command kLockCommand;
 extern const Command kDiffCommand;
+extern const Command kSteamCommand;
 
 namespace {
 
-const std::array<const Command*, 4> kCommands = {&kReadCommand, &kProgramCommand, &kLockCommand,
-                                                 &kDiffCommand};
+const auto kCommands = std::to_array<const Command*>(
+    {&kReadCommand, &kProgramCommand, &kLockCommand, &kDiffCommand, &kSteamCommand});
 
 // Bus health per address on standard error, after the command.
 void printStatistics() {
