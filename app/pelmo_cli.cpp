@@ -11,10 +11,13 @@ namespace pelmo::cli {
 extern const Command kReadCommand;
 extern const Command kProgramCommand;
 extern const Command kLockCommand;
+extern const Command kMonitorCommand;
+extern const Command kExportCommand;
 
 namespace {
 
-const std::array<const Command*, 3> kCommands = {&kReadCommand, &kProgramCommand, &kLockCommand};
+const std::array<const Command*, 5> kCommands = {&kReadCommand, &kProgramCommand, &kLockCommand,
+                                                 &kMonitorCommand, &kExportCommand};
 
 }  // namespace
 
