@@ -87,6 +87,8 @@ public:
     void openChannelEditor(int channel);
     void m_uzamceniClick();
     void e_hlaseniExit();
+    void m_monStaniceClick();
+    void m_monSouborClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
