@@ -4,6 +4,7 @@
 #include <QChartView>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QGraphicsItem>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -219,6 +220,17 @@ void TSledDat::buildChart() {
         s->attachAxis(timeAxis_);
         s->attachAxis(valueAxis_);
         series_[static_cast<std::size_t>(c - 1)] = s;
+    }
+    // Everything drawn so far is painted from a cache, so a cursor step repaints the cursor
+    // line alone instead of every sample of every series.
+    std::function<void(QGraphicsItem*)> cache = [&cache](QGraphicsItem* item) {
+        item->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
+        for (QGraphicsItem* child : item->childItems()) {
+            cache(child);
+        }
+    };
+    for (QGraphicsItem* child : chart_->childItems()) {
+        cache(child);
     }
     cursor_ = new QLineSeries(chart_);
     cursor_->setObjectName(QStringLiteral("Series9"));
