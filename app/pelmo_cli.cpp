@@ -13,11 +13,13 @@ extern const Command kProgramCommand;
 extern const Command kLockCommand;
 extern const Command kMonitorCommand;
 extern const Command kExportCommand;
+extern const Command kSteamCommand;
 
 namespace {
 
-const std::array<const Command*, 5> kCommands = {&kReadCommand, &kProgramCommand, &kLockCommand,
-                                                 &kMonitorCommand, &kExportCommand};
+const std::array<const Command*, 6> kCommands = {&kReadCommand,   &kProgramCommand,
+                                                 &kLockCommand,   &kMonitorCommand,
+                                                 &kExportCommand, &kSteamCommand};
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <QShowEvent>
 
 #include "base/texts.h"
+#include "editing/flow_conversion.h"
 #include "ui_lin_table.h"
 
 namespace pelmo {
@@ -37,6 +38,7 @@ TLinTab::TLinTab(StationImage& image, Prompts& prompts, QWidget* parent)
     : QDialog(parent),
       ui_(std::make_unique<Ui::TLinTab>()),
       image_(image),
+      prompts_(prompts),
       editor_(image, prompts) {
     ui_->setupUi(this);
     buildMenus();
@@ -103,9 +105,8 @@ void TLinTab::buildMenus() {
             &QAction::triggered, this, &TLinTab::m_nacistClick);
     connect(addItem(dataMenu_, QStringLiteral("m_ulozit"), QKeySequence(Qt::CTRL | Qt::Key_S)),
             &QAction::triggered, this, &TLinTab::m_ulozitClick);
-    // The flow conversion window does not exist yet, so its item stays off.
-    addItem(dataMenu_, QStringLiteral("m_prevod"), QKeySequence(Qt::CTRL | Qt::Key_L))
-        ->setEnabled(false);
+    connect(addItem(dataMenu_, QStringLiteral("m_prevod"), QKeySequence(Qt::CTRL | Qt::Key_L)),
+            &QAction::triggered, this, &TLinTab::m_prevodClick);
     linearize(dataMenu_, QStringLiteral("m_"));
     connect(dataMenu_, &QMenu::aboutToShow, this, &TLinTab::DataMenuShow);
 
@@ -248,6 +249,7 @@ void TLinTab::showForm() {
     action("m_4_20")->setEnabled(editor_.unit != kUnit4to20);
     action("p_4_20")->setEnabled(editor_.unit != kUnit4to20);
     action("m_0_24")->setEnabled(editor_.unit != kUnit0to20);
+    action("m_prevod")->setEnabled(editor_.flowConversionAllowed);
     action("p_0_20")->setEnabled(editor_.unit != kUnit0to20);
 }
 
@@ -288,6 +290,23 @@ void TLinTab::m_nacistClick() {
 void TLinTab::m_ulozitClick() {
     readForm();
     editor_.saveFile();
+    showForm();
+}
+
+void TLinTab::m_prevodClick() {
+    // Ctrl+L may come after edits the menu has not seen: check the grid again first.
+    readForm();
+    if (editor_.gridCheck() != 2 || !editor_.flowConversionAllowed) {
+        showForm();
+        return;
+    }
+    showForm();
+    TAutoVypocet conversion(image_, prompts_, this);
+    conversion.prepare(editor_.channel(), editor_.rows[1][1]);
+    conversion.exec();
+    if (conversion.applied()) {
+        editor_.rows[1][1] = *conversion.applied();
+    }
     showForm();
 }
 

@@ -46,6 +46,7 @@ public:
     void DataMenuShow();
     void m_nacistClick();
     void m_ulozitClick();
+    void m_prevodClick();
     void seraditClick();
     void unitClick(int unit);
     void linearizeClick(Characteristic kind, int rows);
@@ -61,6 +62,7 @@ private:
 
     std::unique_ptr<Ui::TLinTab> ui_;
     StationImage& image_;
+    Prompts& prompts_;
     LinTableEditor editor_;
     LinTabHost* host_ = nullptr;
     QMenu* dataMenu_ = nullptr;

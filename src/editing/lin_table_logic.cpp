@@ -98,6 +98,7 @@ void LinTableEditor::open(int channel, LinTabHost& host) {
     const definice_PV_rec& s = settings();
     const definice_PV_udaj_rec& d = data();
     linearizationEnabled = s.table_points == 2;
+    flowConversionAllowed = false;
     frequency_ = host.frequencyInput();
     rows = {};
     const std::size_t stored =

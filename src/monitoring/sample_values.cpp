@@ -24,7 +24,7 @@ bool correctedPressure(int channel, int variant) {
 }  // namespace
 
 SampleEvaluator::SampleEvaluator(const StationImage& image, int version)
-    : image_(image), version_(version) {}
+    : image_(image), version_(version), calculator_(image) {}
 
 double SampleEvaluator::rangeValue(const definice_PV_udaj_rec& data, std::uint8_t sample) {
     return data.value_min + (data.value_max - data.value_min) * (sample - 3) / kSampleSteps;
@@ -35,7 +35,13 @@ std::optional<double> SampleEvaluator::operator()(int channel, std::uint8_t samp
         !validSample(sample)) {
         return std::nullopt;
     }
-    double v = rangeValue(image_.channelData(channel), sample);
+    const CalcValue derived =
+        calculator_.sampleValue(channel, rangeValue(image_.channelData(channel), sample),
+                                version_ == 1);
+    if (!derived) {
+        return std::nullopt;
+    }
+    double v = *derived;
     if (version_ == 0 && correctedPressure(channel, image_.meter.variant)) {
         v -= kSteamCorrection;
     }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "calc/steam_calculator.h"
 #include "model/station_image.h"
 
 namespace pelmo {
@@ -16,7 +17,8 @@ public:
     // `version` is the program version setting: 0 steam, 1 gas.
     SampleEvaluator(const StationImage& image, int version);
 
-    // Nothing when the channel has no table or the byte marks a missing sample.
+    // Nothing when the channel has no table, the byte marks a missing sample or the circuit
+    // evaluation gives no value.
     std::optional<double> operator()(int channel, std::uint8_t sample);
 
     // The channel's physical value of a valid sample byte: value_min at 3, value_max at 253.
@@ -25,6 +27,7 @@ public:
 private:
     const StationImage& image_;
     int version_;
+    SteamCalculator calculator_;
 };
 
 }  // namespace pelmo

@@ -3,12 +3,14 @@
 //   QT_QPA_PLATFORM=offscreen window_gallery OUTDIR
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QTimer>
 #include <cstdio>
 
 #include "base/prompts.h"
 #include "base/texts.h"
 #include "editing/channel_definition.h"
+#include "editing/flow_conversion.h"
 #include "editing/lin_table.h"
 #include "editing/meter_definition.h"
 #include "files/settings_ini.h"
@@ -130,6 +132,22 @@ int main(int argc, char** argv) {
                 shell.tableEditor().reject();
             });
             shell.tableEditor().editChannel(1, channel);
+        }
+        {
+            pelmo::TAutoVypocet conversion(pelmo::station(), quiet, &main);
+            conversion.prepare(3, QStringLiteral("1000,0000"));
+            // Shown first: entering a box on showing would make the figures stale again.
+            conversion.show();
+            QApplication::processEvents();
+            const char* boxes[] = {"le_VypTeplota", "le_VypTlak", "le_maxPracTepl",
+                                   "le_maxPracTlak"};
+            const char* values[] = {"200", "1", "250", "1,5"};
+            for (int k = 0; k < 4; ++k) {
+                conversion.findChild<QLineEdit*>(QString::fromLatin1(boxes[k]))
+                    ->setText(QString::fromLatin1(values[k]));
+            }
+            conversion.l_prepClick();
+            save(conversion, dir, QStringLiteral("flowconversion") + suffix);
         }
         pelmo::TPleaseWait wait(&main);
         save(wait, dir, QStringLiteral("wait") + suffix);

@@ -1,0 +1,157 @@
+#include "editing/flow_conversion.h"
+
+#include <QEvent>
+
+#include "base/texts.h"
+#include "ui/sound.h"
+#include "ui_flow_conversion.h"
+
+namespace pelmo {
+
+TAutoVypocet::TAutoVypocet(const StationImage& image, Prompts& prompts, QWidget* parent)
+    : QDialog(parent),
+      ui_(std::make_unique<Ui::TAutoVypocet>()),
+      conversion_(image, prompts, [] { playSignal(SoundSignal::Warning); }) {
+    ui_->setupUi(this);
+    for (int box = 0; box < kFlowInputCount; ++box) {
+        QLineEdit* e = input(box);
+        e->installEventFilter(this);
+        connect(e, &QLineEdit::returnPressed, this, [this, box] { inputReturn(box); });
+    }
+    connect(ui_->le_VypTeplota, &QLineEdit::textChanged, this, [this] {
+        if (!filling_) {
+            le_VypTeplotaChange();
+        }
+    });
+    connect(ui_->le_VypTlak, &QLineEdit::textChanged, this, [this] {
+        if (!filling_) {
+            le_VypTlakChange();
+        }
+    });
+    connect(ui_->l_prep, &QPushButton::clicked, this, &TAutoVypocet::l_prepClick);
+    connect(ui_->l_pouzit, &QPushButton::clicked, this, &TAutoVypocet::l_pouzitClick);
+    connect(ui_->b_close, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+TAutoVypocet::~TAutoVypocet() = default;
+
+QLineEdit* TAutoVypocet::input(int box) const {
+    QLineEdit* const boxes[kFlowInputCount] = {ui_->le_VypTeplota, ui_->le_VypTlak,
+                                               ui_->le_maxPracTepl, ui_->le_maxPracTlak,
+                                               ui_->le_vypPrutok};
+    return boxes[box];
+}
+
+void TAutoVypocet::setCaptions() {
+    setWindowTitle(txt(343));
+    ui_->gb_vstup->setTitle(txt(344));
+    ui_->gb_vystup->setTitle(txt(345));
+    ui_->cap_VypTeplota->setText(txt(336));
+    ui_->cap_VypTlak->setText(txt(337));
+    ui_->cap_maxPracTepl->setText(txt(338));
+    ui_->cap_maxPracTlak->setText(txt(339));
+    ui_->cap_vypPrutok->setText(txt(340) + QLatin1Char(':'));
+    ui_->cap_mezTeplota->setText(txt(346));
+    ui_->cap_mezTlak->setText(txt(347));
+    ui_->cap_vypPrutokOut->setText(txt(340));
+    ui_->cap_Hmot->setText(txt(342));
+    ui_->cap_maxPrutok->setText(txt(341));
+    ui_->cap_maxMezTlak->setText(txt(348));
+    ui_->cap_maxMezTep->setText(txt(351));
+    ui_->l_error->setText(txt(334));
+    ui_->l_prep->setText(txt(349));
+    ui_->l_pouzit->setText(txt(350));
+    ui_->b_close->setText(txt(117));
+}
+
+void TAutoVypocet::prepare(int channel, const QString& secondPointValue) {
+    applied_.reset();
+    setCaptions();
+    conversion_.open(channel, secondPointValue);
+    showForm();
+    ui_->le_VypTeplota->setFocus();
+}
+
+void TAutoVypocet::readForm() {
+    for (int box = 0; box < kFlowInputCount; ++box) {
+        conversion_.inputs[static_cast<std::size_t>(box)] = input(box)->text();
+    }
+}
+
+void TAutoVypocet::showForm() {
+    filling_ = true;
+    for (int box = 0; box < kFlowInputCount; ++box) {
+        const QString& text = conversion_.inputs[static_cast<std::size_t>(box)];
+        if (input(box)->text() != text) {
+            input(box)->setText(text);
+        }
+    }
+    filling_ = false;
+    ui_->l_mezTeplota->setText(conversion_.mezTeplota);
+    ui_->l_mezTlak->setText(conversion_.mezTlak);
+    ui_->l_vypPrutok->setText(conversion_.vypPrutok);
+    ui_->l_Hmot->setText(conversion_.hmot);
+    ui_->l_maxPrutok->setText(conversion_.maxPrutok);
+    ui_->l_maxMezTlak->setText(conversion_.maxMezTlak);
+    ui_->l_maxMezTep->setText(conversion_.maxMezTep);
+    ui_->l_error->setVisible(conversion_.errorShown);
+    ui_->l_prep->setEnabled(conversion_.recalculateEnabled);
+    ui_->l_pouzit->setEnabled(conversion_.applyEnabled);
+}
+
+bool TAutoVypocet::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        for (int box = 0; box < kFlowInputCount; ++box) {
+            if (watched == input(box)) {
+                inputEnter(box);
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TAutoVypocet::inputEnter(int) {
+    conversion_.inputEntered();
+    showForm();
+}
+
+void TAutoVypocet::inputReturn(int box) {
+    if (box + 1 < kFlowInputCount) {
+        input(box + 1)->setFocus();
+        return;
+    }
+    if (conversion_.errorShown) {
+        return;
+    }
+    l_prepClick();
+    ui_->l_pouzit->setFocus();
+}
+
+void TAutoVypocet::le_VypTeplotaChange() {
+    readForm();
+    conversion_.temperatureChanged();
+    showForm();
+}
+
+void TAutoVypocet::le_VypTlakChange() {
+    readForm();
+    conversion_.pressureChanged();
+    showForm();
+}
+
+void TAutoVypocet::l_prepClick() {
+    readForm();
+    (void)conversion_.convert();
+    showForm();
+}
+
+void TAutoVypocet::l_pouzitClick() {
+    readForm();
+    applied_ = conversion_.apply();
+    showForm();
+    if (applied_) {
+        accept();
+    }
+}
+
+}  // namespace pelmo
