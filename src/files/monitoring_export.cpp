@@ -1,6 +1,7 @@
 #include "files/monitoring_export.h"
 
 #include <QString>
+#include <charconv>
 #include <cmath>
 #include <numeric>
 
@@ -81,6 +82,15 @@ std::string calendarText(std::uint32_t time, TimeTextKind kind) {
     StationCalendar cal;
     calendarFromTimeCode(time, cal);
     return timeText(cal, kind);
+}
+
+// Values are single precision as the station computes them: the shortest text that reads
+// back as the same float, with a decimal point.
+QByteArray csvNumber(double v) {
+    std::array<char, 32> buffer{};
+    const auto end =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), static_cast<float>(v));
+    return QByteArray(buffer.data(), end.ptr - buffer.data());
 }
 
 QByteArray csvField(const QString& text) {
@@ -215,7 +225,7 @@ QByteArray monitoringCsvExport(const StationImage& image, const std::vector<Expo
             out += ',';
             const ExportCell& cell = l.cells[static_cast<std::size_t>(c - 1)];
             if (showsValue(cell)) {
-                out += QByteArray::number(cell.value, 'g', 12);
+                out += csvNumber(cell.value);
             }
         }
         out += "\r\n";

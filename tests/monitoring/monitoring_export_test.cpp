@@ -37,23 +37,28 @@ void addSamples(MonitoringRecording& r, int c, int count, std::uint8_t first) {
     r.status.counts[static_cast<std::size_t>(c - 1)] = static_cast<std::uint16_t>(count);
 }
 
-// Channel 1 every minute and channel 2 every two minutes over the same ten minutes;
-// channel 3 every minute for the last four; channel 4 not in use.
+// Channel 7 every minute and channel 8 every two minutes over the same ten minutes; channel 4
+// every minute for the last four; channel 1 not in use. (Their circuit evaluation passes the
+// values through, in single precision.)
 class Export : public ::testing::Test {
 protected:
     Export() {
         image.station.name = "Kotelna,\xB0X";
         image.meter.meter_number = 1207;
-        useChannel(image, 1, 60, 0, 250, "TP1");
-        useChannel(image, 2, 120, 0, 1.6, "PP1");
-        useChannel(image, 3, 60, 0, 8, "QP1");
-        addSamples(recording, 1, 10, 10);
-        addSamples(recording, 2, 5, 100);
-        addSamples(recording, 3, 4, 200);
-        recording.list(2)[kSampleListHeader + 2] = 0;  // missing
+        useChannel(image, 7, 60, 0, 250, "TP1");
+        useChannel(image, 8, 120, 0, 1.6, "PP1");
+        useChannel(image, 4, 60, 0, 8, "QP1");
+        addSamples(recording, 7, 10, 10);
+        addSamples(recording, 8, 5, 100);
+        addSamples(recording, 4, 4, 200);
+        recording.list(8)[kSampleListHeader + 2] = 0;  // missing
         recording.status.station_time = kStationTime;
     }
     std::vector<ExportLine> lines() const { return monitoringLines(recording, image, 1); }
+    double value(int channel, int sample) const {
+        return static_cast<float>(SampleEvaluator::rangeValue(image.channelData(channel),
+                                                              static_cast<std::uint8_t>(sample)));
+    }
     static QList<QByteArray> split(const QByteArray& text) {
         QList<QByteArray> out = text.split('\n');
         out.removeLast();
@@ -76,7 +81,7 @@ TEST_F(Export, EverySampleLandsOnTheLineOfItsChartTime) {
         const int position = static_cast<int>(out[q].time - start) - 1;
         EXPECT_EQ(cursorTime(recording, image, position), out[q].time - 1);
         EXPECT_EQ(position, static_cast<int>((q + 1) * 60 - 1));
-        for (int c = 1; c <= 2; ++c) {
+        for (int c : {7, 8}) {
             const ExportCell& cell = out[q].cells[static_cast<std::size_t>(c - 1)];
             const auto want = evaluate(c, sampleAtCursor(recording, image, c, position));
             ASSERT_EQ(cell.kind == ExportCell::Kind::Value, want.has_value()) << c;
@@ -86,26 +91,21 @@ TEST_F(Export, EverySampleLandsOnTheLineOfItsChartTime) {
         }
     }
     // The first and the last sample of the longest channel are both there.
-    EXPECT_DOUBLE_EQ(out.front().cells[0].value,
-                     SampleEvaluator::rangeValue(image.channelData(1), 10));
-    EXPECT_DOUBLE_EQ(out.back().cells[0].value,
-                     SampleEvaluator::rangeValue(image.channelData(1), 19));
-    EXPECT_EQ(out[4].cells[1].kind, ExportCell::Kind::Missing);
+    EXPECT_DOUBLE_EQ(out.front().cells[6].value, value(7, 10));
+    EXPECT_DOUBLE_EQ(out.back().cells[6].value, value(7, 19));
+    EXPECT_EQ(out[4].cells[7].kind, ExportCell::Kind::Missing);
 }
 
 TEST_F(Export, AShorterChannelFillsTheLastLines) {
     const auto out = lines();
     for (std::size_t q = 0; q < out.size(); ++q) {
-        const ExportCell& cell = out[q].cells[2];
+        const ExportCell& cell = out[q].cells[3];
         if (q < 6) {
             EXPECT_EQ(cell.kind, ExportCell::Kind::NoSample) << q;
         } else {
-            EXPECT_DOUBLE_EQ(cell.value,
-                             SampleEvaluator::rangeValue(image.channelData(3),
-                                                         static_cast<std::uint8_t>(200 + q - 6)))
-                << q;
+            EXPECT_DOUBLE_EQ(cell.value, value(4, static_cast<int>(200 + q - 6))) << q;
         }
-        EXPECT_EQ(out[q].cells[3].kind, ExportCell::Kind::NoSample);
+        EXPECT_EQ(out[q].cells[0].kind, ExportCell::Kind::NoSample);
     }
 }
 
@@ -137,10 +137,12 @@ TEST_F(Export, LinesHaveFixedLengthsWithAndWithoutDateAndTab) {
     }
     const auto rows = split(monitoringTextExport(image, out, {true, true}, today));
     EXPECT_EQ(rows[0].left(10), QByteArray("Kotelna.\xF8\t"));
-    EXPECT_EQ(rows[1].left(20), QByteArray("1207     \tText of  \t"));
-    EXPECT_EQ(rows[2].left(20), QByteArray("11/03/25 \t\xF8"
-                                           "C       \t"));
-    EXPECT_EQ(rows[2].mid(40, 10), QByteArray("   ---   \t"));
+    EXPECT_EQ(rows[1].left(20), QByteArray("1207     \t   ---   \t"));
+    EXPECT_EQ(rows[1].mid(40, 10), QByteArray("Text of  \t"));
+    EXPECT_EQ(rows[2].left(10), QByteArray("11/03/25 \t"));
+    EXPECT_EQ(rows[2].mid(40, 10), QByteArray("\xF8"
+                                              "C       \t"));
+    EXPECT_EQ(rows[2].mid(10, 10), QByteArray("   ---   \t"));
     EXPECT_EQ(rows[3].left(19), QByteArray("10/03/25 11:51:00 \t"));
 }
 
@@ -157,26 +159,23 @@ TEST_F(Export, ValueCellsShowEightCharactersOrAMark) {
     EXPECT_EQ(
         rows[3].mid(9),
         QByteArray("12.34567    ---      ---      ---      xxx   -1.50000 12345678 0.000000 \r"));
-    for (int c = 4; c <= kChannelCount; ++c) {
+    for (int c = 1; c <= kChannelCount; ++c) {
         image.channel(c).in_use = 1;
     }
     const auto csv = monitoringCsvExport(image, {line}).split('\n');
-    EXPECT_EQ(csv[1], QByteArray("2025-03-10T12:00:00,12.3456789,,,,,-1.5,123456789,4e-09\r"));
+    EXPECT_EQ(csv[1].toStdString(),
+              std::string("2025-03-10T12:00:00,12.345679,,,,,-1.5,123456792,4e-09\r"));
 }
 
 TEST_F(Export, CsvHasAHeaderAndOneRowPerLine) {
     const auto out = lines();
     const QList<QByteArray> rows = monitoringCsvExport(image, out).split('\n');
     ASSERT_EQ(rows.size(), 1 + 10 + 1);
-    EXPECT_EQ(rows[0], QByteArray("time,TP1 [°C],PP1 [°C],QP1 [°C]\r"));
-    EXPECT_EQ(
-        rows[1],
-        QByteArray("2025-03-10T11:51:00,") +
-            QByteArray::number(SampleEvaluator::rangeValue(image.channelData(1), 10), 'g', 12) +
-            ',' +
-            QByteArray::number(SampleEvaluator::rangeValue(image.channelData(2), 100), 'g', 12) +
-            ",\r");
-    EXPECT_TRUE(rows[5].contains(",,"));  // channel 2's missing sample
+    EXPECT_EQ(rows[0], QByteArray("time,QP1 [°C],TP1 [°C],PP1 [°C]\r"));
+    // Channel 4 has no sample yet; 250 × 7 ÷ 250 and 1.6 × 97 ÷ 250 in single precision.
+    EXPECT_EQ(rows[1].toStdString(), "2025-03-10T11:51:00,,7,0.6208\r");
+    EXPECT_EQ(rows[10].toStdString(), "2025-03-10T12:00:00,6.4,16,0.6464\r");
+    EXPECT_TRUE(rows[5].endsWith(",\r"));  // channel 8's missing sample
 }
 
 }  // namespace
