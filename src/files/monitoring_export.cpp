@@ -114,27 +114,54 @@ int commonInterval(const StationImage& image) {
     return g;
 }
 
-std::vector<ExportLine> monitoringExportLines(const MonitoringRecording& recording,
-                                              const StationImage& image, const SampleValue& value) {
-    std::vector<ExportLine> lines;
-    const std::int64_t g = commonInterval(image);
-    if (g == 0) {
-        return lines;
+namespace {
+
+// The export's time grid: step g, n lines, the smallest interval for the alignment.
+struct ExportGrid {
+    std::int64_t g = 0;
+    std::int64_t n = 0;
+    std::int64_t smallest = 0;
+};
+
+ExportGrid exportGrid(const MonitoringRecording& recording, const StationImage& image) {
+    ExportGrid grid;
+    grid.g = commonInterval(image);
+    if (grid.g == 0) {
+        return grid;
     }
     std::int64_t longest = 0;
-    std::int64_t smallest = 0;
     for (int c = 1; c <= kChannelCount; ++c) {
         if (!exported(image, c)) {
             continue;
         }
         const std::int64_t interval = image.channel(c).interval;
-        smallest = smallest == 0 ? interval : std::min(smallest, interval);
+        grid.smallest = grid.smallest == 0 ? interval : std::min(grid.smallest, interval);
         const std::int64_t count = recording.status.counts[static_cast<std::size_t>(c - 1)];
         if (count < kEmptyListCount) {
             longest = std::max(longest, interval * count);
         }
     }
-    const std::int64_t n = roundedDiv(longest, g);
+    grid.n = roundedDiv(longest, grid.g);
+    return grid;
+}
+
+}  // namespace
+
+std::int64_t exportLineCount(const MonitoringRecording& recording, const StationImage& image) {
+    return exportGrid(recording, image).n;
+}
+
+std::optional<std::vector<ExportLine>> monitoringExportLines(const MonitoringRecording& recording,
+                                                             const StationImage& image,
+                                                             const SampleValue& value) {
+    const auto [g, n, smallest] = exportGrid(recording, image);
+    if (n > kMaxExportLines) {
+        return std::nullopt;
+    }
+    std::vector<ExportLine> lines;
+    if (g == 0) {
+        return lines;  // no channel in use
+    }
     std::array<std::int64_t, kChannelCount> lead{};  // lines before a channel's first sample
     for (int c = 1; c <= kChannelCount; ++c) {
         const std::int64_t count = recording.status.counts[static_cast<std::size_t>(c - 1)];

@@ -30,11 +30,19 @@ struct ExportLine {
 // pressure are known before its flow.
 using SampleValue = std::function<std::optional<double>(int channel, std::uint8_t sample)>;
 
+// The most data lines an export writes: the rows a spreadsheet takes.
+inline constexpr std::int64_t kMaxExportLines = 1048575;
+
+// Data lines the export of a recording needs (the longest span over the common interval).
+std::int64_t exportLineCount(const MonitoringRecording& recording, const StationImage& image);
+
 // The data lines of the export. The recording is laid out on a grid of g seconds (the
 // greatest common divisor of the intervals in use) ending at the station time, every channel
-// ending there too; each sample appears on the line of its own sample time.
-std::vector<ExportLine> monitoringExportLines(const MonitoringRecording& recording,
-                                              const StationImage& image, const SampleValue& value);
+// ending there too; each sample appears on the line of its own sample time. Nothing when the
+// grid would need more than kMaxExportLines lines (intervals such as 1 s and 3600 s together).
+std::optional<std::vector<ExportLine>> monitoringExportLines(const MonitoringRecording& recording,
+                                                             const StationImage& image,
+                                                             const SampleValue& value);
 
 struct TextExportOptions {
     bool date = false;       // ExportDate: a date cell starts every data line

@@ -62,8 +62,8 @@ PairResult saveMonitoringPair(const QString& path, StationImage& image,
     }
 }
 
-std::vector<ExportLine> monitoringLines(const MonitoringRecording& recording,
-                                        const StationImage& image, int version) {
+std::optional<std::vector<ExportLine>> monitoringLines(const MonitoringRecording& recording,
+                                                       const StationImage& image, int version) {
     SampleEvaluator evaluate(image, version);
     return monitoringExportLines(recording, image,
                                  [&evaluate](int c, std::uint8_t b) { return evaluate(c, b); });
@@ -73,9 +73,13 @@ PairResult exportMonitoring(const QString& path, const StationImage& image,
                             const MonitoringRecording& recording, ExportFormat format,
                             const TextExportOptions& options, int version, Prompts& prompts) {
     const auto lines = monitoringLines(recording, image, version);
+    if (!lines) {
+        prompts.error(txt(385));
+        return PairResult::ExportError;
+    }
     const QByteArray bytes = format == ExportFormat::Csv
-                                 ? monitoringCsvExport(image, lines)
-                                 : monitoringTextExport(image, lines, options, systemLocalTime());
+                                 ? monitoringCsvExport(image, *lines)
+                                 : monitoringTextExport(image, *lines, options, systemLocalTime());
     switch (writeFileAtomically(path, bytes, prompts)) {
         case WriteResult::Ok:
             return PairResult::Ok;

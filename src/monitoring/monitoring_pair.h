@@ -36,8 +36,8 @@ PairResult saveMonitoringPair(const QString& path, StationImage& image,
 enum class ExportFormat { Text, Csv };
 
 // The export lines with the values the view shows at its cursor (version: 0 steam, 1 gas).
-std::vector<ExportLine> monitoringLines(const MonitoringRecording& recording,
-                                        const StationImage& image, int version);
+std::optional<std::vector<ExportLine>> monitoringLines(const MonitoringRecording& recording,
+                                                       const StationImage& image, int version);
 
 // Writes the text export (or the CSV) of the recording.
 PairResult exportMonitoring(const QString& path, const StationImage& image,

@@ -35,9 +35,8 @@ std::optional<double> SampleEvaluator::operator()(int channel, std::uint8_t samp
         !validSample(sample)) {
         return std::nullopt;
     }
-    const CalcValue derived =
-        calculator_.sampleValue(channel, rangeValue(image_.channelData(channel), sample),
-                                version_ == 1);
+    const CalcValue derived = calculator_.sampleValue(
+        channel, rangeValue(image_.channelData(channel), sample), version_ == 1);
     if (!derived) {
         return std::nullopt;
     }

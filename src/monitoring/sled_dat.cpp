@@ -118,6 +118,7 @@ TSledDat::TSledDat(StationPort& port, LinkContext& link, QWidget* parent)
     ui->ScrollBar1->installEventFilter(this);
     ui->StringGrid1->viewport()->installEventFilter(this);
     chartView_->viewport()->installEventFilter(this);
+    installEventFilter(this);
     TrackBar1Change(ui->TrackBar1->value());
 }
 
@@ -321,6 +322,11 @@ bool TSledDat::loadFile(const QString& path, TPleaseWait& wait) {
     setSourceText(txt(272) + QFileInfo(path).fileName());
     populate();
     fillChart(&wait);
+    for (int c = 1; c <= kChannelCount; ++c) {
+        if (recording_.status.counts[static_cast<std::size_t>(c - 1)] == 0) {
+            series(c)->setVisible(false);
+        }
+    }
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "monitoring/sled_dat_logic.h"
 
 #include <cmath>
+#include <limits>
 
 #include "base/cp1250.h"
 #include "files/monitoring_export.h"
@@ -21,11 +22,15 @@ bool charted(const StationImage& image, int channel) {
 
 ChartScales chartScales(const MonitoringRecording& recording, const StationImage& image) {
     ChartScales s;
+    std::int64_t span = 0;
     for (int c = 1; c <= kChannelCount; ++c) {
         if (charted(image, c)) {
-            s.span = std::max(s.span, recording.samples(c) * image.channel(c).interval);
+            span = std::max<std::int64_t>(
+                span, static_cast<std::int64_t>(recording.samples(c)) * image.channel(c).interval);
         }
     }
+    // 65535 samples of 65535 s do not fit the scroll bar's int.
+    s.span = static_cast<int>(std::min<std::int64_t>(span, std::numeric_limits<int>::max()));
     s.axis = std::max(s.span, kZoomMinimum);
     s.zoomStep = static_cast<int>(std::nearbyint(s.axis / static_cast<double>(kZoomSteps)));
     // With no channel in use the cursor still moves second by second.

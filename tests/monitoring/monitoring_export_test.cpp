@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QList>
+#include <QTemporaryDir>
+
+#include "base/texts.h"
+#include "scripted_prompts.h"
 
 #include "monitoring/monitoring_pair.h"
 #include "monitoring/sample_values.h"
@@ -54,7 +59,7 @@ protected:
         recording.list(8)[kSampleListHeader + 2] = 0;  // missing
         recording.status.station_time = kStationTime;
     }
-    std::vector<ExportLine> lines() const { return monitoringLines(recording, image, 1); }
+    std::vector<ExportLine> lines() const { return monitoringLines(recording, image, 1).value(); }
     double value(int channel, int sample) const {
         return static_cast<float>(SampleEvaluator::rangeValue(image.channelData(channel),
                                                               static_cast<std::uint8_t>(sample)));
@@ -176,6 +181,26 @@ TEST_F(Export, CsvHasAHeaderAndOneRowPerLine) {
     EXPECT_EQ(rows[1].toStdString(), "2025-03-10T11:51:00,,7,0.6208\r");
     EXPECT_EQ(rows[10].toStdString(), "2025-03-10T12:00:00,6.4,16,0.6464\r");
     EXPECT_TRUE(rows[5].endsWith(",\r"));  // channel 8's missing sample
+}
+
+TEST_F(Export, AGridTooFineForASpreadsheetIsRefused) {
+    // One second and an hour: the hourly channel's span counted in seconds.
+    useChannel(image, 1, 1, 0, 10, "S");
+    useChannel(image, 2, 3600, 0, 10, "H");
+    addSamples(recording, 1, 2, 10);
+    addSamples(recording, 2, 291, 10);
+    EXPECT_EQ(exportLineCount(recording, image), 1047600);
+    recording.status.counts[1] = 292;  // 1051200 lines
+    EXPECT_FALSE(monitoringLines(recording, image, 1).has_value());
+    test::ScriptedPrompts prompts;
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("x.txt"));
+    EXPECT_EQ(exportMonitoring(out, image, recording, ExportFormat::Text, {}, 1, prompts),
+              PairResult::ExportError);
+    EXPECT_TRUE(prompts.shownError(txt(385)));
+    EXPECT_FALSE(QFile::exists(out));
+    // Nothing in use: no grid, no lines.
+    EXPECT_TRUE(monitoringLines(recording, StationImage{}, 1)->empty());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "monitoring/sample_values.h"
 
 namespace pelmo {
@@ -39,6 +41,10 @@ TEST(ChartLogic, ScalesFollowTheLongestChannelAndTheCommonInterval) {
     s = chartScales(r, image);
     EXPECT_EQ(s.axis, 1005);
     EXPECT_EQ(s.zoomStep, 100);  // 100.5 to even
+    // The longest possible span still fits the scroll bar.
+    useChannel(image, 3, 65535);
+    addSamples(r, 3, std::vector<std::uint8_t>(65535, 100));
+    EXPECT_EQ(chartScales(r, image).span, std::numeric_limits<int>::max());
     // With nothing in use the cursor still steps by one second.
     EXPECT_EQ(chartScales(r, StationImage{}).cursorStep, 1);
 }
