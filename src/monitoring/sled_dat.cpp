@@ -375,10 +375,6 @@ void TSledDat::FormShow() {
 // ---- the configuration read ----
 
 void TSledDat::readStatus(const QString& text) {
-    if (text == txt(138) && statusText() == txt(120)) {
-        // The status answer arrived: "OK" first, then the meter read's text.
-        setStatusText(statusText() + QStringLiteral("OK"));
-    }
     setStatusText(text);
 }
 
