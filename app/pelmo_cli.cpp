@@ -15,12 +15,15 @@ extern const Command kReadCommand;
 extern const Command kProgramCommand;
 extern const Command kLockCommand;
 extern const Command kDiffCommand;
+extern const Command kMonitorCommand;
+extern const Command kExportCommand;
 extern const Command kSteamCommand;
 
 namespace {
 
-const auto kCommands = std::to_array<const Command*>(
-    {&kReadCommand, &kProgramCommand, &kLockCommand, &kDiffCommand, &kSteamCommand});
+const auto kCommands =
+    std::to_array<const Command*>({&kReadCommand, &kProgramCommand, &kLockCommand, &kDiffCommand,
+                                   &kMonitorCommand, &kExportCommand, &kSteamCommand});
 
 // Bus health per address on standard error, after the command.
 void printStatistics() {

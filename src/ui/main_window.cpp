@@ -112,6 +112,8 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
     wire("m_programovani", &TZobrStanice::m_programovaniClick);
     wire("m_uzamceni", &TZobrStanice::m_uzamceniClick);
     wire("m_porovnani", &TZobrStanice::m_porovnaniClick);
+    wire("m_monStanice", &TZobrStanice::m_monStaniceClick);
+    wire("m_monSoubor", &TZobrStanice::m_monSouborClick);
 
     setMeterBoxEnabled(true);
     resetNewStation(image_);

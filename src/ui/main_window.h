@@ -94,6 +94,8 @@ public:
     void m_uzamceniClick();
     void m_porovnaniClick();
     void e_hlaseniExit();
+    void m_monStaniceClick();
+    void m_monSouborClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

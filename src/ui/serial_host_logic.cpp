@@ -56,6 +56,17 @@ void TrafficLog::record(bool outgoing, std::span<const std::uint8_t> bytes) {
     file_.flush();
 }
 
+void TrafficLog::note(const QString& text) {
+    if (mode_ == Mode::Off) {
+        return;
+    }
+    if (!file_.isOpen() && !file_.open(QIODevice::Append | QIODevice::Text)) {
+        return;
+    }
+    file_.write((text + QLatin1Char('\n')).toLatin1());
+    file_.flush();
+}
+
 SetDateSequence::SetDateSequence(StationPort& port, LinkContext& link, Label label)
     : port_(port), link_(link), label_(std::move(label)) {}
 

@@ -26,6 +26,8 @@ public:
     void setMode(Mode mode);
     Mode mode() const { return mode_; }
     void record(bool outgoing, std::span<const std::uint8_t> bytes);
+    // A sequence's own line between the traffic ("COMM - Sending STAV_MER").
+    void note(const QString& text);
     // Empties the log file (a programming run starts with a fresh log).
     void clear();
     QString path() const { return file_.fileName(); }

@@ -15,6 +15,8 @@
 #include "editing/meter_definition.h"
 #include "files/settings_ini.h"
 #include "link/in_process_port.h"
+#include "monitoring/mon_splash.h"
+#include "monitoring/sled_dat.h"
 #include "operations/lock_window.h"
 #include "operations/memory_info.h"
 #include "operations/programming_window.h"
@@ -165,6 +167,34 @@ int main(int argc, char** argv) {
         }
         pelmo::TPleaseWait wait(&main);
         save(wait, dir, QStringLiteral("wait") + suffix);
+        {
+            // The monitoring transfer, then the tracking view reading the configuration.
+            // A station of its own: programming above erased the other's samples.
+            pelmo::sim::SimBus monBus;
+            monBus.addStation(251);
+            pelmo::InProcessPort monPort;
+            pelmo::sim::InProcessSim monSim(monBus, monPort);
+            monPort.setReceiveHandler(
+                [](std::span<const std::uint8_t> b) { pelmo::defaultLinkContext().rx->append(b); });
+            auto drive = [&monSim](const std::function<pelmo::TCommunication*()>& engine) {
+                for (int i = 0; i < 200000 && engine(); ++i) {
+                    monSim.advance(pelmo::kPollIntervalMs);
+                    engine()->poll();
+                }
+            };
+            pelmo::TSledDat view(monPort, pelmo::defaultLinkContext(), &main);
+            pelmo::TMonSplash splash(monPort, pelmo::defaultLinkContext(), view.recording(), {},
+                                     &main);
+            splash.show();
+            drive([&splash] { return splash.transfer().engine(); });
+            save(splash, dir, QStringLiteral("monitoring-transfer") + suffix);
+            view.resize(1100, 680);
+            view.show();
+            drive([&view] { return view.configReader().engine(); });
+            view.setSourceText(pelmo::txt(271));
+            view.ScrollBar1Change(14400);
+            save(view, dir, QStringLiteral("tracking") + suffix);
+        }
     }
     pelmo::setPrompts(nullptr);
     return 0;

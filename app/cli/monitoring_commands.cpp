@@ -1,0 +1,154 @@
+// pelmo-cli commands for monitoring samples: monitor and export.
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include "base/texts.h"
+#include "cli/cli_session.h"
+#include "files/program_settings.h"
+#include "files/settings_ini.h"
+#include "link/communication.h"
+#include "monitoring/mon_transfer.h"
+#include "monitoring/monitoring_pair.h"
+#include "operations/station_reader.h"
+
+namespace pelmo::cli {
+namespace {
+
+// Transfer progress on standard error; the event loop ends with the transfer.
+class ConsoleTransferView final : public MonTransferView {
+public:
+    void transferStatus(const QString& text) override { printLine(stderr, text); }
+    void viewStatus(const QString&) override {}
+    void viewSource(const QString& text) override { printLine(stderr, text); }
+    void expectedCounts(const std::array<std::uint16_t, kChannelCount>& counts) override {
+        QStringList parts;
+        for (std::uint16_t c : counts) {
+            parts << QString::number(c);
+        }
+        if (counts != std::array<std::uint16_t, kChannelCount>{}) {
+            printLine(stderr, txt(323) + QStringLiteral(": ") + parts.join(QLatin1Char(' ')));
+        }
+    }
+    void receivedCount(int, int) override {}
+    void gaugeMaximum(int) override {}
+    void gauge(int) override {}
+    void trafficNote(const QString&) override {}
+    void transferEnded(bool dataReady) override {
+        QCoreApplication::exit(dataReady ? kExitOk : kExitStation);
+    }
+};
+
+// The view's configuration read after the transfer, its progress on standard error.
+class ConsoleConfigView final : public StationReadView {
+public:
+    void readStarting() override {}
+    void readStatus(const QString& text) override { printLine(stderr, text); }
+    void channelDecoded(int) override {}
+    void stationDecoded() override {}
+    void readCompleted() override { QCoreApplication::exit(kExitOk); }
+    void readFailed() override { QCoreApplication::exit(kExitStation); }
+    void readInterrupted() override { QCoreApplication::exit(kExitStation); }
+};
+
+int exitFor(PairResult result) {
+    return result == PairResult::Ok ? kExitOk : kExitUsage;
+}
+
+int runMonitor(const QStringList& args) {
+    const CommandOptions options(args,
+                                 {QStringLiteral("port"), QStringLiteral("address"),
+                                  QStringLiteral("out"), QStringLiteral("lang")},
+                                 {QStringLiteral("trace")});
+    if (!options.ok() || !options.has(QStringLiteral("out"))) {
+        return usageError(options.ok() ? QStringLiteral("--out FILE.mon is required")
+                                       : options.error());
+    }
+    Session session;
+    if (!session.open(options)) {
+        return usageError(session.error);
+    }
+    StationImage& image = station();
+    resetNewStation(image);
+    MonitoringRecording recording;
+    ConsoleTransferView transferView;
+    MonTransfer transfer(session.port, defaultLinkContext(), &session.prompts, transferView,
+                         recording);
+    transfer.start();
+    if (session.run() != kExitOk || !transfer.dataReady()) {
+        return kExitStation;
+    }
+    ConsoleConfigView configView;
+    StationReader reader(session.port, defaultLinkContext(), &session.prompts, configView);
+    reader.start();
+    if (session.run() != kExitOk || session.prompts.errorShown()) {
+        return kExitStation;
+    }
+    const QString out = options.value(QStringLiteral("out"));
+    const PairResult saved =
+        saveMonitoringPair(out, image, recording, programSettings().version, session.prompts);
+    if (saved == PairResult::Ok) {
+        printLine(stdout, QFileInfo(out).fileName());
+    }
+    return exitFor(saved);
+}
+
+int runExport(const QStringList& arguments) {
+    QStringList args = arguments;
+    const QString in = !args.isEmpty() && !args.front().startsWith(QStringLiteral("--"))
+                           ? args.takeFirst()
+                           : QString();
+    const CommandOptions options(
+        args, {QStringLiteral("out")},
+        {QStringLiteral("date"), QStringLiteral("no-date"), QStringLiteral("tab"),
+         QStringLiteral("no-tab"), QStringLiteral("csv")});
+    if (!options.ok() || in.isEmpty() || !options.has(QStringLiteral("out")) ||
+        (options.has(QStringLiteral("date")) && options.has(QStringLiteral("no-date"))) ||
+        (options.has(QStringLiteral("tab")) && options.has(QStringLiteral("no-tab")))) {
+        return usageError(
+            options.ok() ? QStringLiteral("FILE.mon and --out FILE are required; "
+                                          "--date/--no-date and --tab/--no-tab exclude each other")
+                         : options.error());
+    }
+    SettingsIni ini(settingsFilePath());
+    ini.load();
+    setLanguage(
+        languageFromSetting(ini.readInteger(settings_keys::kSettings, QStringLiteral("lang"), 1)));
+    const int version = ini.readInteger(settings_keys::kSettings, QStringLiteral("version"), 0);
+    TextExportOptions text;
+    text.date = ini.readBool(settings_keys::kSettings, QStringLiteral("ExportDate"), false);
+    text.delimiter = ini.readBool(settings_keys::kSettings, QStringLiteral("Delimiter"), false);
+    if (options.has(QStringLiteral("date")) || options.has(QStringLiteral("no-date"))) {
+        text.date = options.has(QStringLiteral("date"));
+    }
+    if (options.has(QStringLiteral("tab")) || options.has(QStringLiteral("no-tab"))) {
+        text.delimiter = options.has(QStringLiteral("tab"));
+    }
+
+    ConsolePrompts prompts;
+    StationImage image;
+    MonitoringRecording recording;
+    if (const PairResult loaded = loadMonitoringPair(in, image, recording, version, prompts);
+        loaded != PairResult::Ok) {
+        return exitFor(loaded);
+    }
+    const QString out = options.value(QStringLiteral("out"));
+    const PairResult written = exportMonitoring(
+        out, image, recording,
+        options.has(QStringLiteral("csv")) ? ExportFormat::Csv : ExportFormat::Text, text, version,
+        prompts);
+    if (written == PairResult::Ok) {
+        printLine(stdout, QFileInfo(out).fileName());
+    }
+    return exitFor(written);
+}
+
+}  // namespace
+
+extern const Command kMonitorCommand{
+    "monitor", "monitor --port DEVICE [--address N] --out FILE.mon [--lang cs|en] [--trace]",
+    runMonitor};
+extern const Command kExportCommand{
+    "export", "export FILE.mon --out FILE.txt [--date | --no-date] [--tab | --no-tab] [--csv]",
+    runExport};
+
+}  // namespace pelmo::cli

@@ -1,0 +1,241 @@
+#include "monitoring/mon_transfer.h"
+
+#include <new>
+
+#include "base/cp1250.h"
+#include "base/prompts.h"
+#include "base/texts.h"
+#include "link/byte_fields.h"
+
+namespace pelmo {
+
+namespace {
+
+constexpr int kStatusAnswer = 87;
+constexpr int kBlockAnswer = 10;
+constexpr std::uint8_t kMoreBlocks = 0x08;
+constexpr int kGaugeReserve = 50;
+constexpr std::size_t kTrailer = 2;
+
+}  // namespace
+
+MonTransfer::MonTransfer(StationPort& port, LinkContext& link, Prompts* prompts,
+                         MonTransferView& view, MonitoringRecording& recording)
+    : port_(port), link_(link), prompts_(prompts), view_(view), recording_(recording) {}
+
+MonTransfer::~MonTransfer() = default;
+
+Prompts& MonTransfer::prompter() const {
+    return prompts_ ? *prompts_ : prompts();
+}
+
+StationImage& MonTransfer::image() const {
+    return link_.build.image ? *link_.build.image : station();
+}
+
+void MonTransfer::start() {
+    recording_.clear();
+    channel_ = 1;
+    image().current_index = 1;
+    firstBlock_ = true;
+    received_ = 0;
+    repairing_ = false;
+    dataReady_ = false;
+    repairs_.fill(0);
+    view_.gauge(0);
+    for (int c = 1; c <= kChannelCount; ++c) {
+        view_.receivedCount(c, 0);
+    }
+    view_.expectedCounts({});
+    view_.transferStatus(txt(118));
+    engine_ = std::make_unique<TCommunication>([this](int, int failed) { completion(failed); },
+                                               nullptr, kMessageFinished, port_, link_);
+    TCommunication::setCurrent(engine_.get());
+    send(COMM, 11, kModeExact);
+}
+
+void MonTransfer::send(int request, int expected, int mode, bool ackFirst) {
+    step_ = request;
+    engine_->send(request, expected, mode, ackFirst);
+}
+
+void MonTransfer::end(bool dataReady) {
+    dataReady_ = dataReady;
+    step_ = kFinished;
+    if (engine_) {
+        engine_->close();
+        engine_.reset();
+    }
+    view_.transferEnded(dataReady);
+}
+
+void MonTransfer::fail() {
+    view_.viewStatus(txt(136));
+    view_.transferStatus(txt(136));
+    end(false);
+    prompter().error(txt(136));
+}
+
+void MonTransfer::decodeError(const char* tag) {
+    end(false);
+    reportGeneralError(prompter(), tag);
+}
+
+bool MonTransfer::decodeStatus() {
+    const auto answer = link_.rx->bytes();
+    if (answer.size() < static_cast<std::size_t>(kStatusAnswer)) {
+        return false;
+    }
+    const FieldReader r(answer);
+    MonitoringStatus& s = recording_.status;
+    s.station_time = r.u32(7);
+    s.second_word = r.u32(11);
+    s.total = 0;
+    for (int i = 1; i <= kChannelCount; ++i) {
+        const std::uint16_t count = r.u16(27 + 8 * static_cast<std::size_t>(i - 1));
+        s.counts[static_cast<std::size_t>(i - 1)] = count;
+        s.total += count;
+    }
+    return true;
+}
+
+bool MonTransfer::storeBlock(bool& more) {
+    const auto answer = link_.rx->bytes();
+    // First block: flags at 2, length at 4, data 6..4+L. Continuation: flags at 1, length
+    // at 2, data 3..2+L. The data must end before the trailer.
+    const std::size_t flagsAt = firstBlock_ ? 2 : 1;
+    const std::size_t lengthAt = firstBlock_ ? 4 : 2;
+    const std::size_t dataAt = firstBlock_ ? 6 : 3;
+    if (answer.size() < dataAt + kTrailer) {
+        reportGeneralError(prompter(), " 16.13: Save_data");
+        return false;
+    }
+    const std::size_t length = answer[lengthAt];
+    const std::size_t dataLength = firstBlock_ ? (length > 0 ? length - 1 : 0) : length;
+    auto& list = recording_.list(channel_);
+    if ((firstBlock_ && length == 0) || dataAt + dataLength + kTrailer > answer.size() ||
+        list.size() + dataLength > kMaxListBytes) {
+        reportGeneralError(prompter(), " 16.13: Save_data");
+        return false;
+    }
+    try {
+        list.insert(list.end(), answer.begin() + static_cast<std::ptrdiff_t>(dataAt),
+                    answer.begin() + static_cast<std::ptrdiff_t>(dataAt + dataLength));
+    } catch (const std::bad_alloc&) {
+        prompter().error(txt(263));
+        return false;
+    }
+    more = (answer[flagsAt] & kMoreBlocks) != 0;
+    received_ += static_cast<int>(length);
+    view_.gauge(received_);
+    view_.receivedCount(channel_, recording_.samples(channel_));
+    return true;
+}
+
+void MonTransfer::sendBlock(bool ackFirst) {
+    image().current_index = static_cast<std::uint16_t>(channel_);
+    send(SEND_BLOCK, kBlockAnswer, kModeAtLeast, ackFirst);
+}
+
+void MonTransfer::channelComplete() {
+    view_.trafficNote(QStringLiteral("SEND_BLOCK - next channel "));
+    const int announced = recording_.status.counts[static_cast<std::size_t>(channel_ - 1)];
+    if (recording_.samples(channel_) < announced) {
+        view_.trafficNote(QStringLiteral("SEND BLOCK - circular err "));
+        // A station that keeps delivering short buffers would never let the transfer end.
+        int& repairs = repairs_[static_cast<std::size_t>(channel_ - 1)];
+        if (repairs >= kMaxRepairs) {
+            fail();
+            return;
+        }
+        ++repairs;
+        view_.viewSource(txt(368));
+        repairing_ = true;
+        recording_.list(channel_).clear();
+        firstBlock_ = true;
+        send(STOP_PRENOS, 0, kModeAck);
+        return;
+    }
+    ++channel_;
+    firstBlock_ = true;
+    while (channel_ <= kChannelCount &&
+           recording_.status.counts[static_cast<std::size_t>(channel_ - 1)] == 0) {
+        ++channel_;
+    }
+    if (channel_ <= kChannelCount) {
+        sendBlock(false);
+        return;
+    }
+    view_.transferStatus(txt(141));
+    send(STOP_PRENOS, 0, kModeAck);
+    view_.viewSource(txt(271) + fromCp1250(image().station.name));
+}
+
+void MonTransfer::completion(int failed) {
+    if (!engine_) {
+        return;
+    }
+    if (failed) {
+        fail();
+        return;
+    }
+    switch (step_) {
+        case COMM:
+            engine_->acknowledge();
+            view_.trafficNote(QStringLiteral("COMM - Sending STAV_MER"));
+            send(STAV_MER, kStatusAnswer, kModeExact);
+            break;
+        case STAV_MER:
+            engine_->acknowledge();
+            if (!decodeStatus()) {
+                decodeError(" 16.19: prepare_Monit_samples");
+                return;
+            }
+            view_.expectedCounts(recording_.status.counts);
+            view_.gaugeMaximum(recording_.status.total + kGaugeReserve);
+            view_.transferStatus(txt(265));
+            view_.trafficNote(QStringLiteral("STAV_MER - Sending START_PRENOS"));
+            send(START_PRENOS, 0, kModeAck);
+            break;
+        case START_PRENOS:
+            engine_->acknowledge();
+            view_.trafficNote(QStringLiteral("START_PRENOS - Sending SEND_BLOCK"));
+            sendBlock(false);
+            break;
+        case SEND_BLOCK: {
+            engine_->acknowledge();
+            view_.transferStatus(QString::number(channel_));
+            view_.trafficNote(QStringLiteral("SEND_BLOCK - Inline"));
+            bool more = false;
+            if (!storeBlock(more)) {
+                end(false);
+                return;
+            }
+            if (more) {
+                view_.trafficNote(QStringLiteral("SEND_BLOCK - dtgr continues "));
+                engine_->reset(true);
+                firstBlock_ = false;
+                sendBlock(true);
+            } else {
+                channelComplete();
+            }
+            break;
+        }
+        case STOP_PRENOS:
+            view_.trafficNote(QStringLiteral("STOP_PRENOS - inline"));
+            if (repairing_) {
+                engine_->acknowledge();
+                view_.trafficNote(QStringLiteral("STOP_PRENOS - sending START_PRENOS"));
+                repairing_ = false;
+                send(START_PRENOS, 0, kModeAck);
+            } else {
+                view_.viewStatus(txt(141));
+                end(true);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace pelmo

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <memory>
+
+#include "files/monitoring_file.h"
+#include "link/communication.h"
+
+namespace pelmo {
+
+class Prompts;
+class StationPort;
+
+// What the monitoring transfer shows; TMonSplash implements it with widgets, the
+// command-line tool by printing.
+class MonTransferView {
+public:
+    virtual ~MonTransferView() = default;
+
+    virtual void transferStatus(const QString& text) = 0;  // the window's own status bar
+    // Panel 0 and panel 1 of the data tracking view's status bar.
+    virtual void viewStatus(const QString& text) = 0;
+    virtual void viewSource(const QString& text) = 0;
+    virtual void expectedCounts(const std::array<std::uint16_t, kChannelCount>& counts) = 0;
+    virtual void receivedCount(int channel, int samples) = 0;
+    virtual void gaugeMaximum(int maximum) = 0;
+    virtual void gauge(int position) = 0;
+    // A line for the debug console's traffic log.
+    virtual void trafficNote(const QString& line) = 0;
+    // The window closes; `dataReady` tells whether the samples may be shown.
+    virtual void transferEnded(bool dataReady) = 0;
+};
+
+// Copies the station's monitoring buffers: COMM, STAV_MER, START_PRENOS, then SEND_BLOCK
+// per block and channel (channels holding no samples are skipped), STOP_PRENOS. A channel
+// whose buffer comes out shorter than announced is emptied and fetched again after
+// STOP_PRENOS and START_PRENOS, at most kMaxRepairs times.
+class MonTransfer {
+public:
+    static constexpr int kFinished = 17;
+    static constexpr int kMaxRepairs = 5;
+    // No channel can hold more than a 16-bit count of samples.
+    static constexpr std::size_t kMaxListBytes = kSampleListHeader + 65535;
+
+    // With no prompts given, the program's prompts at the time of each message.
+    MonTransfer(StationPort& port, LinkContext& link, Prompts* prompts, MonTransferView& view,
+                MonitoringRecording& recording);
+    ~MonTransfer();
+
+    void start();
+    void completion(int failed);
+
+    int step() const { return step_; }
+    int channel() const { return channel_; }
+    bool dataReady() const { return dataReady_; }
+    int receivedBytes() const { return received_; }
+    int repairs(int channel) const { return repairs_[static_cast<std::size_t>(channel - 1)]; }
+    TCommunication* engine() const { return engine_.get(); }
+
+private:
+    StationImage& image() const;
+    Prompts& prompter() const;
+    void send(int request, int expected, int mode, bool ackFirst = false);
+    void end(bool dataReady);
+    void fail();
+    void decodeError(const char* tag);
+    bool decodeStatus();
+    // Appends the block's data to the current channel's list; false after an error box.
+    bool storeBlock(bool& more);
+    void channelComplete();
+    void sendBlock(bool ackFirst);
+
+    StationPort& port_;
+    LinkContext& link_;
+    Prompts* prompts_;
+    MonTransferView& view_;
+    MonitoringRecording& recording_;
+    std::unique_ptr<TCommunication> engine_;
+    int step_ = 0;
+    int channel_ = 1;
+    bool firstBlock_ = true;
+    int received_ = 0;
+    bool repairing_ = false;
+    bool dataReady_ = false;
+    std::array<int, kChannelCount> repairs_{};
+};
+
+}  // namespace pelmo

@@ -1,0 +1,95 @@
+#include "monitoring/monitoring_pair.h"
+
+#include <QFileInfo>
+
+#include "base/file_access.h"
+#include "base/prompts.h"
+#include "base/texts.h"
+#include "files/station_file.h"
+#include "link/time_code.h"
+#include "monitoring/sample_values.h"
+
+namespace pelmo {
+
+PairResult loadMonitoringPair(const QString& path, StationImage& image,
+                              MonitoringRecording& recording, int version, Prompts& prompts) {
+    const QString companion = companionStationFile(path);
+    if (!QFileInfo(companion).isFile()) {
+        prompts.error(txt(277));
+        return PairResult::NoCompanion;
+    }
+    resetNewStation(image);
+    recording.clear();
+    switch (loadStationFile(companion, image, {version == 1}, prompts)) {
+        case StationFileResult::Ok:
+            break;
+        case StationFileResult::Corrupt:
+            prompts.error(txt(146));
+            return PairResult::Corrupt;
+        default:
+            return PairResult::FileError;
+    }
+    switch (loadMonitoringFile(path, recording, prompts)) {
+        case MonitoringFileResult::Ok:
+            return PairResult::Ok;
+        case MonitoringFileResult::OpenFailed:
+            return PairResult::FileError;
+        default:
+            prompts.error(txt(146));
+            return PairResult::Corrupt;
+    }
+}
+
+PairResult saveMonitoringPair(const QString& path, StationImage& image,
+                              const MonitoringRecording& recording, int version, Prompts& prompts) {
+    switch (saveMonitoringFile(path, recording, prompts)) {
+        case MonitoringFileResult::Ok:
+            break;
+        case MonitoringFileResult::OpenFailed:
+            return PairResult::FileError;
+        default:
+            prompts.error(txt(146));
+            return PairResult::Corrupt;
+    }
+    switch (saveStationFile(companionStationFile(path), image, {version == 1}, prompts)) {
+        case StationFileResult::Ok:
+            return PairResult::Ok;
+        case StationFileResult::OpenFailed:
+            return PairResult::FileError;
+        default:
+            prompts.error(txt(146));
+            return PairResult::Corrupt;
+    }
+}
+
+std::optional<std::vector<ExportLine>> monitoringLines(const MonitoringRecording& recording,
+                                                       const StationImage& image, int version) {
+    SampleEvaluator evaluate(image, version);
+    return monitoringExportLines(recording, image,
+                                 [&evaluate](int c, std::uint8_t b) { return evaluate(c, b); });
+}
+
+PairResult exportMonitoring(const QString& path, const StationImage& image,
+                            const MonitoringRecording& recording, ExportFormat format,
+                            const TextExportOptions& options, int version, Prompts& prompts) {
+    const auto lines = monitoringLines(recording, image, version);
+    if (!lines) {
+        prompts.error(txt(385));
+        return PairResult::ExportError;
+    }
+    const QByteArray bytes = format == ExportFormat::Csv
+                                 ? monitoringCsvExport(image, *lines)
+                                 : monitoringTextExport(image, *lines, options, systemLocalTime());
+    switch (writeFileAtomically(path, bytes, prompts)) {
+        case WriteResult::Ok:
+            return PairResult::Ok;
+        case WriteResult::OpenFailed:
+            return PairResult::FileError;
+        case WriteResult::WriteFailed:
+            break;
+    }
+    prompts.error(txt(385));
+    return PairResult::ExportError;
+}
+
+}  // namespace pelmo

@@ -1,0 +1,619 @@
+#include "monitoring/sled_dat.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGraphicsItem>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QMenuBar>
+#include <QPainter>
+#include <QValueAxis>
+
+#include "base/cp1250.h"
+#include "base/decimal_text.h"
+#include "base/prompts.h"
+#include "base/texts.h"
+#include "files/program_settings.h"
+#include "monitoring/mon_splash.h"
+#include "monitoring/monitoring_pair.h"
+#include "monitoring/sample_values.h"
+#include "ui/please_wait.h"
+#include "ui_sled_dat.h"
+
+namespace pelmo {
+
+namespace {
+
+constexpr int kProgressIntervalMs = 20;
+const char* const kNoValue = "------";
+const char* const kNotAvailable = "-- N/A --";
+const char* const kMonitoringFilter = "Monitor. data (*.mon)|*.mon|Všechny soubory (*.*)|*.*";
+const char* const kTextFilter = "Text files (*.txt)|*.txt|All files (*.*)|*.*";
+
+// Channels 1..8: white, yellow, fuchsia, red, aqua, lime, blue, black.
+const std::array<QColor, kChannelCount> kSeriesColours = {
+    QColor(255, 255, 255), QColor(255, 255, 0), QColor(255, 0, 255), QColor(255, 0, 0),
+    QColor(0, 255, 255),   QColor(0, 255, 0),   QColor(0, 0, 255),   QColor(0, 0, 0)};
+
+// A point marker: a small diagonal cross in the series colour.
+QImage crossMarker(const QColor& colour) {
+    QImage image(3, 3, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    for (int i = 0; i < 3; ++i) {
+        image.setPixelColor(i, i, colour);
+        image.setPixelColor(2 - i, i, colour);
+    }
+    return image;
+}
+
+// Drags pan the time axis only; the value axis stays put.
+class PanningChartView final : public QChartView {
+public:
+    using QChartView::QChartView;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        last_ = event->position().x();
+        dragging_ = event->button() == Qt::LeftButton;
+        QChartView::mousePressEvent(event);
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (dragging_) {
+            const double x = event->position().x();
+            chart()->scroll(last_ - x, 0);
+            last_ = x;
+        }
+        QChartView::mouseMoveEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        dragging_ = false;
+        QChartView::mouseReleaseEvent(event);
+    }
+
+private:
+    double last_ = 0;
+    bool dragging_ = false;
+};
+
+}  // namespace
+
+TSledDat::TSledDat(StationPort& port, LinkContext& link, QWidget* parent)
+    : QDialog(parent),
+      ui(std::make_unique<Ui::TSledDat>()),
+      port_(port),
+      link_(link),
+      reader_(port, link, nullptr, *this) {
+    ui->setupUi(this);
+    statusPanel_ = new QLabel(this);
+    statusPanel_->setObjectName(QStringLiteral("StatusPanel0"));
+    statusPanel_->setMinimumWidth(250);
+    sourcePanel_ = new QLabel(this);
+    sourcePanel_->setObjectName(QStringLiteral("StatusPanel1"));
+    ui->StatusBar1->addWidget(statusPanel_);
+    ui->StatusBar1->addWidget(sourcePanel_, 1);
+
+    buildMenu();
+    buildChart();
+    for (int r = 0; r < 9; ++r) {
+        for (int c = 0; c < 5; ++c) {
+            ui->StringGrid1->setItem(r, c, new QTableWidgetItem);
+        }
+    }
+    ui->StringGrid1->horizontalHeader()->setMinimumSectionSize(4);
+    setCaptions();
+
+    progressTimer_.setInterval(kProgressIntervalMs);
+    connect(&progressTimer_, &QTimer::timeout, this, [this] {
+        ui->ProgressBar1->setValue(std::min(link_.rx->count(), kViewProgressMaximum));
+    });
+    connect(ui->ScrollBar1, &QScrollBar::valueChanged, this, &TSledDat::ScrollBar1Change);
+    connect(ui->TrackBar1, &QSlider::valueChanged, this, &TSledDat::TrackBar1Change);
+    connect(ui->ch_propoj, &QCheckBox::clicked, this, &TSledDat::ch_propojClick);
+    connect(ui->b_zavrit, &QPushButton::clicked, this, &QDialog::accept);
+    ui->ScrollBar1->installEventFilter(this);
+    ui->StringGrid1->viewport()->installEventFilter(this);
+    chartView_->viewport()->installEventFilter(this);
+    installEventFilter(this);
+    TrackBar1Change(ui->TrackBar1->value());
+}
+
+TSledDat::~TSledDat() {
+    progressTimer_.stop();
+}
+
+StationImage& TSledDat::image() const {
+    return link_.build.image ? *link_.build.image : station();
+}
+
+QLineSeries* TSledDat::series(int channel) const {
+    return series_[static_cast<std::size_t>(channel - 1)];
+}
+
+QString TSledDat::statusText() const {
+    return statusPanel_->text();
+}
+
+QString TSledDat::sourceText() const {
+    return sourcePanel_->text();
+}
+
+void TSledDat::setStatusText(const QString& text) {
+    statusPanel_->setText(text);
+}
+
+void TSledDat::setSourceText(const QString& text) {
+    sourcePanel_->setText(text);
+}
+
+void TSledDat::setCaptions() {
+    setWindowTitle(txt(12));
+    ui->GroupBox1->setTitle(txt(256));
+    ui->GroupBox2->setTitle(txt(257));
+    ui->GroupBox3->setTitle(txt(258));
+    ui->l_nazev1->setText(txt(24));
+    ui->l_vyrCislo1->setText(txt(216));
+    ui->l_adresa1->setText(txt(27));
+    ui->ch_propoj->setText(txt(269));
+    ui->b_zavrit->setText(txt(117));
+    saveAction_->setText(txt(75) + QStringLiteral("..."));
+    loadFileAction_->setText(txt(267));
+    exportAction_->setText(txt(268));
+    loadStationAction_->setText(txt(266));
+    setGridText(0, 0, txt(259));
+    setGridText(0, 1, QString::fromLatin1(kNotAvailable));
+    setGridText(0, 2, txt(261));
+    setGridText(0, 3, txt(262));
+    setGridText(0, 4, txt(380));
+    for (int n = 1; n <= kChannelCount; ++n) {
+        setGridText(n, 0, QString::number(n) + QLatin1Char('.'));
+    }
+}
+
+void TSledDat::buildMenu() {
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    dataMenu_ = bar->addMenu(QStringLiteral("Data"));
+    dataMenu_->setObjectName(QStringLiteral("m_data"));
+    auto add = [this](const char* name, QKeyCombination keys, void (TSledDat::*handler)()) {
+        QAction* a = dataMenu_->addAction(QString());
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcut(QKeySequence(keys));
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    saveAction_ = add("m_ulozit", Qt::CTRL | Qt::Key_S, &TSledDat::m_ulozitClick);
+    loadFileAction_ = add("m_nacistDisk", Qt::CTRL | Qt::Key_D, &TSledDat::m_nacistDiskClick);
+    exportAction_ = add("m_export", Qt::CTRL | Qt::Key_E, &TSledDat::m_exportClick);
+    loadStationAction_ =
+        add("m_nacistStanice", Qt::CTRL | Qt::Key_M, &TSledDat::m_nacistStaniceClick);
+    layout()->setMenuBar(bar);
+    setDataMenuEnabled(false);
+}
+
+void TSledDat::buildChart() {
+    chart_ = new QChart;
+    chart_->legend()->setAlignment(Qt::AlignBottom);
+    chart_->setPlotAreaBackgroundBrush(QColor(128, 128, 128));
+    chart_->setPlotAreaBackgroundVisible(true);
+    timeAxis_ = new QValueAxis(chart_);
+    timeAxis_->setLabelFormat(QStringLiteral("%d"));
+    timeAxis_->setRange(0, window_.width);
+    valueAxis_ = new QValueAxis(chart_);
+    valueAxis_->setRange(kAxisBottom, kAxisTop);
+    valueAxis_->setTitleText(QStringLiteral("%"));
+    chart_->addAxis(timeAxis_, Qt::AlignBottom);
+    chart_->addAxis(valueAxis_, Qt::AlignRight);
+    for (int c = 1; c <= kChannelCount; ++c) {
+        auto* s = new QLineSeries(chart_);
+        s->setObjectName(QStringLiteral("Series%1").arg(c));
+        s->setName(QString::number(c));
+        // The theme colours a series as it is added; ours go on afterwards.
+        chart_->addSeries(s);
+        s->setColor(kSeriesColours[static_cast<std::size_t>(c - 1)]);
+        s->setLightMarker(crossMarker(s->color()));
+        s->setMarkerSize(3);
+        s->setPointsVisible(true);
+        s->attachAxis(timeAxis_);
+        s->attachAxis(valueAxis_);
+        series_[static_cast<std::size_t>(c - 1)] = s;
+    }
+    // Everything drawn so far is painted from a cache, so a cursor step repaints the cursor
+    // line alone instead of every sample of every series.
+    std::function<void(QGraphicsItem*)> cache = [&cache](QGraphicsItem* item) {
+        item->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
+        for (QGraphicsItem* child : item->childItems()) {
+            cache(child);
+        }
+    };
+    for (QGraphicsItem* child : chart_->childItems()) {
+        cache(child);
+    }
+    cursor_ = new QLineSeries(chart_);
+    cursor_->setObjectName(QStringLiteral("Series9"));
+    chart_->addSeries(cursor_);
+    cursor_->setColor(Qt::black);
+    cursor_->attachAxis(timeAxis_);
+    cursor_->attachAxis(valueAxis_);
+    for (QLegendMarker* m : chart_->legend()->markers(cursor_)) {
+        m->setVisible(false);
+    }
+    chartView_ = new PanningChartView(chart_, ui->ChartHost);
+    chartView_->setObjectName(QStringLiteral("Chart1"));
+    chartView_->setRenderHint(QPainter::Antialiasing, false);
+    auto* box = new QVBoxLayout(ui->ChartHost);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->addWidget(chartView_);
+}
+
+void TSledDat::setDataMenuEnabled(bool on) {
+    dataMenu_->setEnabled(on);
+    for (QAction* a : dataMenu_->actions()) {
+        a->setEnabled(on);
+    }
+    if (on) {
+        loadStationAction_->setEnabled(!fromFile_);
+        loadFileAction_->setEnabled(fromFile_);
+    }
+}
+
+void TSledDat::setGridText(int row, int column, const QString& text) {
+    ui->StringGrid1->item(row, column)->setText(text);
+}
+
+void TSledDat::layoutGrid() {
+    QTableWidget* grid = ui->StringGrid1;
+    const auto widths = gridColumnWidths(grid->viewport()->width());
+    for (int c = 0; c < 5; ++c) {
+        grid->setColumnWidth(c, std::max(widths[static_cast<std::size_t>(c)], 4));
+    }
+    const int h = std::max(gridRowHeight(grid->viewport()->height()), 8);
+    for (int r = 0; r < 9; ++r) {
+        grid->setRowHeight(r, h);
+    }
+}
+
+// ---- opening ----
+
+bool TSledDat::runTransfer() {
+    TMonSplash::Outlets outlets;
+    outlets.viewStatus = [this](const QString& t) { setStatusText(t); };
+    outlets.viewSource = [this](const QString& t) { setSourceText(t); };
+    outlets.trafficNote = hooks_.trafficNote;
+    TMonSplash splash(port_, link_, recording_, outlets, this);
+    splash.exec();
+    return splash.dataReady();
+}
+
+bool TSledDat::openFromStation() {
+    mode_ = TrackingMode::Monitoring;
+    fromFile_ = false;
+    return runTransfer();
+}
+
+bool TSledDat::openFromFile(const QString& path) {
+    mode_ = TrackingMode::Monitoring;
+    if (!QFileInfo(companionStationFile(path)).isFile()) {
+        prompts().error(txt(277));
+        return false;
+    }
+    TPleaseWait wait(parentWidget());
+    wait.start();
+    fromFile_ = true;
+    if (!loadFile(path, wait)) {
+        return false;
+    }
+    wait.close();
+    return true;
+}
+
+bool TSledDat::loadFile(const QString& path, TPleaseWait& wait) {
+    if (loadMonitoringPair(path, image(), recording_, programSettings().version, prompts()) !=
+        PairResult::Ok) {
+        return false;
+    }
+    wait.setMaximum(kChannelCount);
+    ui->ScrollBar1->setEnabled(true);
+    setDataMenuEnabled(true);
+    setSourceText(txt(272) + QFileInfo(path).fileName());
+    populate();
+    fillChart(&wait);
+    for (int c = 1; c <= kChannelCount; ++c) {
+        if (recording_.status.counts[static_cast<std::size_t>(c - 1)] == 0) {
+            series(c)->setVisible(false);
+        }
+    }
+    return true;
+}
+
+void TSledDat::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    layoutGrid();
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TSledDat::FormShow() {
+    ui->ProgressBar1->setValue(0);
+    cursor_->clear();
+    link_.rx->setCount(0);
+    image().current_index = 1;
+    timeAxis_->setRange(0, window_.width);
+    ch_propojClick();
+    ui->ScrollBar1->setMinimum(1);
+    if (!fromFile_) {
+        ui->ScrollBar1->setMaximum(window_.width);
+    }
+    for (int n = 1; n <= kChannelCount; ++n) {
+        setGridText(n, 1, QString::fromLatin1(kNoValue));
+        setGridText(n, 2, QString::fromLatin1(kNoValue));
+    }
+    setGridText(0, 1, QString::fromLatin1(kNotAvailable));
+    window_.end = window_.width;
+    ui->ProgressBar1->setVisible(!fromFile_);
+    if (!fromFile_) {
+        progressTimer_.start();
+    }
+    ui->l_datumAkt->setText(stationDateText(recording_.status.station_time));
+    ui->l_casAkt->setText(stationTimeText(recording_.status.station_time));
+    ui->l_titulek->setText(txt(273));
+    loadStationAction_->setEnabled(!fromFile_);
+    loadFileAction_->setEnabled(fromFile_);
+    if (!fromFile_) {
+        setStatusText(txt(118));
+        setDataMenuEnabled(false);
+        reader_.start();
+    }
+}
+
+// ---- the configuration read ----
+
+void TSledDat::readStatus(const QString& text) {
+    setStatusText(text);
+}
+
+void TSledDat::readCompleted() {
+    setStatusText(txt(141));
+    if (hooks_.stationRead) {
+        hooks_.stationRead();
+    }
+    ui->ScrollBar1->setEnabled(true);
+    ui->ProgressBar1->hide();
+    setDataMenuEnabled(true);
+    populate();
+    if (mode_ == TrackingMode::Monitoring) {
+        fillChart(nullptr);
+    }
+    progressTimer_.stop();
+    focusScrollBar();
+}
+
+void TSledDat::readFailed() {
+    progressTimer_.stop();
+    ui->ProgressBar1->hide();
+    // The read shows its error box after this; close once it has been answered.
+    QTimer::singleShot(0, this, &QDialog::reject);
+}
+
+void TSledDat::readInterrupted() {
+    readFailed();
+}
+
+// ---- filling ----
+
+void TSledDat::populate() {
+    const StationImage& img = image();
+    ui->l_nazev->setText(fromCp1250(img.station.name));
+    ui->l_vyrCislo->setText(QString::number(img.cmos.serial_number));
+    ui->l_adresa->setText(QString::number(img.station.net_address));
+    for (int c = 1; c <= kChannelCount; ++c) {
+        const bool inUse = img.channel(c).in_use;
+        series(c)->setName(fromCp1250(img.channelData(c).text));
+        series(c)->setVisible(inUse);
+        setGridText(c, 0, channelCaption(img, c));
+        setGridText(c, 3, inUse ? inputName(img.channel(c).input_code) : QStringLiteral("xxx"));
+        if (!inUse) {
+            setGridText(c, 1, QStringLiteral("xxx"));
+        }
+    }
+}
+
+void TSledDat::fillChart(TPleaseWait* wait) {
+    const StationImage& img = image();
+    const ChartScales scales = chartScales(recording_, img);
+    timeAxis_->setMax(scales.axis);
+    ui->TrackBar1->setMaximum(std::max(scales.axis, kZoomMinimum));
+    ui->TrackBar1->setSingleStep(scales.zoomStep);
+    ui->TrackBar1->setValue(scales.axis);
+    TrackBar1Change(ui->TrackBar1->value());
+    ui->ScrollBar1->setSingleStep(scales.cursorStep);
+    ui->ScrollBar1->setPageStep(scales.largeStep);
+    ui->ScrollBar1->setMaximum(std::max(scales.span, 1));
+    for (int c = 1; c <= kChannelCount; ++c) {
+        if (wait) {
+            wait->showNote(QStringLiteral("Ch. %1").arg(c));
+            wait->stepIt();
+        }
+        if (charted(img, c)) {
+            series(c)->replace(channelPoints(recording_, img, c));
+            series(c)->setVisible(true);
+        } else {
+            series(c)->clear();
+            series(c)->setVisible(false);
+        }
+    }
+    if (wait) {
+        wait->setLabelText(txt(365));
+        wait->refresh();
+    }
+}
+
+void TSledDat::clearChart() {
+    for (QLineSeries* s : series_) {
+        s->clear();
+        s->setVisible(true);
+    }
+    cursor_->clear();
+    recording_.clear();
+}
+
+// ---- cursor, zoom, points ----
+
+void TSledDat::ScrollBar1Change(int position) {
+    const StationImage& img = image();
+    SampleEvaluator evaluate(img, programSettings().version);
+    for (int c = 1; c <= kChannelCount; ++c) {
+        if (!img.channel(c).in_use) {
+            continue;
+        }
+        const auto v = evaluate(c, sampleAtCursor(recording_, img, c, position));
+        setGridText(c, 2, v ? formatDecimal(*v, 4) : QString::fromLatin1(kNoValue));
+        setGridText(c, 1, QString::fromLatin1(kNotAvailable));
+    }
+    ui->l_datumAkt->setText(stationDateText(recording_.status.station_time));
+    ui->l_casAkt->setText(stationTimeText(recording_.status.station_time));
+    const std::uint32_t t = cursorTime(recording_, img, position);
+    ui->l_datumGraf->setText(stationDateText(t));
+    ui->l_casGraf->setText(stationTimeText(t));
+
+    QList<QPointF> line;
+    line.reserve(kCursorTop + 1);
+    for (int y = 0; y <= kCursorTop; ++y) {
+        line.append(QPointF(position, y));
+    }
+    cursor_->replace(line);
+    if (const auto range = pageWindow(window_, position, static_cast<int>(series(1)->count()))) {
+        timeAxis_->setRange(range->min, range->max);
+    }
+}
+
+void TSledDat::TrackBar1Change(int position) {
+    ui->l_meritko->setText(txt(369) + zoomCaption(position));
+    window_.width = position;
+    timeAxis_->setMax(timeAxis_->min() + position);
+    window_.end = position;
+    ui->ScrollBar1->setPageStep(ui->ScrollBar1->singleStep() * 100);
+}
+
+void TSledDat::ch_propojClick() {
+    const bool connect = ui->ch_propoj->isChecked();
+    for (QLineSeries* s : series_) {
+        QPen pen = s->pen();
+        pen.setStyle(connect ? Qt::SolidLine : Qt::NoPen);
+        s->setPen(pen);
+    }
+    focusScrollBar();
+}
+
+void TSledDat::toggleSeries(int channel) {
+    series(channel)->setVisible(!series(channel)->isVisible());
+}
+
+void TSledDat::focusScrollBar() {
+    if (ui->ScrollBar1->isEnabled()) {
+        ui->ScrollBar1->setFocus();
+    }
+}
+
+bool TSledDat::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->ScrollBar1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key >= Qt::Key_1 && key <= Qt::Key_8) {
+            toggleSeries(key - Qt::Key_0);
+            return true;
+        }
+    }
+    if (event->type() == QEvent::MouseButtonPress && watched != ui->ScrollBar1) {
+        focusScrollBar();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TSledDat::closeEvent(QCloseEvent* event) {
+    FormClose();
+    QDialog::closeEvent(event);
+}
+
+void TSledDat::FormClose() {
+    progressTimer_.stop();
+    recording_.clear();
+}
+
+// ---- the Data menu ----
+
+void TSledDat::m_ulozitClick() {
+    FileDialogSpec spec;
+    spec.filter = QString::fromUtf8(kMonitoringFilter);
+    spec.defaultExtension = QStringLiteral("mon");
+    spec.confirmOverwrite = true;
+    const QString file = prompts().saveFile(spec);
+    if (file.isEmpty()) {
+        return;
+    }
+    saveMonitoringPair(file, image(), recording_, programSettings().version, prompts());
+}
+
+void TSledDat::m_nacistDiskClick() {
+    FileDialogSpec spec;
+    spec.filter = QString::fromUtf8(kMonitoringFilter);
+    spec.defaultExtension = QStringLiteral("mon");
+    const QString file = prompts().openFile(spec);
+    if (file.isEmpty()) {
+        return;
+    }
+    TPleaseWait wait(this);
+    wait.start();
+    if (!QFileInfo(companionStationFile(file)).isFile()) {
+        wait.close();
+        prompts().error(txt(277));
+        return;
+    }
+    clearChart();
+    ui->TrackBar1->setValue(ui->TrackBar1->minimum());
+    if (loadFile(file, wait)) {
+        window_.end = 0;
+        ui->ScrollBar1->setValue(ui->ScrollBar1->minimum());
+        timeAxis_->setMin(0);
+    }
+    wait.close();
+}
+
+void TSledDat::m_exportClick() {
+    FileDialogSpec spec;
+    spec.filter = QString::fromUtf8(kTextFilter);
+    spec.defaultExtension = QStringLiteral("txt");
+    spec.initialDir = QStringLiteral(".");
+    const QString file = prompts().saveFile(spec);
+    if (file.isEmpty()) {
+        return;
+    }
+    TPleaseWait wait(this);
+    wait.start();
+    wait.setLabelText(txt(378));
+    wait.setMaximum(1);
+    wait.refresh();
+    const ProgramSettings& settings = programSettings();
+    exportMonitoring(file, image(), recording_, ExportFormat::Text,
+                     {settings.exportDate, settings.delimiter}, settings.version, prompts());
+    wait.stepIt();
+    wait.close();
+}
+
+void TSledDat::m_nacistStaniceClick() {
+    mode_ = TrackingMode::Monitoring;
+    image().current_index = 1;
+    clearChart();
+    const bool ready = runTransfer();
+    setSourceText(txt(271) + fromCp1250(image().station.name));
+    if (ready) {
+        fillChart(nullptr);
+    }
+}
+
+}  // namespace pelmo

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "files/monitoring_file.h"
+#include "link/communication.h"
+#include "monitoring/sled_dat_logic.h"
+#include "operations/station_reader.h"
+
+namespace Ui {
+class TSledDat;
+}
+
+class QAction;
+class QChart;
+class QChartView;
+class QLabel;
+class QLineSeries;
+class QMenu;
+class QValueAxis;
+
+namespace pelmo {
+
+class TPleaseWait;
+
+// The data tracking view: the monitoring samples of eight channels as a time chart with a
+// cursor whose values and time the side panel reads. Opened on samples from the station
+// (after the transfer window) or from a monitoring file. The live mode shares the window,
+// the grid, the cursor line and the paging; only the monitoring mode is filled here.
+class TSledDat final : public QDialog, private StationReadView {
+    Q_OBJECT
+public:
+    struct Hooks {
+        // The main window's channel grid, refreshed after the configuration read.
+        std::function<void()> stationRead;
+        // A line for the debug console's traffic log.
+        std::function<void(const QString&)> trafficNote;
+    };
+
+    TSledDat(StationPort& port, LinkContext& link, QWidget* parent = nullptr);
+    ~TSledDat() override;
+
+    void setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
+
+    // "Ze stanice": runs the transfer window; true when the samples arrived and the view
+    // may be shown (it then reads the station configuration when shown).
+    bool openFromStation();
+    // "Z disku": loads the file and its companion station file with the wait window and
+    // fills the chart; false after an error box.
+    bool openFromFile(const QString& path);
+
+    TrackingMode mode() const { return mode_; }
+    bool fromFile() const { return fromFile_; }
+    MonitoringRecording& recording() { return recording_; }
+    const ChartWindow& chartWindow() const { return window_; }
+    StationReader& configReader() { return reader_; }
+    QChart* chart() const { return chart_; }
+    QLineSeries* series(int channel) const;
+    QLineSeries* cursorSeries() const { return cursor_; }
+    QString statusText() const;
+    QString sourceText() const;
+    void setStatusText(const QString& text);
+    void setSourceText(const QString& text);
+
+    // Handlers.
+    void FormShow();
+    void ScrollBar1Change(int position);
+    void TrackBar1Change(int position);
+    void ch_propojClick();
+    void m_ulozitClick();
+    void m_nacistDiskClick();
+    void m_exportClick();
+    void m_nacistStaniceClick();
+    void FormClose();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    StationImage& image() const;
+    void setCaptions();
+    void buildChart();
+    void buildMenu();
+    void setDataMenuEnabled(bool on);
+    bool runTransfer();
+    void populate();
+    void fillChart(TPleaseWait* wait);
+    void clearChart();
+    bool loadFile(const QString& path, TPleaseWait& wait);
+    void toggleSeries(int channel);
+    void focusScrollBar();
+    void setGridText(int row, int column, const QString& text);
+    void layoutGrid();
+
+    // The configuration read's view.
+    void readStarting() override {}
+    void readStatus(const QString& text) override;
+    void channelDecoded(int) override {}
+    void stationDecoded() override {}
+    void readCompleted() override;
+    void readFailed() override;
+    void readInterrupted() override;
+
+    std::unique_ptr<Ui::TSledDat> ui;
+    StationPort& port_;
+    LinkContext& link_;
+    Hooks hooks_;
+    MonitoringRecording recording_;
+    StationReader reader_;
+    TrackingMode mode_ = TrackingMode::Monitoring;
+    bool fromFile_ = false;
+    bool shown_ = false;
+    ChartWindow window_;
+    QChart* chart_ = nullptr;
+    QChartView* chartView_ = nullptr;
+    QValueAxis* timeAxis_ = nullptr;
+    QValueAxis* valueAxis_ = nullptr;
+    std::array<QLineSeries*, kChannelCount> series_{};
+    QLineSeries* cursor_ = nullptr;
+    QLabel* statusPanel_ = nullptr;
+    QLabel* sourcePanel_ = nullptr;
+    QMenu* dataMenu_ = nullptr;
+    QAction* saveAction_ = nullptr;
+    QAction* loadFileAction_ = nullptr;
+    QAction* exportAction_ = nullptr;
+    QAction* loadStationAction_ = nullptr;
+    QTimer progressTimer_;
+};
+
+}  // namespace pelmo

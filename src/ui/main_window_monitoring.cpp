@@ -1,0 +1,50 @@
+// The main window's monitoring commands: samples from the station and from a file.
+#include <QFileInfo>
+
+#include "base/prompts.h"
+#include "base/texts.h"
+#include "monitoring/sled_dat.h"
+#include "ui/main_window.h"
+#include "ui/serial_host.h"
+
+namespace pelmo {
+
+namespace {
+
+TSledDat::Hooks viewHooks(TZobrStanice& main, TForm1& host) {
+    TSledDat::Hooks hooks;
+    hooks.stationRead = [&main] { main.fillFromImage(); };
+    hooks.trafficNote = [&host](const QString& line) { host.trafficLog().note(line); };
+    return hooks;
+}
+
+}  // namespace
+
+void TZobrStanice::m_monStaniceClick() {
+    resetNewStation(image_);
+    TSledDat view(host_.port(), host_.link(), this);
+    view.setHooks(viewHooks(*this, host_));
+    if (view.openFromStation()) {
+        view.setSourceText(txt(271));
+        view.exec();
+    }
+}
+
+void TZobrStanice::m_monSouborClick() {
+    FileDialogSpec spec;
+    spec.title = QStringLiteral("Otevřít monitoring");
+    spec.filter = QStringLiteral("Monitoring data (*.mon)|*.mon|All files (*.*)|*.*");
+    spec.defaultExtension = QStringLiteral("mon");
+    const QString file = prompts().openFile(spec);
+    if (file.isEmpty()) {
+        return;
+    }
+    resetNewStation(image_);
+    TSledDat view(host_.port(), host_.link(), this);
+    view.setHooks(viewHooks(*this, host_));
+    if (view.openFromFile(file)) {
+        view.exec();
+    }
+}
+
+}  // namespace pelmo
