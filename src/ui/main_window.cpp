@@ -105,6 +105,8 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
     wire("m_ulozeni", &TZobrStanice::m_ulozeniClick);
     wire("m_programovani", &TZobrStanice::m_programovaniClick);
     wire("m_uzamceni", &TZobrStanice::m_uzamceniClick);
+    wire("m_archiv", &TZobrStanice::m_archivClick);
+    wire("m_hlaseni", &TZobrStanice::m_hlaseniClick);
 
     setMeterBoxEnabled(true);
     resetNewStation(image_);

@@ -86,6 +86,8 @@ public:
     void e_meridloDblClick();
     void openChannelEditor(int channel);
     void m_uzamceniClick();
+    void m_archivClick();
+    void m_hlaseniClick();
     void e_hlaseniExit();
 
 protected:

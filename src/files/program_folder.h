@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace pelmo {
+
+// The folder "beside the program" where station folders live: the program's own folder when
+// it is writable, else the per-user data folder the platform names (created when missing),
+// so an installation in a read-only place still keeps its archives.
+QString programFolder();
+// The same choice for a given program folder; exposed for tests.
+QString programFolderFor(const QString& programDir);
+
+// `base`/1234.000 for serial number 1234: one folder per station.
+QString stationFolder(const QString& base, std::uint16_t serialNumber);
+// Creates the station folder (one level); a failure shows up when the file is written.
+void makeStationFolder(const QString& folder);
+
+}  // namespace pelmo
