@@ -11,10 +11,13 @@ namespace pelmo::cli {
 extern const Command kReadCommand;
 extern const Command kProgramCommand;
 extern const Command kLockCommand;
+extern const Command kArchiveCommand;
+extern const Command kMessagesCommand;
 
 namespace {
 
-const std::array<const Command*, 3> kCommands = {&kReadCommand, &kProgramCommand, &kLockCommand};
+const std::array<const Command*, 5> kCommands = {&kReadCommand, &kProgramCommand, &kLockCommand,
+                                                 &kArchiveCommand, &kMessagesCommand};
 
 }  // namespace
 
