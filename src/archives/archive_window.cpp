@@ -71,6 +71,8 @@ TArchiv::TArchiv(StationPort& port, LinkContext& link, QWidget* parent)
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     grid->setMinimumHeight(15 * 22 + 4);
 
+    // Right and End move towards the daily archives, as the captions read.
+    ui->ScrollBar1->setInvertedControls(false);
     ui->ScrollBar1->installEventFilter(this);
     connect(ui->ScrollBar1, &QScrollBar::valueChanged, this, &TArchiv::ScrollBar1Change);
     connect(ui->b_nacist, &QPushButton::clicked, this, &TArchiv::b_nacistClick);
