@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -14,12 +15,15 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "archives/archive_window.h"
 #include "archives/messages_window.h"
 #include "base/texts.h"
 #include "scripted_prompts.h"
 #include "sim_link.h"
+#include "ui/main_window.h"
+#include "ui/serial_host.h"
 
 namespace pelmo {
 namespace {
@@ -172,6 +176,30 @@ TEST_P(DataWindows, MessagesWindowClosesWhenTheTransferFails) {
     drive([&] { return form.transfer().engine(); });
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(scope.prompts.shownError(txt(136)));
+}
+
+TEST(MainWindowData, CtrlAAndCtrlHOpenTheArchiveAndMessagesWindows) {
+    test::PromptsScope scope;
+    test::SimLink link;
+    TForm1 host(link.context, &link.port);
+    TZobrStanice window(host);
+    window.show();
+    for (const auto& [name, keys, cls] :
+         {std::tuple{"m_archiv", QKeySequence(Qt::CTRL | Qt::Key_A), "pelmo::TArchiv"},
+          std::tuple{"m_hlaseni", QKeySequence(Qt::CTRL | Qt::Key_H), "pelmo::THlaseni"}}) {
+        QAction* action = window.action(name);
+        ASSERT_TRUE(action->isEnabled()) << name;
+        EXPECT_EQ(action->shortcut(), keys);
+        QString opened;
+        QTimer::singleShot(0, [&opened] {
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                opened = QString::fromLatin1(w->metaObject()->className());
+                w->close();
+            }
+        });
+        action->trigger();
+        EXPECT_EQ(opened, QString::fromLatin1(cls));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, DataWindows,
