@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cli/cli_session.h"
+#include "ui/version.h"
 
 namespace pelmo::cli {
 
@@ -33,6 +34,8 @@ void printUsage(std::FILE* out) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // The same name as the GUI, so both find the same per-user data folder.
+    QCoreApplication::setApplicationName(QString::fromLatin1(pelmo::kApplicationTitle));
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty() || args.front() == QStringLiteral("--help")) {
         pelmo::cli::printUsage(args.isEmpty() ? stderr : stdout);

@@ -1,6 +1,7 @@
 #include "archives/message_transfer.h"
 
 #include <QDir>
+#include <new>
 
 #include "base/prompts.h"
 #include "base/texts.h"
@@ -117,7 +118,16 @@ void MessageTransfer::completion(int failed) {
                 error(" 9.13: Save_Data");
                 return;
             }
-            bytes_.insert(bytes_.end(), block->data.begin(), block->data.end());
+            try {
+                bytes_.insert(bytes_.end(), block->data.begin(), block->data.end());
+            } catch (const std::bad_alloc&) {
+                bytes_ = {};
+                engine_.reset();
+                view_.transferRunning(false);
+                prompter().error(txt(263));
+                view_.transferEnded(false);
+                return;
+            }
             setStatus(status_ + QStringLiteral("OK"));
             firstBlock_ = false;
             if (block->more) {

@@ -11,7 +11,10 @@
 #include "base/decimal_text.h"
 #include "base/texts.h"
 #include "files/program_settings.h"
+#include "operations/station_programmer.h"
+#include "operations/station_reader.h"
 #include "scripted_prompts.h"
+#include "sequence_views.h"
 #include "sim_link.h"
 
 namespace pelmo {
@@ -395,6 +398,30 @@ TEST_F(MessageSequence, ABlockClaimingMoreBytesThanItCarriesIsRefused) {
     // The first block went through, the second ended it; nothing was sent after that.
     EXPECT_EQ(link.requests(false),
               (Names{"COMM", "READ_CMOS", "READ_STATUS", "READ_MESSAGES", "READ_MESSAGES"}));
+}
+
+TEST(ProgrammingRun, KeepsTheStationClockOfItsStatusAnswer) {
+    QTemporaryDir dir;
+    test::SimLink link{kMarch25};
+    test::ScriptedPrompts prompts;
+    test::RecordingReadView readView;
+    StationReader reader(link.port, link.context, &prompts, readView);
+    reader.start();
+    link.run([&] { return reader.engine(); });
+    ASSERT_TRUE(readView.completed());
+
+    archiveRecordState() = {};
+    test::RecordingProgrammingView view;
+    StationProgrammer::Options options;
+    options.programDir = dir.path();
+    StationProgrammer programmer(link.port, link.context, &prompts, view, options);
+    programmer.start();
+    link.run([&] { return programmer.engine(); });
+    ASSERT_TRUE(view.finished());
+    const ArchiveRecordState& s = archiveRecordState();
+    EXPECT_GE(s.station_seconds, kMarch25);
+    EXPECT_LT(s.station_seconds, kMarch25 + 60);
+    EXPECT_EQ(timeText(s.station, TimeTextKind::Date), "15/03/25");
 }
 
 }  // namespace
