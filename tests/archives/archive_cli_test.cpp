@@ -34,6 +34,10 @@ protected:
             sim.waitForFinished(5000);
         }
     }
+    // A command line of words without blanks; %1 stands for the device, %2 for the folder.
+    int cli(const char* line) {
+        return cli(QString::fromLatin1(line).arg(device, dir.path()).split(QLatin1Char(' ')));
+    }
     int cli(const QStringList& args) {
         QProcess p;
         p.start(QStringLiteral(PELMO_CLI_PATH), args);
@@ -59,11 +63,7 @@ protected:
 
 TEST_F(CliData, ArchiveSavesTheRequestedPositionAndReportsItAsJson) {
     startSimulator({});
-    ASSERT_EQ(
-        cli({QStringLiteral("archive"), QStringLiteral("--port"), device,
-             QStringLiteral("--position"), QStringLiteral("26"), QStringLiteral("--dir"),
-             dir.path(), QStringLiteral("--json"), QStringLiteral("--lang"), QStringLiteral("en")}),
-        0)
+    ASSERT_EQ(cli("archive --port %1 --position 26 --dir %2 --json --lang en"), 0)
         << err.toStdString();
     const QString file = stationFile(QStringLiteral("Den_-1.dat"));
     EXPECT_TRUE(err.contains(file));
@@ -92,10 +92,7 @@ TEST_F(CliData, ArchiveSavesTheRequestedPositionAndReportsItAsJson) {
 
 TEST_F(CliData, ArchiveAllReadsEveryPositionOnce) {
     startSimulator({});
-    ASSERT_EQ(cli({QStringLiteral("archive"), QStringLiteral("--port"), device,
-                   QStringLiteral("--all"), QStringLiteral("--dir"), dir.path()}),
-              0)
-        << err.toStdString();
+    ASSERT_EQ(cli("archive --port %1 --all --dir %2"), 0) << err.toStdString();
     const QStringList lines =
         out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).filter(QStringLiteral("2317.000"));
     ASSERT_EQ(lines.size(), 34);
@@ -108,21 +105,15 @@ TEST_F(CliData, ArchiveAllReadsEveryPositionOnce) {
 
 TEST_F(CliData, MessagesExportInTheChosenLanguage) {
     startSimulator({});
+    ASSERT_EQ(cli("messages --port %1 --out %2/log.dat --lang en"), 0) << err.toStdString();
     const QString file = dir.filePath(QStringLiteral("log.dat"));
-    ASSERT_EQ(cli({QStringLiteral("messages"), QStringLiteral("--port"), device,
-                   QStringLiteral("--out"), file, QStringLiteral("--lang"), QStringLiteral("en")}),
-              0)
-        << err.toStdString();
     EXPECT_TRUE(out.contains(file));
     const QByteArray bytes = read(file);
     EXPECT_TRUE(bytes.startsWith("   1. ")) << bytes.left(40).toStdString();
     EXPECT_TRUE(bytes.contains("Power ON\r\n"));
     EXPECT_EQ(bytes.count("\r\n"), 40);
 
-    ASSERT_EQ(
-        cli({QStringLiteral("messages"), QStringLiteral("--port"), device, QStringLiteral("--dir"),
-             dir.path(), QStringLiteral("--lang"), QStringLiteral("cs")}),
-        0);
+    ASSERT_EQ(cli("messages --port %1 --dir %2 --lang cs"), 0);
     EXPECT_TRUE(read(stationFile(QStringLiteral("Hlaseni.dat")))
                     .contains("Konec v\xFDpadku nap\xECt\xED\r\n"));
 }
@@ -136,29 +127,14 @@ TEST_F(CliData, FailuresAndUsage) {
     ASSERT_TRUE(good.open(QIODevice::WriteOnly));
     good.write("good");
     good.close();
-    EXPECT_EQ(cli({QStringLiteral("archive"), QStringLiteral("--port"), device,
-                   QStringLiteral("--position"), QStringLiteral("24"), QStringLiteral("--dir"),
-                   dir.path()}),
-              1);
+    EXPECT_EQ(cli("archive --port %1 --position 24 --dir %2"), 1);
     EXPECT_EQ(read(file), QByteArray("good"));
-    EXPECT_EQ(cli({QStringLiteral("messages"), QStringLiteral("--port"), device,
-                   QStringLiteral("--dir"), dir.filePath(QStringLiteral("missing/deeper"))}),
-              2);
-
-    const QStringList bad[] = {
-        {QStringLiteral("archive"), QStringLiteral("--port"), device},
-        {QStringLiteral("archive"), QStringLiteral("--port"), device, QStringLiteral("--all"),
-         QStringLiteral("--position"), QStringLiteral("3")},
-        {QStringLiteral("archive"), QStringLiteral("--port"), device, QStringLiteral("--position"),
-         QStringLiteral("34")},
-        {QStringLiteral("archive"), QStringLiteral("--port"), device, QStringLiteral("--position"),
-         QStringLiteral("-1")},
-        {QStringLiteral("messages"), QStringLiteral("--port"), device, QStringLiteral("--out"),
-         QStringLiteral("x"), QStringLiteral("--dir"), QStringLiteral("y")},
-        {QStringLiteral("messages"), QStringLiteral("--port"), QStringLiteral("/dev/nonexistent")},
-    };
-    for (const QStringList& args : bad) {
-        EXPECT_EQ(cli(args), 2) << args.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(cli("messages --port %1 --dir %2/missing/deeper"), 2);
+    for (const char* line :
+         {"archive --port %1", "archive --port %1 --all --position 3",
+          "archive --port %1 --position 34", "archive --port %1 --position -1",
+          "messages --port %1 --out x --dir y", "messages --port /dev/nonexistent"}) {
+        EXPECT_EQ(cli(line), 2) << line;
     }
 }
 
