@@ -374,15 +374,29 @@ TEST_F(MessageSequence, TheLogIsReadBlockByBlockAndListedInOrder) {
     EXPECT_EQ(view.statuses.back(), txt(225));
 }
 
-TEST_F(MessageSequence, FailuresEndTheTransferWithTheirBoxes) {
-    sim::FaultSettings f;
-    f.noAnswer.set(READ_MESSAGES);
-    link.station->addFaults(f);
-    run();
-    EXPECT_EQ(view.ended, std::vector<bool>{false});
-    EXPECT_TRUE(prompts.shownError(txt(136)));
-    EXPECT_EQ(link.requests(false).back(), "END_COMM");
-    EXPECT_FALSE(view.running);
+TEST(MessageSequenceFailures, AStepWithoutAnswerEndsTheTransferWithEndComm) {
+    setLanguage(Language::Czech);
+    for (int request : {COMM, READ_CMOS, READ_STATUS, READ_MESSAGES}) {
+        SCOPED_TRACE(request);
+        test::SimLink link{kMarch25};
+        test::ScriptedPrompts prompts;
+        RecordingMessageView view;
+        ArchiveRecordState state;
+        MessageTransfer transfer{link.port, link.context, &prompts, view, state};
+        sim::FaultSettings f;
+        f.noAnswer.set(static_cast<std::size_t>(request));
+        link.station->addFaults(f);
+        transfer.start();
+        link.run([&] { return transfer.engine(); });
+        EXPECT_EQ(view.ended, std::vector<bool>{false});
+        EXPECT_TRUE(prompts.shownError(txt(136)));
+        EXPECT_EQ(view.statuses.back(), txt(136));
+        const auto sent = link.requests(false);
+        ASSERT_GE(sent.size(), 2u);
+        EXPECT_EQ(sent[sent.size() - 2], requestInfo(request).name);
+        EXPECT_EQ(sent.back(), "END_COMM");
+        EXPECT_FALSE(view.running);
+    }
 }
 
 TEST_F(MessageSequence, ABlockClaimingMoreBytesThanItCarriesIsRefused) {
