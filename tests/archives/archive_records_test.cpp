@@ -63,17 +63,6 @@ TEST(ArchivePositions, MonthsDaysAndFixedArchivesFollowTheStationClock) {
     }
 }
 
-TEST(ArchivePositions, DailyNumbersWalkBackOneDayPerPosition) {
-    // Just before and just after midnight the whole daily table moves by one archive.
-    const std::uint32_t midnight = at(25, 3, 15, 0, 0, 0);
-    for (int p = 26; p < 33; ++p) {
-        const int today = archiveNumberForPosition(p, midnight);
-        const int yesterday = archiveNumberForPosition(p, midnight - 1);
-        EXPECT_EQ((today - 25 + 8 - 1) % 8, yesterday - 25) << p;
-        EXPECT_EQ(archiveNumberForPosition(p + 1, midnight), 25 + (today - 25 + 7) % 8) << p;
-    }
-}
-
 std::vector<std::uint8_t> dataAnswer(std::uint32_t stamp, std::size_t payload, float first) {
     std::vector<std::uint8_t> a{0x06, 0x01, 0x02, 0x5E, static_cast<std::uint8_t>(payload)};
     a.resize(5 + payload + 2, 0);
@@ -125,21 +114,6 @@ TEST(ArchiveRecords, TheStampFollowsByteFourAndMissingValuesReadZero) {
     bad[4] = 0xF0;
     EXPECT_FALSE(decodeArchiveRecord(bad, 0, s));
     EXPECT_FALSE(decodeArchiveRecord(std::vector<std::uint8_t>{6, 1, 2, 0x5E}, 0, s));
-}
-
-TEST(ArchiveRecords, DescriptionsLoseTrailingBlanksAndNuls) {
-    std::vector<std::uint8_t> a{0x06, 0x01, 0x02, 0x2B, 29, 1, 0};
-    const char label[] = "Teplo P1 sucha \0";
-    a.insert(a.end(), label, label + 16);
-    a.insert(a.end(), {'G', 'J', 0, 0, 3});
-    a.resize(36, 0);
-    std::string l;
-    std::string u;
-    ASSERT_TRUE(decodeArchiveDescription(a, l, u));
-    EXPECT_EQ(l, "Teplo P1 sucha");
-    EXPECT_EQ(u, "GJ");
-    a.resize(26);
-    EXPECT_FALSE(decodeArchiveDescription(a, l, u));
 }
 
 TEST(ArchiveFilter, VariantsAndTheGasVersionChooseTheQuantities) {
