@@ -18,12 +18,14 @@ extern const Command kDiffCommand;
 extern const Command kMonitorCommand;
 extern const Command kExportCommand;
 extern const Command kSteamCommand;
+extern const Command kArchiveCommand;
+extern const Command kMessagesCommand;
 
 namespace {
 
-const auto kCommands =
-    std::to_array<const Command*>({&kReadCommand, &kProgramCommand, &kLockCommand, &kDiffCommand,
-                                   &kMonitorCommand, &kExportCommand, &kSteamCommand});
+const auto kCommands = std::to_array<const Command*>(
+    {&kReadCommand, &kProgramCommand, &kLockCommand, &kDiffCommand, &kArchiveCommand,
+     &kMessagesCommand, &kMonitorCommand, &kExportCommand, &kSteamCommand});
 
 // Bus health per address on standard error, after the command.
 void printStatistics() {

@@ -220,7 +220,13 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    SimBus bus(systemClock());
+    SimClock clock = systemClock();
+    if (options.clockStart) {
+        const std::uint32_t origin = clock();
+        const std::uint32_t start = *options.clockStart;
+        clock = [start, origin, pc = clock] { return start + (pc() - origin); };
+    }
+    SimBus bus(clock);
     for (const StationOptions& s : options.stations) {
         SimStation& station = bus.addStation(s.address);
         station.addFaults(options.everyStation);

@@ -2,10 +2,27 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
+
+#include "link/time_code.h"
 
 namespace pelmo::sim {
 
 namespace {
+
+// "YYYY-MM-DDThh:mm:ss" (or a blank instead of the T) as a station time code.
+std::optional<std::uint32_t> parseClock(const std::string& text) {
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, se = 0;
+    char sep = 0;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d%c", &y, &mo, &d, &sep, &h, &mi, &se,
+                    &tail) != 7 ||
+        (sep != 'T' && sep != ' ') || y < 1980 || y > 2079 || mo < 1 || mo > 12 || d < 1 ||
+        d > 31 || h > 23 || mi > 59 || se > 59 || h < 0 || mi < 0 || se < 0) {
+        return std::nullopt;
+    }
+    return timeCodeFromCalendar(y % 100, mo, d, h, mi, se);
+}
 
 bool parseAddress(const std::string& text, int& address) {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), address);
@@ -27,7 +44,8 @@ bool parseSimulatorOptions(std::span<const std::string> args, SimulatorOptions& 
             arg.resize(eq);
             inlineValue = true;
         }
-        const bool takesValue = arg == "--address" || arg == "--fault" || arg == "--link";
+        const bool takesValue =
+            arg == "--address" || arg == "--fault" || arg == "--link" || arg == "--clock";
         if (takesValue && !inlineValue) {
             if (i + 1 >= args.size()) {
                 error = arg + " needs a value";
@@ -63,6 +81,13 @@ bool parseSimulatorOptions(std::span<const std::string> args, SimulatorOptions& 
             target.locked = true;
         } else if (arg == "--link") {
             out.link = value;
+        } else if (arg == "--clock") {
+            const auto start = parseClock(value);
+            if (!start) {
+                error = "bad clock '" + value + "' (YYYY-MM-DDThh:mm:ss, 1980..2079)";
+                return false;
+            }
+            out.clockStart = start;
         } else if (arg == "--fast") {
             out.fast = true;
         } else if (arg == "--log") {
@@ -91,6 +116,7 @@ std::string simulatorUsage() {
            "  --log           each request and answer in hexadecimal on standard error\n"
            "  --link PATH     also make PATH a symbolic link to the device\n"
            "  --fast          answer at once instead of at the pace of 9600 Bd\n"
+           "  --clock T       the station clock starts at T (YYYY-MM-DDThh:mm:ss) and runs on\n"
            "  --help          this text\n"
            "\n"
            "--locked and --fault apply to the station of the preceding --address, or to\n"

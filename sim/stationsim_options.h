@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -21,6 +23,8 @@ struct SimulatorOptions {
     bool log = false;
     bool help = false;
     std::string link;
+    // --clock: the station clock's start (a time code); it then runs with the PC's clock.
+    std::optional<std::uint32_t> clockStart;
 };
 
 // Arguments without the program name. False with a message for a bad command line.

@@ -2,7 +2,9 @@
 
 #include "base/prompts.h"
 #include "base/texts.h"
+#include "files/archive_file.h"
 #include "link/block_codecs.h"
+#include "link/status_answer.h"
 #include "operations/programming_checks.h"
 
 namespace pelmo {
@@ -128,6 +130,11 @@ void StationProgrammer::completion(int failed) {
             send(READ_STATUS, 27, kModeExact);
             break;
         case READ_STATUS:
+            // The station clock is kept as the archive window keeps it; a short answer is
+            // not worth stopping the run for.
+            if (const auto clock = stationClockFromStatus(link_.rx->bytes())) {
+                setStationClock(archiveRecordState(), *clock);
+            }
             addGauge(10);
             view_.phaseDone(ProgrammingView::Phase::Initialisation);
             view_.restartDots();

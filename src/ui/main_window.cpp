@@ -114,6 +114,8 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
     wire("m_porovnani", &TZobrStanice::m_porovnaniClick);
     wire("m_monStanice", &TZobrStanice::m_monStaniceClick);
     wire("m_monSoubor", &TZobrStanice::m_monSouborClick);
+    wire("m_archiv", &TZobrStanice::m_archivClick);
+    wire("m_hlaseni", &TZobrStanice::m_hlaseniClick);
 
     setMeterBoxEnabled(true);
     resetNewStation(image_);

@@ -93,6 +93,8 @@ public:
     void openChannelEditor(int channel);
     void m_uzamceniClick();
     void m_porovnaniClick();
+    void m_archivClick();
+    void m_hlaseniClick();
     void e_hlaseniExit();
     void m_monStaniceClick();
     void m_monSouborClick();

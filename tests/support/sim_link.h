@@ -15,7 +15,9 @@ namespace pelmo::test {
 // bus (suites using it link pelmo_sim). Answers may be altered on their way in, to play a station
 // that misbehaves.
 struct SimLink {
-    SimLink() : sim(bus, port) {
+    // `clockBase`: the station clock at the start, as a time code.
+    explicit SimLink(std::uint32_t clockBase = 0x584ACE25u)
+        : sim(bus, port), clockBase_(clockBase) {
         station = &bus.addStation(251);
         context.build.image = &image;
         context.tx = &tx;
@@ -67,7 +69,7 @@ struct SimLink {
     }
 
     sim::SimBus bus{
-        [this] { return 0x584ACE25u + static_cast<std::uint32_t>(sim.elapsedMs() / 1000); }};
+        [this] { return clockBase_ + static_cast<std::uint32_t>(sim.elapsedMs() / 1000); }};
     InProcessPort port;
     sim::InProcessSim sim;
     sim::SimStation* station = nullptr;
@@ -76,6 +78,9 @@ struct SimLink {
     ReceiveState rx;
     LinkContext context;
     std::function<void(std::vector<std::uint8_t>&)> tamper;
+
+private:
+    std::uint32_t clockBase_;
 };
 
 }  // namespace pelmo::test

@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "archives/archive_window.h"
+#include "archives/messages_window.h"
 #include "base/prompts.h"
 #include "base/texts.h"
 #include "editing/channel_definition.h"
@@ -164,6 +166,21 @@ int main(int argc, char** argv) {
             }
             conversion.l_prepClick();
             save(conversion, dir, QStringLiteral("flowconversion") + suffix);
+            pelmo::TArchiv archive(port, pelmo::defaultLinkContext(), &main);
+            archive.session().setBaseFolder(dir);
+            archive.show();
+            for (int i = 0; i < 100000 && archive.session().engine(); ++i) {
+                sim.advance(pelmo::kPollIntervalMs);
+                archive.session().engine()->poll();
+            }
+            save(archive, dir, QStringLiteral("archive") + suffix);
+            pelmo::THlaseni messages(port, pelmo::defaultLinkContext(), &main);
+            messages.show();
+            for (int i = 0; i < 100000 && messages.transfer().engine(); ++i) {
+                sim.advance(pelmo::kPollIntervalMs);
+                messages.transfer().engine()->poll();
+            }
+            save(messages, dir, QStringLiteral("messages") + suffix);
         }
         pelmo::TPleaseWait wait(&main);
         save(wait, dir, QStringLiteral("wait") + suffix);

@@ -1,0 +1,238 @@
+// pelmo-cli commands for measured data: archive and messages.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimer>
+#include <vector>
+
+#include "archives/archive_logic.h"
+#include "archives/archive_transfer.h"
+#include "archives/message_transfer.h"
+#include "base/texts.h"
+#include "cli/cli_session.h"
+#include "files/program_folder.h"
+#include "link/communication.h"
+
+namespace pelmo::cli {
+namespace {
+
+void later(std::function<void()> f) {
+    QTimer::singleShot(0, QCoreApplication::instance(), std::move(f));
+}
+
+// Prints the archive window's status texts (not with --json: stdout carries the document)
+// and hands each finished read to the command.
+class ConsoleArchiveView final : public ArchiveView {
+public:
+    explicit ConsoleArchiveView(bool quiet) : quiet_(quiet) {}
+    std::function<void()> recordDone;
+
+    void archiveStatus(const QString& text) override {
+        if (!quiet_) {
+            printLine(stdout, text);
+        }
+    }
+    void sourceFile(const QString&) override {}
+    void descriptionStarting() override {}
+    void sequenceRunning(bool) override {}
+    void gridChanged() override {}
+    void recordRead(int) override {}
+    void sequenceEnded(bool ok) override {
+        if (!ok) {
+            QCoreApplication::exit(kExitStation);
+        } else if (recordDone) {
+            later(recordDone);
+        }
+    }
+    void closeRequested() override { QCoreApplication::exit(kExitStation); }
+
+private:
+    bool quiet_;
+};
+
+QJsonArray rowsJson(const ArchiveRows& rows) {
+    QJsonArray out;
+    for (const ArchiveRow& r : rows) {
+        if (r.label.isEmpty()) {
+            break;
+        }
+        out.append(QJsonObject{{QStringLiteral("label"), r.label},
+                               {QStringLiteral("value"), r.value},
+                               {QStringLiteral("unit"), r.unit}});
+    }
+    return out;
+}
+
+void printJson(const QJsonObject& doc) {
+    std::fprintf(stdout, "%s", QJsonDocument(doc).toJson(QJsonDocument::Indented).constData());
+    std::fflush(stdout);
+}
+
+int runArchive(const QStringList& args) {
+    const CommandOptions options(
+        args,
+        {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("position"),
+         QStringLiteral("dir"), QStringLiteral("lang")},
+        {QStringLiteral("all"), QStringLiteral("json"), QStringLiteral("trace")});
+    if (!options.ok()) {
+        return usageError(options.error());
+    }
+    const bool all = options.has(QStringLiteral("all"));
+    bool numberOk = false;
+    const int position = options.value(QStringLiteral("position")).toInt(&numberOk);
+    if (all == options.has(QStringLiteral("position"))) {
+        return usageError(QStringLiteral("give either --position P or --all"));
+    }
+    if (!all &&
+        (!numberOk || position < kArchivePositionFirst || position > kArchivePositionLast)) {
+        return usageError(QStringLiteral("--position must be 0..33"));
+    }
+    // Positions in the order they are read: the description ends with the actual state.
+    std::vector<int> wanted;
+    if (all || position == kArchivePositionActual) {
+        wanted.push_back(kArchivePositionActual);
+    }
+    for (int p = kArchivePositionFirst; p <= kArchivePositionLast; ++p) {
+        if (p != kArchivePositionActual && (all || p == position)) {
+            wanted.push_back(p);
+        }
+    }
+    const bool json = options.has(QStringLiteral("json"));
+
+    Session session;
+    if (!session.open(options)) {
+        return usageError(session.error);
+    }
+    ConsoleArchiveView view(json);
+    ArchiveSession archive(session.port, defaultLinkContext(), &session.prompts, view);
+    archive.setBaseFolder(options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir"))
+                                                             : programFolder());
+    QJsonArray records;
+    QString stationTime;
+    std::size_t next = 0;
+    bool first = true;
+    view.recordDone = [&] {
+        // The description's own read of the actual state is saved only when asked for.
+        const int read = archive.lastReadPosition();
+        if (first) {
+            stationTime = archive.stationDate() + QLatin1Char(' ') + archive.stationTime();
+        }
+        if (!first || wanted.front() == kArchivePositionActual) {
+            const QString path = archive.save();
+            if (path.isEmpty()) {
+                QCoreApplication::exit(kExitUsage);
+                return;
+            }
+            printLine(json ? stderr : stdout, path);
+            records.append(QJsonObject{{QStringLiteral("position"), read},
+                                       {QStringLiteral("archive"), archive.archiveNumber()},
+                                       {QStringLiteral("file"), QFileInfo(path).fileName()},
+                                       {QStringLiteral("path"), path},
+                                       {QStringLiteral("record_time"), archive.recordTime()},
+                                       {QStringLiteral("record_date"), archive.recordDate()},
+                                       {QStringLiteral("rows"), rowsJson(archive.grid())}});
+            ++next;
+        }
+        first = false;
+        if (next < wanted.size()) {
+            archive.startData(wanted[next]);
+        } else {
+            QCoreApplication::exit(kExitOk);
+        }
+    };
+    archive.startDescription();
+    const int rc = session.run();
+    if (rc != kExitOk) {
+        return rc;
+    }
+    if (json) {
+        printJson({{QStringLiteral("serial"), station().cmos.serial_number},
+                   {QStringLiteral("station_time"), stationTime},
+                   {QStringLiteral("records"), records}});
+    }
+    return kExitOk;
+}
+
+class ConsoleMessageView final : public MessageView {
+public:
+    explicit ConsoleMessageView(bool quiet) : quiet_(quiet) {}
+    void messageStatus(const QString& text) override {
+        if (!quiet_) {
+            printLine(stdout, text);
+        }
+    }
+    void transferRunning(bool) override {}
+    void tableFilled() override {}
+    void transferEnded(bool ok) override {
+        // Left to the event loop: the engine is still finishing its poll.
+        const int rc = ok ? kExitOk : kExitStation;
+        later([rc] { QCoreApplication::exit(rc); });
+    }
+
+private:
+    bool quiet_;
+};
+
+int runMessages(const QStringList& args) {
+    const CommandOptions options(
+        args,
+        {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("out"),
+         QStringLiteral("dir"), QStringLiteral("lang")},
+        {QStringLiteral("json"), QStringLiteral("trace")});
+    if (!options.ok()) {
+        return usageError(options.error());
+    }
+    if (options.has(QStringLiteral("out")) && options.has(QStringLiteral("dir"))) {
+        return usageError(QStringLiteral("give --out FILE or --dir DIR, not both"));
+    }
+    const bool json = options.has(QStringLiteral("json"));
+    Session session;
+    if (!session.open(options)) {
+        return usageError(session.error);
+    }
+    ConsoleMessageView view(json);
+    MessageTransfer transfer(session.port, defaultLinkContext(), &session.prompts, view);
+    transfer.setBaseFolder(options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir"))
+                                                              : programFolder());
+    transfer.start();
+    const int rc = session.run();
+    if (rc != kExitOk) {
+        return rc;
+    }
+    const QString path = transfer.exportTo(options.value(QStringLiteral("out")));
+    if (path.isEmpty()) {
+        return kExitUsage;
+    }
+    printLine(json ? stderr : stdout, path);
+    if (json) {
+        QJsonArray messages;
+        for (const MessageRow& r : transfer.table().rows) {
+            messages.append(QJsonObject{{QStringLiteral("row"), r[0]},
+                                        {QStringLiteral("time"), r[1]},
+                                        {QStringLiteral("date"), r[2]},
+                                        {QStringLiteral("text"), r[3]}});
+        }
+        printJson({{QStringLiteral("serial"), station().cmos.serial_number},
+                   {QStringLiteral("file"), path},
+                   {QStringLiteral("messages"), messages}});
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+extern const Command kArchiveCommand{
+    "archive",
+    "archive --port DEVICE [--address N] (--position P | --all) [--dir DIR]\n"
+    "                 [--json] [--lang cs|en] [--trace]",
+    runArchive};
+extern const Command kMessagesCommand{
+    "messages",
+    "messages --port DEVICE [--address N] [--out FILE | --dir DIR] [--json]\n"
+    "                 [--lang cs|en] [--trace]",
+    runMessages};
+
+}  // namespace pelmo::cli

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "archives/message_log.h"
+#include "files/archive_file.h"
+#include "link/communication.h"
+
+namespace pelmo {
+
+class Prompts;
+class StationPort;
+
+// What the messages window shows while the log is read.
+class MessageView {
+public:
+    virtual ~MessageView() = default;
+    virtual void messageStatus(const QString& text) = 0;
+    // The "Data" menu is disabled while the transfer runs.
+    virtual void transferRunning(bool running) = 0;
+    virtual void tableFilled() = 0;
+    // The transfer ended: read, or failed (the window closes after a failure).
+    virtual void transferEnded(bool ok) = 0;
+};
+
+// Reads the station's message log: COMM, READ_CMOS, READ_STATUS, then READ_MESSAGES block by
+// block while the station announces more, then END_COMM; fills the message table and
+// exports it to Hlaseni.dat.
+class MessageTransfer {
+public:
+    static constexpr int kFinished = 17;
+
+    MessageTransfer(StationPort& port, LinkContext& link, Prompts* prompts, MessageView& view,
+                    ArchiveRecordState& state = archiveRecordState());
+    ~MessageTransfer();
+
+    void start();
+    // Closing the window abandons a running transfer: nothing more is sent.
+    void abandon();
+    void completion(int failed);
+
+    // Folder the station folders are made in (default: the program folder).
+    void setBaseFolder(const QString& folder) { baseFolder_ = folder; }
+    // Hlaseni.dat in the station folder.
+    QString defaultExportPath() const;
+    // Writes the table to `path`, or to the default file when empty (status 225). The path
+    // written, empty on failure.
+    QString exportTo(const QString& path = {});
+    // Asks for a file name with the save dialog, then exports.
+    QString exportWithDialog();
+
+    const MessageTable& table() const { return table_; }
+    const std::vector<std::uint8_t>& bytes() const { return bytes_; }
+    int step() const { return step_; }
+    bool running() const { return engine_ != nullptr; }
+    TCommunication* engine() const { return engine_.get(); }
+
+private:
+    StationImage& image() const;
+    Prompts& prompter() const;
+    void setStatus(const QString& text);
+    void send(int request, int expected, bool ackFirst);
+    void end(bool ok);
+    void error(const char* tag);
+
+    StationPort& port_;
+    LinkContext& link_;
+    Prompts* prompts_;
+    MessageView& view_;
+    ArchiveRecordState& state_;
+    QString baseFolder_;
+    std::unique_ptr<TCommunication> engine_;
+    int step_ = 0;
+    bool firstBlock_ = true;
+    QString status_;
+    std::vector<std::uint8_t> bytes_;
+    MessageTable table_;
+};
+
+}  // namespace pelmo

@@ -1,0 +1,166 @@
+#include "archives/messages_window.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <cmath>
+
+#include "base/texts.h"
+#include "ui_messages_window.h"
+
+namespace pelmo {
+
+namespace {
+
+constexpr int kNumberColumn = 30;
+constexpr int kGrownTextColumn = 150;
+
+QTableWidgetItem* cell(QTableWidget* grid, int row, int column) {
+    QTableWidgetItem* item = grid->item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        grid->setItem(row, column, item);
+    }
+    return item;
+}
+
+bool isCtrlS(const QKeyEvent* key) {
+    return key->modifiers().testFlag(Qt::ControlModifier) && key->key() == Qt::Key_S;
+}
+
+}  // namespace
+
+THlaseni::THlaseni(StationPort& port, LinkContext& link, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::THlaseni>()), transfer_(port, link, nullptr, *this) {
+    ui->setupUi(this);
+    auto* bar = new QMenuBar(this);
+    layout()->setMenuBar(bar);
+    dataMenu_ = bar->addMenu(QStringLiteral("Data"));
+    dataMenu_->setObjectName(QStringLiteral("m_data"));
+    exportItem_ = dataMenu_->addAction(QString());
+    exportItem_->setObjectName(QStringLiteral("m_export"));
+    connect(exportItem_, &QAction::triggered, this, &THlaseni::m_exportClick);
+    connect(ui->b_close, &QPushButton::clicked, this, &THlaseni::reject);
+    ui->StringGrid1->verticalHeader()->hide();
+    ui->StringGrid1->horizontalHeader()->hide();
+    ui->StringGrid1->installEventFilter(this);
+    ui->b_close->installEventFilter(this);
+    setCaptions();
+    sizeGrid();
+}
+
+THlaseni::~THlaseni() = default;
+
+void THlaseni::setCaptions() {
+    setWindowTitle(txt(242));
+    ui->Label1->setText(txt(242));
+    ui->b_close->setText(txt(117));
+    exportItem_->setText(txt(397));
+    QTableWidget* grid = ui->StringGrid1;
+    const QColor fixed = palette().color(QPalette::Button);
+    for (int c = 0; c < 4; ++c) {
+        cell(grid, 0, c)->setBackground(fixed);
+    }
+    cell(grid, 0, 1)->setText(txt(243));
+    cell(grid, 0, 2)->setText(txt(244));
+    cell(grid, 0, 3)->setText(txt(245));
+}
+
+void THlaseni::sizeGrid() {
+    QTableWidget* grid = ui->StringGrid1;
+    const double w = grid->minimumWidth();
+    const double h = grid->minimumHeight();
+    grid->setColumnWidth(0, kNumberColumn);
+    const int narrow = static_cast<int>(std::lround((w - kNumberColumn) / 10 * 2));
+    grid->setColumnWidth(1, narrow);
+    grid->setColumnWidth(2, narrow);
+    grid->setColumnWidth(3, static_cast<int>(std::lround((w - kNumberColumn) / 10 * 6 - 5)));
+    const int rowHeight = static_cast<int>(std::lround(h / 23 - 1));
+    for (int r = 0; r < grid->rowCount(); ++r) {
+        grid->setRowHeight(r, rowHeight);
+    }
+}
+
+void THlaseni::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!started_) {
+        started_ = true;
+        FormShow();
+    }
+}
+
+void THlaseni::FormShow() {
+    transfer_.start();
+}
+
+void THlaseni::messageStatus(const QString& text) {
+    ui->StatusBar1->showMessage(text);
+}
+
+void THlaseni::transferRunning(bool running) {
+    dataMenu_->setEnabled(!running);
+    exportItem_->setEnabled(!running);
+}
+
+void THlaseni::tableFilled() {
+    QTableWidget* grid = ui->StringGrid1;
+    const MessageTable& table = transfer_.table();
+    const int rowHeight = grid->rowHeight(1);
+    grid->setRowCount(table.gridRows);
+    for (int r = 1; r < table.gridRows; ++r) {
+        grid->setRowHeight(r, rowHeight);
+        const std::size_t i = static_cast<std::size_t>(r - 1);
+        for (int c = 0; c < 4; ++c) {
+            cell(grid, r, c)
+                ->setText(i < table.rows.size() ? table.rows[i][static_cast<std::size_t>(c)]
+                                                : QString());
+        }
+    }
+    if (table.gridRows > kMessageGridRows) {
+        grid->setColumnWidth(3, kGrownTextColumn);
+    }
+}
+
+void THlaseni::transferEnded(bool ok) {
+    if (!ok) {
+        QDialog::reject();
+    }
+}
+
+void THlaseni::m_exportClick() {
+    transfer_.exportWithDialog();
+}
+
+void THlaseni::saveDefault() {
+    transfer_.exportTo();
+}
+
+bool THlaseni::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && isCtrlS(static_cast<QKeyEvent*>(event))) {
+        saveDefault();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void THlaseni::keyPressEvent(QKeyEvent* event) {
+    if (isCtrlS(event)) {
+        saveDefault();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void THlaseni::closeEvent(QCloseEvent* event) {
+    transfer_.abandon();
+    QDialog::closeEvent(event);
+}
+
+void THlaseni::reject() {
+    transfer_.abandon();
+    QDialog::reject();
+}
+
+}  // namespace pelmo

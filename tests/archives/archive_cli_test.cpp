@@ -1,0 +1,142 @@
+// pelmo-cli archive and messages against stationsim, both as processes.
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace pelmo {
+namespace {
+
+class CliData : public ::testing::Test {
+protected:
+    void startSimulator(const QStringList& args) {
+        sim.start(QStringLiteral(STATIONSIM_PATH),
+                  QStringList{QStringLiteral("--fast"), QStringLiteral("--clock"),
+                              QStringLiteral("2025-03-15T10:00:00")} +
+                      args);
+        ASSERT_TRUE(sim.waitForStarted(5000));
+        const QDeadlineTimer deadline(10000);
+        while (!sim.canReadLine() && !deadline.hasExpired()) {
+            sim.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+        }
+        device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/")));
+    }
+    void TearDown() override {
+        if (sim.state() != QProcess::NotRunning) {
+            sim.terminate();
+            sim.waitForFinished(5000);
+        }
+    }
+    // A command line of words without blanks; %1 stands for the device, %2 for the folder.
+    int cli(const char* line) {
+        return cli(QString::fromLatin1(line).arg(device, dir.path()).split(QLatin1Char(' ')));
+    }
+    int cli(const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral(PELMO_CLI_PATH), args);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        err = QString::fromLocal8Bit(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+    QString stationFile(const QString& name) const {
+        return QDir(dir.path()).filePath(QStringLiteral("2317.000/") + name);
+    }
+    QByteArray read(const QString& path) const {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QProcess sim;
+    QString device;
+    QString out;
+    QString err;
+    QTemporaryDir dir;
+};
+
+TEST_F(CliData, ArchiveSavesTheRequestedPositionAndReportsItAsJson) {
+    startSimulator({});
+    ASSERT_EQ(cli("archive --port %1 --position 26 --dir %2 --json --lang en"), 0)
+        << err.toStdString();
+    const QString file = stationFile(QStringLiteral("Den_-1.dat"));
+    EXPECT_TRUE(err.contains(file));
+    const QJsonObject doc = QJsonDocument::fromJson(out.toUtf8()).object();
+    EXPECT_EQ(doc.value(QStringLiteral("serial")).toInt(), 2317);
+    EXPECT_TRUE(doc.value(QStringLiteral("station_time"))
+                    .toString()
+                    .startsWith(QStringLiteral("15/03/25 10:")));
+    const QJsonArray records = doc.value(QStringLiteral("records")).toArray();
+    ASSERT_EQ(records.size(), 1);
+    const QJsonObject r = records[0].toObject();
+    EXPECT_EQ(r.value(QStringLiteral("position")).toInt(), 26);
+    EXPECT_EQ(r.value(QStringLiteral("file")).toString(), QStringLiteral("Den_-1.dat"));
+    EXPECT_EQ(r.value(QStringLiteral("record_date")).toString(), QStringLiteral("14/03/25"));
+    EXPECT_EQ(r.value(QStringLiteral("record_time")).toString(), QStringLiteral("23:59:59"));
+    const QJsonArray rows = r.value(QStringLiteral("rows")).toArray();
+    ASSERT_EQ(rows.size(), 9);
+    EXPECT_EQ(rows[0].toObject().value(QStringLiteral("label")).toString(),
+              QStringLiteral("Teplo P1 sucha"));
+    const QByteArray bytes = read(file);
+    EXPECT_TRUE(bytes.startsWith("23:59:59             14/03/25\r\n10:"));
+    EXPECT_TRUE(bytes.endsWith("\r\n\x09\x05\x08"));
+    // Only what was asked for is written.
+    EXPECT_EQ(QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(CliData, ArchiveAllReadsEveryPositionOnce) {
+    startSimulator({});
+    ASSERT_EQ(cli("archive --port %1 --all --dir %2"), 0) << err.toStdString();
+    const QStringList lines =
+        out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).filter(QStringLiteral("2317.000"));
+    ASSERT_EQ(lines.size(), 34);
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("Aktualn.dat")));
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("O_03_2023.dat")));
+    EXPECT_TRUE(lines[24].endsWith(QStringLiteral("O_02_2025.dat")));
+    EXPECT_TRUE(lines[25].endsWith(QStringLiteral("Mezista.dat")));
+    EXPECT_TRUE(lines[33].endsWith(QStringLiteral("Den_-8.dat")));
+}
+
+TEST_F(CliData, MessagesExportInTheChosenLanguage) {
+    startSimulator({});
+    ASSERT_EQ(cli("messages --port %1 --out %2/log.dat --lang en"), 0) << err.toStdString();
+    const QString file = dir.filePath(QStringLiteral("log.dat"));
+    EXPECT_TRUE(out.contains(file));
+    const QByteArray bytes = read(file);
+    EXPECT_TRUE(bytes.startsWith("   1. ")) << bytes.left(40).toStdString();
+    EXPECT_TRUE(bytes.contains("Power ON\r\n"));
+    EXPECT_EQ(bytes.count("\r\n"), 40);
+
+    ASSERT_EQ(cli("messages --port %1 --dir %2 --lang cs"), 0);
+    EXPECT_TRUE(read(stationFile(QStringLiteral("Hlaseni.dat")))
+                    .contains("Konec v\xFDpadku nap\xECt\xED\r\n"));
+}
+
+TEST_F(CliData, FailuresAndUsage) {
+    startSimulator({QStringLiteral("--fault"), QStringLiteral("no-answer=READ_ARCHIVE_DATA")});
+    // A good file from before stays as it was when a later read fails.
+    const QString file = stationFile(QStringLiteral("Aktualn.dat"));
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QFile good(file);
+    ASSERT_TRUE(good.open(QIODevice::WriteOnly));
+    good.write("good");
+    good.close();
+    EXPECT_EQ(cli("archive --port %1 --position 24 --dir %2"), 1);
+    EXPECT_EQ(read(file), QByteArray("good"));
+    EXPECT_EQ(cli("messages --port %1 --dir %2/missing/deeper"), 2);
+    for (const char* line :
+         {"archive --port %1", "archive --port %1 --all --position 3",
+          "archive --port %1 --position 34", "archive --port %1 --position -1",
+          "messages --port %1 --out x --dir y", "messages --port /dev/nonexistent"}) {
+        EXPECT_EQ(cli(line), 2) << line;
+    }
+}
+
+}  // namespace
+}  // namespace pelmo
