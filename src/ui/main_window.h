@@ -87,6 +87,15 @@ public:
     void openChannelEditor(int channel);
     void m_uzamceniClick();
     void e_hlaseniExit();
+    // The bus search, address maps and the station query windows.
+    void m_zeSiteClick();
+    void m_zDiskuClick();
+    void m_registryClick();
+    void m_mezeAlarmuClick();
+    void m_mezeMeridlaClick();
+    void m_infoHWClick();
+    void m_maximumClick();
+    void m_letmeClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
