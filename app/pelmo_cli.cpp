@@ -11,10 +11,17 @@ namespace pelmo::cli {
 extern const Command kReadCommand;
 extern const Command kProgramCommand;
 extern const Command kLockCommand;
+extern const Command kScanCommand;
+extern const Command kRegistersCommand;
+extern const Command kMaximumCommand;
+extern const Command kInfoCommand;
+extern const Command kFlyCommand;
 
 namespace {
 
-const std::array<const Command*, 3> kCommands = {&kReadCommand, &kProgramCommand, &kLockCommand};
+const std::array<const Command*, 8> kCommands = {
+    &kReadCommand,      &kProgramCommand, &kLockCommand, &kScanCommand,
+    &kRegistersCommand, &kMaximumCommand, &kInfoCommand, &kFlyCommand};
 
 }  // namespace
 
