@@ -73,6 +73,7 @@ void AddressSearch::end() {
     pause_.stop();
     release();
     finished_ = true;
+    view_.searchStatus(txt(382));
     view_.searchEnded();
 }
 

@@ -119,7 +119,6 @@ void TVyhledani::stationFound(int found, int, const QString& name) {
 
 void TVyhledani::searchEnded() {
     exportMenu_->setEnabled(true);
-    searchStatus(txt(382));
     ui->ProgressBar1->hide();
 }
 
