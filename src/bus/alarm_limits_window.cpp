@@ -1,5 +1,6 @@
 #include "bus/alarm_limits_window.h"
 
+#include <QHeaderView>
 #include <QShowEvent>
 
 #include "base/prompts.h"
@@ -78,14 +79,13 @@ void TMezAlarmu::fitGrid() {
         grid->setColumnWidth(c, static_cast<int>(std::lround(share * 3)));
     }
     grid->setColumnWidth(4, static_cast<int>(std::lround(share * 4)) - 8);
-    const int row = static_cast<int>(std::lround(grid->viewport()->height() / 9.0)) - 1;
-    for (int r = 0; r < grid->rowCount(); ++r) {
-        grid->setRowHeight(r, std::max(row, 12));
-    }
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    grid->horizontalHeader()->setStretchLastSection(true);
 }
 
 void TMezAlarmu::FormShow() {
     setCaptions();
+    fitGrid();
     ui->StringGrid1->clearSelection();
     ui->ProgressBar1->setValue(0);
     ui->ProgressBar1->show();

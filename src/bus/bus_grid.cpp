@@ -1,5 +1,6 @@
 #include "bus/bus_grid.h"
 
+#include <QHeaderView>
 #include <cmath>
 
 namespace pelmo {
@@ -35,17 +36,19 @@ void prepareBusGrid(QTableWidget* grid, int fixedRows, int fixedColumns) {
     }
 }
 
-void fitBusGrid(QTableWidget* grid, std::initializer_list<double> columns, double rowDivisor,
-                int rowAdjust, int extra) {
+void fitBusGrid(QTableWidget* grid, std::initializer_list<double> columns, int extra) {
+    // Rows share the height and the last column takes what the others leave, so the grid
+    // stays filled whatever size the layout gives it.
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    grid->horizontalHeader()->setStretchLastSection(true);
     const int width = grid->viewport()->width();
-    const int height = grid->viewport()->height();
     int c = 0;
     for (double fraction : columns) {
-        grid->setColumnWidth(c++, static_cast<int>(std::lround(width * fraction)) + extra);
-    }
-    const int row = static_cast<int>(std::lround(height / rowDivisor)) + rowAdjust;
-    for (int r = 0; r < grid->rowCount(); ++r) {
-        grid->setRowHeight(r, std::max(row, 12));
+        // A column never clips its own texts; a larger font widens it.
+        const int wanted = static_cast<int>(std::lround(width * fraction)) + extra;
+        grid->resizeColumnToContents(c);
+        grid->setColumnWidth(c, std::max(wanted, grid->columnWidth(c)));
+        ++c;
     }
 }
 

@@ -16,9 +16,8 @@ QString busCellText(const QTableWidget* grid, int row, int column);
 // other cell with an empty item.
 void prepareBusGrid(QTableWidget* grid, int fixedRows, int fixedColumns);
 
-// Column widths as fractions of the grid's inner width (plus `extra` pixels each), and
-// rows of inner height / `rowDivisor` + `rowAdjust`, rounded.
-void fitBusGrid(QTableWidget* grid, std::initializer_list<double> columns, double rowDivisor,
-                int rowAdjust, int extra = 0);
+// Column widths as fractions of the grid's inner width (plus `extra` pixels each, the last
+// column taking the rest); the rows share the grid's height.
+void fitBusGrid(QTableWidget* grid, std::initializer_list<double> columns, int extra = 0);
 
 }  // namespace pelmo

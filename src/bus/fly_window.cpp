@@ -65,12 +65,13 @@ void TLetMer::resizeEvent(QResizeEvent* event) {
 }
 
 void TLetMer::fitGrids() {
-    fitBusGrid(ui->StringGrid1, {0.4, 0.6}, 10.0, -1, -1);
-    fitBusGrid(ui->StringGrid2, {0.3, 0.7}, 5.0, -1, -1);
+    fitBusGrid(ui->StringGrid1, {0.4, 0.6}, -1);
+    fitBusGrid(ui->StringGrid2, {0.3, 0.7}, -1);
 }
 
 void TLetMer::FormShow() {
     setCaptions();
+    fitGrids();
     ui->l_sec->setText(flySecondsText(fly_.intervalOf(1)));
     fly_.setup();
 }

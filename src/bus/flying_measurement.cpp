@@ -110,6 +110,9 @@ void FlyingMeasurement::completion(int failed) {
     }
     const Chain chain = chain_;
     if (failed) {
+        if (link_.build.fly == &fly_) {
+            link_.build.fly = nullptr;
+        }
         closeAndRelease();
         chain_ = Chain::None;
         view_.flyStatus(txt(136));

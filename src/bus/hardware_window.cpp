@@ -65,12 +65,13 @@ void TInfoHW::resizeEvent(QResizeEvent* event) {
 }
 
 void TInfoHW::fitGrids() {
-    fitBusGrid(ui->StringGrid1, {0.5, 0.5}, 8.0, -1);
-    fitBusGrid(ui->StringGrid2, {0.5, 0.5}, 4.0, -1);
+    fitBusGrid(ui->StringGrid1, {0.5, 0.5});
+    fitBusGrid(ui->StringGrid2, {0.5, 0.5});
 }
 
 void TInfoHW::FormShow() {
     setCaptions();
+    fitGrids();
     ui->ProgressBar1->setValue(0);
     ui->ProgressBar1->show();
     progress_.start();

@@ -51,12 +51,13 @@ void TMaximum::resizeEvent(QResizeEvent* event) {
 
 void TMaximum::fitGrids() {
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        fitBusGrid(grid, {0.5, 0.5}, 3.0, -1, -1);
+        fitBusGrid(grid, {0.5, 0.5}, -1);
     }
 }
 
 void TMaximum::FormShow() {
     setCaptions();
+    fitGrids();
     reader_.start();
 }
 

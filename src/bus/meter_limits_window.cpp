@@ -84,12 +84,13 @@ void TMezMeridla::resizeEvent(QResizeEvent* event) {
 
 void TMezMeridla::fitGrids() {
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        fitBusGrid(grid, {0.5, 0.5}, 7.0, -1, -1);
+        fitBusGrid(grid, {0.5, 0.5}, -1);
     }
 }
 
 void TMezMeridla::FormShow() {
     setCaptions();
+    fitGrids();
     switch (accessMode()) {
         case AccessMode::User:
             setWindowTitle(windowTitle() + QStringLiteral("(*USER mode*)"));

@@ -53,12 +53,13 @@ void TRegistryForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TRegistryForm::fitGrids() {
-    fitBusGrid(ui->StringGrid1, {1.0 / 3, 1.0 / 3, 1.0 / 3}, 10.0, -1, -1);
-    fitBusGrid(ui->StringGrid2, {0.5, 0.5}, 4.0, -1, -1);
+    fitBusGrid(ui->StringGrid1, {1.0 / 3, 1.0 / 3, 1.0 / 3}, -1);
+    fitBusGrid(ui->StringGrid2, {0.5, 0.5}, -1);
 }
 
 void TRegistryForm::FormShow() {
     setCaptions();
+    fitGrids();
     reader_.read(false);
 }
 

@@ -80,12 +80,13 @@ void TVyhledani::resizeEvent(QResizeEvent* event) {
 
 void TVyhledani::fitGrids() {
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        fitBusGrid(grid, {0.16, 0.3, 0.54}, 17.0, -1);
+        fitBusGrid(grid, {0.14, 0.3, 0.56});
     }
 }
 
 void TVyhledani::FormShow() {
     setCaptions();
+    fitGrids();
     ui->StringGrid1->clearSelection();
     ui->StringGrid2->clearSelection();
     exportMenu_->setEnabled(false);
