@@ -269,7 +269,8 @@ int runInfo(const QStringList& args) {
     ConsoleHardwareView view(json);
     HardwareInfoReader reader(session.port, defaultLinkContext(), &session.prompts, view);
     reader.start();
-    if (session.run() != kExitOk) {
+    // A channel that did not decode is reported and the read goes on; the data still failed.
+    if (session.run() != kExitOk || session.prompts.errorShown()) {
         return kExitStation;
     }
     const StationImage& img = station();

@@ -11,7 +11,7 @@ AddressSearch::AddressSearch(StationPort& port, LinkContext& link, Prompts* prom
     : QuerySequence(port, link, prompts), view_(view), first_(first), last_(last) {
     pause_.setSingleShot(true);
     pause_.setInterval(kPauseMs);
-    QObject::connect(&pause_, &QTimer::timeout, [this] { pauseElapsed(); });
+    QObject::connect(&pause_, &QTimer::timeout, &pause_, [this] { pauseElapsed(); });
 }
 
 AddressSearch::~AddressSearch() {

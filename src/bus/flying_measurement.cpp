@@ -42,7 +42,7 @@ FlyingMeasurement::FlyingMeasurement(StationPort& port, LinkContext& link, Promp
                                      FlyView& view)
     : QuerySequence(port, link, prompts), view_(view) {
     timer_.setInterval(kTickMs);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { tick(); });
 }
 
 FlyingMeasurement::~FlyingMeasurement() {
