@@ -150,8 +150,9 @@ void FlyingMeasurement::completion(int failed) {
             view_.flyStatus(txt(141));
             closeAndRelease();
             chain_ = Chain::None;
-            view_.setupDone();
             setPhase(FlyView::Phase::Idle);
+            // Last: the view may start a measurement from here.
+            view_.setupDone();
             break;
         case FLY_SET:
             link_.build.fly = nullptr;
