@@ -24,6 +24,10 @@ QString busCellText(const QTableWidget* grid, int row, int column) {
 }
 
 void prepareBusGrid(QTableWidget* grid, int fixedRows, int fixedColumns) {
+    // A grid that only shows values takes no focus, so no cell looks selected.
+    if (grid->selectionMode() == QAbstractItemView::NoSelection) {
+        grid->setFocusPolicy(Qt::NoFocus);
+    }
     const QBrush fixed = grid->palette().button();
     for (int r = 0; r < grid->rowCount(); ++r) {
         for (int c = 0; c < grid->columnCount(); ++c) {
