@@ -134,6 +134,27 @@ TEST_F(Windows, MainWindowLoadsAMapAndRefusesAMalformedOne) {
     EXPECT_EQ(link.image.address_list[1].address, 9);
 }
 
+TEST_F(Windows, TheConsoleMenuOpensRegistersAndMaximum) {
+    TForm1 host(link.context, &link.port);
+    int registers = 0;
+    int maximum = 0;
+    TForm1::Commands commands;
+    commands.registers = [&registers] { ++registers; };
+    commands.maximum = [&maximum] { ++maximum; };
+    host.setCommands(commands);
+    const std::uint8_t stray[] = {0x06, 0x01};
+    link.rx.append(stray);
+    QAction* entry = host.findChild<QAction*>(QStringLiteral("m_registry"));
+    ASSERT_TRUE(entry->isEnabled());
+    entry->trigger();
+    EXPECT_EQ(registers, 1);
+    EXPECT_EQ(link.rx.length(), 0);
+    // The window makes its own request: nothing was written by the console.
+    EXPECT_TRUE(link.port.writes().empty());
+    host.findChild<QAction*>(QStringLiteral("m_maximum"))->trigger();
+    EXPECT_EQ(maximum, 1);
+}
+
 TEST_F(Windows, RegistersWindowShowsTheValuesAndReenablesRefresh) {
     TRegistryForm window(link.port, link.context);
     window.show();
