@@ -20,12 +20,18 @@ extern const Command kExportCommand;
 extern const Command kSteamCommand;
 extern const Command kArchiveCommand;
 extern const Command kMessagesCommand;
+extern const Command kScanCommand;
+extern const Command kRegistersCommand;
+extern const Command kMaximumCommand;
+extern const Command kInfoCommand;
+extern const Command kFlyCommand;
 
 namespace {
 
 const auto kCommands = std::to_array<const Command*>(
     {&kReadCommand, &kProgramCommand, &kLockCommand, &kDiffCommand, &kArchiveCommand,
-     &kMessagesCommand, &kMonitorCommand, &kExportCommand, &kSteamCommand});
+     &kMessagesCommand, &kMonitorCommand, &kExportCommand, &kSteamCommand, &kScanCommand,
+     &kRegistersCommand, &kMaximumCommand, &kInfoCommand, &kFlyCommand});
 
 // Bus health per address on standard error, after the command.
 void printStatistics() {

@@ -15,6 +15,8 @@ constexpr std::size_t kLockByte = 37;
 constexpr std::uint8_t kLockedValue = 0x80;
 constexpr std::size_t kStationAddressField = 2;
 constexpr std::size_t kStationMessagesField = 16;
+constexpr std::size_t kStationNameField = 31;
+constexpr std::size_t kStationNameWidth = 20;
 constexpr std::size_t kDefaultMessageCapacity = 10;
 
 std::vector<std::uint8_t> ack() {
@@ -133,6 +135,10 @@ void SimStation::addFaults(const FaultSettings& f) {
 
 const std::vector<std::uint8_t>& SimStation::channelBlock(int n) const {
     return channels_[static_cast<std::size_t>(std::clamp(n, 1, kChannelCount) - 1)];
+}
+
+void SimStation::setName(const std::string& name) {
+    FieldWriter(station_).text(kStationNameField, kStationNameWidth, name);
 }
 
 bool SimStation::locked() const {

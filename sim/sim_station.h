@@ -43,6 +43,9 @@ public:
     // The answer to request `id` (the whole request datagram is given), or nothing when the
     // station has nothing to say to it.
     std::optional<std::vector<std::uint8_t>> answer(int id, std::span<const std::uint8_t> request);
+    // Renames the station (the text READ_STATION carries), so that stations on one bus
+    // can be told apart.
+    void setName(const std::string& name);
     // The host's 06h after an answer: lets block transfers move on.
     void acknowledged() { last_.acked = true; }
     void sessionStarted();

@@ -59,6 +59,8 @@ AppShell::AppShell(const QString& portOverride, StationPort* bus)
     host_->setMainStatus([this](const QString& text) { main_->setStatusText(text); });
     TForm1::Commands commands;
     commands.loadStationFile = [this] { main_->consoleLoadStationFile(); };
+    commands.registers = [this] { main_->m_registryClick(); };
+    commands.maximum = [this] { main_->m_maximumClick(); };
     commands.settings = [this] { openSettings(); };
     commands.about = [this] { openAbout(); };
     // The console runs the main window's command, with its enable rule.

@@ -116,6 +116,14 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
     wire("m_monSoubor", &TZobrStanice::m_monSouborClick);
     wire("m_archiv", &TZobrStanice::m_archivClick);
     wire("m_hlaseni", &TZobrStanice::m_hlaseniClick);
+    wire("m_zeSite", &TZobrStanice::m_zeSiteClick);
+    wire("m_zDisku", &TZobrStanice::m_zDiskuClick);
+    wire("m_registry", &TZobrStanice::m_registryClick);
+    wire("m_mezeAlarmu", &TZobrStanice::m_mezeAlarmuClick);
+    wire("m_mezeMeridla", &TZobrStanice::m_mezeMeridlaClick);
+    wire("m_infoHW", &TZobrStanice::m_infoHWClick);
+    wire("m_maximum", &TZobrStanice::m_maximumClick);
+    wire("m_letme", &TZobrStanice::m_letmeClick);
 
     setMeterBoxEnabled(true);
     resetNewStation(image_);
@@ -378,8 +386,7 @@ void TZobrStanice::fillFromImage() {
 void TZobrStanice::setMeterBoxEnabled(bool on) {
     ui->e_meridlo->setEnabled(on);
     ui->l_meridlo->setEnabled(on);
-    // The meter limits window arrives with its own work; until then it stays off.
-    action("m_mezeMeridla")->setEnabled(false);
+    action("m_mezeMeridla")->setEnabled(on);
     action("m_uzamceni")->setEnabled(on);
 }
 

@@ -98,6 +98,15 @@ public:
     void e_hlaseniExit();
     void m_monStaniceClick();
     void m_monSouborClick();
+    // The bus search, address maps and the station query windows.
+    void m_zeSiteClick();
+    void m_zDiskuClick();
+    void m_registryClick();
+    void m_mezeAlarmuClick();
+    void m_mezeMeridlaClick();
+    void m_infoHWClick();
+    void m_maximumClick();
+    void m_letmeClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

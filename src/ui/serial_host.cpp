@@ -121,7 +121,15 @@ void TForm1::buildMenu() {
     };
     wire(a_load_, &Commands::loadStationFile);
     wire(a_program_, &Commands::programStation);
-    wire(a_registers_, &Commands::registers);
+    // The registers window makes its own request; the console only clears its capture.
+    connect(a_registers_, &QAction::triggered, this, [this] {
+        link_.rx->reset();
+        ui->Memo1->clear();
+        ui->StatusBar1->showMessage(QStringLiteral("Načítám data"));
+        if (commands_.registers) {
+            commands_.registers();
+        }
+    });
     wire(a_maximum_, &Commands::maximum);
     wire(a_settings_, &Commands::settings);
     wire(a_about_, &Commands::about);

@@ -11,6 +11,13 @@
 #include "archives/messages_window.h"
 #include "base/prompts.h"
 #include "base/texts.h"
+#include "bus/alarm_limits_window.h"
+#include "bus/fly_window.h"
+#include "bus/hardware_window.h"
+#include "bus/maximum_window.h"
+#include "bus/meter_limits_window.h"
+#include "bus/registers_window.h"
+#include "bus/search_window.h"
 #include "editing/channel_definition.h"
 #include "editing/flow_conversion.h"
 #include "editing/lin_table.h"
@@ -50,6 +57,81 @@ void save(QWidget& w, const QString& dir, const QString& name) {
     w.grab().save(file);
     std::printf("%s\n", qPrintable(file));
     w.hide();
+}
+
+// The search over a bus of its own with three stations, and the query windows after their
+// reads.
+void saveBusWindows(pelmo::TZobrStanice& main, const QString& dir, const QString& suffix) {
+    pelmo::sim::SimBus bus;
+    bus.addStation(3).setName("Kotelna Jih");
+    bus.addStation(17).setName("Sklad");
+    bus.addStation(251);
+    pelmo::InProcessPort port;
+    pelmo::sim::InProcessSim sim(bus, port);
+    pelmo::LinkContext& link = pelmo::defaultLinkContext();
+    port.setReceiveHandler([&link](std::span<const std::uint8_t> b) { link.rx->append(b); });
+    auto run = [&sim](const pelmo::QuerySequence& s) {
+        for (int i = 0; i < 100000 && s.engine(); ++i) {
+            sim.advance(pelmo::kPollIntervalMs);
+            s.engine()->poll();
+        }
+    };
+    {
+        pelmo::TVyhledani search(port, link, &main);
+        search.show();
+        pelmo::AddressSearch& s = search.search();
+        for (int i = 0; i < 3000000 && !s.finished(); ++i) {
+            if (s.pausing()) {
+                s.pauseElapsed();
+            } else if (s.engine()) {
+                sim.advance(pelmo::kProbeIntervalMs);
+                s.engine()->poll();
+            }
+        }
+        save(search, dir, QStringLiteral("search") + suffix);
+    }
+    pelmo::station().bus_address = 251;
+    {
+        pelmo::TRegistryForm w(port, link, &main);
+        w.show();
+        run(w.reader());
+        save(w, dir, QStringLiteral("registers") + suffix);
+    }
+    {
+        pelmo::TMaximum w(port, link, &main);
+        w.show();
+        run(w.reader());
+        save(w, dir, QStringLiteral("maximum") + suffix);
+    }
+    {
+        pelmo::TInfoHW w(port, link, &main);
+        w.show();
+        run(w.reader());
+        save(w, dir, QStringLiteral("hardware") + suffix);
+    }
+    {
+        pelmo::TLetMer w(port, link, &main);
+        w.show();
+        run(w.measurement());
+        save(w, dir, QStringLiteral("fly") + suffix);
+    }
+    {
+        pelmo::TMezMeridla w(port, link, &main);
+        w.show();
+        run(w.limits());
+        save(w, dir, QStringLiteral("meterlimits") + suffix);
+    }
+    {
+        pelmo::TMezAlarmu::MainWindow m;
+        m.channelCell = [](int row, int column) {
+            return column == 0 ? QStringLiteral("%1. CH").arg(row) : QStringLiteral("-");
+        };
+        pelmo::TMezAlarmu w(port, link, m, &main);
+        w.show();
+        run(w.limits());
+        w.StringGrid1SelectCell(1, 1);
+        save(w, dir, QStringLiteral("alarmlimits") + suffix);
+    }
 }
 
 }  // namespace
@@ -212,6 +294,7 @@ int main(int argc, char** argv) {
             view.ScrollBar1Change(14400);
             save(view, dir, QStringLiteral("tracking") + suffix);
         }
+        saveBusWindows(main, dir, suffix);
     }
     pelmo::setPrompts(nullptr);
     return 0;

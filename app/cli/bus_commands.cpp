@@ -1,0 +1,411 @@
+// pelmo-cli commands for the bus and the station queries: scan, registers, maximum, info, fly.
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "base/cp1250.h"
+#include "base/texts.h"
+#include "bus/address_map.h"
+#include "bus/address_search.h"
+#include "bus/flying_measurement.h"
+#include "bus/hardware_info.h"
+#include "bus/maximum_reader.h"
+#include "bus/registers_reader.h"
+#include "cli/cli_session.h"
+#include "link/communication.h"
+
+namespace pelmo::cli {
+namespace {
+
+const QStringList kQueryOptions = {QStringLiteral("port"), QStringLiteral("address"),
+                                   QStringLiteral("lang")};
+const QStringList kQueryFlags = {QStringLiteral("trace"), QStringLiteral("json")};
+
+void printJson(const QJsonObject& object) {
+    std::fprintf(stdout, "%s", QJsonDocument(object).toJson(QJsonDocument::Indented).constData());
+    std::fflush(stdout);
+}
+
+// Status texts go to standard output unless the output is one JSON document.
+void status(bool json, const QString& text) {
+    printLine(json ? stderr : stdout, text);
+}
+
+// ---- scan ----
+
+class ConsoleSearchView final : public AddressSearchView {
+public:
+    void searchStatus(const QString&) override {}
+    void probing(int) override {}
+    void addressAnswered(int, int) override {}
+    void stationFound(int, int, const QString&) override {}
+    void searchEnded() override { QCoreApplication::exit(kExitOk); }
+};
+
+bool readAddressOption(const CommandOptions& options, const QString& name, int fallback, int& out) {
+    if (!options.has(name)) {
+        out = fallback;
+        return true;
+    }
+    bool ok = false;
+    out = options.value(name).toInt(&ok);
+    return ok && out >= 1 && out <= kDefaultBusAddress;
+}
+
+int runScan(const QStringList& args) {
+    const CommandOptions options(
+        args,
+        {QStringLiteral("port"), QStringLiteral("from"), QStringLiteral("to"),
+         QStringLiteral("map"), QStringLiteral("lang")},
+        kQueryFlags);
+    if (!options.ok()) {
+        return usageError(options.error());
+    }
+    int first = 0;
+    int last = 0;
+    if (!readAddressOption(options, QStringLiteral("from"), AddressSearch::kFirstAddress, first) ||
+        !readAddressOption(options, QStringLiteral("to"), AddressSearch::kLastAddress, last) ||
+        first > last) {
+        return usageError(QStringLiteral("--from and --to must be 1..251, from not above to"));
+    }
+    Session session;
+    if (!session.open(options)) {
+        return usageError(session.error);
+    }
+    const bool json = options.has(QStringLiteral("json"));
+    StationImage& image = station();
+    AddressSearch::clearFound(image);
+    ConsoleSearchView view;
+    AddressSearch search(session.port, defaultLinkContext(), &session.prompts, view, first, last);
+    search.start();
+    session.run();
+    search.restoreAddress();
+
+    // The list is in the order found, which is address order; sorted all the same.
+    std::vector<TAddressList> found;
+    for (int i = 0; i < AddressSearch::kMaxStations; ++i) {
+        const TAddressList& e = image.address_list[static_cast<std::size_t>(i)];
+        if (e.address != 0) {
+            found.push_back(e);
+        }
+    }
+    std::sort(found.begin(), found.end(),
+              [](const TAddressList& a, const TAddressList& b) { return a.address < b.address; });
+    if (json) {
+        QJsonArray stations;
+        for (const TAddressList& e : found) {
+            stations.append(QJsonObject{{QStringLiteral("address"), e.address},
+                                        {QStringLiteral("name"), fromCp1250(e.name)}});
+        }
+        printJson(QJsonObject{{QStringLiteral("stations"), stations}});
+    } else {
+        for (const TAddressList& e : found) {
+            printLine(stdout, QString::number(e.address) + QLatin1Char('\t') + fromCp1250(e.name));
+        }
+    }
+    if (options.has(QStringLiteral("map"))) {
+        switch (saveAddressMap(options.value(QStringLiteral("map")), image.address_list,
+                               session.prompts)) {
+            case MapFileResult::Ok:
+                break;
+            case MapFileResult::WriteFailed:
+                session.prompts.error(txt(147));
+                return kExitUsage;
+            default:
+                return kExitUsage;
+        }
+    }
+    return found.empty() ? kExitStation : kExitOk;
+}
+
+// ---- registers ----
+
+class ConsoleRegistersView final : public RegistersView {
+public:
+    explicit ConsoleRegistersView(bool json) : json_(json) {}
+    void registersStatus(const QString& text) override { status(json_, text); }
+    void clearTrafficLog() override {}
+    void readRunning(bool) override {}
+    void registersRead(const RegisterValues& values) override { read = values; }
+    void registersEnded(Ending ending) override {
+        QCoreApplication::exit(ending == Ending::Read ? kExitOk : kExitStation);
+    }
+    std::optional<RegisterValues> read;
+
+private:
+    bool json_;
+};
+
+template <std::size_t N>
+QJsonArray jsonValues(const std::array<double, N>& values) {
+    QJsonArray out;
+    for (double v : values) {
+        out.append(v);
+    }
+    return out;
+}
+
+int runRegisters(const QStringList& args) {
+    const CommandOptions options(args, kQueryOptions, kQueryFlags);
+    if (!options.ok()) {
+        return usageError(options.error());
+    }
+    Session session;
+    if (!session.open(options)) {
+        return usageError(session.error);
+    }
+    const bool json = options.has(QStringLiteral("json"));
+    ConsoleRegistersView view(json);
+    RegistersReader reader(session.port, defaultLinkContext(), &session.prompts, view);
+    reader.read(false);
+    if (session.run() != kExitOk || !view.read) {
+        return kExitStation;
+    }
+    const RegisterValues& v = *view.read;
+    if (json) {
+        printJson(QJsonObject{{QStringLiteral("address"), v.address},
+                              {QStringLiteral("circuit1"), jsonValues(v.circuit1)},
+                              {QStringLiteral("circuit2"), jsonValues(v.circuit2)},
+                              {QStringLiteral("condensate"), jsonValues(v.condensate)}});
+        return kExitOk;
+    }
+    printLine(stdout, QLatin1Char('\t') + txt(172) + QLatin1Char('\t') + txt(173));
+    for (std::size_t i = 0; i < v.circuit1.size(); ++i) {
+        printLine(stdout, txt(circuitRowText(static_cast<int>(i))) + QLatin1Char('\t') +
+                              registerText(v.circuit1[i]) + QLatin1Char('\t') +
+                              registerText(v.circuit2[i]));
+    }
+    printLine(stdout, QLatin1Char('\t') + txt(174));
+    for (std::size_t i = 0; i < v.condensate.size(); ++i) {
+        printLine(stdout, txt(condensateRowText(static_cast<int>(i))) + QLatin1Char('\t') +
+                              registerText(v.condensate[i]));
+    }
+    return kExitOk;
+}
+
+// ---- maximum ----
+
+class ConsoleMaximumView final : public MaximumView {
+public:
+    explicit ConsoleMaximumView(bool json) : json_(json) {}
+    void maximumStatus(const QString& text) override { status(json_, text); }
+    void maximumRead(const MaximumValues& values) override { read = values; }
+    void maximumEnded(Ending ending) override {
+        QCoreApplication::exit(ending == Ending::Read ? kExitOk : kExitStation);
+    }
+    std::optional<MaximumValues> read;
+
+private:
+    bool json_;
+};
+
+QJsonObject jsonCircuit(double current, double maximum, std::uint32_t time) {
+    return {{QStringLiteral("current"), current},
+            {QStringLiteral("maximum"), maximum},
+            {QStringLiteral("time"), maximumTimeText(time)},
+            {QStringLiteral("date"), maximumDateText(time)}};
+}
+
+int runMaximum(const QStringList& args) {
+    const CommandOptions options(args, kQueryOptions, kQueryFlags);
+    if (!options.ok()) {
+        return usageError(options.error());
+    }
+    Session session;
+    if (!session.open(options)) {
+        return usageError(session.error);
+    }
+    const bool json = options.has(QStringLiteral("json"));
+    ConsoleMaximumView view(json);
+    MaximumReader reader(session.port, defaultLinkContext(), &session.prompts, view);
+    reader.start();
+    if (session.run() != kExitOk || !view.read) {
+        return kExitStation;
+    }
+    const MaximumValues& v = *view.read;
+    if (json) {
+        printJson(QJsonObject{
+            {QStringLiteral("circuit1"), jsonCircuit(v.current1, v.maximum1, v.time1)},
+            {QStringLiteral("circuit2"), jsonCircuit(v.current2, v.maximum2, v.time2)}});
+        return kExitOk;
+    }
+    printLine(stdout, QLatin1Char('\t') + txt(172) + QLatin1Char('\t') + txt(173));
+    printLine(stdout, txt(275) + QLatin1Char('\t') + maximumText(v.current1) + QLatin1Char('\t') +
+                          maximumText(v.current2));
+    printLine(stdout, txt(276) + QLatin1Char('\t') + maximumText(v.maximum1) + QLatin1Char('\t') +
+                          maximumText(v.maximum2));
+    printLine(stdout, QLatin1Char('\t') + maximumTimeText(v.time1) + QLatin1Char(' ') +
+                          maximumDateText(v.time1) + QLatin1Char('\t') + maximumTimeText(v.time2) +
+                          QLatin1Char(' ') + maximumDateText(v.time2));
+    return kExitOk;
+}
+
+// ---- info ----
+
+class ConsoleHardwareView final : public HardwareInfoView {
+public:
+    explicit ConsoleHardwareView(bool json) : json_(json) {}
+    void hardwareStatus(const QString& text) override { status(json_, text); }
+    void stationDecoded() override {}
+    void hardwareEnded(Ending ending) override {
+        QCoreApplication::exit(ending == Ending::Read ? kExitOk : kExitStation);
+    }
+
+private:
+    bool json_;
+};
+
+int runInfo(const QStringList& args) {
+    const CommandOptions options(args, kQueryOptions, kQueryFlags);
+    if (!options.ok()) {
+        return usageError(options.error());
+    }
+    Session session;
+    if (!session.open(options)) {
+        return usageError(session.error);
+    }
+    const bool json = options.has(QStringLiteral("json"));
+    ConsoleHardwareView view(json);
+    HardwareInfoReader reader(session.port, defaultLinkContext(), &session.prompts, view);
+    reader.start();
+    // A channel that did not decode is reported and the read goes on; the data still failed.
+    if (session.run() != kExitOk || session.prompts.errorShown()) {
+        return kExitStation;
+    }
+    const StationImage& img = station();
+    QStringList cards;
+    for (std::uint8_t code : img.cmos.input_types) {
+        cards << inputCardText(code);
+    }
+    QStringList prescalers;
+    for (int input = 1; input <= 4; ++input) {
+        prescalers << prescalerText(img.cmos.prescaler(input));
+    }
+    if (json) {
+        printJson(QJsonObject{
+            {QStringLiteral("serial_number"), img.cmos.serial_number},
+            {QStringLiteral("address"), img.station.net_address},
+            {QStringLiteral("memory_size"), img.station.memory_size},
+            {QStringLiteral("locked"), img.cmos.locked},
+            {QStringLiteral("sw_version"), fromCp1250(img.cmos.sw_version)},
+            {QStringLiteral("inputs"), QJsonArray::fromStringList(cards)},
+            {QStringLiteral("frequency_inputs"), QJsonArray::fromStringList(prescalers)}});
+        return kExitOk;
+    }
+    auto line = [](int caption, const QString& value) {
+        printLine(stdout, txt(caption) + QLatin1Char('\t') + value);
+    };
+    line(216, QString::number(img.cmos.serial_number));
+    line(27, QString::number(img.station.net_address));
+    line(89, QString::number(img.station.memory_size) + QStringLiteral(" B"));
+    line(212, txt(img.cmos.locked ? 310 : 311));
+    line(321, fromCp1250(img.cmos.sw_version));
+    for (qsizetype i = 0; i < cards.size(); ++i) {
+        printLine(stdout, txt(316) + QString::number(i + 1) + QLatin1Char('\t') + cards[i]);
+    }
+    for (qsizetype i = 0; i < prescalers.size(); ++i) {
+        printLine(stdout, txt(317) + QString::number(i + 1) + QLatin1Char('\t') + prescalers[i]);
+    }
+    return kExitOk;
+}
+
+// ---- fly ----
+
+class ConsoleFlyView final : public FlyView {
+public:
+    ConsoleFlyView(bool json, std::function<void()> setupDone)
+        : json_(json), setup_(std::move(setupDone)) {}
+    void flyStatus(const QString& text) override { status(json_, text); }
+    void setupDone() override { setup_(); }
+    void gaugeStep() override {}
+    void resultsRead(const FlyValues& values) override {
+        read = values;
+        QCoreApplication::exit(kExitOk);
+    }
+    void phaseChanged(Phase) override {}
+    void flyFailed(bool) override { QCoreApplication::exit(kExitStation); }
+    void flyBroken() override { QCoreApplication::exit(kExitStation); }
+    std::optional<FlyValues> read;
+
+private:
+    bool json_;
+    std::function<void()> setup_;
+};
+
+int runFly(const QStringList& args) {
+    const CommandOptions options(
+        args, kQueryOptions + QStringList{QStringLiteral("circuit"), QStringLiteral("count")},
+        kQueryFlags + QStringList{QStringLiteral("keep-buffer")});
+    if (!options.ok()) {
+        return usageError(options.error());
+    }
+    bool circuitOk = false;
+    bool countOk = false;
+    const int circuit = options.value(QStringLiteral("circuit")).toInt(&circuitOk);
+    const int count = options.value(QStringLiteral("count")).toInt(&countOk);
+    if (!circuitOk || circuit < 1 || circuit > 2 || !countOk || count < 1 || count > 250) {
+        return usageError(QStringLiteral("--circuit 1|2 and --count 1..250 are required"));
+    }
+    Session session;
+    if (!session.open(options)) {
+        return usageError(session.error);
+    }
+    const bool json = options.has(QStringLiteral("json"));
+    const bool clear = !options.has(QStringLiteral("keep-buffer"));
+    FlyingMeasurement* running = nullptr;
+    ConsoleFlyView view(json, [&running, circuit, count, clear, json] {
+        status(json, txt(297) + QStringLiteral(": ") +
+                         flySecondsText(running->measuringSeconds(circuit, count)));
+        running->startMeasurement(circuit, count, clear);
+    });
+    FlyingMeasurement fly(session.port, defaultLinkContext(), &session.prompts, view);
+    running = &fly;
+    fly.setup();
+    if (session.run() != kExitOk || !view.read) {
+        return kExitStation;
+    }
+    const FlyValues& v = *view.read;
+    const auto totals = flyTotals(v);
+    if (json) {
+        QJsonArray values;
+        for (float f : v) {
+            values.append(static_cast<double>(f));
+        }
+        printJson(QJsonObject{{QStringLiteral("circuit"), circuit},
+                              {QStringLiteral("count"), count},
+                              {QStringLiteral("values"), values},
+                              {QStringLiteral("heat_total"), static_cast<double>(totals[0])},
+                              {QStringLiteral("mass_total"), static_cast<double>(totals[1])},
+                              {QStringLiteral("time_total"), static_cast<double>(totals[2])},
+                              {QStringLiteral("enthalpy"), static_cast<double>(totals[3])}});
+        return kExitOk;
+    }
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        printLine(stdout, txt(283 + static_cast<int>(i)) + QLatin1Char('\t') + flyText(v[i]));
+    }
+    for (std::size_t i = 0; i < totals.size(); ++i) {
+        printLine(stdout, txt(i < 3 ? 293 : 294) + QLatin1Char('\t') + flyText(totals[i]));
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+extern const Command kScanCommand{
+    "scan", "scan --port DEVICE [--from A] [--to B] [--map FILE] [--json] [--lang cs|en] [--trace]",
+    runScan};
+extern const Command kRegistersCommand{
+    "registers", "registers --port DEVICE [--address N] [--json] [--lang cs|en] [--trace]",
+    runRegisters};
+extern const Command kMaximumCommand{
+    "maximum", "maximum --port DEVICE [--address N] [--json] [--lang cs|en] [--trace]", runMaximum};
+extern const Command kInfoCommand{
+    "info", "info --port DEVICE [--address N] [--json] [--lang cs|en] [--trace]", runInfo};
+extern const Command kFlyCommand{
+    "fly",
+    "fly --port DEVICE [--address N] --circuit 1|2 --count N [--keep-buffer] [--json]\n"
+    "                 [--lang cs|en] [--trace]",
+    runFly};
+
+}  // namespace pelmo::cli

@@ -1,0 +1,142 @@
+#include "bus/address_search.h"
+
+#include "base/cp1250.h"
+#include "base/texts.h"
+#include "link/block_codecs.h"
+
+namespace pelmo {
+
+AddressSearch::AddressSearch(StationPort& port, LinkContext& link, Prompts* prompts,
+                             AddressSearchView& view, int first, int last)
+    : QuerySequence(port, link, prompts), view_(view), first_(first), last_(last) {
+    pause_.setSingleShot(true);
+    pause_.setInterval(kPauseMs);
+    QObject::connect(&pause_, &QTimer::timeout, &pause_, [this] { pauseElapsed(); });
+}
+
+AddressSearch::~AddressSearch() {
+    pause_.stop();
+}
+
+void AddressSearch::clearFound(StationImage& image) {
+    for (int i = 0; i < kMaxStations; ++i) {
+        image.address_list[static_cast<std::size_t>(i)] = TAddressList{};
+    }
+}
+
+void AddressSearch::start() {
+    StationImage& img = image();
+    found_ = 1;
+    finished_ = false;
+    stopping_ = false;
+    link_.rx->reset();
+    if (!saved_) {
+        savedAddress_ = img.bus_address;
+        saved_ = true;
+    }
+    img.bus_address = first_;
+    view_.searchStatus(txt(118));
+    begin();
+    probe();
+}
+
+void AddressSearch::restoreAddress() {
+    if (saved_) {
+        image().bus_address = savedAddress_;
+        saved_ = false;
+    }
+}
+
+void AddressSearch::probe() {
+    state_ = COMM;
+    engine_->probe();
+}
+
+void AddressSearch::pauseElapsed() {
+    pause_.stop();
+    if (engine_ && !stopping_) {
+        probe();
+    }
+}
+
+void AddressSearch::stop() {
+    if (!engine_ || stopping_) {
+        return;
+    }
+    stopping_ = true;
+    pause_.stop();
+    engine_->stop();
+    send(END_COMM, 0, kModeAck);
+}
+
+void AddressSearch::end() {
+    pause_.stop();
+    release();
+    finished_ = true;
+    view_.searchStatus(txt(382));
+    view_.searchEnded();
+}
+
+void AddressSearch::completion(int failed) {
+    if (!engine_) {
+        return;
+    }
+    StationImage& img = image();
+    const int a = img.bus_address;
+    if (stopping_) {
+        end();
+        return;
+    }
+    switch (state_) {
+        case COMM:
+            view_.probing(a);
+            view_.searchStatus(txt(381) + QString::number(a));
+            if (!failed) {
+                engine_->acknowledge();
+                if (found_ > kMaxStations) {
+                    end();
+                    return;
+                }
+                view_.addressAnswered(found_, a);
+                send(READ_STATION, 99, kModeExact);
+            } else {
+                if (a >= last_ || found_ > kMaxStations) {
+                    end();
+                    return;
+                }
+                img.bus_address = a + 1;
+                probe();
+            }
+            break;
+        case READ_STATION:
+            if (!failed) {
+                engine_->acknowledge();
+                stanice_rec named;
+                decodeStation(answer(), named);
+                TAddressList& entry = img.address_list[static_cast<std::size_t>(found_ - 1)];
+                entry.address = a;
+                entry.name = named.name;
+                view_.stationFound(found_, a, fromCp1250(named.name));
+                ++found_;
+            } else {
+                // No name, no entry: the row that showed the address is free again.
+                view_.addressAnswered(found_, 0);
+            }
+            img.bus_address = a + 1;
+            send(END_COMM, 0, kModeAck);
+            break;
+        case END_COMM:
+            // The station at the last address is listed too; after it nothing is left.
+            if (a > last_) {
+                img.bus_address = last_;
+                end();
+                return;
+            }
+            pause_.start();
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace pelmo

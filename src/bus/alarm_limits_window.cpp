@@ -1,0 +1,215 @@
+#include "bus/alarm_limits_window.h"
+
+#include <QHeaderView>
+#include <QShowEvent>
+
+#include "base/prompts.h"
+#include "base/texts.h"
+#include "bus/bus_grid.h"
+#include "ui_alarm_limits_window.h"
+
+namespace pelmo {
+
+namespace {
+constexpr int kProgressIntervalMs = 10;
+constexpr int kFirstColumn = 40;
+}  // namespace
+
+TMezAlarmu::TMezAlarmu(StationPort& port, LinkContext& link, MainWindow main, QWidget* parent)
+    : QDialog(parent),
+      ui(std::make_unique<Ui::TMezAlarmu>()),
+      limits_(port, link, nullptr, *this),
+      main_(std::move(main)) {
+    ui->setupUi(this);
+    prepareBusGrid(ui->StringGrid1, 1, 1);
+    ui->StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ui->ProgressBar1->hide();
+    progress_.setInterval(kProgressIntervalMs);
+    connect(&progress_, &QTimer::timeout, this, [this] {
+        ui->ProgressBar1->setValue(
+            std::min(limits_.link().rx->count(), ui->ProgressBar1->maximum()));
+    });
+    connect(ui->StringGrid1, &QTableWidget::cellClicked, this, &TMezAlarmu::StringGrid1SelectCell);
+    connect(ui->ch_Inv, &QCheckBox::clicked, this, &TMezAlarmu::ch_InvMouseUp);
+    connect(ui->b_save, &QPushButton::clicked, this, &TMezAlarmu::b_saveClick);
+    connect(ui->b_close, &QPushButton::clicked, this, &TMezAlarmu::b_closeClick);
+    resetNewStation(limits_.image());
+}
+
+TMezAlarmu::~TMezAlarmu() {
+    progress_.stop();
+}
+
+void TMezAlarmu::setCaptions() {
+    setWindowTitle(txt(15));
+    ui->Label1->setText(txt(15));
+    setBusCell(ui->StringGrid1, 0, 1, txt(28));
+    setBusCell(ui->StringGrid1, 0, 2, txt(29));
+    setBusCell(ui->StringGrid1, 0, 3, txt(30));
+    setBusCell(ui->StringGrid1, 0, 4, txt(92));
+    ui->GroupBox1->setTitle(QStringLiteral(" Ch. %1 ").arg(channel_));
+    ui->l_minHodnotaLabel->setText(txt(83));
+    ui->l_maxHodnotaLabel->setText(txt(84));
+    ui->l_minMezeLabel->setText(txt(93));
+    ui->l_maxMezeLabel->setText(txt(94));
+    ui->ch_Inv->setText(txt(202));
+    ui->b_save->setText(txt(75));
+    ui->b_close->setText(txt(117));
+}
+
+void TMezAlarmu::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    fitGrid();
+    if (!started_) {
+        started_ = true;
+        FormShow();
+    }
+}
+
+void TMezAlarmu::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    fitGrid();
+}
+
+void TMezAlarmu::fitGrid() {
+    QTableWidget* grid = ui->StringGrid1;
+    const double share = (grid->viewport()->width() - kFirstColumn) / 13.0;
+    grid->setColumnWidth(0, kFirstColumn);
+    for (int c = 1; c <= 3; ++c) {
+        grid->setColumnWidth(c, static_cast<int>(std::lround(share * 3)));
+    }
+    grid->setColumnWidth(4, static_cast<int>(std::lround(share * 4)) - 8);
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    grid->horizontalHeader()->setStretchLastSection(true);
+}
+
+void TMezAlarmu::FormShow() {
+    setCaptions();
+    fitGrid();
+    ui->StringGrid1->clearSelection();
+    ui->ProgressBar1->setValue(0);
+    ui->ProgressBar1->show();
+    progress_.start();
+    limits_.read();
+}
+
+void TMezAlarmu::stopProgress() {
+    progress_.stop();
+    ui->ProgressBar1->hide();
+    ui->ProgressBar1->setValue(0);
+}
+
+void TMezAlarmu::alarmStatus(const QString& text) {
+    ui->StatusBar1->showMessage(text);
+}
+
+void TMezAlarmu::configurationRead() {
+    if (main_.showStation) {
+        main_.showStation();
+    }
+    ui->StringGrid1->setEnabled(true);
+    stopProgress();
+    fillGrid();
+    if (!anyOutputDefined(limits_.image())) {
+        prompts().warning(txt(387));
+    }
+}
+
+void TMezAlarmu::fillGrid() {
+    const StationImage& img = limits_.image();
+    for (int r = 1; r <= kChannelCount; ++r) {
+        for (int c = 0; c <= 4; ++c) {
+            if (c > 0) {
+                setBusCell(ui->StringGrid1, r, c, QString());
+            }
+        }
+        if (!img.channel(r).in_use) {
+            continue;
+        }
+        for (int c = 0; c <= 3; ++c) {
+            setBusCell(ui->StringGrid1, r, c,
+                       main_.channelCell ? main_.channelCell(r, c) : QString());
+        }
+        setBusCell(ui->StringGrid1, r, 4, alarmOutputText(img.channel(r).output_code));
+    }
+}
+
+void TMezAlarmu::setEditable(bool on) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->l_minHodnota, ui->l_maxHodnota, ui->l_minMeze,
+                                         ui->l_maxMeze, ui->ch_Inv, ui->b_save}) {
+        w->setEnabled(on);
+    }
+}
+
+void TMezAlarmu::StringGrid1SelectCell(int row, int) {
+    if (row < 1 || row > kChannelCount || limits_.running()) {
+        return;
+    }
+    channel_ = row;
+    ui->GroupBox1->setTitle(QStringLiteral(" Ch. %1 ").arg(row));
+    const AlarmLimitBoxes b = alarmLimitBoxes(limits_.image(), row);
+    setEditable(b.editable);
+    ui->l_minHodnota->setText(b.minValue);
+    ui->l_maxHodnota->setText(b.maxValue);
+    ui->l_minMeze->setText(b.lowLimit);
+    ui->l_maxMeze->setText(b.highLimit);
+    ui->ch_Inv->setChecked(b.inverse);
+}
+
+void TMezAlarmu::ch_InvMouseUp() {
+    definice_PV_rec& s = limits_.image().channel(channel_);
+    s.output_code = withInverse(s.output_code, ui->ch_Inv->isChecked());
+    setBusCell(ui->StringGrid1, channel_, 4, alarmOutputText(s.output_code));
+}
+
+void TMezAlarmu::b_saveClick() {
+    if (limits_.running()) {
+        return;
+    }
+    ui->ProgressBar1->setValue(0);
+    ui->ProgressBar1->show();
+    ui->StringGrid1->setEnabled(false);
+    AlarmLimitBoxes b;
+    b.minValue = ui->l_minHodnota->text();
+    b.maxValue = ui->l_maxHodnota->text();
+    b.lowLimit = ui->l_minMeze->text();
+    b.highLimit = ui->l_maxMeze->text();
+    if (!storeAlarmLimits(b, channel_, limits_.image(), prompts())) {
+        // Nothing was sent: the grid is usable again.
+        ui->ProgressBar1->hide();
+        ui->StringGrid1->setEnabled(true);
+        return;
+    }
+    ui->b_save->setEnabled(false);
+    limits_.save(channel_);
+}
+
+void TMezAlarmu::channelSaved() {
+    ui->ProgressBar1->hide();
+    ui->ProgressBar1->setValue(0);
+    ui->StringGrid1->setEnabled(true);
+    ui->b_save->setEnabled(true);
+}
+
+void TMezAlarmu::progressStep(int amount) {
+    ui->ProgressBar1->setValue(
+        std::min(ui->ProgressBar1->value() + amount, ui->ProgressBar1->maximum()));
+}
+
+void TMezAlarmu::alarmFailed() {
+    stopProgress();
+    ui->b_save->setEnabled(true);
+    QTimer::singleShot(0, this, &QDialog::reject);
+}
+
+void TMezAlarmu::b_closeClick() {
+    reject();
+}
+
+void TMezAlarmu::done(int result) {
+    progress_.stop();
+    QDialog::done(result);
+}
+
+}  // namespace pelmo

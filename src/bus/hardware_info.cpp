@@ -1,0 +1,118 @@
+#include "bus/hardware_info.h"
+
+#include "base/prompts.h"
+#include "base/texts.h"
+#include "link/block_codecs.h"
+
+namespace pelmo {
+
+QString inputCardText(std::uint8_t code) {
+    switch (code) {
+        case 0:
+            return txt(314);
+        case 6:
+            return txt(319) + QStringLiteral("1");
+        case 8:
+            return txt(318);
+        case 10:
+            return txt(319) + QStringLiteral("2");
+        case 12:
+            return txt(319) + QStringLiteral("3");
+        case 16:
+            return txt(313);
+        case 80:
+            return txt(313) + QStringLiteral("  P");
+        case 82:
+            return txt(313) + QStringLiteral("  P2");
+        case 129:
+            return txt(320);
+        default:
+            return txt(315);
+    }
+}
+
+QString prescalerText(int exponent) {
+    if (exponent < 1 || exponent > 15) {
+        return txt(315);
+    }
+    const int divider = 1 << (exponent - 1);
+    return divider == 1 ? txt(314) : QStringLiteral("1 / ") + QString::number(divider);
+}
+
+HardwareInfoReader::HardwareInfoReader(StationPort& port, LinkContext& link, Prompts* prompts,
+                                       HardwareInfoView& view)
+    : QuerySequence(port, link, prompts), view_(view) {}
+
+void HardwareInfoReader::start() {
+    resetNewStation(image());
+    link_.rx->setCount(0);
+    view_.hardwareStatus(txt(118));
+    begin();
+    send(COMM, 11, kModeExact);
+}
+
+void HardwareInfoReader::completion(int failed) {
+    if (!engine_) {
+        return;
+    }
+    if (failed) {
+        release();
+        view_.hardwareStatus(txt(136));
+        reportConnectionError();
+        view_.hardwareEnded(HardwareInfoView::Ending::Failed);
+        return;
+    }
+    engine_->acknowledge();
+    StationImage& img = image();
+    switch (state_) {
+        case COMM:
+            view_.hardwareStatus(txt(120));
+            send(READ_STATUS, 27, kModeExact);
+            break;
+        case READ_STATUS:
+            view_.hardwareStatus(txt(120) + QStringLiteral("OK"));
+            view_.hardwareStatus(txt(138));
+            send(READ_CMOS, 45, kModeExact);
+            break;
+        case READ_CMOS:
+            view_.hardwareStatus(txt(138));
+            decodeCmos(answer(), img.cmos_raw_identity, img.cmos);
+            send(READ_METER, 93, kModeExact);
+            break;
+        case READ_METER:
+            img.current_index = 1;
+            view_.hardwareStatus(txt(139) + QStringLiteral("1"));
+            decodeMeter(answer(), img.meter);
+            send(READ_CHANNEL, 10, kModeAtLeast);
+            break;
+        case READ_CHANNEL: {
+            const int n = img.current_index;
+            if (n >= 1 && n <= kChannelCount &&
+                !decodeChannel(answer(), img.cmos, img.channel(n), img.channelData(n))) {
+                // A channel that does not decode is reported; the others are still read.
+                reportGeneralError(prompter(), " 1.2: Definice meridla");
+            }
+            ++img.current_index;
+            view_.hardwareStatus(txt(139) + QString::number(img.current_index));
+            if (img.current_index <= kChannelCount) {
+                send(READ_CHANNEL, 10, kModeAtLeast);
+            } else {
+                view_.hardwareStatus(txt(140));
+                send(READ_STATION, 99, kModeExact);
+            }
+            break;
+        }
+        case READ_STATION:
+            decodeStation(answer(), img.station);
+            view_.hardwareStatus(txt(141));
+            img.station_loaded = true;
+            release();
+            view_.stationDecoded();
+            view_.hardwareEnded(HardwareInfoView::Ending::Read);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace pelmo

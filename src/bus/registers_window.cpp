@@ -1,0 +1,109 @@
+#include "bus/registers_window.h"
+
+#include <QShowEvent>
+#include <QTimer>
+
+#include "base/texts.h"
+#include "bus/bus_grid.h"
+#include "ui_registers_window.h"
+
+namespace pelmo {
+
+TRegistryForm::TRegistryForm(StationPort& port, LinkContext& link, QWidget* parent)
+    : QDialog(parent),
+      ui(std::make_unique<Ui::TRegistryForm>()),
+      reader_(port, link, nullptr, *this) {
+    ui->setupUi(this);
+    prepareBusGrid(ui->StringGrid1, 1, 1);
+    prepareBusGrid(ui->StringGrid2, 1, 1);
+    connect(ui->refreshBtn, &QPushButton::clicked, this, &TRegistryForm::refreshBtnClick);
+    connect(ui->OKBtn, &QPushButton::clicked, this, &TRegistryForm::OKBtnClick);
+}
+
+TRegistryForm::~TRegistryForm() = default;
+
+void TRegistryForm::setCaptions() {
+    setWindowTitle(txt(18));
+    ui->Label1->setText(txt(18));
+    for (int row = 1; row <= 8; ++row) {
+        setBusCell(ui->StringGrid1, row, 0, txt(circuitRowText(row - 1)));
+    }
+    for (int row = 1; row <= 3; ++row) {
+        setBusCell(ui->StringGrid2, row, 0, txt(condensateRowText(row - 1)));
+    }
+    setBusCell(ui->StringGrid1, 0, 1, txt(172));
+    setBusCell(ui->StringGrid1, 0, 2, txt(173));
+    setBusCell(ui->StringGrid2, 0, 1, txt(174));
+    ui->OKBtn->setText(txt(117));
+    ui->refreshBtn->setText(txt(251));
+}
+
+void TRegistryForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    fitGrids();
+    if (!started_) {
+        started_ = true;
+        FormShow();
+    }
+}
+
+void TRegistryForm::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    fitGrids();
+}
+
+void TRegistryForm::fitGrids() {
+    fitBusGrid(ui->StringGrid1, {1.0 / 3, 1.0 / 3, 1.0 / 3}, -1);
+    fitBusGrid(ui->StringGrid2, {0.5, 0.5}, -1);
+}
+
+void TRegistryForm::FormShow() {
+    setCaptions();
+    fitGrids();
+    reader_.read(false);
+}
+
+void TRegistryForm::refreshBtnClick() {
+    if (!reader_.running()) {
+        reader_.read(true);
+    }
+}
+
+void TRegistryForm::OKBtnClick() {
+    reject();
+}
+
+void TRegistryForm::registersStatus(const QString& text) {
+    ui->StatusBar1->showMessage(text);
+}
+
+void TRegistryForm::clearTrafficLog() {
+    if (clearLog_) {
+        clearLog_();
+    }
+}
+
+void TRegistryForm::readRunning(bool running) {
+    ui->refreshBtn->setEnabled(!running);
+}
+
+void TRegistryForm::registersRead(const RegisterValues& v) {
+    for (int row = 1; row <= 8; ++row) {
+        const std::size_t i = static_cast<std::size_t>(row - 1);
+        setBusCell(ui->StringGrid1, row, 1, registerText(v.circuit1[i]));
+        setBusCell(ui->StringGrid1, row, 2, registerText(v.circuit2[i]));
+    }
+    for (int row = 1; row <= 3; ++row) {
+        setBusCell(ui->StringGrid2, row, 1,
+                   registerText(v.condensate[static_cast<std::size_t>(row - 1)]));
+    }
+}
+
+void TRegistryForm::registersEnded(Ending ending) {
+    if (ending == Ending::Failed) {
+        // Leave the completion handler before the window goes.
+        QTimer::singleShot(0, this, &QDialog::reject);
+    }
+}
+
+}  // namespace pelmo

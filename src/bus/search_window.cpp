@@ -1,0 +1,156 @@
+#include "bus/search_window.h"
+
+#include <QMenuBar>
+#include <QShowEvent>
+
+#include "base/prompts.h"
+#include "base/texts.h"
+#include "bus/address_map.h"
+#include "bus/bus_grid.h"
+#include "ui_search_window.h"
+
+namespace pelmo {
+
+namespace {
+
+constexpr int kRowsPerGrid = 16;
+
+}  // namespace
+
+TVyhledani::TVyhledani(StationPort& port, LinkContext& link, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TVyhledani>()), search_(port, link, nullptr, *this) {
+    ui->setupUi(this);
+    auto* bar = new QMenuBar(this);
+    layout()->setMenuBar(bar);
+    exportMenu_ = bar->addMenu(QStringLiteral("Export"));
+    exportMenu_->setObjectName(QStringLiteral("Export"));
+    exportAction_ = exportMenu_->addAction(QString());
+    exportAction_->setObjectName(QStringLiteral("Export1"));
+    connect(exportAction_, &QAction::triggered, this, &TVyhledani::Export1Click);
+    connect(ui->b_Stop, &QPushButton::clicked, this, &TVyhledani::b_StopClick);
+    connect(ui->b_close, &QPushButton::clicked, this, &TVyhledani::b_closeClick);
+
+    for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
+        prepareBusGrid(grid, 1, 1);
+    }
+    for (int r = 1; r <= kRowsPerGrid; ++r) {
+        setBusCell(ui->StringGrid1, r, 0, QStringLiteral("%1.").arg(r));
+        setBusCell(ui->StringGrid2, r, 0, QStringLiteral("%1.").arg(r + kRowsPerGrid));
+    }
+    AddressSearch::clearFound(search_.image());
+    ui->b_Stop->setText(QStringLiteral("Stop"));
+}
+
+TVyhledani::~TVyhledani() {
+    search_.restoreAddress();
+}
+
+void TVyhledani::setEntriesChanged(std::function<void()> changed) {
+    entriesChanged_ = std::move(changed);
+    // The entries of an earlier search are gone.
+    if (entriesChanged_) {
+        entriesChanged_();
+    }
+}
+
+void TVyhledani::setCaptions() {
+    setWindowTitle(txt(383));
+    ui->Label1->setText(txt(383));
+    for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
+        setBusCell(grid, 0, 1, txt(194));
+        setBusCell(grid, 0, 2, txt(24));
+    }
+    exportAction_->setText(txt(397));
+    ui->b_close->setText(txt(117));
+}
+
+void TVyhledani::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    fitGrids();
+    if (!started_) {
+        started_ = true;
+        FormShow();
+    }
+}
+
+void TVyhledani::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    fitGrids();
+}
+
+void TVyhledani::fitGrids() {
+    for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
+        fitBusGrid(grid, {0.14, 0.3, 0.56});
+    }
+}
+
+void TVyhledani::FormShow() {
+    setCaptions();
+    fitGrids();
+    ui->StringGrid1->clearSelection();
+    ui->StringGrid2->clearSelection();
+    exportMenu_->setEnabled(false);
+    ui->ProgressBar1->setValue(0);
+    ui->ProgressBar1->show();
+    search_.start();
+}
+
+void TVyhledani::searchStatus(const QString& text) {
+    ui->StatusBar1->showMessage(text);
+}
+
+void TVyhledani::probing(int address) {
+    ui->ProgressBar1->setValue(std::min(address, ui->ProgressBar1->maximum()));
+}
+
+void TVyhledani::addressAnswered(int found, int address) {
+    QTableWidget* grid = found <= kRowsPerGrid ? ui->StringGrid1 : ui->StringGrid2;
+    const int row = found <= kRowsPerGrid ? found : found - kRowsPerGrid;
+    setBusCell(grid, row, 1, address == 0 ? QString() : QString::number(address));
+}
+
+void TVyhledani::stationFound(int found, int, const QString& name) {
+    QTableWidget* grid = found <= kRowsPerGrid ? ui->StringGrid1 : ui->StringGrid2;
+    const int row = found <= kRowsPerGrid ? found : found - kRowsPerGrid;
+    setBusCell(grid, row, 2, name);
+    if (entriesChanged_) {
+        entriesChanged_();
+    }
+}
+
+void TVyhledani::searchEnded() {
+    exportMenu_->setEnabled(true);
+    ui->ProgressBar1->hide();
+}
+
+void TVyhledani::b_StopClick() {
+    search_.stop();
+}
+
+void TVyhledani::b_closeClick() {
+    reject();
+}
+
+void TVyhledani::done(int result) {
+    search_.restoreAddress();
+    QDialog::done(result);
+}
+
+void TVyhledani::Export1Click() {
+    ui->ProgressBar1->hide();
+    FileDialogSpec spec;
+    spec.filter = QStringLiteral("AddressMap (*.map)|*.map|All files (*.*)|*.*");
+    spec.defaultExtension = QStringLiteral("map");
+    spec.initialDir = QStringLiteral("./");
+    spec.confirmOverwrite = true;
+    const QString file = prompts().saveFile(spec);
+    if (file.isEmpty()) {
+        return;
+    }
+    if (saveAddressMap(file, search_.image().address_list, prompts()) ==
+        MapFileResult::WriteFailed) {
+        prompts().error(txt(147));
+    }
+}
+
+}  // namespace pelmo
