@@ -18,12 +18,13 @@ extern const Command kDiffCommand;
 extern const Command kMonitorCommand;
 extern const Command kExportCommand;
 extern const Command kSteamCommand;
+extern const Command kLiveCommand;
 
 namespace {
 
-const auto kCommands =
-    std::to_array<const Command*>({&kReadCommand, &kProgramCommand, &kLockCommand, &kDiffCommand,
-                                   &kMonitorCommand, &kExportCommand, &kSteamCommand});
+const auto kCommands = std::to_array<const Command*>(
+    {&kReadCommand, &kProgramCommand, &kLockCommand, &kDiffCommand, &kMonitorCommand,
+     &kExportCommand, &kSteamCommand, &kLiveCommand});
 
 // Bus health per address on standard error, after the command.
 void printStatistics() {

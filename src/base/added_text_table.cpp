@@ -55,6 +55,8 @@ const AddedText kAdded[] = {
     {1046, "Konstanta %1", "Constant %1"},
     {1047, "Načítám stanici...", "Reading the station..."},
     {1048, "Zavřít", "Close"},
+    // Live tracking.
+    {1140, "Export do CSV...", "Export to CSV..."},
     // Serial port access.
     {1050,
      "Nemáte oprávnění otevřít sériový port %1. Přidejte svůj účet do skupiny dialout "

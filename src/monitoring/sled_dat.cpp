@@ -13,6 +13,8 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QValueAxis>
+#include <algorithm>
+#include <cmath>
 
 #include "base/cp1250.h"
 #include "base/decimal_text.h"
@@ -23,6 +25,7 @@
 #include "monitoring/monitoring_pair.h"
 #include "monitoring/sample_values.h"
 #include "ui/please_wait.h"
+#include "ui/sound.h"
 #include "ui_sled_dat.h"
 
 namespace pelmo {
@@ -34,6 +37,7 @@ const char* const kNoValue = "------";
 const char* const kNotAvailable = "-- N/A --";
 const char* const kMonitoringFilter = "Monitor. data (*.mon)|*.mon|Všechny soubory (*.*)|*.*";
 const char* const kTextFilter = "Text files (*.txt)|*.txt|All files (*.*)|*.*";
+const char* const kCsvFilter = "CSV (*.csv)|*.csv|All files (*.*)|*.*";
 
 // Channels 1..8: white, yellow, fuchsia, red, aqua, lime, blue, black.
 const std::array<QColor, kChannelCount> kSeriesColours = {
@@ -87,7 +91,8 @@ TSledDat::TSledDat(StationPort& port, LinkContext& link, QWidget* parent)
       ui(std::make_unique<Ui::TSledDat>()),
       port_(port),
       link_(link),
-      reader_(port, link, nullptr, *this) {
+      reader_(port, link, nullptr, *this),
+      tracker_(port, link, *this) {
     ui->setupUi(this);
     statusPanel_ = new QLabel(this);
     statusPanel_->setObjectName(QStringLiteral("StatusPanel0"));
@@ -164,6 +169,7 @@ void TSledDat::setCaptions() {
     loadFileAction_->setText(txt(267));
     exportAction_->setText(txt(268));
     loadStationAction_->setText(txt(266));
+    csvAction_->setText(txt(1140));
     setGridText(0, 0, txt(259));
     setGridText(0, 1, QString::fromLatin1(kNotAvailable));
     setGridText(0, 2, txt(261));
@@ -191,6 +197,8 @@ void TSledDat::buildMenu() {
     exportAction_ = add("m_export", Qt::CTRL | Qt::Key_E, &TSledDat::m_exportClick);
     loadStationAction_ =
         add("m_nacistStanice", Qt::CTRL | Qt::Key_M, &TSledDat::m_nacistStaniceClick);
+    csvAction_ = add("m_exportCsv", Qt::CTRL | Qt::SHIFT | Qt::Key_E, &TSledDat::m_exportCsvClick);
+    csvAction_->setVisible(false);
     layout()->setMenuBar(bar);
     setDataMenuEnabled(false);
 }
@@ -259,6 +267,7 @@ void TSledDat::setDataMenuEnabled(bool on) {
         loadStationAction_->setEnabled(!fromFile_);
         loadFileAction_->setEnabled(fromFile_);
     }
+    csvAction_->setEnabled(on && mode_ == TrackingMode::Live);
 }
 
 void TSledDat::setGridText(int row, int column, const QString& text) {
@@ -339,7 +348,16 @@ void TSledDat::showEvent(QShowEvent* event) {
     }
 }
 
+void TSledDat::openLive() {
+    mode_ = TrackingMode::Live;
+    fromFile_ = false;
+}
+
 void TSledDat::FormShow() {
+    if (mode_ == TrackingMode::Live) {
+        showLive();
+        return;
+    }
     ui->ProgressBar1->setValue(0);
     cursor_->clear();
     link_.rx->setCount(0);
@@ -378,7 +396,45 @@ void TSledDat::readStatus(const QString& text) {
     setStatusText(text);
 }
 
+void TSledDat::showLive() {
+    window_.width = kLiveWindowWidth;
+    window_.end = kInitialWindowEnd;
+    cursor_->clear();
+    link_.rx->setCount(0);
+    image().current_index = 1;
+    setTimeAxis(0, kInitialWindowEnd);
+    ui->ScrollBar1->setMinimum(0);
+    ui->ScrollBar1->setMaximum(kLiveCursorMaximum);
+    ui->ScrollBar1->setSingleStep(1);
+    ui->ScrollBar1->setPageStep(10);
+    ui->ScrollBar1->setValue(0);
+    // The monitoring commands do not apply to live values; the menu keeps only the CSV
+    // export of the records.
+    for (QAction* a : {saveAction_, loadFileAction_, exportAction_, loadStationAction_}) {
+        a->setVisible(false);
+    }
+    csvAction_->setVisible(true);
+    setDataMenuEnabled(false);
+    ui->TrackBar1->hide();
+    ui->l_meritko->hide();
+    ui->ch_propoj->setChecked(true);
+    ch_propojClick();
+    for (int n = 1; n <= kChannelCount; ++n) {
+        setGridText(n, 1, QString::fromLatin1(kNoValue));
+        setGridText(n, 2, QString::fromLatin1(kNoValue));
+    }
+    setGridText(0, 1, txt(260));
+    ui->ProgressBar1->setValue(0);
+    ui->ProgressBar1->setVisible(true);
+    progressTimer_.start();
+    setStatusText(txt(118));
+    reader_.start();
+}
+
 void TSledDat::readCompleted() {
+    if (closing_) {
+        return;
+    }
     setStatusText(txt(141));
     if (hooks_.stationRead) {
         hooks_.stationRead();
@@ -392,11 +448,18 @@ void TSledDat::readCompleted() {
     }
     progressTimer_.stop();
     focusScrollBar();
+    if (mode_ == TrackingMode::Live) {
+        setStatusText(txt(118));
+        tracker_.start();
+    }
 }
 
 void TSledDat::readFailed() {
     progressTimer_.stop();
     ui->ProgressBar1->hide();
+    if (closing_) {
+        return;
+    }
     // The read shows its error box after this; close once it has been answered.
     QTimer::singleShot(0, this, &QDialog::reject);
 }
@@ -466,6 +529,10 @@ void TSledDat::clearChart() {
 // ---- cursor, zoom, points ----
 
 void TSledDat::ScrollBar1Change(int position) {
+    if (mode_ == TrackingMode::Live) {
+        liveCursorChange(position);
+        return;
+    }
     const StationImage& img = image();
     SampleEvaluator evaluate(img, programSettings().version);
     for (int c = 1; c <= kChannelCount; ++c) {
@@ -541,7 +608,14 @@ void TSledDat::closeEvent(QCloseEvent* event) {
 }
 
 void TSledDat::FormClose() {
+    closing_ = true;
     progressTimer_.stop();
+    if (reader_.running()) {
+        reader_.interrupt();
+    }
+    // A poll must not outlive the window: the link is ended and the records go with it.
+    tracker_.stop();
+    tracker_.releaseRecords();
     recording_.clear();
 }
 
@@ -614,6 +688,118 @@ void TSledDat::m_nacistStaniceClick() {
     if (ready) {
         fillChart(nullptr);
     }
+}
+
+// ---- live tracking ----
+
+void TSledDat::setTimeAxis(double min, double max) {
+    // Set in the order that never puts the minimum above the maximum.
+    if (min > timeAxis_->max()) {
+        timeAxis_->setMax(max);
+        timeAxis_->setMin(min);
+    } else {
+        timeAxis_->setMin(min);
+        timeAxis_->setMax(max);
+    }
+    if (mode_ == TrackingMode::Live) {
+        showLivePoints();
+    }
+}
+
+void TSledDat::showLivePoints() {
+    const LiveRecords& records = tracker_.records();
+    const auto count = static_cast<std::int64_t>(records.size());
+    const std::int64_t first = std::clamp<std::int64_t>(
+        static_cast<std::int64_t>(std::floor(timeAxis_->min())) - 1, 0, count);
+    const std::int64_t last = std::clamp<std::int64_t>(
+        static_cast<std::int64_t>(std::ceil(timeAxis_->max())) + 1, 0, count - 1);
+    for (int c = 1; c <= kChannelCount; ++c) {
+        QList<QPointF> points;
+        const auto i = static_cast<std::size_t>(c - 1);
+        for (std::int64_t k = first; k <= last; ++k) {
+            points.append(QPointF(static_cast<double>(k),
+                                  livePercent(records[static_cast<std::size_t>(k)].raw[i])));
+        }
+        series(c)->replace(points);
+    }
+}
+
+void TSledDat::liveStatus(const QString& text) {
+    setStatusText(text);
+}
+
+void TSledDat::liveRecord(const LiveRecord& record, int index) {
+    ui->l_datumAkt->setText(stationDateText(record.time));
+    ui->l_casAkt->setText(stationTimeText(record.time));
+    const auto texts = liveValueTexts(image(), programSettings().version, record);
+    for (int c = 1; c <= kChannelCount; ++c) {
+        setGridText(c, 1, texts[static_cast<std::size_t>(c - 1)]);
+    }
+    // The point goes on only where the axis shows it; paging back refills from the records.
+    if (index <= timeAxis_->max() + 1) {
+        for (int c = 1; c <= kChannelCount; ++c) {
+            series(c)->append(index, livePercent(record.raw[static_cast<std::size_t>(c - 1)]));
+        }
+    }
+    // The cursor reaches every record, not only those of the first hour.
+    ui->ScrollBar1->setMaximum(std::max(kLiveCursorMaximum, index + 1));
+    if (advanceLiveChart(window_, index + 1)) {
+        setTimeAxis(timeAxis_->min() + kLiveAdvance, timeAxis_->max() + kLiveAdvance);
+    }
+}
+
+void TSledDat::liveConnectionLost() {
+    playSignal(SoundSignal::Warning);
+}
+
+void TSledDat::liveTrafficNote(const QString& line) {
+    if (hooks_.trafficNote) {
+        hooks_.trafficNote(line);
+    }
+}
+
+void TSledDat::liveFailed(const QString& message) {
+    prompts().error(message);
+    QTimer::singleShot(0, this, &QDialog::reject);
+}
+
+void TSledDat::liveCursorChange(int position) {
+    const LiveCursor cursor =
+        liveCursor(image(), programSettings().version, tracker_.records(), position);
+    for (int c = 1; c <= kChannelCount; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        setGridText(c, 2, cursor.values[i]);
+        setGridText(c, 4, cursor.states[i]);
+    }
+    if (cursor.onRecord) {
+        ui->l_datumGraf->setText(stationDateText(cursor.time));
+        ui->l_casGraf->setText(stationTimeText(cursor.time));
+    } else {
+        ui->l_datumGraf->setText(QStringLiteral(" -- / -- / -- "));
+        ui->l_casGraf->setText(QStringLiteral(" -- : -- : -- "));
+    }
+    QList<QPointF> line;
+    line.reserve(kCursorTop + 1);
+    for (int y = 0; y <= kCursorTop; ++y) {
+        line.append(QPointF(position, y));
+    }
+    cursor_->replace(line);
+    const int points = static_cast<int>(tracker_.records().size());
+    if (const auto range = pageWindow(window_, position, points)) {
+        setTimeAxis(range->min, range->max);
+    }
+}
+
+void TSledDat::m_exportCsvClick() {
+    FileDialogSpec spec;
+    spec.filter = QString::fromLatin1(kCsvFilter);
+    spec.defaultExtension = QStringLiteral("csv");
+    spec.confirmOverwrite = true;
+    const QString file = prompts().saveFile(spec);
+    if (file.isEmpty()) {
+        return;
+    }
+    exportLiveCsv(file, image(), programSettings().version, tracker_.records(), prompts());
 }
 
 }  // namespace pelmo

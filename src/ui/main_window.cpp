@@ -114,6 +114,7 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
     wire("m_porovnani", &TZobrStanice::m_porovnaniClick);
     wire("m_monStanice", &TZobrStanice::m_monStaniceClick);
     wire("m_monSoubor", &TZobrStanice::m_monSouborClick);
+    wire("m_sledovani", &TZobrStanice::m_sledovaniClick);
 
     setMeterBoxEnabled(true);
     resetNewStation(image_);

@@ -96,6 +96,7 @@ public:
     void e_hlaseniExit();
     void m_monStaniceClick();
     void m_monSouborClick();
+    void m_sledovaniClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
