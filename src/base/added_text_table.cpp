@@ -55,14 +55,14 @@ const AddedText kAdded[] = {
     {1046, "Konstanta %1", "Constant %1"},
     {1047, "Načítám stanici...", "Reading the station..."},
     {1048, "Zavřít", "Close"},
-    // Live tracking.
-    {1140, "Export do CSV...", "Export to CSV..."},
     // Serial port access.
     {1050,
      "Nemáte oprávnění otevřít sériový port %1. Přidejte svůj účet do skupiny dialout "
      "(sudo usermod -aG dialout $USER), odhlaste se a znovu se přihlaste.",
      "You may not open the serial port %1. Add your account to the dialout group "
      "(sudo usermod -aG dialout $USER), then log out and in again."},
+    // Live tracking.
+    {1140, "Export do CSV...", "Export to CSV..."},
 };
 const int kAddedCount = static_cast<int>(sizeof(kAdded) / sizeof(kAdded[0]));
 

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -423,7 +424,7 @@ TEST_P(LiveTrackingView, TheFourHundredthRecordMovesTheAxisAndTheSeriesStaySmall
 TEST_P(LiveTrackingView, ClosingMidPollEndsTheLinkAndDropsTheRecords) {
     open();
     ticks(4);
-    view.close();
+    find<QPushButton>("b_zavrit")->click();
     EXPECT_FALSE(view.liveTracker().polling());
     EXPECT_TRUE(view.liveTracker().records().empty());
     EXPECT_EQ(link.requests().back(), "END_COMM");
