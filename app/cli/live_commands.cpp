@@ -114,6 +114,8 @@ int runLive(const QStringList& args) {
     const int version = programSettings().version;
     ConsoleLiveView liveView(version);
     LiveTracker tracker(session.port, defaultLinkContext(), liveView);
+    // Only a CSV needs the whole run; a follow of days would otherwise grow for nothing.
+    tracker.setKeepRecords(options.has(QStringLiteral("csv")));
     if (seconds > 0) {
         QTimer::singleShot(seconds * 1000, &watch, [] { QCoreApplication::exit(kExitOk); });
     }
@@ -130,7 +132,7 @@ int runLive(const QStringList& args) {
                        session.prompts)) {
         return kExitUsage;
     }
-    return tracker.records().empty() ? kExitStation : kExitOk;
+    return tracker.taken() == 0 ? kExitStation : kExitOk;
 }
 
 }  // namespace

@@ -95,7 +95,11 @@ bool LiveTracker::takeRecord() {
     }
     lastTime_ = record->time;
     try {
+        if (!keepRecords_) {
+            records_.clear();
+        }
         records_.push_back(*record);
+        ++taken_;
     } catch (const std::bad_alloc&) {
         view_.liveFailed(txt(263));
         return false;

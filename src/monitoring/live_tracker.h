@@ -46,6 +46,10 @@ public:
     void stop();
     // Drops the records and gives their memory back.
     void releaseRecords();
+    // Without keeping, only the newest record stays (a follower that writes no file).
+    void setKeepRecords(bool keep) { keepRecords_ = keep; }
+    // Records taken since the start, kept or not.
+    std::int64_t taken() const { return taken_; }
 
     const LiveRecords& records() const { return records_; }
     std::optional<std::uint32_t> startTime() const { return startTime_; }
@@ -69,6 +73,8 @@ private:
     std::optional<std::uint32_t> startTime_;
     std::optional<std::uint32_t> lastTime_;
     int failedPolls_ = 0;
+    bool keepRecords_ = true;
+    std::int64_t taken_ = 0;
 };
 
 }  // namespace pelmo

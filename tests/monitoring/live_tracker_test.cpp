@@ -248,6 +248,11 @@ TEST_F(LiveTracking, OneRecordPerSecondAfterComm) {
     for (std::size_t i = 0; i < live.size(); ++i) {
         EXPECT_EQ(tracker.records().back().raw[i], live[i]) << i;
     }
+    // A follower that keeps nothing holds the newest record only.
+    tracker.setKeepRecords(false);
+    ticks(2);
+    EXPECT_EQ(tracker.records().size(), 1u);
+    EXPECT_EQ(tracker.taken(), 7);
 }
 
 TEST_F(LiveTracking, AnAnswerWithTheSameStationTimeAddsNoRecord) {
@@ -302,20 +307,6 @@ TEST_F(LiveTracking, AFailedReopeningLetsThePollTryAgain) {
     EXPECT_TRUE(tracker.polling());
     ticks(6);
     EXPECT_EQ(view.lost, 2);
-}
-
-TEST_F(LiveTracking, StoppingEndsTheLinkAndTheTicks) {
-    open();
-    ticks(3);
-    tracker.stop();
-    EXPECT_FALSE(tracker.polling());
-    EXPECT_EQ(requests().back(), "END_COMM");
-    const std::size_t written = link.port.writes().size();
-    tracker.tick();
-    EXPECT_EQ(link.port.writes().size(), written);
-    EXPECT_EQ(tracker.records().size(), 2u);
-    tracker.releaseRecords();
-    EXPECT_TRUE(tracker.records().empty());
 }
 
 // The tracking view in its live mode, offscreen, in both languages.
