@@ -25,13 +25,14 @@ extern const Command kRegistersCommand;
 extern const Command kMaximumCommand;
 extern const Command kInfoCommand;
 extern const Command kFlyCommand;
+extern const Command kLiveCommand;
 
 namespace {
 
 const auto kCommands = std::to_array<const Command*>(
     {&kReadCommand, &kProgramCommand, &kLockCommand, &kDiffCommand, &kArchiveCommand,
-     &kMessagesCommand, &kMonitorCommand, &kExportCommand, &kSteamCommand, &kScanCommand,
-     &kRegistersCommand, &kMaximumCommand, &kInfoCommand, &kFlyCommand});
+     &kMessagesCommand, &kMonitorCommand, &kExportCommand, &kLiveCommand, &kSteamCommand,
+     &kScanCommand, &kRegistersCommand, &kMaximumCommand, &kInfoCommand, &kFlyCommand});
 
 // Bus health per address on standard error, after the command.
 void printStatistics() {

@@ -61,6 +61,8 @@ const AddedText kAdded[] = {
      "(sudo usermod -aG dialout $USER), odhlaste se a znovu se přihlaste.",
      "You may not open the serial port %1. Add your account to the dialout group "
      "(sudo usermod -aG dialout $USER), then log out and in again."},
+    // Live tracking.
+    {1140, "Export do CSV...", "Export to CSV..."},
 };
 const int kAddedCount = static_cast<int>(sizeof(kAdded) / sizeof(kAdded[0]));
 

@@ -84,6 +84,8 @@ std::string calendarText(std::uint32_t time, TimeTextKind kind) {
     return timeText(cal, kind);
 }
 
+}  // namespace
+
 // Values are single precision as the station computes them: the shortest text that reads
 // back as the same float, with a decimal point.
 QByteArray csvNumber(double v) {
@@ -102,7 +104,13 @@ QByteArray csvField(const QString& text) {
     return f;
 }
 
-}  // namespace
+QByteArray csvStationTime(std::uint32_t time) {
+    StationCalendar cal;
+    const int century = calendarFromTimeCode(time, cal);
+    return QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d", century * 100 + cal.year, cal.month,
+                             cal.day, cal.hour, cal.minute, cal.second)
+        .toLatin1();
+}
 
 int commonInterval(const StationImage& image) {
     int g = 0;
@@ -240,11 +248,7 @@ QByteArray monitoringCsvExport(const StationImage& image, const std::vector<Expo
     }
     out += "\r\n";
     for (const ExportLine& l : lines) {
-        StationCalendar cal;
-        const int century = calendarFromTimeCode(l.time, cal);
-        out += QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d", century * 100 + cal.year,
-                                 cal.month, cal.day, cal.hour, cal.minute, cal.second)
-                   .toLatin1();
+        out += csvStationTime(l.time);
         for (int c = 1; c <= kChannelCount; ++c) {
             if (!image.channel(c).in_use) {
                 continue;

@@ -57,6 +57,13 @@ QByteArray monitoringTextExport(const StationImage& image, const std::vector<Exp
 // use), ISO 8601 times, decimal points, empty cells where the text shows "---" or "xxx".
 QByteArray monitoringCsvExport(const StationImage& image, const std::vector<ExportLine>& lines);
 
+// CSV cells shared by the exports: a single-precision value as the shortest text that reads
+// back as the same float (decimal point), a text quoted when it needs it, a station time as
+// ISO 8601 local time.
+QByteArray csvNumber(double v);
+QByteArray csvField(const QString& text);
+QByteArray csvStationTime(std::uint32_t time);
+
 // Greatest common divisor of the intervals of the channels in use (0 when none is).
 int commonInterval(const StationImage& image);
 

@@ -87,7 +87,8 @@ TSledDat::TSledDat(StationPort& port, LinkContext& link, QWidget* parent)
       ui(std::make_unique<Ui::TSledDat>()),
       port_(port),
       link_(link),
-      reader_(port, link, nullptr, *this) {
+      reader_(port, link, nullptr, *this),
+      tracker_(port, link, *this) {
     ui->setupUi(this);
     statusPanel_ = new QLabel(this);
     statusPanel_->setObjectName(QStringLiteral("StatusPanel0"));
@@ -115,6 +116,8 @@ TSledDat::TSledDat(StationPort& port, LinkContext& link, QWidget* parent)
     connect(ui->TrackBar1, &QSlider::valueChanged, this, &TSledDat::TrackBar1Change);
     connect(ui->ch_propoj, &QCheckBox::clicked, this, &TSledDat::ch_propojClick);
     connect(ui->b_zavrit, &QPushButton::clicked, this, &QDialog::accept);
+    // Accept and reject hide the window without a close event; the poll must stop either way.
+    connect(this, &QDialog::finished, this, &TSledDat::FormClose);
     ui->ScrollBar1->installEventFilter(this);
     ui->StringGrid1->viewport()->installEventFilter(this);
     chartView_->viewport()->installEventFilter(this);
@@ -164,6 +167,7 @@ void TSledDat::setCaptions() {
     loadFileAction_->setText(txt(267));
     exportAction_->setText(txt(268));
     loadStationAction_->setText(txt(266));
+    csvAction_->setText(txt(1140));
     setGridText(0, 0, txt(259));
     setGridText(0, 1, QString::fromLatin1(kNotAvailable));
     setGridText(0, 2, txt(261));
@@ -191,6 +195,8 @@ void TSledDat::buildMenu() {
     exportAction_ = add("m_export", Qt::CTRL | Qt::Key_E, &TSledDat::m_exportClick);
     loadStationAction_ =
         add("m_nacistStanice", Qt::CTRL | Qt::Key_M, &TSledDat::m_nacistStaniceClick);
+    csvAction_ = add("m_exportCsv", Qt::CTRL | Qt::SHIFT | Qt::Key_E, &TSledDat::m_exportCsvClick);
+    csvAction_->setVisible(false);
     layout()->setMenuBar(bar);
     setDataMenuEnabled(false);
 }
@@ -259,6 +265,7 @@ void TSledDat::setDataMenuEnabled(bool on) {
         loadStationAction_->setEnabled(!fromFile_);
         loadFileAction_->setEnabled(fromFile_);
     }
+    csvAction_->setEnabled(on && mode_ == TrackingMode::Live);
 }
 
 void TSledDat::setGridText(int row, int column, const QString& text) {
@@ -339,7 +346,16 @@ void TSledDat::showEvent(QShowEvent* event) {
     }
 }
 
+void TSledDat::openLive() {
+    mode_ = TrackingMode::Live;
+    fromFile_ = false;
+}
+
 void TSledDat::FormShow() {
+    if (mode_ == TrackingMode::Live) {
+        showLive();
+        return;
+    }
     ui->ProgressBar1->setValue(0);
     cursor_->clear();
     link_.rx->setCount(0);
@@ -379,6 +395,9 @@ void TSledDat::readStatus(const QString& text) {
 }
 
 void TSledDat::readCompleted() {
+    if (closing_) {
+        return;
+    }
     setStatusText(txt(141));
     if (hooks_.stationRead) {
         hooks_.stationRead();
@@ -392,11 +411,18 @@ void TSledDat::readCompleted() {
     }
     progressTimer_.stop();
     focusScrollBar();
+    if (mode_ == TrackingMode::Live) {
+        setStatusText(txt(118));
+        tracker_.start();
+    }
 }
 
 void TSledDat::readFailed() {
     progressTimer_.stop();
     ui->ProgressBar1->hide();
+    if (closing_) {
+        return;
+    }
     // The read shows its error box after this; close once it has been answered.
     QTimer::singleShot(0, this, &QDialog::reject);
 }
@@ -466,6 +492,10 @@ void TSledDat::clearChart() {
 // ---- cursor, zoom, points ----
 
 void TSledDat::ScrollBar1Change(int position) {
+    if (mode_ == TrackingMode::Live) {
+        liveCursorChange(position);
+        return;
+    }
     const StationImage& img = image();
     SampleEvaluator evaluate(img, programSettings().version);
     for (int c = 1; c <= kChannelCount; ++c) {
@@ -541,7 +571,14 @@ void TSledDat::closeEvent(QCloseEvent* event) {
 }
 
 void TSledDat::FormClose() {
+    closing_ = true;
     progressTimer_.stop();
+    if (reader_.running()) {
+        reader_.interrupt();
+    }
+    // A poll must not outlive the window: the link is ended and the records go with it.
+    tracker_.stop();
+    tracker_.releaseRecords();
     recording_.clear();
 }
 

@@ -8,6 +8,7 @@
 
 #include "files/monitoring_file.h"
 #include "link/communication.h"
+#include "monitoring/live_tracker.h"
 #include "monitoring/sled_dat_logic.h"
 #include "operations/station_reader.h"
 
@@ -29,9 +30,9 @@ class TPleaseWait;
 
 // The data tracking view: the monitoring samples of eight channels as a time chart with a
 // cursor whose values and time the side panel reads. Opened on samples from the station
-// (after the transfer window) or from a monitoring file. The live mode shares the window,
-// the grid, the cursor line and the paging; only the monitoring mode is filled here.
-class TSledDat final : public QDialog, private StationReadView {
+// (after the transfer window) or from a monitoring file. In the live mode it reads the
+// station's configuration and then follows its live values once a second.
+class TSledDat final : public QDialog, private StationReadView, private LiveTrackerView {
     Q_OBJECT
 public:
     struct Hooks {
@@ -52,12 +53,15 @@ public:
     // "Z disku": loads the file and its companion station file with the wait window and
     // fills the chart; false after an error box.
     bool openFromFile(const QString& path);
+    // "Sledování dat stanice": the view follows the station once it is shown.
+    void openLive();
 
     TrackingMode mode() const { return mode_; }
     bool fromFile() const { return fromFile_; }
     MonitoringRecording& recording() { return recording_; }
     const ChartWindow& chartWindow() const { return window_; }
     StationReader& configReader() { return reader_; }
+    LiveTracker& liveTracker() { return tracker_; }
     QChart* chart() const { return chart_; }
     QLineSeries* series(int channel) const;
     QLineSeries* cursorSeries() const { return cursor_; }
@@ -75,6 +79,7 @@ public:
     void m_nacistDiskClick();
     void m_exportClick();
     void m_nacistStaniceClick();
+    void m_exportCsvClick();
     void FormClose();
 
 protected:
@@ -97,6 +102,12 @@ private:
     void focusScrollBar();
     void setGridText(int row, int column, const QString& text);
     void layoutGrid();
+    void showLive();
+    void liveCursorChange(int position);
+    // Channel series hold only the points of the shown part of the axis; the records keep
+    // the rest.
+    void showLivePoints();
+    void setTimeAxis(double min, double max);
 
     // The configuration read's view.
     void readStarting() override {}
@@ -107,15 +118,24 @@ private:
     void readFailed() override;
     void readInterrupted() override;
 
+    // The live tracking's view.
+    void liveStatus(const QString& text) override;
+    void liveRecord(const LiveRecord& record, int index) override;
+    void liveConnectionLost() override;
+    void liveTrafficNote(const QString& line) override;
+    void liveFailed(const QString& message) override;
+
     std::unique_ptr<Ui::TSledDat> ui;
     StationPort& port_;
     LinkContext& link_;
     Hooks hooks_;
     MonitoringRecording recording_;
     StationReader reader_;
+    LiveTracker tracker_;
     TrackingMode mode_ = TrackingMode::Monitoring;
     bool fromFile_ = false;
     bool shown_ = false;
+    bool closing_ = false;
     ChartWindow window_;
     QChart* chart_ = nullptr;
     QChartView* chartView_ = nullptr;
@@ -130,6 +150,7 @@ private:
     QAction* loadFileAction_ = nullptr;
     QAction* exportAction_ = nullptr;
     QAction* loadStationAction_ = nullptr;
+    QAction* csvAction_ = nullptr;
     QTimer progressTimer_;
 };
 

@@ -124,6 +124,7 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
     wire("m_infoHW", &TZobrStanice::m_infoHWClick);
     wire("m_maximum", &TZobrStanice::m_maximumClick);
     wire("m_letme", &TZobrStanice::m_letmeClick);
+    wire("m_sledovani", &TZobrStanice::m_sledovaniClick);
 
     setMeterBoxEnabled(true);
     resetNewStation(image_);

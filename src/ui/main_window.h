@@ -107,6 +107,7 @@ public:
     void m_infoHWClick();
     void m_maximumClick();
     void m_letmeClick();
+    void m_sledovaniClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

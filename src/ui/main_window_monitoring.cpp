@@ -1,4 +1,5 @@
-// The main window's monitoring commands: samples from the station and from a file.
+// The main window's monitoring commands: samples from the station and from a file, and the
+// live tracking of the station.
 #include <QFileInfo>
 
 #include "base/prompts.h"
@@ -6,6 +7,7 @@
 #include "monitoring/sled_dat.h"
 #include "ui/main_window.h"
 #include "ui/serial_host.h"
+#include "ui_main_window.h"
 
 namespace pelmo {
 
@@ -45,6 +47,21 @@ void TZobrStanice::m_monSouborClick() {
     if (view.openFromFile(file)) {
         view.exec();
     }
+}
+
+void TZobrStanice::m_sledovaniClick() {
+    // The view shows the live values; the grid's old readings would only mislead.
+    for (int r = 1; r <= kChannelCount; ++r) {
+        for (int c = 1; c <= 4; ++c) {
+            if (QTableWidgetItem* item = ui->StringGrid1->item(r, c)) {
+                item->setText(QString());
+            }
+        }
+    }
+    TSledDat view(host_.port(), host_.link(), this);
+    view.setHooks(viewHooks(*this, host_));
+    view.openLive();
+    view.exec();
 }
 
 }  // namespace pelmo

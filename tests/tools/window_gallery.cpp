@@ -293,6 +293,38 @@ int main(int argc, char** argv) {
             view.setSourceText(pelmo::txt(271));
             view.ScrollBar1Change(14400);
             save(view, dir, QStringLiteral("tracking") + suffix);
+
+            // The live mode after a minute of records, the cursor on one of them; the
+            // station's clock moves with the simulated link's time.
+            std::int64_t liveMs = 0;
+            pelmo::sim::SimBus liveBus(
+                [&liveMs] { return 0x584ACE25u + static_cast<std::uint32_t>(liveMs / 1000); });
+            liveBus.addStation(251);
+            pelmo::InProcessPort livePort;
+            pelmo::sim::InProcessSim liveLink(liveBus, livePort);
+            livePort.setReceiveHandler(
+                [](std::span<const std::uint8_t> b) { pelmo::defaultLinkContext().rx->append(b); });
+            pelmo::TSledDat live(livePort, pelmo::defaultLinkContext(), &main);
+            live.openLive();
+            live.resize(1100, 680);
+            live.show();
+            for (int i = 0; i < 200000 && live.configReader().engine(); ++i) {
+                liveLink.advance(pelmo::kPollIntervalMs);
+                live.configReader().engine()->poll();
+            }
+            pelmo::LiveTracker& tracker = live.liveTracker();
+            for (int i = 0; i < 1000 && tracker.engine() && tracker.engine()->waiting(); ++i) {
+                liveLink.advance(pelmo::kPollIntervalMs);
+                tracker.engine()->poll();
+            }
+            for (int i = 0; i < 120; ++i) {
+                liveMs += pelmo::LiveTracker::kTickMs;
+                liveLink.advance(pelmo::LiveTracker::kTickMs);
+                tracker.tick();
+            }
+            live.ScrollBar1Change(60);
+            save(live, dir, QStringLiteral("live") + suffix);
+            live.close();
         }
         saveBusWindows(main, dir, suffix);
     }

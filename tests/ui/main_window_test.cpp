@@ -20,6 +20,7 @@
 #include "hex.h"
 #include "link/communication.h"
 #include "link/in_process_port.h"
+#include "monitoring/sled_dat.h"
 #include "operations/programming_window.h"
 #include "operations/station_backup.h"
 #include "scripted_prompts.h"
@@ -394,6 +395,52 @@ TEST(ConsoleMenu, ProgrammingRunsTheMainWindowsCommandWithItsEnableRule) {
     scope.prompts.shown.clear();
     command->setEnabled(false);
     console->trigger();
+    EXPECT_TRUE(scope.prompts.shown.empty());
+}
+
+}  // namespace
+}  // namespace pelmo
+
+namespace pelmo {
+namespace {
+
+TEST(MainWindowLiveTracking, OpensTheLiveViewOnACleanGridAndEndsTheLinkWhenClosed) {
+    test::PromptsScope scope;
+    test::SimLink link;
+    TForm1 host(link.context, &link.port);
+    TZobrStanice window(host);
+    window.show();
+    auto* grid = window.findChild<QTableWidget*>(QStringLiteral("StringGrid1"));
+    grid->setItem(1, 1, new QTableWidgetItem(QStringLiteral("old")));
+    grid->setItem(8, 4, new QTableWidgetItem(QStringLiteral("old")));
+    QAction* entry = window.action("m_sledovani");
+    ASSERT_TRUE(entry->isEnabled());
+    std::size_t records = 0;
+    QTimer::singleShot(0, [&] {
+        auto* view = qobject_cast<TSledDat*>(QApplication::activeModalWidget());
+        if (!view) {
+            return;
+        }
+        EXPECT_EQ(view->mode(), TrackingMode::Live);
+        // Cleared for the view; the configuration read then fills it again.
+        EXPECT_TRUE(grid->item(1, 1)->text().isEmpty());
+        EXPECT_TRUE(grid->item(8, 4)->text().isEmpty());
+        link.run([view] { return view->configReader().engine(); });
+        LiveTracker& tracker = view->liveTracker();
+        for (int i = 0; i < 1000 && tracker.engine() && tracker.engine()->waiting(); ++i) {
+            link.sim.advance(kPollIntervalMs);
+            tracker.engine()->poll();
+        }
+        for (int i = 0; i < 4; ++i) {
+            link.sim.advance(LiveTracker::kTickMs);
+            tracker.tick();
+        }
+        records = tracker.records().size();
+        view->findChild<QPushButton*>(QStringLiteral("b_zavrit"))->click();
+    });
+    entry->trigger();
+    EXPECT_EQ(records, 3u);
+    EXPECT_EQ(link.requests().back(), "END_COMM");
     EXPECT_TRUE(scope.prompts.shown.empty());
 }
 

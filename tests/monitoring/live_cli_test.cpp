@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "link/request_table.h"
+
+namespace pelmo {
+namespace {
+
+// pelmo-cli live against stationsim, both as real processes, for a few seconds of station
+// time.
+class CliLive : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim.start(QStringLiteral(STATIONSIM_PATH), {QStringLiteral("--fast")});
+        ASSERT_TRUE(sim.waitForStarted(5000));
+        const QDeadlineTimer deadline(10000);
+        while (!sim.canReadLine() && !deadline.hasExpired()) {
+            sim.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+        }
+        device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/")));
+    }
+    void TearDown() override {
+        sim.terminate();
+        sim.waitForFinished(5000);
+    }
+    QStringList live(const QStringList& more) const {
+        return QStringList{QStringLiteral("live"), QStringLiteral("--port"), device,
+                           QStringLiteral("--lang"), QStringLiteral("en")} +
+               more;
+    }
+    // The END_COMM datagram as --trace prints it.
+    static QByteArray endCommTrace() {
+        TxBuffer tx{};
+        StationImage image;
+        image.bus_address = 251;
+        BuildContext context = defaultBuildContext();
+        context.image = &image;
+        const int n = buildRequest(tx, END_COMM, context);
+        return "> " + QByteArray(reinterpret_cast<const char*>(tx.data()), n).toHex(' ').toUpper();
+    }
+
+    QProcess sim;
+    QString device;
+    QTemporaryDir dir;
+};
+
+TEST_F(CliLive, PrintsARecordPerSecondWritesTheCsvAndEndsTheLink) {
+    const QString csv = dir.filePath(QStringLiteral("live.csv"));
+    QProcess p;
+    p.start(QStringLiteral(PELMO_CLI_PATH),
+            live({QStringLiteral("--seconds"), QStringLiteral("4"), QStringLiteral("--csv"), csv,
+                  QStringLiteral("--trace")}));
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    ASSERT_EQ(p.exitCode(), 0) << err.toStdString();
+    const QStringList lines = QString::fromLocal8Bit(p.readAllStandardOutput())
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 2);
+    // ISO time, then the six channels the simulated station uses.
+    for (const QString& line : lines) {
+        EXPECT_EQ(line.count(QLatin1Char('\t')), 6) << line.toStdString();
+        EXPECT_EQ(line.indexOf(QLatin1Char('T')), 10) << line.toStdString();
+    }
+    EXPECT_NE(lines[0].section(QLatin1Char('\t'), 0, 0), lines[1].section(QLatin1Char('\t'), 0, 0));
+    EXPECT_TRUE(err.contains(QStringLiteral("Data loaded")));
+    EXPECT_TRUE(err.trimmed().endsWith(QString::fromLatin1(endCommTrace())));
+
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = f.readAll().split('\n');
+    EXPECT_TRUE(rows[0].startsWith("time,"));
+    EXPECT_EQ(rows.size(), lines.size() + 2);  // header and the empty rest
+}
+
+TEST_F(CliLive, InterruptedItEndsCleanly) {
+    QProcess p;
+    p.start(QStringLiteral(PELMO_CLI_PATH), live({QStringLiteral("--trace")}));
+    const QDeadlineTimer deadline(30000);
+    while (!p.canReadLine() && !deadline.hasExpired()) {
+        p.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+    }
+    ASSERT_TRUE(p.canReadLine());
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(QString::fromLocal8Bit(p.readAllStandardError())
+                    .trimmed()
+                    .endsWith(QString::fromLatin1(endCommTrace())));
+}
+
+TEST_F(CliLive, BadArgumentsAndASilentStation) {
+    for (const char* seconds : {"0", "x", "-3"}) {
+        EXPECT_EQ(
+            QProcess::execute(QStringLiteral(PELMO_CLI_PATH),
+                              live({QStringLiteral("--seconds"), QString::fromLatin1(seconds)})),
+            2)
+            << seconds;
+    }
+    EXPECT_EQ(QProcess::execute(QStringLiteral(PELMO_CLI_PATH),
+                                live({QStringLiteral("--address"), QStringLiteral("7"),
+                                      QStringLiteral("--seconds"), QStringLiteral("1")})),
+              1);
+}
+
+}  // namespace
+}  // namespace pelmo
