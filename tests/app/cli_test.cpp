@@ -8,28 +8,19 @@
 #include <QTemporaryDir>
 
 #include "files/station_file.h"
+#include "processes.h"
 
 namespace pelmo {
 namespace {
 
 // Starts stationsim and gives the device of its pseudo-terminal.
 QString startStationsim(QProcess& sim, const QStringList& args) {
-    sim.start(QStringLiteral(STATIONSIM_PATH), QStringList{QStringLiteral("--fast")} + args);
-    if (!sim.waitForStarted(5000)) {
-        return {};
-    }
-    const QDeadlineTimer deadline(10000);
-    while (!sim.canReadLine() && !deadline.hasExpired()) {
-        sim.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
-    }
-    return QString::fromLocal8Bit(sim.readLine()).trimmed();
+    return test::startAndReadDevice(sim, QStringLiteral(STATIONSIM_PATH),
+                                    QStringList{QStringLiteral("--fast")} + args);
 }
 
 void stop(QProcess& sim) {
-    if (sim.state() != QProcess::NotRunning) {
-        sim.terminate();
-        sim.waitForFinished(5000);
-    }
+    test::terminate(sim);
 }
 
 // pelmo-cli against stationsim, both as real processes on a pseudo-terminal.
@@ -42,12 +33,10 @@ protected:
     void TearDown() override { stop(sim); }
     // Runs pelmo-cli to its end; the process itself has the engine's timing.
     int cli(const QStringList& args) {
-        QProcess p;
-        p.start(QStringLiteral(PELMO_CLI_PATH), args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        err = QString::fromLocal8Bit(p.readAllStandardError());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        const test::ProcessResult r = test::runToEnd(QStringLiteral(PELMO_CLI_PATH), args);
+        out = r.out;
+        err = r.err;
+        return r.code;
     }
 
     QProcess sim;

@@ -10,30 +10,22 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "processes.h"
+
 namespace pelmo {
 namespace {
 
 class CliData : public ::testing::Test {
 protected:
     void startSimulator(const QStringList& args) {
-        sim.start(QStringLiteral(STATIONSIM_PATH),
-                  QStringList{QStringLiteral("--fast"), QStringLiteral("--clock"),
-                              QStringLiteral("2025-03-15T10:00:00")} +
-                      args);
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        const QDeadlineTimer deadline(10000);
-        while (!sim.canReadLine() && !deadline.hasExpired()) {
-            sim.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
-        }
-        device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        device = test::startAndReadDevice(
+            sim, QStringLiteral(STATIONSIM_PATH),
+            QStringList{QStringLiteral("--fast"), QStringLiteral("--clock"),
+                        QStringLiteral("2025-03-15T10:00:00")} +
+                args);
         ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/")));
     }
-    void TearDown() override {
-        if (sim.state() != QProcess::NotRunning) {
-            sim.terminate();
-            sim.waitForFinished(5000);
-        }
-    }
+    void TearDown() override { test::terminate(sim); }
     // A command line of words without blanks; %1 stands for the device, %2 for the folder.
     int cli(const char* line) {
         return cli(QString::fromLatin1(line).arg(device, dir.path()).split(QLatin1Char(' ')));

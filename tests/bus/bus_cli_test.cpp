@@ -10,22 +10,19 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "processes.h"
+
 namespace pelmo {
 namespace {
 
 class BusCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim.start(QStringLiteral(STATIONSIM_PATH),
-                  {QStringLiteral("--fast"), QStringLiteral("--address"), QStringLiteral("3"),
-                   QStringLiteral("--address"), QStringLiteral("4"), QStringLiteral("--fault"),
-                   QStringLiteral("silent"), QStringLiteral("--address"), QStringLiteral("5")});
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        const QDeadlineTimer deadline(10000);
-        while (!sim.canReadLine() && !deadline.hasExpired()) {
-            sim.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
-        }
-        device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        device = test::startAndReadDevice(
+            sim, QStringLiteral(STATIONSIM_PATH),
+            {QStringLiteral("--fast"), QStringLiteral("--address"), QStringLiteral("3"),
+             QStringLiteral("--address"), QStringLiteral("4"), QStringLiteral("--fault"),
+             QStringLiteral("silent"), QStringLiteral("--address"), QStringLiteral("5")});
         ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/")));
     }
     void TearDown() override {

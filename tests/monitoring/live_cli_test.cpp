@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "link/request_table.h"
+#include "processes.h"
 
 namespace pelmo {
 namespace {
@@ -15,13 +16,8 @@ namespace {
 class CliLive : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim.start(QStringLiteral(STATIONSIM_PATH), {QStringLiteral("--fast")});
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        const QDeadlineTimer deadline(10000);
-        while (!sim.canReadLine() && !deadline.hasExpired()) {
-            sim.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
-        }
-        device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        device = test::startAndReadDevice(sim, QStringLiteral(STATIONSIM_PATH),
+                                          {QStringLiteral("--fast")});
         ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/")));
     }
     void TearDown() override {

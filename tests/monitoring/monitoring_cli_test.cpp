@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "processes.h"
+
 namespace pelmo {
 namespace {
 
@@ -13,28 +15,16 @@ namespace {
 class CliMonitoring : public ::testing::Test {
 protected:
     void startSimulator(const QStringList& args) {
-        sim.start(QStringLiteral(STATIONSIM_PATH), QStringList{QStringLiteral("--fast")} + args);
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        const QDeadlineTimer deadline(10000);
-        while (!sim.canReadLine() && !deadline.hasExpired()) {
-            sim.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
-        }
-        device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        device = test::startAndReadDevice(sim, QStringLiteral(STATIONSIM_PATH),
+                                          QStringList{QStringLiteral("--fast")} + args);
         ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/")));
     }
-    void TearDown() override {
-        if (sim.state() != QProcess::NotRunning) {
-            sim.terminate();
-            sim.waitForFinished(5000);
-        }
-    }
+    void TearDown() override { test::terminate(sim); }
     int cli(const QStringList& args) {
-        QProcess p;
-        p.start(QStringLiteral(PELMO_CLI_PATH), args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        err = QString::fromLocal8Bit(p.readAllStandardError());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        const test::ProcessResult r = test::runToEnd(QStringLiteral(PELMO_CLI_PATH), args);
+        out = r.out;
+        err = r.err;
+        return r.code;
     }
     int monitor(const QString& file) {
         return cli({QStringLiteral("monitor"), QStringLiteral("--port"), device,

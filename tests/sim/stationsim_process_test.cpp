@@ -12,6 +12,7 @@
 #include "link/block_codecs.h"
 #include "link/communication.h"
 #include "link/serial_port.h"
+#include "processes.h"
 #include "sim/stationsim_options.h"
 
 namespace pelmo::sim {
@@ -58,13 +59,7 @@ TEST(StationsimOptions, FaultsGoToThePrecedingAddressOrToEveryStation) {
 class StationsimProcess : public ::testing::Test {
 protected:
     void start(const QStringList& args) {
-        sim.start(QStringLiteral(STATIONSIM_PATH), args);
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        const QDeadlineTimer deadline(10000);
-        while (!sim.canReadLine() && !deadline.hasExpired()) {
-            sim.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
-        }
-        device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        device = test::startAndReadDevice(sim, QStringLiteral(STATIONSIM_PATH), args);
         ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/"))) << device.toStdString();
         port.setDevice(device);
         port.setReceiveHandler([this](std::span<const std::uint8_t> b) { rx.append(b); });
