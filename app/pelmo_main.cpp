@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "bench_hooks.h"
 #include "ui/app_shell.h"
 #include "ui/gui_prompts.h"
 #include "ui/main_window.h"
@@ -34,6 +35,12 @@ int main(int argc, char** argv) {
     {
         pelmo::AppShell shell(parser.value(portOption));
         shell.start();
+        // Measurement runs of bench/bench.sh only.
+        const QByteArray bench = qgetenv("PELMO_BENCH");
+        if (!bench.isEmpty() && !pelmo::armBenchHooks(shell, bench)) {
+            std::fprintf(stderr, "PELMO_BENCH: unknown mode %s\n", bench.constData());
+            return 2;
+        }
         if (parser.isSet(shotOption)) {
             const QString file = parser.value(shotOption);
             pelmo::TZobrStanice* window = &shell.mainWindow();

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <string>
@@ -72,7 +73,6 @@ public:
 
     // Runs until a signal arrives; false on a failure of the line.
     bool run(const sigset_t& waitMask) {
-        const std::int64_t start = monotonicNs();
         while (!g_stop) {
             const std::int64_t now = monotonicNs();
             timespec timeout{};
@@ -91,7 +91,7 @@ public:
                 return false;
             }
             const std::int64_t t = monotonicNs();
-            const std::int64_t ms = (t - start) / kMs;
+            const std::int64_t ms = (t - start_) / kMs;
             if (ready > 0 && (pfd.revents & POLLIN) && !readLine(ms, t)) {
                 return false;
             }
@@ -101,13 +101,25 @@ public:
             const auto due = schedule_.takeDue(ms);
             if (!due.empty()) {
                 if (out_.empty()) {
-                    nextByteNs_ = std::max(nextByteNs_, t);
+                    // Half duplex: an answer starts once the request has left the line.
+                    nextByteNs_ = std::max({nextByteNs_, t, inEndNs_});
                 }
                 out_.insert(out_.end(), due.begin(), due.end());
             }
             writeLine(t);
         }
         return true;
+    }
+
+    // The line's figures for --timing, one line on standard error.
+    void printTiming() const {
+        const std::int64_t span = firstRequestNs_ < 0 ? 0 : lastAnswerNs_ - firstRequestNs_;
+        std::fprintf(stderr,
+                     "timing: request_bytes=%lld answer_bytes=%lld answers=%lld waits=%lld "
+                     "span_us=%lld\n",
+                     static_cast<long long>(requestBytes_), static_cast<long long>(answerBytes_),
+                     static_cast<long long>(answers_), static_cast<long long>(waits_),
+                     static_cast<long long>(std::max<std::int64_t>(span, 0) / 1000));
     }
 
 private:
@@ -120,7 +132,7 @@ private:
         };
         // A full line is waited for with POLLOUT, not by the clock.
         if (!out_.empty() && !fast_ && !blocked_) {
-            consider(nextByteNs_);
+            consider(nextByteNs_ + kByteNs);
         }
         if (const auto due = schedule_.nextDue()) {
             consider(start_ + *due * kMs);
@@ -142,8 +154,21 @@ private:
             return false;
         }
         lastByteNs_ = t;
+        // The bytes reach the station at the pace of the line: the request is whole only
+        // after its wire time, and that is when the station starts to answer.
+        inEndNs_ = fast_ ? t : std::max(inEndNs_, t) + got * kByteNs;
+        if (firstRequestNs_ < 0) {
+            firstRequestNs_ = t;
+        }
+        requestBytes_ += got;
+        if (answeredSinceRead_) {
+            ++waits_;
+            answeredSinceRead_ = false;
+        }
+        const std::int64_t whole = fast_ ? ms : (inEndNs_ - start_) / kMs;
         for (Reply& reply : bus_.receive({buf, static_cast<std::size_t>(got)})) {
-            schedule_.add(std::move(reply), ms);
+            ++answers_;
+            schedule_.add(std::move(reply), whole);
         }
         return true;
     }
@@ -154,7 +179,8 @@ private:
         }
         std::size_t n = out_.size();
         if (!fast_) {
-            n = t < nextByteNs_ ? 0 : static_cast<std::size_t>((t - nextByteNs_) / kByteNs + 1);
+            // A byte is there once its ten bit times have passed.
+            n = t < nextByteNs_ ? 0 : static_cast<std::size_t>((t - nextByteNs_) / kByteNs);
             n = std::min(n, out_.size());
         }
         if (n == 0) {
@@ -167,6 +193,9 @@ private:
         if (put > 0) {
             out_.erase(out_.begin(), out_.begin() + put);
             nextByteNs_ += put * kByteNs;
+            answerBytes_ += put;
+            lastAnswerNs_ = t;
+            answeredSinceRead_ = out_.empty();
         }
     }
 
@@ -178,7 +207,17 @@ private:
     std::int64_t start_ = monotonicNs();
     std::int64_t nextByteNs_ = 0;
     std::int64_t lastByteNs_ = 0;
-    bool blocked_ = false;  // the client side holds all it can; nobody reads it
+    std::int64_t inEndNs_ = 0;  // when the bytes received so far have crossed the line
+    bool blocked_ = false;      // the client side holds all it can; nobody reads it
+    // --timing: bytes each way, answers, and the answers after which the host spoke again
+    // (each of those cost it a wait for its poll).
+    std::int64_t requestBytes_ = 0;
+    std::int64_t answerBytes_ = 0;
+    std::int64_t answers_ = 0;
+    std::int64_t waits_ = 0;
+    std::int64_t firstRequestNs_ = -1;
+    std::int64_t lastAnswerNs_ = 0;
+    bool answeredSinceRead_ = false;
 };
 
 }  // namespace
@@ -265,6 +304,9 @@ int main(int argc, char** argv) {
 
     Server server(bus, pty, options.fast);
     const bool ok = server.run(waitMask);
+    if (options.timing) {
+        server.printTiming();
+    }
     if (!options.link.empty()) {
         ::unlink(options.link.c_str());
     }

@@ -92,6 +92,8 @@ bool parseSimulatorOptions(std::span<const std::string> args, SimulatorOptions& 
             out.fast = true;
         } else if (arg == "--log") {
             out.log = true;
+        } else if (arg == "--timing") {
+            out.timing = true;
         } else if (arg == "--help" || arg == "-h") {
             out.help = true;
         } else {
@@ -114,6 +116,8 @@ std::string simulatorUsage() {
            "  --locked        the station (see below) reports itself locked\n"
            "  --fault SPEC    faults of the station (see below)\n"
            "  --log           each request and answer in hexadecimal on standard error\n"
+           "  --timing        on exit, the bytes each way, the answers and the time from the\n"
+           "                  first request byte to the end of the last answer (stderr)\n"
            "  --link PATH     also make PATH a symbolic link to the device\n"
            "  --fast          answer at once instead of at the pace of 9600 Bd\n"
            "  --clock T       the station clock starts at T (YYYY-MM-DDThh:mm:ss) and runs on\n"

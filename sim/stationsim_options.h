@@ -21,6 +21,7 @@ struct SimulatorOptions {
     FaultSettings everyStation;            // --fault/--locked given before any --address
     bool fast = false;
     bool log = false;
+    bool timing = false;
     bool help = false;
     std::string link;
     // --clock: the station clock's start (a time code); it then runs with the PC's clock.
