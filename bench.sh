@@ -95,6 +95,7 @@ link_measure() {
     rows+=("$name ($req+$ans bytes, $waits polls)|$measured ms|$floor ms (wire + polls)|$(printf '%.3f' "$ratio")|≤ 1.05|$verdict")
 }
 
+mkdir -p "$work/programs" "$work/archives"
 echo "Link efficiency (stationsim at 9600 Bd, best of $runs):" >&2
 link_measure "full read" read --out "$work/station.sta"
 link_measure "programming with checking" program --in "$work/station.sta" --no-backup \

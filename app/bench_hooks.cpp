@@ -54,8 +54,8 @@ public:
             prompts_ = std::make_unique<BenchPrompts>(QString());
         }
         setPrompts(prompts_.get());
-        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                this, &BenchRun::idle);
+        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+                &BenchRun::idle);
     }
     ~BenchRun() override { setPrompts(nullptr); }
 

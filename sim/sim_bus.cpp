@@ -219,11 +219,14 @@ void ReplySchedule::add(Reply reply, std::int64_t nowMs) {
     held_.push_back({due, std::move(reply.bytes)});
 }
 
-std::vector<std::uint8_t> ReplySchedule::takeDue(std::int64_t nowMs) {
+std::vector<std::uint8_t> ReplySchedule::takeDue(std::int64_t nowMs, std::size_t* count) {
     std::vector<std::uint8_t> out;
     while (!held_.empty() && held_.front().due <= nowMs) {
         out.insert(out.end(), held_.front().bytes.begin(), held_.front().bytes.end());
         held_.pop_front();
+        if (count) {
+            ++*count;
+        }
     }
     return out;
 }

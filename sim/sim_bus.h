@@ -69,10 +69,11 @@ private:
 class ReplySchedule {
 public:
     void add(Reply reply, std::int64_t nowMs);
-    // Bytes whose time has come, oldest first.
-    std::vector<std::uint8_t> takeDue(std::int64_t nowMs);
+    // Bytes whose time has come, oldest first; `count` gets how many answers they are.
+    std::vector<std::uint8_t> takeDue(std::int64_t nowMs, std::size_t* count = nullptr);
     std::optional<std::int64_t> nextDue() const;
     std::size_t size() const { return held_.size(); }
+    void clear() { held_.clear(); }
 
 private:
     struct Held {

@@ -6,9 +6,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <string>
@@ -38,6 +38,8 @@ std::int64_t monotonicNs() {
 constexpr std::int64_t kByteNs = 10 * 1000000000LL / 9600;
 constexpr std::int64_t kFrameGapNs = 5 * 1000000LL;
 constexpr std::int64_t kMs = 1000000;
+// The host's poll interval, for the --timing figures.
+constexpr std::int64_t kPollNs = 20 * kMs;
 
 void logBytes(const char* what, int address, std::span<const std::uint8_t> bytes) {
     std::string line = address ? "[" + std::to_string(address) + "] " : "      ";
@@ -98,7 +100,9 @@ public:
             if (bus_.hasPartial() && t - lastByteNs_ >= kFrameGapNs) {
                 bus_.lineIdle();
             }
-            const auto due = schedule_.takeDue(ms);
+            std::size_t taken = 0;
+            const auto due = schedule_.takeDue(ms, &taken);
+            answers_ += static_cast<std::int64_t>(taken);
             if (!due.empty()) {
                 if (out_.empty()) {
                     // Half duplex: an answer starts once the request has left the line.
@@ -111,15 +115,28 @@ public:
         return true;
     }
 
+    // Told by the bus's observer, in the order the bus produces them.
+    void answerProduced() { ++answersThisRead_; }
+    // A new session: answers the station still owes an earlier one are stale and never
+    // reach the line, like those already written but left unread.
+    void sessionStarted() {
+        staleReplies_ = answersThisRead_;
+        schedule_.clear();
+        out_.clear();
+    }
+
     // The line's figures for --timing, one line on standard error.
     void printTiming() const {
         const std::int64_t span = firstRequestNs_ < 0 ? 0 : lastAnswerNs_ - firstRequestNs_;
+        // The last exchange ends with its answer; nobody waits for a poll after it.
+        const std::int64_t polled = polledNs_ + (answeredSinceRead_ ? exchangeWireNs_ : 0);
         std::fprintf(stderr,
                      "timing: request_bytes=%lld answer_bytes=%lld answers=%lld waits=%lld "
-                     "span_us=%lld\n",
+                     "span_us=%lld polled_us=%lld\n",
                      static_cast<long long>(requestBytes_), static_cast<long long>(answerBytes_),
                      static_cast<long long>(answers_), static_cast<long long>(waits_),
-                     static_cast<long long>(std::max<std::int64_t>(span, 0) / 1000));
+                     static_cast<long long>(std::max<std::int64_t>(span, 0) / 1000),
+                     static_cast<long long>(polled / 1000));
     }
 
 private:
@@ -162,13 +179,20 @@ private:
         }
         requestBytes_ += got;
         if (answeredSinceRead_) {
+            // The host waited for its poll after that answer: the poll comes a whole number
+            // of 20 ms after the write that started the exchange.
             ++waits_;
+            polledNs_ += (exchangeWireNs_ + kPollNs - 1) / kPollNs * kPollNs;
+            exchangeWireNs_ = 0;
             answeredSinceRead_ = false;
         }
+        exchangeWireNs_ += got * kByteNs;
         const std::int64_t whole = fast_ ? ms : (inEndNs_ - start_) / kMs;
-        for (Reply& reply : bus_.receive({buf, static_cast<std::size_t>(got)})) {
-            ++answers_;
-            schedule_.add(std::move(reply), whole);
+        answersThisRead_ = 0;
+        staleReplies_ = 0;
+        auto replies = bus_.receive({buf, static_cast<std::size_t>(got)});
+        for (std::size_t i = staleReplies_; i < replies.size(); ++i) {
+            schedule_.add(std::move(replies[i]), whole);
         }
         return true;
     }
@@ -194,6 +218,7 @@ private:
             out_.erase(out_.begin(), out_.begin() + put);
             nextByteNs_ += put * kByteNs;
             answerBytes_ += put;
+            exchangeWireNs_ += put * kByteNs;
             lastAnswerNs_ = t;
             answeredSinceRead_ = out_.empty();
         }
@@ -215,9 +240,15 @@ private:
     std::int64_t answerBytes_ = 0;
     std::int64_t answers_ = 0;
     std::int64_t waits_ = 0;
+    // The same exchanges' time with a host that writes at once at the poll that finds each
+    // answer: the wire time of each exchange rounded up to whole polls.
+    std::int64_t polledNs_ = 0;
+    std::int64_t exchangeWireNs_ = 0;
     std::int64_t firstRequestNs_ = -1;
     std::int64_t lastAnswerNs_ = 0;
     bool answeredSinceRead_ = false;
+    std::size_t answersThisRead_ = 0;
+    std::size_t staleReplies_ = 0;  // answers of this read that precede a new session
 };
 
 }  // namespace
@@ -266,6 +297,7 @@ int main(int argc, char** argv) {
         clock = [start, origin, pc = clock] { return start + (pc() - origin); };
     }
     SimBus bus(clock);
+    Server server(bus, pty, options.fast);
     for (const StationOptions& s : options.stations) {
         SimStation& station = bus.addStation(s.address);
         station.addFaults(options.everyStation);
@@ -276,6 +308,10 @@ int main(int argc, char** argv) {
         if (e.kind == BusEventKind::Request && e.bytes.size() > 2 && e.bytes[1] == 0x81 &&
             e.bytes[2] == 0x0A) {
             pty.discardUnread();
+            server.sessionStarted();
+        }
+        if (e.kind == BusEventKind::Answer) {
+            server.answerProduced();
         }
         if (!options.log) {
             return;
@@ -302,7 +338,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "stationsim: station %d on %s\n", s.address, pty.path().c_str());
     }
 
-    Server server(bus, pty, options.fast);
     const bool ok = server.run(waitMask);
     if (options.timing) {
         server.printTiming();

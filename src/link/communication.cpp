@@ -105,6 +105,10 @@ void TCommunication::reset(bool full) {
     if (full) {
         repeats_ = 0;
     }
+    // Bytes already at the port belong to what went before (a late acknowledgement of the
+    // previous sequence's END_COMM, say); left for the event loop they would land after the
+    // reset and spoil the next answer.
+    port_.deliverArrived();
     link_.rx->reset();
 }
 
@@ -144,6 +148,8 @@ void TCommunication::poll() {
     // copies and nothing touches a member afterwards.
     const Window window = window_;
     const int message = message_;
+    // An answer whose last byte came in just before this tick counts now, not a tick later.
+    port_.deliverArrived();
     if (verified()) {
         timer_.stop();
         if (link_.statistics) {

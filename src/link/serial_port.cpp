@@ -137,6 +137,17 @@ LineStatus SerialStationPort::lineStatus() const {
     return status;
 }
 
+void SerialStationPort::deliverArrived() {
+    if (!port_.isOpen()) {
+        return;
+    }
+    // A zero wait reads what the driver holds and emits readyRead at once; having nothing
+    // is not an error of the line.
+    if (!port_.waitForReadyRead(0)) {
+        port_.clearError();
+    }
+}
+
 void SerialStationPort::readAvailable() {
     const QByteArray bytes = port_.readAll();
     deliver({reinterpret_cast<const std::uint8_t*>(bytes.constData()),

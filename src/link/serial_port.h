@@ -32,6 +32,7 @@ public:
     bool isOpen() const override { return port_.isOpen(); }
     bool write(std::span<const std::uint8_t> data) override;
     LineStatus lineStatus() const override;
+    void deliverArrived() override;
 
     // Whether the last opening switched the driver into RS-485 mode.
     bool rs485Active() const { return rs485_; }

@@ -29,6 +29,9 @@ public:
     // Opens the port first when it is closed.
     virtual bool write(std::span<const std::uint8_t> data) = 0;
     virtual LineStatus lineStatus() const { return {isOpen(), false, false, false}; }
+    // Delivers now what has already arrived but waits for the event loop, so that the
+    // engine sees every byte received before it resets or polls.
+    virtual void deliverArrived() {}
 
     void setReceiveHandler(ReceiveHandler handler) { receiveHandler_ = std::move(handler); }
     // Sees every byte written and received, e.g. for a traffic log or a trace.

@@ -5,12 +5,14 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <memory>
 #include <optional>
 
 #include "link/block_codecs.h"
 #include "link/communication.h"
+#include "link/request_table.h"
 #include "link/serial_port.h"
 #include "processes.h"
 #include "sim/stationsim_options.h"
@@ -148,14 +150,32 @@ TEST_F(StationsimProcess, TwoStationsAnswerThroughTheSerialPort) {
     EXPECT_FALSE(QFileInfo::exists(linkPath));
 }
 
-TEST_F(StationsimProcess, AnswersArePacedAtTheLineSpeed) {
-    start({});
-    ASSERT_TRUE(exchange(COMM));
-    QElapsedTimer clock;
-    clock.start();
-    ASSERT_TRUE(exchange(READ_STATION));
-    // 99 bytes of ten bits each at 9600 Bd take about 103 ms.
-    EXPECT_GE(clock.elapsed(), 90);
+// Requests and answers both take their wire time, so what --timing reports can never beat
+// the line: every byte's ten bit times at 9600 Bd lie between the first request byte and the
+// last answer byte.
+TEST_F(StationsimProcess, TheLineRunsAtNineThousandSixHundredBaudBothWays) {
+    start({"--timing"});
+    image.bus_address = 251;
+    long long requestBytes = 0;
+    for (int id : {COMM, READ_STATION, END_COMM}) {
+        requestBytes += buildRequest(tx, id, link.build) + 1;  // and its acknowledgement
+        ASSERT_TRUE(exchange(id));
+    }
+    sim.terminate();
+    ASSERT_TRUE(sim.waitForFinished(5000));
+    const QString err = QString::fromLocal8Bit(sim.readAllStandardError());
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("timing: request_bytes=(\\d+) answer_bytes=(\\d+) "
+                                          "answers=(\\d+) waits=(\\d+) span_us=(\\d+)"))
+            .match(err);
+    ASSERT_TRUE(m.hasMatch()) << err.toStdString();
+    EXPECT_EQ(m.captured(1).toLongLong(), requestBytes);
+    EXPECT_EQ(m.captured(2).toLongLong(), 11 + 99 + 1);
+    EXPECT_EQ(m.captured(3).toInt(), 3);
+    // The host wrote again after each answer (its acknowledgement at least).
+    EXPECT_EQ(m.captured(4).toInt(), 3);
+    const long long wireUs = (requestBytes + 111) * 10 * 1000000 / 9600;
+    EXPECT_GE(m.captured(5).toLongLong(), wireUs);
 }
 
 }  // namespace
