@@ -63,8 +63,9 @@ link_figures() {
         wire = (v["request_bytes"] + v["answer_bytes"]) * 10 / 9600 * 1000
         floor = wire + 10 * v["waits"]
         measured = v["span_us"] / 1000
-        printf "%.1f %.1f %.4f %d %d %d\n", measured, floor, measured / floor,
-            v["request_bytes"], v["answer_bytes"], v["waits"]
+        polled = v["polled_us"] / 1000
+        printf "%.1f %.1f %.4f %d %d %d %.1f %.4f\n", measured, floor, measured / floor,
+            v["request_bytes"], v["answer_bytes"], v["waits"], polled, measured / polled
     }'
 }
 
@@ -89,11 +90,13 @@ link_measure() {
             best=$figures
         fi
     done
-    read -r measured floor ratio req ans waits <<<"$best"
-    local verdict
-    verdict=$(awk -v r="$ratio" 'BEGIN { print (r <= 1.05) ? "pass" : "FAIL" }')
-    rows+=("$name ($req+$ans bytes, $waits polls)|$measured ms|$floor ms (wire + polls)|$(printf '%.3f' "$ratio")|≤ 1.05|$verdict")
+    read -r measured floor ratio req ans waits polled engine <<<"$best"
+    rows+=("$name ($req+$ans bytes, $waits polls)|$measured ms|$floor ms (wire + 10 ms a poll)|$(printf '%.3f' "$ratio")|≤ 1.05|$(verdict "$ratio" 1.05)")
+    rows+=("… the engine's share: against whole 20 ms polls|$measured ms|$polled ms (polls alone)|$(printf '%.3f' "$engine")|≤ 1.05|$(verdict "$engine" 1.05)")
 }
+
+# pass when $1 <= $2
+verdict() { awk -v r="$1" -v g="$2" 'BEGIN { print (r <= g) ? "pass" : "FAIL" }'; }
 
 mkdir -p "$work/programs" "$work/archives"
 echo "Link efficiency (stationsim at 9600 Bd, best of $runs):" >&2

@@ -51,8 +51,6 @@ AppShell::AppShell(const QString& portOverride, StationPort* bus)
     main_->setWindows({[this] { openSettings(); }, [this] { openAbout(); },
                        [this] { openPassword(); }, [this] { openDebugInfo(); },
                        [this](int channel) { openChannelEditor(channel); }});
-    // The table editor lives as long as the program, after the main window and the host.
-    tables_ = std::make_unique<TLinTab>(station(), prompts(), main_.get());
     host_->setConnectAdopter([this](std::unique_ptr<TCommunication> engine) {
         main_->adoptConnectEngine(std::move(engine));
     });
@@ -94,6 +92,14 @@ void AppShell::start() {
         prompts().error(hint.isEmpty() ? txt(154) : txt(154) + QStringLiteral("\n\n") + hint);
         openSettings();
     }
+}
+
+TLinTab& AppShell::tableEditor() {
+    // Made when first needed rather than at start-up, then kept for the program's life.
+    if (!tables_) {
+        tables_ = std::make_unique<TLinTab>(station(), prompts(), main_.get());
+    }
+    return *tables_;
 }
 
 void AppShell::openSettings() {
@@ -187,7 +193,7 @@ void AppShell::openChannelEditor(int channel) {
     callbacks.refreshGridRow = [this](int n) { main_->fillChannelRow(n); };
     callbacks.openMemoryWindow = [this] { openMemoryWindow(); };
     callbacks.openPassword = [this] { openPassword(); };
-    TDefVeliciny editor(channel, station(), host_->port(), host_->link(), *tables_, prompts(),
+    TDefVeliciny editor(channel, station(), host_->port(), host_->link(), tableEditor(), prompts(),
                         callbacks, main_.get());
     channelEditor_ = &editor;
     editor.exec();

@@ -35,7 +35,8 @@ public:
     void openDebugInfo();
     void openChannelEditor(int channel);
     void openMemoryWindow();
-    TLinTab& tableEditor() { return *tables_; }
+    // The table editor, after the main window and the host; made at its first use.
+    TLinTab& tableEditor();
 
     // SettingsDialogHost
     QStringList availablePorts() const override;
