@@ -25,6 +25,13 @@ QString logPath() {
 }
 
 void paintLight(QLabel* light, bool on, const char* colour) {
+    // The lights tick ten times a second, the console shown or not, and a new style sheet
+    // means a style polish and a repaint: only a change restyles a light.
+    const QVariant lit = light->property("lit");
+    if (lit.isValid() && lit.toBool() == on) {
+        return;
+    }
+    light->setProperty("lit", on);
     light->setStyleSheet(
         on ? QStringLiteral("background:%1;border:1px solid #444;").arg(QLatin1String(colour))
            : QStringLiteral("background:#ddd;border:1px solid #888;color:#666;"));
