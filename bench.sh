@@ -136,11 +136,11 @@ rows+=("chart: cursor step (95th percentile)|$best_p95 ms|16 ms (one frame)|$rat
 echo "Start-up and memory (Xvfb):" >&2
 start_sim
 # All GUI runs share one X server; launch_timer prints startup_ms=... maxrss_kb=... ok=...
-# Start-up alternates between the two programs, three starts each a round, so that a
-# burst of load elsewhere hits both; the best start of each counts.
+# Start-up alternates between the two programs, three starts each a round (runs + 2
+# rounds), so that a burst of load elsewhere hits both; the best start of each counts.
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     set -e
-    for round in $(seq 1 "$1"); do
+    for round in $(seq 1 $(( $1 + 2 ))); do
         build/bench/launch_timer 3 build/bench/bare_window >>"$2/bare.all" 2>>"$2/bare.log"
         PELMO_BENCH=idle build/bench/launch_timer 3 build/app/pelmo --port "$3" \
             >>"$2/idle.all" 2>>"$2/idle.log"
