@@ -129,7 +129,7 @@ for _ in $(seq 1 "$runs"); do
     fi
 done
 ratio=$(awk -v a="$best_open" -v b="$best_parse" 'BEGIN { printf "%.2f", a / b }')
-rows+=("chart: open and draw the maximal recording|$best_open ms|$best_parse ms (parse only)|$ratio|≤ 2|$(awk -v r="$ratio" 'BEGIN { print (r <= 2) ? "pass" : "FAIL" }')")
+rows+=("chart: open and draw the maximal recording|$best_open ms|$best_parse ms (parse only)|$ratio|≤ 2|$(verdict "$ratio" 2)")
 ratio=$(awk -v a="$best_p95" 'BEGIN { printf "%.2f", a / 16 }')
 rows+=("chart: cursor step (95th percentile)|$best_p95 ms|16 ms (one frame)|$ratio|< 1|$(awk -v r="$ratio" 'BEGIN { print (r < 1) ? "pass" : "FAIL" }')")
 
@@ -154,16 +154,21 @@ stop_sim
 # The best start-up and the largest peak of the rounds.
 for f in bare idle; do
     awk '{ for (i = 1; i <= NF; i++) { split($i, kv, "="); v[kv[1]] = kv[2] }
-           if (best == "" || v["startup_ms"] < best) best = v["startup_ms"]
-           if (v["maxrss_kb"] > rss) rss = v["maxrss_kb"] }
-         END { printf "startup_ms=%s maxrss_kb=%d ok=1\n", best, rss }' "$work/$f.all" >"$work/$f.fig"
+           if (best == "" || v["startup_ms"] + 0 < best + 0) best = v["startup_ms"]
+           if (cpu == "" || v["cpu_ms"] + 0 < cpu + 0) cpu = v["cpu_ms"]
+           if (v["maxrss_kb"] + 0 > rss + 0) rss = v["maxrss_kb"] }
+         END { printf "startup_ms=%s cpu_ms=%s maxrss_kb=%d ok=1\n", best, cpu, rss }' \
+        "$work/$f.all" >"$work/$f.fig"
 done
 fig() { sed -n "s/.*$2=\([0-9.]*\).*/\1/p" "$work/$1.fig"; }
 for f in bare idle read open; do echo "  $f: $(cat "$work/$f.fig")" >&2; done
 grep -q 'bench read ok' "$work/read.log" || { echo "the GUI's full read failed" >&2; exit 1; }
 grep -q 'bench open ok' "$work/open.log" || { echo "the GUI did not open the recording" >&2; exit 1; }
 ratio=$(awk -v a="$(fig idle startup_ms)" -v b="$(fig bare startup_ms)" 'BEGIN { printf "%.2f", a / b }')
-rows+=("start-up to the main window shown and idle|$(fig idle startup_ms) ms|$(fig bare startup_ms) ms (bare Qt window)|$ratio|≤ 1.5|$(awk -v r="$ratio" 'BEGIN { print (r <= 1.5) ? "pass" : "FAIL" }')")
+rows+=("start-up to the main window shown and idle|$(fig idle startup_ms) ms|$(fig bare startup_ms) ms (bare Qt window)|$ratio|≤ 1.5|$(verdict "$ratio" 1.5)")
+# The same starts in processor time, which the other users of the machine do not stretch.
+ratio=$(awk -v a="$(fig idle cpu_ms)" -v b="$(fig bare cpu_ms)" 'BEGIN { printf "%.2f", a / b }')
+rows+=("… its processor time until then|$(fig idle cpu_ms) ms|$(fig bare cpu_ms) ms (bare Qt window)|$ratio|≤ 1.5|$(verdict "$ratio" 1.5)")
 bare_kb=$(fig bare maxrss_kb)
 for m in "idle:peak resident size, main window idle" "read:peak resident size after a full read" \
     "open:peak resident size after opening the maximal recording"; do

@@ -24,6 +24,13 @@ long long monotonicNs() {
     return static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
 }
 
+// Processor time of this process so far, user and system.
+long long cpuUs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<long long>(ts.tv_sec) * 1000000LL + ts.tv_nsec / 1000;
+}
+
 // No boxes: a run without anybody at the screen must not stop at a question.
 class BenchPrompts final : public Prompts {
 public:
@@ -67,7 +74,7 @@ private:
                 if (!window.isVisible()) {
                     return;
                 }
-                std::printf("bench idle %lld\n", monotonicNs());
+                std::printf("bench idle %lld cpu_us=%lld\n", monotonicNs(), cpuUs());
                 std::fflush(stdout);
                 if (mode_ == "read") {
                     stage_ = Stage::Reading;
