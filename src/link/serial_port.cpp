@@ -149,9 +149,13 @@ void SerialStationPort::deliverArrived() {
 }
 
 void SerialStationPort::readAvailable() {
-    const QByteArray bytes = port_.readAll();
-    deliver({reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-             static_cast<std::size_t>(bytes.size())});
+    // A handler that asks for arrived bytes (deliverArrived) while this delivery runs gets
+    // them read into the port's buffer without a second readyRead; they go out here.
+    while (port_.bytesAvailable() > 0) {
+        const QByteArray bytes = port_.readAll();
+        deliver({reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                 static_cast<std::size_t>(bytes.size())});
+    }
 }
 
 }  // namespace pelmo
