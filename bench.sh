@@ -35,6 +35,8 @@ rows=()   # measure|figure|reference|ratio|goal|verdict
 
 # Starts stationsim paced at 9600 Bd with its line figures; sets sim_pid and device.
 start_sim() {
+    # Fresh files: the last simulator's device must never be read for this one's.
+    rm -f "$work/sim.out" "$work/sim.err"
     build/sim/stationsim --timing >"$work/sim.out" 2>"$work/sim.err" &
     sim_pid=$!
     device=""
