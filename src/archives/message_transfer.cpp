@@ -6,6 +6,7 @@
 #include "base/prompts.h"
 #include "base/texts.h"
 #include "files/program_folder.h"
+#include "history/history_recorder.h"
 #include "link/block_codecs.h"
 #include "link/status_answer.h"
 
@@ -61,6 +62,9 @@ void MessageTransfer::end(bool ok) {
     if (engine_) {
         engine_->close();
         engine_.reset();
+    }
+    if (ok) {
+        recordMessageLog(image(), state_.station, bytes_, prompter());
     }
     view_.transferEnded(ok);
 }
