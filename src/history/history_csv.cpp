@@ -47,7 +47,7 @@ QByteArray historyCsv(HistoryDatabase& db, const std::vector<StoredReading>& rea
                 for (const ArchiveEntry& e : db.archiveRows(r.id)) {
                     addLine(out,
                             head + QStringList{QString::number(e.position), e.recordTime, e.label,
-                                               QString::number(e.value, 'g', 12), e.unit});
+                                               QString::number(e.value, 'g', 9), e.unit});
                 }
                 break;
             case ReadingKind::Messages:

@@ -147,8 +147,15 @@ bool HistoryDatabase::open() {
         fail(path_);
         return false;
     }
-    return exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kBusyTimeoutMs)) &&
-           exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
+    if (!exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kBusyTimeoutMs))) {
+        return false;
+    }
+    // Checked before WAL changes the file's header: a file we do not know stays as it was.
+    if (const int version = schemaVersion(); version < 0 || version > kSchemaVersion) {
+        refuse(version);
+        return false;
+    }
+    return exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
            exec(QStringLiteral("PRAGMA foreign_keys = ON")) && migrate();
 }
 
@@ -171,11 +178,7 @@ bool HistoryDatabase::migrate() {
     int version = schemaVersion();
     if (version < 0 || version > kSchemaVersion) {
         rollback();
-        error_ = version < 0 ? QStringLiteral("%1 is not a history database").arg(path_)
-                             : QStringLiteral("%1 has schema %2, newer than this program's %3")
-                                   .arg(path_)
-                                   .arg(version)
-                                   .arg(kSchemaVersion);
+        refuse(version);
         return false;
     }
     for (; version < kSchemaVersion; ++version) {
@@ -195,6 +198,14 @@ bool HistoryDatabase::migrate() {
         }
     }
     return commit();
+}
+
+void HistoryDatabase::refuse(int version) {
+    error_ = version < 0 ? QStringLiteral("%1 is not a history database").arg(path_)
+                         : QStringLiteral("%1 has schema %2, newer than this program's %3")
+                               .arg(path_)
+                               .arg(version)
+                               .arg(kSchemaVersion);
 }
 
 bool HistoryDatabase::begin() {
@@ -236,8 +247,9 @@ qint64 HistoryDatabase::beginReading(const StationKey& station, ReadingKind kind
     }
     QSqlQuery q(db_);
     q.prepare(QStringLiteral(
-        "INSERT INTO station (serial, name, address) VALUES (?, ?, ?) "
-        "ON CONFLICT (serial) DO UPDATE SET name = excluded.name, address = excluded.address"));
+        "INSERT INTO station (serial, name, address) VALUES (?, IFNULL(?, ''), ?) "
+        "ON CONFLICT (serial) DO UPDATE SET name = IIF(excluded.name = '', name, excluded.name), "
+        "address = excluded.address"));
     q.addBindValue(station.serial);
     q.addBindValue(station.name);
     q.addBindValue(station.address);
@@ -249,7 +261,8 @@ qint64 HistoryDatabase::beginReading(const StationKey& station, ReadingKind kind
     rowWritten();
     q.prepare(QStringLiteral(
         "INSERT INTO reading (station_id, kind, read_at, station_time, summary, data) "
-        "VALUES ((SELECT id FROM station WHERE serial = ?), ?, ?, ?, ?, ?)"));
+        "VALUES ((SELECT id FROM station WHERE serial = ?), ?, ?, IFNULL(?, ''), IFNULL(?, ''), "
+        "?)"));
     q.addBindValue(station.serial);
     q.addBindValue(readingKindName(kind));
     q.addBindValue(QDateTime::currentDateTime().toString(kTimeFormat));
@@ -277,9 +290,10 @@ qint64 HistoryDatabase::storeArchive(const StationKey& station, const QString& s
         return 0;
     }
     QSqlQuery q(db_);
-    q.prepare(
-        QStringLiteral("INSERT INTO archive_row (reading_id, row, position, archive_number, "
-                       "record_time, label, unit, value) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    q.prepare(QStringLiteral(
+        "INSERT INTO archive_row (reading_id, row, position, archive_number, "
+        "record_time, label, unit, value) VALUES (?, ?, ?, ?, IFNULL(?, ''), IFNULL(?, ''), "
+        "IFNULL(?, ''), ?)"));
     for (const ArchiveEntry& e : rows) {
         for (const QVariant& v :
              {QVariant(id), QVariant(e.row), QVariant(e.position), QVariant(e.archiveNumber),
@@ -305,8 +319,9 @@ qint64 HistoryDatabase::storeMessages(const StationKey& station, const QString& 
         return 0;
     }
     QSqlQuery q(db_);
-    q.prepare(QStringLiteral(
-        "INSERT INTO message (reading_id, row, time, type, text) VALUES (?, ?, ?, ?, ?)"));
+    q.prepare(
+        QStringLiteral("INSERT INTO message (reading_id, row, time, type, text) "
+                       "VALUES (?, ?, IFNULL(?, ''), ?, IFNULL(?, ''))"));
     for (const MessageEntry& m : messages) {
         q.addBindValue(id);
         q.addBindValue(m.row);

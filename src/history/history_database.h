@@ -112,6 +112,7 @@ public:
 
 private:
     bool migrate();
+    void refuse(int version);
     bool exec(const QString& sql);
     bool begin();
     bool commit();
