@@ -321,6 +321,15 @@ bool ArchiveSession::load(const QString& path) {
     return true;
 }
 
+void ArchiveSession::showStored(const ArchiveFileTexts& texts, int caption) {
+    loadedFromFile_ = true;
+    grid_ = texts.rows;
+    times_ = {texts.recordTime, texts.recordDate, texts.stationTime, texts.stationDate};
+    recordCaption_ = caption;
+    view_.gridChanged();
+    view_.archiveStatus(txt(1223));
+}
+
 bool ArchiveSession::loadFromDisk() {
     FileDialogSpec spec;
     spec.filter = QStringLiteral("Archiv (*.dat)|*.dat");

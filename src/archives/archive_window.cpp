@@ -109,6 +109,25 @@ void TArchiv::setCaptions() {
     ScrollBar1Change();
 }
 
+void TArchiv::openStored(const ArchiveFileTexts& texts, int position,
+                         const StationCalendar& station, const QString& source) {
+    started_ = true;  // no description sequence when shown
+    {
+        const QSignalBlocker block(ui->ScrollBar1);
+        ui->ScrollBar1->setValue(position);
+    }
+    session_.showStored(texts, position == kArchivePositionActual ? 247 : 398);
+    setCaptions();
+    const QString caption = positionCaption(position, station);
+    ui->l_pozice->setText(caption);
+    ui->l_nacteno->setText(caption);
+    sourceFile(source);
+    ui->ScrollBar1->setEnabled(false);
+    ui->b_nacist->setEnabled(false);
+    ui->b_nulovat->setEnabled(false);
+    dataMenu_->setEnabled(false);
+}
+
 void TArchiv::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!started_) {

@@ -57,6 +57,13 @@ void MessageTransfer::abandon() {
     engine_.reset();
 }
 
+void MessageTransfer::showStored(std::span<const std::uint8_t> log) {
+    bytes_.assign(log.begin(), log.end());
+    table_ = fillMessageTable(bytes_);
+    view_.tableFilled();
+    setStatus(txt(1223));
+}
+
 void MessageTransfer::end(bool ok) {
     view_.transferRunning(false);
     if (engine_) {

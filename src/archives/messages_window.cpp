@@ -83,6 +83,12 @@ void THlaseni::sizeGrid() {
     }
 }
 
+void THlaseni::openStored(const QByteArray& log) {
+    started_ = true;  // nothing is read when shown
+    transfer_.showStored(std::span(reinterpret_cast<const std::uint8_t*>(log.constData()),
+                                   static_cast<std::size_t>(log.size())));
+}
+
 void THlaseni::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!started_) {

@@ -94,6 +94,7 @@ const AddedText kAdded[] = {
     {1226, "Selhalo", "Failed"},
     {1227, "nic (po opakování)", "none (after a retry)"},
     {1228, "Na sběrnici neodpověděla žádná stanice.", "No station answered on the bus."},
+    {1229, "Počet hlášení: %1", "Messages: %1"},
 };
 const int kAddedCount = static_cast<int>(sizeof(kAdded) / sizeof(kAdded[0]));
 
