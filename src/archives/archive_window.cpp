@@ -112,6 +112,7 @@ void TArchiv::setCaptions() {
 void TArchiv::openStored(const ArchiveFileTexts& texts, int position,
                          const StationCalendar& station, const QString& source) {
     started_ = true;  // no description sequence when shown
+    stored_ = true;
     {
         const QSignalBlocker block(ui->ScrollBar1);
         ui->ScrollBar1->setValue(position);
@@ -221,13 +222,13 @@ void TArchiv::ScrollBar1Change() {
 }
 
 void TArchiv::b_nacistClick() {
-    if (!session_.running()) {
+    if (!stored_ && !session_.running()) {
         session_.startData(ui->ScrollBar1->value());
     }
 }
 
 void TArchiv::b_nulovatClick() {
-    if (!session_.running()) {
+    if (!stored_ && !session_.running()) {
         session_.startReset(ui->ScrollBar1->value());
     }
 }
@@ -245,6 +246,9 @@ void TArchiv::m_zDiskuClick() {
 }
 
 void TArchiv::PopupMenu1Popup(const QPoint& where) {
+    if (stored_) {
+        return;  // a stored record has no station to read from or file to save to
+    }
     findChild<QAction*>(QStringLiteral("p_nulovat"))
         ->setEnabled(!session_.running() && session_.resetAllowed());
     popup_->popup(ui->StringGrid1->viewport()->mapToGlobal(where));

@@ -69,6 +69,7 @@ private:
     QLabel* panel0_ = nullptr;
     QLabel* panel1_ = nullptr;
     bool started_ = false;
+    bool stored_ = false;
     std::function<void()> clearLog_;
 };
 

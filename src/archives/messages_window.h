@@ -48,6 +48,7 @@ private:
     QMenu* dataMenu_ = nullptr;
     QAction* exportItem_ = nullptr;
     bool started_ = false;
+    bool stored_ = false;
 };
 
 }  // namespace pelmo
