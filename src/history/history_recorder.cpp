@@ -13,7 +13,12 @@ namespace pelmo {
 namespace {
 
 StationKey keyOf(const StationImage& image) {
-    return {image.cmos.serial_number, fromCp1250(image.station.name), image.bus_address};
+    // Archives and messages do not read the station block: the name in the image is this
+    // station's only when the block was read at this address. Else the history keeps the
+    // name it knows.
+    const bool nameIsThisStations = image.station.net_address == image.bus_address;
+    return {image.cmos.serial_number,
+            nameIsThisStations ? fromCp1250(image.station.name) : QString(), image.bus_address};
 }
 
 // Opens the configured database and runs `store`; true when stored or when no database is

@@ -13,6 +13,8 @@
 
 #include "history/history_csv.h"
 #include "history/history_database.h"
+#include "history/history_recorder.h"
+#include "scripted_prompts.h"
 
 namespace pelmo {
 namespace {
@@ -174,6 +176,41 @@ TEST(HistoryDatabase, KeepsEveryKindAndFindsItByStationKindAndDate) {
         << csv.toStdString();
     EXPECT_TRUE(csv.contains(QStringLiteral(",messages,,2,2024-02-01T08:07:00,Obnova,4,\r\n")));
     EXPECT_EQ(csv.count(QStringLiteral("\r\n")), 1 + 3 + 2);
+}
+
+// A station block read at another address is not this station's: its name is not kept.
+TEST(HistoryRecorder, KeepsTheStationNameOnlyFromABlockReadAtThisAddressAndWarnsOnFailure) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("h.sqlite"));
+    setHistoryDatabasePath(path);
+    test::ScriptedPrompts prompts;
+    struct Case {
+        int netAddress;
+        const char* name;
+        const char* kept;
+    };
+    for (const Case& c :
+         {Case{251, "Kotelna Jih", "Kotelna Jih"}, Case{3, "Sklad", "Kotelna Jih"},
+          Case{251, "", "Kotelna Jih"}, Case{251, "Kotelna Sever", "Kotelna Sever"}}) {
+        StationImage image;
+        image.cmos.serial_number = 2317;
+        image.bus_address = 251;
+        image.station.net_address = static_cast<std::uint16_t>(c.netAddress);
+        image.station.name = c.name;
+        EXPECT_TRUE(recordArchiveReading(image, {}, {}, archiveRows(1), prompts));
+        HistoryDatabase db(path);
+        ASSERT_TRUE(db.open());
+        EXPECT_EQ(db.stations().at(0).key.name, QString::fromLatin1(c.kept)) << c.name;
+    }
+    EXPECT_TRUE(prompts.shown.empty());
+    setHistoryDatabasePath(dir.filePath(QStringLiteral("h.sqlite/not-a-folder/h.sqlite")));
+    EXPECT_FALSE(recordArchiveReading(StationImage{}, {}, {}, archiveRows(1), prompts));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
+    setHistoryDatabasePath({});
+    EXPECT_TRUE(recordArchiveReading(StationImage{}, {}, {}, archiveRows(1), prompts))
+        << "no history set up: nothing to store, nothing to say";
+    EXPECT_EQ(prompts.shown.size(), 1u);
 }
 
 // Two connections in two threads store at the same time; the busy timeout lets both finish.
