@@ -44,9 +44,8 @@ bool parseSimulatorOptions(std::span<const std::string> args, SimulatorOptions& 
             arg.resize(eq);
             inlineValue = true;
         }
-        const bool takesValue =
-            arg == "--address" || arg == "--fault" || arg == "--link" || arg == "--clock" ||
-            arg == "--serial";
+        const bool takesValue = arg == "--address" || arg == "--fault" || arg == "--link" ||
+                                arg == "--clock" || arg == "--serial";
         if (takesValue && !inlineValue) {
             if (i + 1 >= args.size()) {
                 error = arg + " needs a value";
@@ -78,8 +77,8 @@ bool parseSimulatorOptions(std::span<const std::string> args, SimulatorOptions& 
             int serial = 0;
             const auto [end, ec] =
                 std::from_chars(value.data(), value.data() + value.size(), serial);
-            if (out.stations.empty() || ec != std::errc{} ||
-                end != value.data() + value.size() || serial < 1 || serial > 65535) {
+            if (out.stations.empty() || ec != std::errc{} || end != value.data() + value.size() ||
+                serial < 1 || serial > 65535) {
                 error = "--serial N (1..65535) follows the --address of its station";
                 return false;
             }

@@ -19,18 +19,10 @@ namespace pelmo::sim {
 namespace {
 
 TEST(StationsimOptions, FaultsGoToThePrecedingAddressOrToEveryStation) {
-    const std::vector<std::string> args{"--fault",
-                                        "delay=5",
-                                        "--address",
-                                        "3",
-                                        "--locked",
-                                        "--address=17",
-                                        "--serial",
-                                        "65535",
-                                        "--fault=no-answer=READ_METER",
-                                        "--fast",
-                                        "--log",
-                                        "--link",
+    const std::vector<std::string> args{"--fault",  "delay=5",  "--address",
+                                        "3",        "--locked", "--address=17",
+                                        "--serial", "65535",    "--fault=no-answer=READ_METER",
+                                        "--fast",   "--log",    "--link",
                                         "/tmp/x"};
     SimulatorOptions o;
     std::string error;
