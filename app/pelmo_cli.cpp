@@ -6,6 +6,7 @@
 #include "base/decimal_text.h"
 #include "base/texts.h"
 #include "cli/cli_session.h"
+#include "history/history_database.h"
 #include "link/bus_statistics.h"
 
 namespace pelmo::cli {
@@ -26,13 +27,16 @@ extern const Command kMaximumCommand;
 extern const Command kInfoCommand;
 extern const Command kFlyCommand;
 extern const Command kLiveCommand;
+extern const Command kCollectCommand;
+extern const Command kHistoryCommand;
 
 namespace {
 
 const auto kCommands = std::to_array<const Command*>(
     {&kReadCommand, &kProgramCommand, &kLockCommand, &kDiffCommand, &kArchiveCommand,
      &kMessagesCommand, &kMonitorCommand, &kExportCommand, &kLiveCommand, &kSteamCommand,
-     &kScanCommand, &kRegistersCommand, &kMaximumCommand, &kInfoCommand, &kFlyCommand});
+     &kScanCommand, &kRegistersCommand, &kMaximumCommand, &kInfoCommand, &kFlyCommand,
+     &kCollectCommand, &kHistoryCommand});
 
 // Bus health per address on standard error, after the command.
 void printStatistics() {
@@ -68,6 +72,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     // One name for both programs, so that they share the per-user folders.
     QCoreApplication::setApplicationName(QStringLiteral("pelmo"));
+    pelmo::setHistoryDatabasePath(pelmo::defaultHistoryDatabasePath());
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty() || args.front() == QStringLiteral("--help")) {
         pelmo::cli::printUsage(args.isEmpty() ? stderr : stdout);

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "bench_hooks.h"
+#include "history/history_database.h"
 #include "ui/app_shell.h"
 #include "ui/gui_prompts.h"
 #include "ui/main_window.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     parser.addOption(shotOption);
     parser.process(app);
 
+    pelmo::setHistoryDatabasePath(pelmo::defaultHistoryDatabasePath());
     pelmo::GuiPrompts guiPrompts;
     pelmo::setPrompts(&guiPrompts);
     int rc = 0;

@@ -24,6 +24,11 @@ SimStation& SimBus::addStation(int address) {
     return *stations_.back();
 }
 
+SimStation& SimBus::addStation(int address, const StationContent& content) {
+    stations_.push_back(std::make_unique<SimStation>(address, clock_, content));
+    return *stations_.back();
+}
+
 SimStation* SimBus::station(int address) {
     for (auto& s : stations_) {
         if (s->address() == address) {

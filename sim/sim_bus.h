@@ -35,6 +35,8 @@ public:
 
     // A station with the default content at `address`; references stay valid.
     SimStation& addStation(int address);
+    // A station with the given content (another serial number, say).
+    SimStation& addStation(int address, const StationContent& content);
     SimStation* station(int address);
     const std::vector<std::unique_ptr<SimStation>>& stations() const { return stations_; }
     SimStation* session() const { return session_; }

@@ -299,7 +299,11 @@ int main(int argc, char** argv) {
     SimBus bus(clock);
     Server server(bus, pty, options.fast);
     for (const StationOptions& s : options.stations) {
-        SimStation& station = bus.addStation(s.address);
+        StationContent content = defaultStation(s.address, clock());
+        if (s.serial != 0) {
+            content.image.cmos.serial_number = static_cast<std::uint16_t>(s.serial);
+        }
+        SimStation& station = bus.addStation(s.address, content);
         station.addFaults(options.everyStation);
         station.addFaults(s.faults);
     }

@@ -44,8 +44,8 @@ bool parseSimulatorOptions(std::span<const std::string> args, SimulatorOptions& 
             arg.resize(eq);
             inlineValue = true;
         }
-        const bool takesValue =
-            arg == "--address" || arg == "--fault" || arg == "--link" || arg == "--clock";
+        const bool takesValue = arg == "--address" || arg == "--fault" || arg == "--link" ||
+                                arg == "--clock" || arg == "--serial";
         if (takesValue && !inlineValue) {
             if (i + 1 >= args.size()) {
                 error = arg + " needs a value";
@@ -72,7 +72,17 @@ bool parseSimulatorOptions(std::span<const std::string> args, SimulatorOptions& 
                 error = "address " + value + " given twice";
                 return false;
             }
-            out.stations.push_back({address, {}});
+            out.stations.push_back({address, 0, {}});
+        } else if (arg == "--serial") {
+            int serial = 0;
+            const auto [end, ec] =
+                std::from_chars(value.data(), value.data() + value.size(), serial);
+            if (out.stations.empty() || ec != std::errc{} || end != value.data() + value.size() ||
+                serial < 1 || serial > 65535) {
+                error = "--serial N (1..65535) follows the --address of its station";
+                return false;
+            }
+            out.stations.back().serial = serial;
         } else if (arg == "--fault") {
             if (!parseFaultSpec(value, target, &error)) {
                 return false;
@@ -102,7 +112,7 @@ bool parseSimulatorOptions(std::span<const std::string> args, SimulatorOptions& 
         }
     }
     if (out.stations.empty()) {
-        out.stations.push_back({kDefaultBusAddress, {}});
+        out.stations.push_back({kDefaultBusAddress, 0, {}});
     }
     return true;
 }
@@ -113,6 +123,7 @@ std::string simulatorUsage() {
            "standard output is the device to open (9600 Bd, 8N1). Stops on SIGINT/SIGTERM.\n"
            "\n"
            "  --address N     a station at bus address N (1..251); repeatable, default 251\n"
+           "  --serial N      serial number of the station of the preceding --address\n"
            "  --locked        the station (see below) reports itself locked\n"
            "  --fault SPEC    faults of the station (see below)\n"
            "  --log           each request and answer in hexadecimal on standard error\n"

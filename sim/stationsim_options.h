@@ -12,6 +12,7 @@ namespace pelmo::sim {
 
 struct StationOptions {
     int address = kDefaultBusAddress;
+    int serial = 0;  // --serial: 0 keeps the default station's serial number
     FaultSettings faults;
 };
 

@@ -13,6 +13,7 @@
 #include "archives/message_transfer.h"
 #include "base/texts.h"
 #include "cli/cli_session.h"
+#include "cli/readings.h"
 #include "files/program_folder.h"
 #include "link/communication.h"
 
@@ -71,91 +72,6 @@ void printJson(const QJsonObject& doc) {
     std::fflush(stdout);
 }
 
-int runArchive(const QStringList& args) {
-    const CommandOptions options(
-        args,
-        {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("position"),
-         QStringLiteral("dir"), QStringLiteral("lang")},
-        {QStringLiteral("all"), QStringLiteral("json"), QStringLiteral("trace")});
-    if (!options.ok()) {
-        return usageError(options.error());
-    }
-    const bool all = options.has(QStringLiteral("all"));
-    bool numberOk = false;
-    const int position = options.value(QStringLiteral("position")).toInt(&numberOk);
-    if (all == options.has(QStringLiteral("position"))) {
-        return usageError(QStringLiteral("give either --position P or --all"));
-    }
-    if (!all &&
-        (!numberOk || position < kArchivePositionFirst || position > kArchivePositionLast)) {
-        return usageError(QStringLiteral("--position must be 0..33"));
-    }
-    // Positions in the order they are read: the description ends with the actual state.
-    std::vector<int> wanted;
-    if (all || position == kArchivePositionActual) {
-        wanted.push_back(kArchivePositionActual);
-    }
-    for (int p = kArchivePositionFirst; p <= kArchivePositionLast; ++p) {
-        if (p != kArchivePositionActual && (all || p == position)) {
-            wanted.push_back(p);
-        }
-    }
-    const bool json = options.has(QStringLiteral("json"));
-
-    Session session;
-    if (!session.open(options)) {
-        return usageError(session.error);
-    }
-    ConsoleArchiveView view(json);
-    ArchiveSession archive(session.port, defaultLinkContext(), &session.prompts, view);
-    archive.setBaseFolder(options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir"))
-                                                             : programFolder());
-    QJsonArray records;
-    QString stationTime;
-    std::size_t next = 0;
-    bool first = true;
-    view.recordDone = [&] {
-        // The description's own read of the actual state is saved only when asked for.
-        const int read = archive.lastReadPosition();
-        if (first) {
-            stationTime = archive.stationDate() + QLatin1Char(' ') + archive.stationTime();
-        }
-        if (!first || wanted.front() == kArchivePositionActual) {
-            const QString path = archive.save();
-            if (path.isEmpty()) {
-                QCoreApplication::exit(kExitUsage);
-                return;
-            }
-            printLine(json ? stderr : stdout, path);
-            records.append(QJsonObject{{QStringLiteral("position"), read},
-                                       {QStringLiteral("archive"), archive.archiveNumber()},
-                                       {QStringLiteral("file"), QFileInfo(path).fileName()},
-                                       {QStringLiteral("path"), path},
-                                       {QStringLiteral("record_time"), archive.recordTime()},
-                                       {QStringLiteral("record_date"), archive.recordDate()},
-                                       {QStringLiteral("rows"), rowsJson(archive.grid())}});
-            ++next;
-        }
-        first = false;
-        if (next < wanted.size()) {
-            archive.startData(wanted[next]);
-        } else {
-            QCoreApplication::exit(kExitOk);
-        }
-    };
-    archive.startDescription();
-    const int rc = session.run();
-    if (rc != kExitOk) {
-        return rc;
-    }
-    if (json) {
-        printJson({{QStringLiteral("serial"), station().cmos.serial_number},
-                   {QStringLiteral("station_time"), stationTime},
-                   {QStringLiteral("records"), records}});
-    }
-    return kExitOk;
-}
-
 class ConsoleMessageView final : public MessageView {
 public:
     explicit ConsoleMessageView(bool quiet) : quiet_(quiet) {}
@@ -176,6 +92,130 @@ private:
     bool quiet_;
 };
 
+}  // namespace
+
+std::vector<int> archivePositionsToRead(bool all, int position) {
+    // The description ends with the actual state, so it comes first.
+    std::vector<int> wanted;
+    if (all || position == kArchivePositionActual) {
+        wanted.push_back(kArchivePositionActual);
+    }
+    for (int p = kArchivePositionFirst; p <= kArchivePositionLast; ++p) {
+        if (p != kArchivePositionActual && (all || p == position)) {
+            wanted.push_back(p);
+        }
+    }
+    return wanted;
+}
+
+int readArchives(Session& session, const std::vector<int>& wanted, const QString& baseFolder,
+                 bool quiet, QJsonArray* records, QString* stationTime) {
+    ConsoleArchiveView view(quiet);
+    ArchiveSession archive(session.port, defaultLinkContext(), &session.prompts, view);
+    archive.setBaseFolder(baseFolder);
+    std::size_t next = 0;
+    bool first = true;
+    view.recordDone = [&] {
+        // The description's own read of the actual state is saved only when asked for.
+        const int read = archive.lastReadPosition();
+        if (first && stationTime) {
+            *stationTime = archive.stationDate() + QLatin1Char(' ') + archive.stationTime();
+        }
+        if (!first || wanted.front() == kArchivePositionActual) {
+            const QString path = archive.save();
+            if (path.isEmpty()) {
+                QCoreApplication::exit(kExitUsage);
+                return;
+            }
+            printLine(quiet ? stderr : stdout, path);
+            if (records) {
+                records->append(QJsonObject{{QStringLiteral("position"), read},
+                                            {QStringLiteral("archive"), archive.archiveNumber()},
+                                            {QStringLiteral("file"), QFileInfo(path).fileName()},
+                                            {QStringLiteral("path"), path},
+                                            {QStringLiteral("record_time"), archive.recordTime()},
+                                            {QStringLiteral("record_date"), archive.recordDate()},
+                                            {QStringLiteral("rows"), rowsJson(archive.grid())}});
+            }
+            ++next;
+        }
+        first = false;
+        if (next < wanted.size()) {
+            archive.startData(wanted[next]);
+        } else {
+            QCoreApplication::exit(kExitOk);
+        }
+    };
+    archive.startDescription();
+    return session.run();
+}
+
+int readMessages(Session& session, const QString& baseFolder, const QString& out, bool quiet,
+                 QString& path, std::vector<MessageRow>* rows) {
+    ConsoleMessageView view(quiet);
+    MessageTransfer transfer(session.port, defaultLinkContext(), &session.prompts, view);
+    transfer.setBaseFolder(baseFolder);
+    transfer.start();
+    const int rc = session.run();
+    if (rc != kExitOk) {
+        return rc;
+    }
+    path = transfer.exportTo(out);
+    if (path.isEmpty()) {
+        return kExitUsage;
+    }
+    printLine(quiet ? stderr : stdout, path);
+    if (rows) {
+        *rows = transfer.table().rows;
+    }
+    return kExitOk;
+}
+
+namespace {
+
+int runArchive(const QStringList& args) {
+    const CommandOptions options(
+        args,
+        {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("position"),
+         QStringLiteral("dir"), QStringLiteral("lang")},
+        {QStringLiteral("all"), QStringLiteral("json"), QStringLiteral("trace")});
+    if (!options.ok()) {
+        return usageError(options.error());
+    }
+    const bool all = options.has(QStringLiteral("all"));
+    bool numberOk = false;
+    const int position = options.value(QStringLiteral("position")).toInt(&numberOk);
+    if (all == options.has(QStringLiteral("position"))) {
+        return usageError(QStringLiteral("give either --position P or --all"));
+    }
+    if (!all &&
+        (!numberOk || position < kArchivePositionFirst || position > kArchivePositionLast)) {
+        return usageError(QStringLiteral("--position must be 0..33"));
+    }
+    const std::vector<int> wanted = archivePositionsToRead(all, position);
+    const bool json = options.has(QStringLiteral("json"));
+
+    Session session;
+    if (!session.open(options)) {
+        return usageError(session.error);
+    }
+    QJsonArray records;
+    QString stationTime;
+    const int rc = readArchives(
+        session, wanted,
+        options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir")) : programFolder(),
+        json, &records, &stationTime);
+    if (rc != kExitOk) {
+        return rc;
+    }
+    if (json) {
+        printJson({{QStringLiteral("serial"), station().cmos.serial_number},
+                   {QStringLiteral("station_time"), stationTime},
+                   {QStringLiteral("records"), records}});
+    }
+    return kExitOk;
+}
+
 int runMessages(const QStringList& args) {
     const CommandOptions options(
         args,
@@ -193,23 +233,18 @@ int runMessages(const QStringList& args) {
     if (!session.open(options)) {
         return usageError(session.error);
     }
-    ConsoleMessageView view(json);
-    MessageTransfer transfer(session.port, defaultLinkContext(), &session.prompts, view);
-    transfer.setBaseFolder(options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir"))
-                                                              : programFolder());
-    transfer.start();
-    const int rc = session.run();
+    QString path;
+    std::vector<MessageRow> rows;
+    const int rc = readMessages(
+        session,
+        options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir")) : programFolder(),
+        options.value(QStringLiteral("out")), json, path, &rows);
     if (rc != kExitOk) {
         return rc;
     }
-    const QString path = transfer.exportTo(options.value(QStringLiteral("out")));
-    if (path.isEmpty()) {
-        return kExitUsage;
-    }
-    printLine(json ? stderr : stdout, path);
     if (json) {
         QJsonArray messages;
-        for (const MessageRow& r : transfer.table().rows) {
+        for (const MessageRow& r : rows) {
             messages.append(QJsonObject{{QStringLiteral("row"), r[0]},
                                         {QStringLiteral("time"), r[1]},
                                         {QStringLiteral("date"), r[2]},

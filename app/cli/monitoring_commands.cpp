@@ -4,8 +4,11 @@
 
 #include "base/texts.h"
 #include "cli/cli_session.h"
+#include "cli/readings.h"
+#include "files/program_folder.h"
 #include "files/program_settings.h"
 #include "files/settings_ini.h"
+#include "history/history_recorder.h"
 #include "link/communication.h"
 #include "monitoring/mon_transfer.h"
 #include "monitoring/monitoring_pair.h"
@@ -54,19 +57,10 @@ int exitFor(PairResult result) {
     return result == PairResult::Ok ? kExitOk : kExitUsage;
 }
 
-int runMonitor(const QStringList& args) {
-    const CommandOptions options(args,
-                                 {QStringLiteral("port"), QStringLiteral("address"),
-                                  QStringLiteral("out"), QStringLiteral("lang")},
-                                 {QStringLiteral("trace")});
-    if (!options.ok() || !options.has(QStringLiteral("out"))) {
-        return usageError(options.ok() ? QStringLiteral("--out FILE.mon is required")
-                                       : options.error());
-    }
-    Session session;
-    if (!session.open(options)) {
-        return usageError(session.error);
-    }
+}  // namespace
+
+int readMonitoring(Session& session, const QString& requested, const QString& baseFolder) {
+    session.prompts.resetErrors();
     StationImage& image = station();
     resetNewStation(image);
     MonitoringRecording recording;
@@ -83,13 +77,38 @@ int runMonitor(const QStringList& args) {
     if (session.run() != kExitOk || session.prompts.errorShown()) {
         return kExitStation;
     }
-    const QString out = options.value(QStringLiteral("out"));
+    recordMonitoring(image, recording, programSettings().version, session.prompts);
+    QString out = requested;
+    if (out.isEmpty()) {
+        // The serial number is known only now, from the configuration read.
+        const QString folder = stationFolder(baseFolder, image.cmos.serial_number);
+        makeStationFolder(folder);
+        out = QDir(folder).filePath(QString::fromLatin1(kCollectMonitoringName));
+    }
     const PairResult saved =
         saveMonitoringPair(out, image, recording, programSettings().version, session.prompts);
     if (saved == PairResult::Ok) {
         printLine(stdout, QFileInfo(out).fileName());
     }
     return exitFor(saved);
+}
+
+namespace {
+
+int runMonitor(const QStringList& args) {
+    const CommandOptions options(args,
+                                 {QStringLiteral("port"), QStringLiteral("address"),
+                                  QStringLiteral("out"), QStringLiteral("lang")},
+                                 {QStringLiteral("trace")});
+    if (!options.ok() || !options.has(QStringLiteral("out"))) {
+        return usageError(options.ok() ? QStringLiteral("--out FILE.mon is required")
+                                       : options.error());
+    }
+    Session session;
+    if (!session.open(options)) {
+        return usageError(session.error);
+    }
+    return readMonitoring(session, options.value(QStringLiteral("out")));
 }
 
 int runExport(const QStringList& arguments) {

@@ -10,6 +10,7 @@
 #include "base/texts.h"
 #include "files/program_folder.h"
 #include "files/program_settings.h"
+#include "history/history_recorder.h"
 #include "link/block_codecs.h"
 #include "link/status_answer.h"
 
@@ -170,11 +171,16 @@ void ArchiveSession::showRecord(std::span<const std::uint8_t> answer) {
     }
     const bool gas = programSettings().version == 1;
     const Archiv_popis_rec& d = image().archive_description;
+    const QString recordTime = isoStationTime(state_.record);
+    std::vector<ArchiveEntry> stored;
     std::size_t row = 0;
     for (int q = 1; q <= kArchiveQuantities; ++q) {
         const auto i = static_cast<std::size_t>(q - 1);
         if (quantityShown(q, image().meter.variant, d.labels[i], gas)) {
+            const ArchiveRow& shown = grid_[row];
             grid_[row++].value = formatDecimal(state_.values[i], 5);
+            stored.push_back({position_, number_, recordTime, static_cast<int>(row), shown.label,
+                              shown.unit, state_.values[i]});
         }
     }
     times_ = {QString::fromStdString(timeText(state_.record, TimeTextKind::Time)),
@@ -188,6 +194,11 @@ void ArchiveSession::showRecord(std::span<const std::uint8_t> answer) {
     engine_->close();
     engine_.reset();
     sequence_ = Sequence::None;
+    // Every record read from the station goes to the history; the file stays the operator's
+    // choice.
+    recordArchiveReading(image(), state_.station,
+                         QFileInfo(archiveFileName(position_, state_.station)).completeBaseName(),
+                         stored, prompter());
     view_.sequenceRunning(false);
     view_.recordRead(position_);
     view_.sequenceEnded(true);
@@ -308,6 +319,15 @@ bool ArchiveSession::load(const QString& path) {
     view_.gridChanged();
     view_.archiveStatus(txt(233));
     return true;
+}
+
+void ArchiveSession::showStored(const ArchiveFileTexts& texts, int caption) {
+    loadedFromFile_ = true;
+    grid_ = texts.rows;
+    times_ = {texts.recordTime, texts.recordDate, texts.stationTime, texts.stationDate};
+    recordCaption_ = caption;
+    view_.gridChanged();
+    view_.archiveStatus(txt(1223));
 }
 
 bool ArchiveSession::loadFromDisk() {

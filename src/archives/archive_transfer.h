@@ -66,6 +66,9 @@ public:
     // Reads the archive file of the last read position, or `path` when given (status 233,
     // or text 146).
     bool load(const QString& path = {});
+    // Shows a record kept in the history, as load() shows a file; `caption` is 247 for the
+    // actual state, else 398. Status text 1223.
+    void showStored(const ArchiveFileTexts& texts, int caption);
     // Asks for a file, then loads it and shows its name in panel 1.
     bool loadFromDisk();
 

@@ -109,6 +109,26 @@ void TArchiv::setCaptions() {
     ScrollBar1Change();
 }
 
+void TArchiv::openStored(const ArchiveFileTexts& texts, int position,
+                         const StationCalendar& station, const QString& source) {
+    started_ = true;  // no description sequence when shown
+    stored_ = true;
+    {
+        const QSignalBlocker block(ui->ScrollBar1);
+        ui->ScrollBar1->setValue(position);
+    }
+    session_.showStored(texts, position == kArchivePositionActual ? 247 : 398);
+    setCaptions();
+    const QString caption = positionCaption(position, station);
+    ui->l_pozice->setText(caption);
+    ui->l_nacteno->setText(caption);
+    sourceFile(source);
+    ui->ScrollBar1->setEnabled(false);
+    ui->b_nacist->setEnabled(false);
+    ui->b_nulovat->setEnabled(false);
+    dataMenu_->setEnabled(false);
+}
+
 void TArchiv::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!started_) {
@@ -202,13 +222,13 @@ void TArchiv::ScrollBar1Change() {
 }
 
 void TArchiv::b_nacistClick() {
-    if (!session_.running()) {
+    if (!stored_ && !session_.running()) {
         session_.startData(ui->ScrollBar1->value());
     }
 }
 
 void TArchiv::b_nulovatClick() {
-    if (!session_.running()) {
+    if (!stored_ && !session_.running()) {
         session_.startReset(ui->ScrollBar1->value());
     }
 }
@@ -226,6 +246,9 @@ void TArchiv::m_zDiskuClick() {
 }
 
 void TArchiv::PopupMenu1Popup(const QPoint& where) {
+    if (stored_) {
+        return;  // a stored record has no station to read from or file to save to
+    }
     findChild<QAction*>(QStringLiteral("p_nulovat"))
         ->setEnabled(!session_.running() && session_.resetAllowed());
     popup_->popup(ui->StringGrid1->viewport()->mapToGlobal(where));

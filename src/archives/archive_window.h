@@ -28,6 +28,10 @@ public:
     void setTrafficLogClearer(std::function<void()> clear) { clearLog_ = std::move(clear); }
     ArchiveSession& session() { return session_; }
 
+    // Shows a record kept in the history instead of reading the station: nothing is sent,
+    // the reading controls stay disabled. `position` and `station` name the record.
+    void openStored(const ArchiveFileTexts& texts, int position, const StationCalendar& station,
+                    const QString& source);
     void setCaptions();
     void FormShow();
     void b_nacistClick();
@@ -65,6 +69,7 @@ private:
     QLabel* panel0_ = nullptr;
     QLabel* panel1_ = nullptr;
     bool started_ = false;
+    bool stored_ = false;
     std::function<void()> clearLog_;
 };
 

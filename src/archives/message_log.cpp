@@ -45,12 +45,11 @@ QString messageText(std::uint8_t type) {
     }
 }
 
-MessageTable fillMessageTable(std::span<const std::uint8_t> bytes) {
-    MessageTable table;
-    int row = 1;
+MessageRecords messageRecords(std::span<const std::uint8_t> bytes) {
+    MessageRecords out;
     for (std::size_t at = 0; at + 1 < bytes.size(); at += kRecord) {
         if (at + kRecord > bytes.size()) {
-            table.tailError = true;
+            out.tailError = true;
             break;
         }
         const std::uint32_t stamp = static_cast<std::uint32_t>(bytes[at]) |
@@ -59,13 +58,26 @@ MessageTable fillMessageTable(std::span<const std::uint8_t> bytes) {
                                     (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
         StationCalendar cal;
         calendarFromTimeCode(stamp, cal);
-        const std::string date = timeText(cal, TimeTextKind::Date);
-        if (date == "--/--/--") {
+        if (timeText(cal, TimeTextKind::Date) == "--/--/--") {
             continue;
         }
+        out.records.push_back({stamp, bytes[at + 5]});
+    }
+    return out;
+}
+
+MessageTable fillMessageTable(std::span<const std::uint8_t> bytes) {
+    MessageTable table;
+    const MessageRecords log = messageRecords(bytes);
+    table.tailError = log.tailError;
+    int row = 1;
+    for (const MessageRecord& r : log.records) {
+        StationCalendar cal;
+        calendarFromTimeCode(r.stamp, cal);
         table.rows.push_back({QString::number(row) + QLatin1Char('.'),
                               QString::fromStdString(timeText(cal, TimeTextKind::Time)),
-                              QString::fromStdString(date), messageText(bytes[at + 5])});
+                              QString::fromStdString(timeText(cal, TimeTextKind::Date)),
+                              messageText(r.type)});
         if (row >= kGrowFromRow) {
             ++table.gridRows;
         }

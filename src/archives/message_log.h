@@ -24,6 +24,18 @@ struct MessageBlock {
 // and data at 3..2+L. Nothing when the length names bytes the answer does not hold.
 std::optional<MessageBlock> messageBlock(std::span<const std::uint8_t> answer, bool first);
 
+// The records of a log that take a row (those not dated 1980), oldest first: six bytes
+// each, a time stamp (least significant byte first) and the type in the last byte.
+struct MessageRecord {
+    std::uint32_t stamp = 0;
+    std::uint8_t type = 0;
+};
+struct MessageRecords {
+    std::vector<MessageRecord> records;
+    bool tailError = false;  // a trailing group of 2..5 bytes ended the log
+};
+MessageRecords messageRecords(std::span<const std::uint8_t> bytes);
+
 // The message table: rows 1.. as shown and the grid's row count, which grows by one for
 // every record placed in row 22 or later. Records whose date falls in 1980 take no row.
 struct MessageTable {

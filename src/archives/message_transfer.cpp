@@ -6,6 +6,7 @@
 #include "base/prompts.h"
 #include "base/texts.h"
 #include "files/program_folder.h"
+#include "history/history_recorder.h"
 #include "link/block_codecs.h"
 #include "link/status_answer.h"
 
@@ -56,11 +57,21 @@ void MessageTransfer::abandon() {
     engine_.reset();
 }
 
+void MessageTransfer::showStored(std::span<const std::uint8_t> log) {
+    bytes_.assign(log.begin(), log.end());
+    table_ = fillMessageTable(bytes_);
+    view_.tableFilled();
+    setStatus(txt(1223));
+}
+
 void MessageTransfer::end(bool ok) {
     view_.transferRunning(false);
     if (engine_) {
         engine_->close();
         engine_.reset();
+    }
+    if (ok) {
+        recordMessageLog(image(), state_.station, bytes_, prompter());
     }
     view_.transferEnded(ok);
 }

@@ -37,6 +37,8 @@ public:
     ~MessageTransfer();
 
     void start();
+    // Shows a log kept in the history instead of reading the station (status text 1223).
+    void showStored(std::span<const std::uint8_t> log);
     // Closing the window abandons a running transfer: nothing more is sent.
     void abandon();
     void completion(int failed);

@@ -83,6 +83,13 @@ void THlaseni::sizeGrid() {
     }
 }
 
+void THlaseni::openStored(const QByteArray& log) {
+    started_ = true;  // nothing is read when shown
+    stored_ = true;
+    transfer_.showStored(std::span(reinterpret_cast<const std::uint8_t*>(log.constData()),
+                                   static_cast<std::size_t>(log.size())));
+}
+
 void THlaseni::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!started_) {
@@ -134,6 +141,9 @@ void THlaseni::m_exportClick() {
 }
 
 void THlaseni::saveDefault() {
+    if (stored_) {
+        return;  // the default file is the station's of the last read, not this log's
+    }
     transfer_.exportTo();
 }
 

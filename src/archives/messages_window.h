@@ -22,6 +22,8 @@ public:
 
     MessageTransfer& transfer() { return transfer_; }
 
+    // Shows a message log kept in the history instead of reading the station.
+    void openStored(const QByteArray& log);
     void setCaptions();
     void FormShow();
     void m_exportClick();
@@ -46,6 +48,7 @@ private:
     QMenu* dataMenu_ = nullptr;
     QAction* exportItem_ = nullptr;
     bool started_ = false;
+    bool stored_ = false;
 };
 
 }  // namespace pelmo

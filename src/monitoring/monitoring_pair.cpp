@@ -40,6 +40,17 @@ PairResult loadMonitoringPair(const QString& path, StationImage& image,
     }
 }
 
+PairResult decodeMonitoringPair(const QByteArray& mon, const QByteArray& con, StationImage& image,
+                                MonitoringRecording& recording, int version, Prompts& prompts) {
+    resetNewStation(image);
+    recording.clear();
+    if (!decodeStationFile(con, image, {version == 1}) || !decodeMonitoringFile(mon, recording)) {
+        prompts.error(txt(146));
+        return PairResult::Corrupt;
+    }
+    return PairResult::Ok;
+}
+
 PairResult saveMonitoringPair(const QString& path, StationImage& image,
                               const MonitoringRecording& recording, int version, Prompts& prompts) {
     switch (saveMonitoringFile(path, recording, prompts)) {

@@ -27,6 +27,11 @@ enum class PairResult {
 PairResult loadMonitoringPair(const QString& path, StationImage& image,
                               MonitoringRecording& recording, int version, Prompts& prompts);
 
+// The same from the two files' bytes (a recording kept in the history): text 146 when either
+// does not decode.
+PairResult decodeMonitoringPair(const QByteArray& mon, const QByteArray& con, StationImage& image,
+                                MonitoringRecording& recording, int version, Prompts& prompts);
+
 // Writes the monitoring file, then the station file under the companion name. A recording
 // whose data section would not fit the file's 16-bit fields is refused (text 146) and
 // nothing is written.

@@ -19,6 +19,7 @@
 #include "base/prompts.h"
 #include "base/texts.h"
 #include "files/program_settings.h"
+#include "history/history_recorder.h"
 #include "monitoring/mon_splash.h"
 #include "monitoring/monitoring_pair.h"
 #include "monitoring/sample_values.h"
@@ -318,15 +319,34 @@ bool TSledDat::openFromFile(const QString& path) {
     return true;
 }
 
+bool TSledDat::openFromBytes(const QByteArray& mon, const QByteArray& con, const QString& source) {
+    mode_ = TrackingMode::Monitoring;
+    if (decodeMonitoringPair(mon, con, image(), recording_, programSettings().version, prompts()) !=
+        PairResult::Ok) {
+        return false;
+    }
+    TPleaseWait wait(parentWidget());
+    wait.start();
+    fromFile_ = true;
+    showLoaded(source, wait);
+    wait.close();
+    return true;
+}
+
 bool TSledDat::loadFile(const QString& path, TPleaseWait& wait) {
     if (loadMonitoringPair(path, image(), recording_, programSettings().version, prompts()) !=
         PairResult::Ok) {
         return false;
     }
+    showLoaded(txt(272) + QFileInfo(path).fileName(), wait);
+    return true;
+}
+
+void TSledDat::showLoaded(const QString& source, TPleaseWait& wait) {
     wait.setMaximum(kChannelCount);
     ui->ScrollBar1->setEnabled(true);
     setDataMenuEnabled(true);
-    setSourceText(txt(272) + QFileInfo(path).fileName());
+    setSourceText(source);
     populate();
     fillChart(&wait);
     for (int c = 1; c <= kChannelCount; ++c) {
@@ -334,7 +354,6 @@ bool TSledDat::loadFile(const QString& path, TPleaseWait& wait) {
             series(c)->setVisible(false);
         }
     }
-    return true;
 }
 
 void TSledDat::showEvent(QShowEvent* event) {
@@ -401,6 +420,10 @@ void TSledDat::readCompleted() {
     setStatusText(txt(141));
     if (hooks_.stationRead) {
         hooks_.stationRead();
+    }
+    if (mode_ == TrackingMode::Monitoring) {
+        // Samples and configuration are complete: the recording goes to the history.
+        recordMonitoring(image(), recording_, programSettings().version, prompts());
     }
     ui->ScrollBar1->setEnabled(true);
     ui->ProgressBar1->hide();

@@ -53,6 +53,9 @@ public:
     // "Z disku": loads the file and its companion station file with the wait window and
     // fills the chart; false after an error box.
     bool openFromFile(const QString& path);
+    // A recording kept in the history, from its .mon and .con bytes; `source` goes to
+    // panel 1. False after an error box.
+    bool openFromBytes(const QByteArray& mon, const QByteArray& con, const QString& source);
     // "Sledování dat stanice": the view follows the station once it is shown.
     void openLive();
 
@@ -98,6 +101,7 @@ private:
     void fillChart(TPleaseWait* wait);
     void clearChart();
     bool loadFile(const QString& path, TPleaseWait& wait);
+    void showLoaded(const QString& source, TPleaseWait& wait);
     void toggleSeries(int channel);
     void focusScrollBar();
     void setGridText(int row, int column, const QString& text);

@@ -116,6 +116,7 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
     wire("m_monSoubor", &TZobrStanice::m_monSouborClick);
     wire("m_archiv", &TZobrStanice::m_archivClick);
     wire("m_hlaseni", &TZobrStanice::m_hlaseniClick);
+    wire("m_historie", &TZobrStanice::m_historieClick);
     wire("m_zeSite", &TZobrStanice::m_zeSiteClick);
     wire("m_zDisku", &TZobrStanice::m_zDiskuClick);
     wire("m_registry", &TZobrStanice::m_registryClick);
@@ -214,6 +215,7 @@ void TZobrStanice::buildMenus() {
 
     QMenu* dataMenu = addMenu(nullptr, 1030, "m_data");
     addAction(dataMenu, 1021, "m_porovnani");
+    addAction(dataMenu, 1202, "m_historie");
 
     QMenu* help = addMenu(nullptr, -1, "m_help");
     help->setTitle(QStringLiteral("Help"));

@@ -95,6 +95,7 @@ public:
     void m_porovnaniClick();
     void m_archivClick();
     void m_hlaseniClick();
+    void m_historieClick();
     void e_hlaseniExit();
     void m_monStaniceClick();
     void m_monSouborClick();

@@ -1,6 +1,8 @@
-// The main window's commands for archives and station messages.
+// The main window's commands for archives, station messages and the reading history.
 #include "archives/archive_window.h"
 #include "archives/messages_window.h"
+#include "history/history_database.h"
+#include "history/history_window.h"
 #include "ui/main_window.h"
 #include "ui/serial_host.h"
 
@@ -14,6 +16,11 @@ void TZobrStanice::m_archivClick() {
 
 void TZobrStanice::m_hlaseniClick() {
     THlaseni form(host_.port(), host_.link(), this);
+    form.exec();
+}
+
+void TZobrStanice::m_historieClick() {
+    THistorie form(host_.port(), host_.link(), historyDatabasePath(), this);
     form.exec();
 }
 

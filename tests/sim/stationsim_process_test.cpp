@@ -21,16 +21,10 @@ namespace pelmo::sim {
 namespace {
 
 TEST(StationsimOptions, FaultsGoToThePrecedingAddressOrToEveryStation) {
-    const std::vector<std::string> args{"--fault",
-                                        "delay=5",
-                                        "--address",
-                                        "3",
-                                        "--locked",
-                                        "--address=17",
-                                        "--fault=no-answer=READ_METER",
-                                        "--fast",
-                                        "--log",
-                                        "--link",
+    const std::vector<std::string> args{"--fault",  "delay=5",  "--address",
+                                        "3",        "--locked", "--address=17",
+                                        "--serial", "65535",    "--fault=no-answer=READ_METER",
+                                        "--fast",   "--log",    "--link",
                                         "/tmp/x"};
     SimulatorOptions o;
     std::string error;
@@ -39,6 +33,8 @@ TEST(StationsimOptions, FaultsGoToThePrecedingAddressOrToEveryStation) {
     EXPECT_EQ(o.everyStation.delayMs, 5);
     EXPECT_TRUE(o.stations[0].faults.locked);
     EXPECT_FALSE(o.stations[1].faults.locked);
+    EXPECT_EQ(o.stations[0].serial, 0) << "the default station's serial number";
+    EXPECT_EQ(o.stations[1].serial, 65535);
     EXPECT_TRUE(o.stations[1].faults.noAnswer.test(READ_METER));
     EXPECT_TRUE(o.fast && o.log);
     EXPECT_EQ(o.link, "/tmp/x");
@@ -51,6 +47,10 @@ TEST(StationsimOptions, FaultsGoToThePrecedingAddressOrToEveryStation) {
                                                 {"--address"},
                                                 {"--address", "5", "--address", "5"},
                                                 {"--fault", "bogus"},
+                                                {"--serial", "5", "--address", "3"},
+                                                {"--address", "3", "--serial", "0"},
+                                                {"--address", "3", "--serial", "65536"},
+                                                {"--address", "3", "--serial", "12x"},
                                                 {"--fast=1"},
                                                 {"-x"}}) {
         EXPECT_FALSE(parseSimulatorOptions(bad, o, error)) << bad.front();

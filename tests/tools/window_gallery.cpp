@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
@@ -23,6 +24,9 @@
 #include "editing/lin_table.h"
 #include "editing/meter_definition.h"
 #include "files/settings_ini.h"
+#include "history/history_database.h"
+#include "history/history_window.h"
+#include "history/history_window_logic.h"
 #include "link/in_process_port.h"
 #include "monitoring/mon_splash.h"
 #include "monitoring/sled_dat.h"
@@ -142,6 +146,10 @@ int main(int argc, char** argv) {
     QDir().mkpath(dir);
     NoPrompts quiet;
     pelmo::setPrompts(&quiet);
+    // The readings below go to a history of their own, which the history window then lists.
+    const QTemporaryDir historyDir;
+    const QString historyPath = historyDir.filePath(QStringLiteral("history.sqlite"));
+    pelmo::setHistoryDatabasePath(historyPath);
 
     pelmo::sim::SimBus bus;
     bus.addStation(251);
@@ -325,6 +333,25 @@ int main(int argc, char** argv) {
             live.ScrollBar1Change(60);
             save(live, dir, QStringLiteral("live") + suffix);
             live.close();
+        }
+        {
+            pelmo::THistorie history(port, pelmo::defaultLinkContext(), historyPath, &main);
+            history.resize(960, 520);
+            save(history, dir, QStringLiteral("history") + suffix);
+            // The first archive record kept, as the archive window reopens it.
+            pelmo::HistoryDatabase db(historyPath);
+            if (db.open()) {
+                const auto stored = db.readings({0, pelmo::ReadingKind::Archive, {}});
+                if (!stored.empty()) {
+                    const auto rows = db.archiveRows(stored.back().id);
+                    pelmo::TArchiv archive(port, pelmo::defaultLinkContext(), &main);
+                    archive.openStored(pelmo::storedArchiveTexts(stored.back(), rows),
+                                       pelmo::storedArchivePosition(rows),
+                                       pelmo::storedStationClock(stored.back()),
+                                       QStringLiteral("2317  2024-03-01 12:00"));
+                    save(archive, dir, QStringLiteral("history-archive") + suffix);
+                }
+            }
         }
         saveBusWindows(main, dir, suffix);
     }
