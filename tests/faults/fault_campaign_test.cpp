@@ -32,6 +32,7 @@
 #include "operations/station_reader.h"
 #include "scripted_prompts.h"
 #include "sequence_views.h"
+#include "sim/default_station.h"
 #include "sim_link.h"
 #include "ui/serial_host_logic.h"
 
@@ -594,6 +595,9 @@ sim::FaultSettings faultSettings(Fault fault, const std::string& request) {
         case Fault::ExtraByte:
             f.extraByte.set();
             break;
+        case Fault::LateAnswer:
+            f.delayMs = test::kLateAnswerMs;
+            break;
         case Fault::Delay:
             f.delayMs = test::kFaultDelayMs;
             break;
@@ -624,6 +628,10 @@ struct Case {
     const test::SequenceFaults* sequence;
     Fault fault;
 };
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.sequence->name << " / " << test::faultName(c.fault);
+}
 
 std::vector<Case> cases() {
     std::vector<Case> out;
@@ -703,6 +711,28 @@ TEST_P(FaultCampaign, EndsInItsFailureReportAndLeavesNothingBehind) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EverySequence, FaultCampaign, ::testing::ValuesIn(cases()), caseName);
+
+// Answers later than one attempt: the answer to an earlier attempt must not be taken for
+// the next request's, which shifted every channel block by one (the read still "completed").
+TEST(LateAnswers, AreNotTakenForTheNextRequestsAnswer) {
+    const StationImage want = sim::defaultStation(251, kMarch25).image;
+    for (int delay : {test::kLateAnswerMs, 1300, 2000}) {
+        SCOPED_TRACE(delay);
+        Bench bench(QString{});
+        bench.link.station->faults().settings().delayMs = delay;
+        test::RecordingReadView view;
+        StationReader reader(bench.link.port, bench.link.context, &bench.prompts, view);
+        reader.start();
+        bench.settle([&reader] { return reader.engine(); });
+        ASSERT_TRUE(view.completed());
+        for (int n = 1; n <= kChannelCount; ++n) {
+            EXPECT_EQ(bench.link.image.channel(n).memory, want.channel(n).memory) << n;
+            EXPECT_EQ(bench.link.image.channel(n).interval, want.channel(n).interval) << n;
+        }
+        EXPECT_EQ(bench.link.image.meter.meter_number, want.meter.meter_number);
+        EXPECT_EQ(bench.link.image.station.name, want.station.name);
+    }
+}
 
 // The matrix in the README is the table above, so it cannot drift from what runs.
 TEST(FaultMatrix, TheReadmeShowsTheCampaignsTable) {

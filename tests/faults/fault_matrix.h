@@ -7,14 +7,25 @@
 namespace pelmo::test {
 
 // The faults of the campaign, in the columns' order.
-enum class Fault { Silent, CorruptTrailer, DropByte, ExtraByte, Delay, ShortBuffer, NoAnswer };
+enum class Fault {
+    Silent,
+    CorruptTrailer,
+    DropByte,
+    ExtraByte,
+    LateAnswer,
+    Delay,
+    ShortBuffer,
+    NoAnswer
+};
 
-inline constexpr std::array<Fault, 7> kFaults = {
-    Fault::Silent, Fault::CorruptTrailer, Fault::DropByte, Fault::ExtraByte,
-    Fault::Delay,  Fault::ShortBuffer,    Fault::NoAnswer};
+inline constexpr std::array<Fault, 8> kFaults = {
+    Fault::Silent,     Fault::CorruptTrailer, Fault::DropByte,    Fault::ExtraByte,
+    Fault::LateAnswer, Fault::Delay,          Fault::ShortBuffer, Fault::NoAnswer};
 
-// Longer than an exchange's four attempts (4 × 31 polls of 20 ms): every answer comes after
-// the engine gave up.
+// Longer than one attempt (31 polls of 20 ms), shorter than the four of an exchange: each
+// answer arrives while a repetition waits, and the repetition's own answer comes later still.
+inline constexpr int kLateAnswerMs = 700;
+// Longer than an exchange's four attempts: every answer comes after the engine gave up.
 inline constexpr int kFaultDelayMs = 3000;
 
 std::string faultName(Fault fault);

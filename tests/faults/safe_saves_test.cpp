@@ -224,7 +224,7 @@ std::string saveName(const ::testing::TestParamInfo<std::tuple<int, Failure>>& i
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWriter, SafeSaves,
-                         ::testing::Combine(::testing::Range(0, 10),
+                         ::testing::Combine(::testing::Range(0, static_cast<int>(writers().size())),
                                             ::testing::Values(Failure::DiskFull,
                                                               Failure::ReadOnlyFolder,
                                                               Failure::ReadOnlyFilesystem)),
