@@ -7,9 +7,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
-#include <fstream>
+#include <cstdio>
 #include <map>
-#include <sstream>
 
 #include "archives/archive_transfer.h"
 #include "archives/message_transfer.h"
