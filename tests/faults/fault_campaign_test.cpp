@@ -46,8 +46,8 @@ const std::uint32_t kMarch25 = timeCodeFromCalendar(25, 3, 15, 10, 0, 0);
 // Enough simulated time for the slowest sequence to give up four times over.
 constexpr int kPollLimit = 60000;
 
-// The number of the operator text `text` begins with (the longest match), then whatever
-// follows it; a text from no table stays in quotes.
+// The number of the operator text `text` begins with (the longest match), then +"what
+// follows it"; a text from no table stays in quotes.
 std::string textCode(const QString& text) {
     std::string best;
     int bestLength = 0;
@@ -63,7 +63,10 @@ std::string textCode(const QString& text) {
     if (best.empty()) {
         return "\"" + text.toStdString() + "\"";
     }
-    return best + text.mid(bestLength).toStdString();
+    if (bestLength == text.size()) {
+        return best;
+    }
+    return best + "+\"" + text.mid(bestLength).toStdString() + "\"";
 }
 
 // What a sequence showed: its prompts, its ending and its last status.
