@@ -25,16 +25,27 @@ std::optional<QByteArray> readFileReporting(const QString& path, qint64 maxBytes
     return bytes;
 }
 
-WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes, Prompts& prompts) {
+WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        reportFileError(prompts);
         return WriteResult::OpenFailed;
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    // The explicit flush matters: commit() closes the file, and a write the kernel cuts
+    // short there (disk full, file size limit) is not reported by it, so a truncated file
+    // would be renamed over the good one.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        file.cancelWriting();
         return WriteResult::WriteFailed;
     }
-    return WriteResult::Ok;
+    return file.commit() ? WriteResult::Ok : WriteResult::WriteFailed;
+}
+
+WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes, Prompts& prompts) {
+    const WriteResult result = writeFileAtomically(path, bytes);
+    if (result == WriteResult::OpenFailed) {
+        reportFileError(prompts);
+    }
+    return result;
 }
 
 }  // namespace pelmo

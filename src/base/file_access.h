@@ -19,8 +19,10 @@ std::optional<QByteArray> readFileReporting(const QString& path, qint64 maxBytes
 enum class WriteResult { Ok, OpenFailed, WriteFailed };
 
 // Writes a file through a temporary file in the same folder that is renamed over the
-// target, so a failure part-way never leaves a damaged file where a good one was. A file
-// that cannot be created shows the file error box.
+// target, so a failure part-way never leaves a damaged file where a good one was, nor a
+// temporary file beside it. Every file the program writes goes through here.
+WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes);
+// The same; a file that cannot be created shows the file error box.
 WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes, Prompts& prompts);
 
 }  // namespace pelmo

@@ -4,9 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
+
+#include "base/file_access.h"
 
 namespace pelmo {
 
@@ -138,16 +139,8 @@ bool SettingsIni::flush() {
     for (const QString& line : lines_) {
         text += line + lineEnd_;
     }
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
     const QByteArray bytes = latin1_ ? text.toLatin1() : text.toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return writeFileAtomically(path_, bytes) == WriteResult::Ok;
 }
 
 int SettingsIni::findSection(const QString& section) const {

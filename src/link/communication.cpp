@@ -1,5 +1,7 @@
 #include "link/communication.h"
 
+#include <algorithm>
+
 #include "link/station_port.h"
 
 namespace pelmo {
@@ -56,7 +58,7 @@ void TCommunication::send(int request, int expected, int mode, bool ack_first) {
         link_.statistics->exchangeStarted(address());
     }
     // A failed build or write is not reported here: the repeat limit ends the exchange.
-    (void)transmit();
+    transmitOrDefer();
     timer_.start();
 }
 
@@ -75,8 +77,16 @@ void TCommunication::probe() {
     if (link_.statistics) {
         link_.statistics->exchangeStarted(address());
     }
-    (void)transmit();
+    transmitOrDefer();
     timer_.start();
+}
+
+void TCommunication::transmitOrDefer() {
+    silentAttempts_ = 0;
+    deferred_ = quietPolls_ > 0;
+    if (!deferred_) {
+        (void)transmit();
+    }
 }
 
 void TCommunication::sendWithoutWaiting(int request) {
@@ -94,6 +104,7 @@ void TCommunication::acknowledge() {
 
 void TCommunication::stop() {
     timer_.stop();
+    deferred_ = false;
 }
 
 void TCommunication::close() {
@@ -150,8 +161,28 @@ void TCommunication::poll() {
     const int message = message_;
     // An answer whose last byte came in just before this tick counts now, not a tick later.
     port_.deliverArrived();
+    if (deferred_) {
+        // Late answers to the last exchange's unanswered attempts are thrown away until
+        // the line has been quiet long enough, then the request goes out.
+        if (link_.rx->length() > 0) {
+            link_.rx->reset();
+            quietPolls_ = std::max(quietPolls_, kQuietAfterBytes);
+        }
+        if (--quietPolls_ > 0) {
+            return;
+        }
+        deferred_ = false;
+        reset(false);
+        (void)transmit();
+        return;
+    }
     if (verified()) {
         timer_.stop();
+        // Each attempt that heard nothing may still be answered, later than this answer
+        // and in time to pass for the next request's: a slow station would shift every
+        // following block by one. The next request waits until they are all due.
+        quietPolls_ =
+            silentAttempts_ > 0 ? silentAttempts_ * (kPollsPerAttempt + 1) + kQuietAfterBytes : 0;
         if (link_.statistics) {
             link_.statistics->answered(address(), (ticks_ + 1) * timer_.interval());
         }
@@ -163,6 +194,9 @@ void TCommunication::poll() {
     }
     if (link_.statistics) {
         link_.statistics->attemptFailed(address(), wholeAnswerWithBadTrailer());
+    }
+    if (link_.rx->length() == 0) {
+        ++silentAttempts_;
     }
     reset(false);
     ++repeats_;

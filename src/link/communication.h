@@ -37,6 +37,8 @@ inline constexpr int kProbeIntervalMs = 15;
 inline constexpr int kPollsPerAttempt = 30;
 inline constexpr int kDefaultRepeats = 3;
 inline constexpr int kProbeRepeats = 2;
+// Polls of silence that end the wait for late answers once bytes arrived during it.
+inline constexpr int kQuietAfterBytes = 3;
 
 // One request/answer exchange at a time: builds and writes a request, polls the receive
 // state until the answer verifies, repeats after 31 failed polls, and reports to the window
@@ -89,6 +91,8 @@ public:
 
 private:
     bool transmit();
+    // Transmits now, or after the quiet time a slow station's late answers need.
+    void transmitOrDefer();
     bool verifyLength(int expected) const;
     // The whole answer is there but its trailer is wrong.
     bool wholeAnswerWithBadTrailer() const;
@@ -105,6 +109,11 @@ private:
     int repeats_ = 0;
     int request_ = 0;
     int expected_ = 0;
+    // Attempts of this exchange that received nothing at all.
+    int silentAttempts_ = 0;
+    // Polls to wait, discarding what arrives, before the next request goes out.
+    int quietPolls_ = 0;
+    bool deferred_ = false;
     LinkContext& link_;
 };
 

@@ -29,8 +29,17 @@ void LiveTracker::openLink() {
 }
 
 void LiveTracker::completion(int failed) {
-    // A failed COMM changes nothing: the ticks go on and try again.
-    if (failed || !engine_) {
+    if (!engine_) {
+        return;
+    }
+    if (failed) {
+        // The ticks go on and try again. When the very first COMM went unanswered nothing
+        // ticks yet: the tracker would sit silent with the operator waiting for data.
+        if (!timer_.isActive()) {
+            view_.liveStatus(txt(136));
+            view_.liveConnectionLost();
+            timer_.start();
+        }
         return;
     }
     engine_->acknowledge();

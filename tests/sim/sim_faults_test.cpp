@@ -140,6 +140,10 @@ TEST_F(Faults, DelayedAnswersCostPollsThenRepetitionsThenTheExchange) {
     EXPECT_EQ(o.transmissions, 2u);
     EXPECT_EQ(o.polls, 700 / kPollIntervalMs);
 
+    // A fresh engine: this one would first wait out the late answer its repetition is due
+    // (so that it cannot pass for the next request's answer).
+    engine = std::make_unique<TCommunication>([this](int, int failed) { done = failed; }, nullptr,
+                                              kMessageFinished, port, context);
     station.faults().settings().delayMs = 3000;
     link.advance(5000);
     expectGivenUp(request(COMM));
