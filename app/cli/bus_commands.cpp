@@ -12,6 +12,7 @@
 #include "bus/hardware_info.h"
 #include "bus/maximum_reader.h"
 #include "bus/registers_reader.h"
+#include "cli/bus_scan.h"
 #include "cli/cli_session.h"
 #include "link/communication.h"
 
@@ -34,25 +35,6 @@ void status(bool json, const QString& text) {
 
 // ---- scan ----
 
-class ConsoleSearchView final : public AddressSearchView {
-public:
-    void searchStatus(const QString&) override {}
-    void probing(int) override {}
-    void addressAnswered(int, int) override {}
-    void stationFound(int, int, const QString&) override {}
-    void searchEnded() override { QCoreApplication::exit(kExitOk); }
-};
-
-bool readAddressOption(const CommandOptions& options, const QString& name, int fallback, int& out) {
-    if (!options.has(name)) {
-        out = fallback;
-        return true;
-    }
-    bool ok = false;
-    out = options.value(name).toInt(&ok);
-    return ok && out >= 1 && out <= kDefaultBusAddress;
-}
-
 int runScan(const QStringList& args) {
     const CommandOptions options(
         args,
@@ -64,9 +46,7 @@ int runScan(const QStringList& args) {
     }
     int first = 0;
     int last = 0;
-    if (!readAddressOption(options, QStringLiteral("from"), AddressSearch::kFirstAddress, first) ||
-        !readAddressOption(options, QStringLiteral("to"), AddressSearch::kLastAddress, last) ||
-        first > last) {
+    if (!readAddressRange(options, first, last)) {
         return usageError(QStringLiteral("--from and --to must be 1..251, from not above to"));
     }
     Session session;
@@ -74,24 +54,8 @@ int runScan(const QStringList& args) {
         return usageError(session.error);
     }
     const bool json = options.has(QStringLiteral("json"));
-    StationImage& image = station();
-    AddressSearch::clearFound(image);
-    ConsoleSearchView view;
-    AddressSearch search(session.port, defaultLinkContext(), &session.prompts, view, first, last);
-    search.start();
-    session.run();
-    search.restoreAddress();
-
-    // The list is in the order found, which is address order; sorted all the same.
-    std::vector<TAddressList> found;
-    for (int i = 0; i < AddressSearch::kMaxStations; ++i) {
-        const TAddressList& e = image.address_list[static_cast<std::size_t>(i)];
-        if (e.address != 0) {
-            found.push_back(e);
-        }
-    }
-    std::sort(found.begin(), found.end(),
-              [](const TAddressList& a, const TAddressList& b) { return a.address < b.address; });
+    const std::vector<TAddressList> found = scanBus(session, first, last);
+    const StationImage& image = station();
     if (json) {
         QJsonArray stations;
         for (const TAddressList& e : found) {

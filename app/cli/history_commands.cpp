@@ -9,6 +9,7 @@
 #include "base/cp1250.h"
 #include "base/texts.h"
 #include "bus/address_search.h"
+#include "cli/bus_scan.h"
 #include "cli/cli_session.h"
 #include "cli/readings.h"
 #include "files/program_folder.h"
@@ -20,15 +21,6 @@ namespace pelmo::cli {
 namespace {
 
 // ---- collect ----
-
-class CollectSearchView final : public AddressSearchView {
-public:
-    void searchStatus(const QString&) override {}
-    void probing(int) override {}
-    void addressAnswered(int, int) override {}
-    void stationFound(int, int, const QString&) override {}
-    void searchEnded() override { QCoreApplication::exit(kExitOk); }
-};
 
 enum class Item { Archives, Messages, Monitoring };
 
@@ -112,19 +104,9 @@ int runCollect(const QStringList& args) {
     if (!options.ok()) {
         return usageError(options.error());
     }
-    int first = AddressSearch::kFirstAddress;
-    int last = AddressSearch::kLastAddress;
-    for (auto [name, value] :
-         {std::pair{QStringLiteral("from"), &first}, std::pair{QStringLiteral("to"), &last}}) {
-        if (options.has(name)) {
-            bool ok = false;
-            *value = options.value(name).toInt(&ok);
-            if (!ok || *value < 1 || *value > kDefaultBusAddress) {
-                *value = 0;
-            }
-        }
-    }
-    if (first == 0 || last == 0 || first > last) {
+    int first = 0;
+    int last = 0;
+    if (!readAddressRange(options, first, last)) {
         return usageError(QStringLiteral("--from and --to must be 1..251, from not above to"));
     }
     CollectPlan plan;
@@ -163,23 +145,10 @@ int runCollect(const QStringList& args) {
     if (!session.open(options)) {
         return usageError(session.error);
     }
-    StationImage& image = station();
-    AddressSearch::clearFound(image);
-    CollectSearchView searchView;
-    AddressSearch search(session.port, defaultLinkContext(), &session.prompts, searchView, first,
-                         last);
-    search.start();
-    session.run();
-    search.restoreAddress();
     std::vector<StationRun> runs;
-    for (const TAddressList& e : image.address_list) {
-        if (e.address != 0) {
-            runs.push_back({e, 0, {}, {}, false});
-        }
+    for (const TAddressList& e : scanBus(session, first, last)) {
+        runs.push_back({e, 0, {}, {}, false});
     }
-    std::sort(runs.begin(), runs.end(), [](const StationRun& a, const StationRun& b) {
-        return a.entry.address < b.entry.address;
-    });
     if (runs.empty()) {
         printLine(stderr, txt(1228));
         return kExitStation;

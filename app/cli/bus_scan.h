@@ -1,0 +1,20 @@
+#pragma once
+
+#include <vector>
+
+#include "model/station_image.h"
+#include "operations/command_line.h"
+
+namespace pelmo::cli {
+
+class Session;
+
+// --from and --to (1..251, from not above to), defaulting to the whole search range; false
+// when they are refused.
+bool readAddressRange(const CommandOptions& options, int& first, int& last);
+
+// Searches first..last on the session's port and returns the stations found, by address.
+// The station image's address list holds them afterwards too.
+std::vector<TAddressList> scanBus(Session& session, int first, int last);
+
+}  // namespace pelmo::cli
