@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const ArchiveFileTexts texts = decodeArchiveFile(bytes);
-    for (const QString* t : {&texts.recordTime, &texts.recordDate, &texts.stationTime,
-                             &texts.stationDate}) {
+    for (const QString* t :
+         {&texts.recordTime, &texts.recordDate, &texts.stationTime, &texts.stationDate}) {
         FUZZ_CHECK(t->size() <= 8);
     }
     ArchiveRows rows;

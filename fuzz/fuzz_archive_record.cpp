@@ -48,10 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const QByteArray file = encodeArchiveFile(monthly, rows);
     const ArchiveFileTexts texts = decodeArchiveFile(file);
-    FUZZ_CHECK(texts.recordTime == QString::fromStdString(timeText(monthly.record,
-                                                                    TimeTextKind::Time)));
-    FUZZ_CHECK(texts.stationDate == QString::fromStdString(timeText(monthly.station,
-                                                                     TimeTextKind::Date)));
+    FUZZ_CHECK(texts.recordTime ==
+               QString::fromStdString(timeText(monthly.record, TimeTextKind::Time)));
+    FUZZ_CHECK(texts.stationDate ==
+               QString::fromStdString(timeText(monthly.station, TimeTextKind::Date)));
     for (std::size_t i = 0; i < rows.size(); ++i) {
         FUZZ_CHECK(texts.rows[i].label == rows[i].label);
     }

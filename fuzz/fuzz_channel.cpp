@@ -12,21 +12,19 @@ using namespace pelmo::fuzz;
 
 namespace {
 
-bool sameChannel(const definice_PV_rec& a, const definice_PV_udaj_rec& ad,
-                 const definice_PV_rec& b, const definice_PV_udaj_rec& bd) {
-    bool same = a.measurement == b.measurement && a.table_present == b.table_present &&
-                a.display == b.display && a.input_code == b.input_code &&
-                a.interval == b.interval && a.memory == b.memory &&
-                a.limit_low == b.limit_low && a.limit_high == b.limit_high &&
-                a.output_code == b.output_code && a.range_low == b.range_low &&
-                a.range_high == b.range_high && a.table_points == b.table_points &&
-                a.in_use == b.in_use && a.divider == b.divider && a.table_y == b.table_y &&
-                ad.name == bd.name && ad.text == bd.text && ad.units == bd.units &&
-                ad.sensor_type == bd.sensor_type && sameReal(ad.table_scale, bd.table_scale) &&
-                sameReal(ad.table_offset, bd.table_offset) &&
-                sameReal(ad.value_min, bd.value_min) && sameReal(ad.value_max, bd.value_max) &&
-                sameReal(ad.calib_water_temp, bd.calib_water_temp) &&
-                sameReal(ad.temp_coef, bd.temp_coef);
+bool sameChannel(const definice_PV_rec& a, const definice_PV_udaj_rec& ad, const definice_PV_rec& b,
+                 const definice_PV_udaj_rec& bd) {
+    bool same =
+        a.measurement == b.measurement && a.table_present == b.table_present &&
+        a.display == b.display && a.input_code == b.input_code && a.interval == b.interval &&
+        a.memory == b.memory && a.limit_low == b.limit_low && a.limit_high == b.limit_high &&
+        a.output_code == b.output_code && a.range_low == b.range_low &&
+        a.range_high == b.range_high && a.table_points == b.table_points && a.in_use == b.in_use &&
+        a.divider == b.divider && a.table_y == b.table_y && ad.name == bd.name &&
+        ad.text == bd.text && ad.units == bd.units && ad.sensor_type == bd.sensor_type &&
+        sameReal(ad.table_scale, bd.table_scale) && sameReal(ad.table_offset, bd.table_offset) &&
+        sameReal(ad.value_min, bd.value_min) && sameReal(ad.value_max, bd.value_max) &&
+        sameReal(ad.calib_water_temp, bd.calib_water_temp) && sameReal(ad.temp_coef, bd.temp_coef);
     // Frequency inputs travel scaled by the divider, which rounds.
     if (!isFrequencyInput(a.input_code)) {
         same = same && a.table_x == b.table_x;

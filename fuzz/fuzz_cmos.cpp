@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(cmos.serial_number == le16(answer, p + 32));
     FUZZ_CHECK(cmos.locked == (byteAt(answer, p + 37) == 0x80));
-    for (const int prescaler : {cmos.freq_prescaler_1, cmos.freq_prescaler_2,
-                                cmos.freq_prescaler_3, cmos.freq_prescaler_4}) {
+    for (const int prescaler : {cmos.freq_prescaler_1, cmos.freq_prescaler_2, cmos.freq_prescaler_3,
+                                cmos.freq_prescaler_4}) {
         FUZZ_CHECK(prescaler >= 1 && prescaler <= 15);
     }
     FUZZ_CHECK(cmos.sw_version.size() == 6 && cmos.sw_version[0] == 'v' &&

@@ -84,10 +84,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     int reports = 0;
     int lastFailed = -1;
-    TCommunication engine([&](int, int failed) {
-        ++reports;
-        lastFailed = failed;
-    }, nullptr, kMessageFinished, port, link);
+    TCommunication engine(
+        [&](int, int failed) {
+            ++reports;
+            lastFailed = failed;
+        },
+        nullptr, kMessageFinished, port, link);
     if (probe) {
         engine.probe();
     } else {

@@ -17,10 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!v) {
         return 0;
     }
-    FUZZ_CHECK(sameReal(v->current1, single(answer, 5)) &&
-               sameReal(v->current2, single(answer, 9)) &&
-               sameReal(v->maximum1, single(answer, 13)) &&
-               sameReal(v->maximum2, single(answer, 21)));
+    FUZZ_CHECK(
+        sameReal(v->current1, single(answer, 5)) && sameReal(v->current2, single(answer, 9)) &&
+        sameReal(v->maximum1, single(answer, 13)) && sameReal(v->maximum2, single(answer, 21)));
     FUZZ_CHECK(v->time1 == le32(answer, 17) && v->time2 == le32(answer, 25));
     for (const double value : {v->current1, v->current2, v->maximum1, v->maximum2}) {
         FUZZ_CHECK(!maximumText(value).isEmpty());

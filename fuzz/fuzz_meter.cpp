@@ -20,11 +20,10 @@ bool sameMeter(const definice_meridla_rec& a, const definice_meridla_rec& b) {
         }
     }
     return a.meter_number == b.meter_number && a.mode_a == b.mode_a && a.mode_b == b.mode_b &&
-           a.variant == b.variant && a.mode_copy == b.mode_copy &&
-           a.interval_p1 == b.interval_p1 && a.interval_p2 == b.interval_p2 &&
-           a.interval_cond == b.interval_cond && a.reserved_word == b.reserved_word &&
-           sameReal(a.imp_coef_1, b.imp_coef_1) && sameReal(a.imp_coef_2, b.imp_coef_2) &&
-           a.output_word == b.output_word;
+           a.variant == b.variant && a.mode_copy == b.mode_copy && a.interval_p1 == b.interval_p1 &&
+           a.interval_p2 == b.interval_p2 && a.interval_cond == b.interval_cond &&
+           a.reserved_word == b.reserved_word && sameReal(a.imp_coef_1, b.imp_coef_1) &&
+           sameReal(a.imp_coef_2, b.imp_coef_2) && a.output_word == b.output_word;
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 // reads back.
 #include "files/program_settings.h"
 #include "files/settings_ini.h"
-#include "model/station_image.h"
 #include "fuzz_support.h"
+#include "model/station_image.h"
 
 using namespace pelmo;
 using namespace pelmo::fuzz;

@@ -13,8 +13,7 @@ using namespace pelmo::fuzz;
 namespace {
 
 bool trimmed(const std::string& text, std::size_t width) {
-    return text.size() <= width &&
-           (text.empty() || (text.back() != ' ' && text.back() != '\0'));
+    return text.size() <= width && (text.empty() || (text.back() != ' ' && text.back() != '\0'));
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(timeText(c, TimeTextKind::Time).size() == 8);
     FUZZ_CHECK(timeText(c, TimeTextKind::Date).size() == 8);
-    for (const int position : {kArchivePositionFirst, kArchivePositionActual, kArchivePositionLast}) {
+    for (const int position :
+         {kArchivePositionFirst, kArchivePositionActual, kArchivePositionLast}) {
         FUZZ_CHECK(!archiveFileName(position, c).isEmpty());
     }
     return 0;

@@ -22,11 +22,11 @@ namespace pelmo::fuzz {
     std::abort();
 }
 
-#define FUZZ_CHECK(cond)                                       \
-    do {                                                       \
-        if (!(cond)) {                                         \
-            ::pelmo::fuzz::fail(#cond, __FILE__, __LINE__);    \
-        }                                                      \
+#define FUZZ_CHECK(cond)                                    \
+    do {                                                    \
+        if (!(cond)) {                                      \
+            ::pelmo::fuzz::fail(#cond, __FILE__, __LINE__); \
+        }                                                   \
     } while (false)
 
 // Message boxes go nowhere; questions are answered No and file dialogs cancelled.

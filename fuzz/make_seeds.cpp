@@ -42,7 +42,8 @@ void write(const char* harness, const std::string& name, const QByteArray& bytes
 
 void write(const char* harness, const std::string& name, const Bytes& bytes) {
     write(harness, name,
-          QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+          QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                     static_cast<qsizetype>(bytes.size())));
 }
 
 // The simulated default station at 251 behind an in-process port.
