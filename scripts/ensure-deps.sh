@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, and nothing else. Quiet when
 # everything is already present; `apt-get update` runs only when something is missing.
+#   scripts/ensure-deps.sh          what the build and the tests need
+#   scripts/ensure-deps.sh --fuzz   also clang and its sanitizer runtimes (libFuzzer)
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,16 @@ packages=(
     xvfb xauth
     dpkg-dev lintian
 )
+
+for arg in "$@"; do
+    case "$arg" in
+        --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+        *)
+            echo "usage: $0 [--fuzz]" >&2
+            exit 2
+            ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

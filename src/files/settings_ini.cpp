@@ -84,10 +84,7 @@ SettingsIni::SettingsIni(QString path) : path_(std::move(path)) {
 }
 
 bool SettingsIni::load() {
-    lines_.clear();
-    lineEnd_ = QStringLiteral("\r\n");
-    latin1_ = false;
-    bom_ = false;
+    parse({});
     writable_ = true;
 
     QFile file(path_);
@@ -103,6 +100,15 @@ bool SettingsIni::load() {
         writable_ = false;
         return false;
     }
+    parse(bytes);
+    return true;
+}
+
+void SettingsIni::parse(const QByteArray& bytes) {
+    lines_.clear();
+    lineEnd_ = QStringLiteral("\r\n");
+    latin1_ = false;
+    bom_ = false;
 
     // Files edited on Windows are often in the ANSI code page; Latin-1 keeps their bytes
     // unchanged when the file is written back.
@@ -128,19 +134,21 @@ bool SettingsIni::load() {
     if (!lines_.isEmpty() && lines_.back().isEmpty()) {
         lines_.removeLast();
     }
-    return true;
+}
+
+QByteArray SettingsIni::contents() const {
+    QString text = bom_ ? QString(kBom) : QString();
+    for (const QString& line : lines_) {
+        text += line + lineEnd_;
+    }
+    return latin1_ ? text.toLatin1() : text.toUtf8();
 }
 
 bool SettingsIni::flush() {
     if (!writable_) {
         return false;
     }
-    QString text = bom_ ? QString(kBom) : QString();
-    for (const QString& line : lines_) {
-        text += line + lineEnd_;
-    }
-    const QByteArray bytes = latin1_ ? text.toLatin1() : text.toUtf8();
-    return writeFileAtomically(path_, bytes) == WriteResult::Ok;
+    return writeFileAtomically(path_, contents()) == WriteResult::Ok;
 }
 
 int SettingsIni::findSection(const QString& section) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +23,11 @@ public:
     // Reads the file again; a missing or unreadable file reads as empty. False when there
     // was nothing to read. An existing file that cannot be read is never overwritten.
     bool load();
+    // Takes a file's bytes as load() reads them (UTF-8, else Latin-1; an optional BOM; CR LF
+    // or LF line ends).
+    void parse(const QByteArray& bytes);
+    // The bytes flush() writes.
+    QByteArray contents() const;
     // Writes the whole file through a temporary file in the same folder that is renamed
     // over it, so a failed write never leaves a half-written settings file.
     bool flush();

@@ -19,6 +19,45 @@ constexpr std::size_t kTrailer = 2;
 
 }  // namespace
 
+bool decodeMonitoringStatus(std::span<const std::uint8_t> answer, MonitoringStatus& status) {
+    if (answer.size() < static_cast<std::size_t>(kStatusAnswer)) {
+        return false;
+    }
+    const FieldReader r(answer);
+    status.station_time = r.u32(7);
+    status.second_word = r.u32(11);
+    status.total = 0;
+    for (int i = 1; i <= kChannelCount; ++i) {
+        const std::uint16_t count = r.u16(27 + 8 * static_cast<std::size_t>(i - 1));
+        status.counts[static_cast<std::size_t>(i - 1)] = count;
+        status.total += count;
+    }
+    return true;
+}
+
+std::optional<MonitoringBlock> monitoringBlock(std::span<const std::uint8_t> answer, bool first) {
+    // The data must end before the trailer.
+    const std::size_t flagsAt = first ? 2 : 1;
+    const std::size_t lengthAt = first ? 4 : 2;
+    const std::size_t dataAt = first ? 6 : 3;
+    if (answer.size() < dataAt + kTrailer) {
+        return std::nullopt;
+    }
+    const std::size_t length = answer[lengthAt];
+    if (first && length == 0) {
+        return std::nullopt;
+    }
+    const std::size_t dataLength = first ? length - 1 : length;
+    if (dataAt + dataLength + kTrailer > answer.size()) {
+        return std::nullopt;
+    }
+    MonitoringBlock block;
+    block.more = (answer[flagsAt] & kMoreBlocks) != 0;
+    block.data = answer.subspan(dataAt, dataLength);
+    block.counted = static_cast<int>(length);
+    return block;
+}
+
 MonTransfer::MonTransfer(StationPort& port, LinkContext& link, Prompts* prompts,
                          MonTransferView& view, MonitoringRecording& recording)
     : port_(port), link_(link), prompts_(prompts), view_(view), recording_(recording) {}
@@ -81,52 +120,21 @@ void MonTransfer::decodeError(const char* tag) {
     reportGeneralError(prompter(), tag);
 }
 
-bool MonTransfer::decodeStatus() {
-    const auto answer = link_.rx->bytes();
-    if (answer.size() < static_cast<std::size_t>(kStatusAnswer)) {
-        return false;
-    }
-    const FieldReader r(answer);
-    MonitoringStatus& s = recording_.status;
-    s.station_time = r.u32(7);
-    s.second_word = r.u32(11);
-    s.total = 0;
-    for (int i = 1; i <= kChannelCount; ++i) {
-        const std::uint16_t count = r.u16(27 + 8 * static_cast<std::size_t>(i - 1));
-        s.counts[static_cast<std::size_t>(i - 1)] = count;
-        s.total += count;
-    }
-    return true;
-}
-
 bool MonTransfer::storeBlock(bool& more) {
-    const auto answer = link_.rx->bytes();
-    // First block: flags at 2, length at 4, data 6..4+L. Continuation: flags at 1, length
-    // at 2, data 3..2+L. The data must end before the trailer.
-    const std::size_t flagsAt = firstBlock_ ? 2 : 1;
-    const std::size_t lengthAt = firstBlock_ ? 4 : 2;
-    const std::size_t dataAt = firstBlock_ ? 6 : 3;
-    if (answer.size() < dataAt + kTrailer) {
-        reportGeneralError(prompter(), " 16.13: Save_data");
-        return false;
-    }
-    const std::size_t length = answer[lengthAt];
-    const std::size_t dataLength = firstBlock_ ? (length > 0 ? length - 1 : 0) : length;
+    const auto block = monitoringBlock(link_.rx->bytes(), firstBlock_);
     auto& list = recording_.list(channel_);
-    if ((firstBlock_ && length == 0) || dataAt + dataLength + kTrailer > answer.size() ||
-        list.size() + dataLength > kMaxListBytes) {
+    if (!block || list.size() + block->data.size() > kMaxListBytes) {
         reportGeneralError(prompter(), " 16.13: Save_data");
         return false;
     }
     try {
-        list.insert(list.end(), answer.begin() + static_cast<std::ptrdiff_t>(dataAt),
-                    answer.begin() + static_cast<std::ptrdiff_t>(dataAt + dataLength));
+        list.insert(list.end(), block->data.begin(), block->data.end());
     } catch (const std::bad_alloc&) {
         prompter().error(txt(263));
         return false;
     }
-    more = (answer[flagsAt] & kMoreBlocks) != 0;
-    received_ += static_cast<int>(length);
+    more = block->more;
+    received_ += block->counted;
     view_.gauge(received_);
     view_.receivedCount(channel_, recording_.samples(channel_));
     return true;
@@ -187,7 +195,7 @@ void MonTransfer::completion(int failed) {
             break;
         case STAV_MER:
             engine_->acknowledge();
-            if (!decodeStatus()) {
+            if (!decodeMonitoringStatus(link_.rx->bytes(), recording_.status)) {
                 decodeError(" 16.19: prepare_Monit_samples");
                 return;
             }

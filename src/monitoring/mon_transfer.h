@@ -3,6 +3,8 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <optional>
+#include <span>
 
 #include "files/monitoring_file.h"
 #include "link/communication.h"
@@ -11,6 +13,21 @@ namespace pelmo {
 
 class Prompts;
 class StationPort;
+
+// The STAV_MER answer: station time, second word and each channel's sample count (words at
+// 27 + 8 * (channel - 1)). False when the answer is shorter than its 87 bytes.
+[[nodiscard]] bool decodeMonitoringStatus(std::span<const std::uint8_t> answer,
+                                          MonitoringStatus& status);
+
+// One SEND_BLOCK answer: the first block has its flags at 2, its length L at 4 and data at
+// 6..4+L; a further block its flags at 1, L at 2 and data at 3..2+L. Nothing when L is 0 in
+// a first block or the data would run into the trailer or past the answer.
+struct MonitoringBlock {
+    bool more = false;
+    std::span<const std::uint8_t> data;
+    int counted = 0;  // L, what the progress gauge advances by
+};
+std::optional<MonitoringBlock> monitoringBlock(std::span<const std::uint8_t> answer, bool first);
 
 // What the monitoring transfer shows; TMonSplash implements it with widgets, the
 // command-line tool by printing.
@@ -65,7 +82,6 @@ private:
     void end(bool dataReady);
     void fail();
     void decodeError(const char* tag);
-    bool decodeStatus();
     // Appends the block's data to the current channel's list; false after an error box.
     bool storeBlock(bool& more);
     void channelComplete();

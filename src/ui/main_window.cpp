@@ -25,7 +25,6 @@ namespace pelmo {
 namespace {
 
 constexpr int kProgressIntervalMs = 10;
-const char* const kHelpFile = "Zezezudoverev.ARU";
 const char* const kStationHelpFile = "Varnox_JEDNOTKA.HLP";
 
 // The memory picture: a small chip.

@@ -208,5 +208,37 @@ TEST_F(Transfer, ABlockLongerThanItsAnswerIsRefused) {
     EXPECT_EQ(recording.list(1).size(), 0u);
 }
 
+// The data of a block must end before the trailer: the exact fit is taken, one byte more
+// is refused, and so is a first block of length 0 (it would hold -1 data bytes).
+TEST(MonitoringBlock, DataEndsBeforeTheTrailer) {
+    struct Case {
+        bool first;
+        std::size_t size;
+        std::uint8_t length;
+        bool taken;
+        std::size_t data;
+    };
+    const Case cases[] = {
+        {true, 7, 1, false, 0},       {true, 8, 1, true, 0},   {true, 8, 0, false, 0},
+        {true, 10, 3, true, 2},       {true, 10, 4, false, 0}, {false, 4, 0, false, 0},
+        {false, 5, 0, true, 0},       {false, 10, 5, true, 5}, {false, 10, 6, false, 0},
+        {false, 258, 253, true, 253},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> answer(c.size, 0);
+        if (c.size > (c.first ? 4u : 2u)) {
+            answer[c.first ? 4 : 2] = c.length;
+            answer[c.first ? 2 : 1] = 0x08;
+        }
+        const auto block = monitoringBlock(answer, c.first);
+        ASSERT_EQ(block.has_value(), c.taken) << c.first << " " << c.size << " " << int(c.length);
+        if (block) {
+            EXPECT_EQ(block->data.size(), c.data);
+            EXPECT_EQ(block->counted, c.length);
+            EXPECT_TRUE(block->more);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace pelmo
