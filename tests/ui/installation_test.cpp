@@ -18,8 +18,8 @@
 #include "scripted_prompts.h"
 #include "ui/app_shell.h"
 #include "ui/main_window.h"
-#include "ui/serial_host.h"
 #include "ui/manual.h"
+#include "ui/serial_host.h"
 
 namespace pelmo {
 namespace {
