@@ -6,14 +6,6 @@
 using namespace pelmo;
 using namespace pelmo::fuzz;
 
-namespace {
-
-bool trimmed(const std::string& text, std::size_t width) {
-    return text.size() <= width && (text.empty() || (text.back() != ' ' && text.back() != '\0'));
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setUp();
     return 0;

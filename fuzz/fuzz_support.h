@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <span>
+#include <string>
 
 #include "base/prompts.h"
 
@@ -51,6 +52,11 @@ inline SilentPrompts& setUp() {
     static SilentPrompts silent;
     setPrompts(&silent);
     return silent;
+}
+
+// A decoded text field: within its width, with no padding left at its end.
+inline bool trimmed(const std::string& text, std::size_t width) {
+    return text.size() <= width && (text.empty() || (text.back() != ' ' && text.back() != '\0'));
 }
 
 inline bool sameReal(double a, double b) {
