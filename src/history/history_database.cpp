@@ -2,10 +2,12 @@
 
 #include <QAtomicInteger>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
 #include <QVariant>
 #include <array>
 
@@ -155,8 +157,27 @@ bool HistoryDatabase::open() {
         refuse(version);
         return false;
     }
-    return exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
-           exec(QStringLiteral("PRAGMA foreign_keys = ON")) && migrate();
+    return enableWal() && exec(QStringLiteral("PRAGMA foreign_keys = ON")) && migrate();
+}
+
+bool HistoryDatabase::enableWal() {
+    // SQLite answers a journal mode change that meets another connection with "locked"
+    // at once, without waiting through the busy timeout: two programs opening a new file
+    // together would otherwise fail. The mode stays in the file, so this waits only then.
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        QSqlQuery q(db_);
+        if (q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && q.next() &&
+            q.value(0).toString().compare(QStringLiteral("wal"), Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+        if (waited.elapsed() >= kBusyTimeoutMs) {
+            error_ = QStringLiteral("PRAGMA journal_mode: ") + q.lastError().text();
+            return false;
+        }
+        QThread::msleep(10);
+    }
 }
 
 int HistoryDatabase::schemaVersion() {

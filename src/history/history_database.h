@@ -122,6 +122,8 @@ private:
     qint64 finish(qint64 reading);
     void fail(const QString& what);
     void rowWritten();
+    // Switches the file to write-ahead logging, waiting out a concurrent opening.
+    bool enableWal();
 
     QString path_;
     QString connection_;
