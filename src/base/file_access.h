@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace pelmo {
 
@@ -24,5 +26,11 @@ enum class WriteResult { Ok, OpenFailed, WriteFailed };
 WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes);
 // The same; a file that cannot be created shows the file error box.
 WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes, Prompts& prompts);
+
+// Files that only make sense together (a recording and the station file beside it): each is
+// written to its temporary file first, and none replaces its target unless all were written,
+// so a failure leaves the old pair, never a new file beside an old one.
+WriteResult writeFilesAtomically(const std::vector<std::pair<QString, QByteArray>>& files,
+                                 Prompts& prompts);
 
 }  // namespace pelmo

@@ -139,23 +139,6 @@ MonitoringFileResult loadMonitoringFile(const QString& path, MonitoringRecording
                                                    : MonitoringFileResult::Corrupt;
 }
 
-MonitoringFileResult saveMonitoringFile(const QString& path, const MonitoringRecording& recording,
-                                        Prompts& prompts) {
-    QByteArray bytes;
-    if (!encodeMonitoringFile(recording, bytes)) {
-        return MonitoringFileResult::TooLarge;
-    }
-    switch (writeFileAtomically(path, bytes, prompts)) {
-        case WriteResult::Ok:
-            return MonitoringFileResult::Ok;
-        case WriteResult::OpenFailed:
-            return MonitoringFileResult::OpenFailed;
-        case WriteResult::WriteFailed:
-            break;
-    }
-    return MonitoringFileResult::WriteFailed;
-}
-
 QString companionStationFile(const QString& monitoringPath) {
     const QFileInfo info(monitoringPath);
     const QString name = info.fileName();

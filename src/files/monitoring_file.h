@@ -62,13 +62,11 @@ inline bool validSample(std::uint8_t b) {
 // lengths, offsets, channel indexes or counts disagree with each other or with its size.
 [[nodiscard]] bool decodeMonitoringFile(const QByteArray& bytes, MonitoringRecording& recording);
 
-enum class MonitoringFileResult { Ok, OpenFailed, Corrupt, TooLarge, WriteFailed };
+enum class MonitoringFileResult { Ok, OpenFailed, Corrupt };
 
-// File-level load and save. An unopenable file shows the file error box (OpenFailed); the
-// caller reports the other failures with its own texts.
+// File-level load (it is saved only together with its station file). An unopenable file
+// shows the file error box (OpenFailed); the caller reports a corrupt one with its own text.
 MonitoringFileResult loadMonitoringFile(const QString& path, MonitoringRecording& recording,
-                                        Prompts& prompts);
-MonitoringFileResult saveMonitoringFile(const QString& path, const MonitoringRecording& recording,
                                         Prompts& prompts);
 
 // The station file saved beside a monitoring file: the file name without its folder, less

@@ -53,24 +53,23 @@ PairResult decodeMonitoringPair(const QByteArray& mon, const QByteArray& con, St
 
 PairResult saveMonitoringPair(const QString& path, StationImage& image,
                               const MonitoringRecording& recording, int version, Prompts& prompts) {
-    switch (saveMonitoringFile(path, recording, prompts)) {
-        case MonitoringFileResult::Ok:
-            break;
-        case MonitoringFileResult::OpenFailed:
-            return PairResult::FileError;
-        default:
-            prompts.error(txt(146));
-            return PairResult::Corrupt;
+    QByteArray mon;
+    if (!encodeMonitoringFile(recording, mon)) {
+        prompts.error(txt(146));
+        return PairResult::Corrupt;
     }
-    switch (saveStationFile(companionStationFile(path), image, {version == 1}, prompts)) {
-        case StationFileResult::Ok:
+    switch (writeFilesAtomically(
+        {{path, mon}, {companionStationFile(path), encodeStationFile(image, {version == 1})}},
+        prompts)) {
+        case WriteResult::Ok:
             return PairResult::Ok;
-        case StationFileResult::OpenFailed:
+        case WriteResult::OpenFailed:
             return PairResult::FileError;
-        default:
-            prompts.error(txt(146));
-            return PairResult::Corrupt;
+        case WriteResult::WriteFailed:
+            break;
     }
+    prompts.error(txt(146));
+    return PairResult::Corrupt;
 }
 
 std::optional<std::vector<ExportLine>> monitoringLines(const MonitoringRecording& recording,

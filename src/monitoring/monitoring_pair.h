@@ -32,9 +32,9 @@ PairResult loadMonitoringPair(const QString& path, StationImage& image,
 PairResult decodeMonitoringPair(const QByteArray& mon, const QByteArray& con, StationImage& image,
                                 MonitoringRecording& recording, int version, Prompts& prompts);
 
-// Writes the monitoring file, then the station file under the companion name. A recording
-// whose data section would not fit the file's 16-bit fields is refused (text 146) and
-// nothing is written.
+// Writes the monitoring file and the station file under the companion name, both or neither.
+// A recording whose data section would not fit the file's 16-bit fields is refused (text 146)
+// and nothing is written.
 PairResult saveMonitoringPair(const QString& path, StationImage& image,
                               const MonitoringRecording& recording, int version, Prompts& prompts);
 

@@ -130,11 +130,11 @@ const std::vector<Writer>& writers() {
 // raises is ignored, so the write fails with EFBIG instead). Works for root too.
 class DiskFull {
 public:
-    DiskFull() {
+    explicit DiskFull(rlim_t room = 8) {
         getrlimit(RLIMIT_FSIZE, &old_);
         previous_ = std::signal(SIGXFSZ, SIG_IGN);
         rlimit small = old_;
-        small.rlim_cur = 8;
+        small.rlim_cur = room;
         setrlimit(RLIMIT_FSIZE, &small);
     }
     ~DiskFull() {
@@ -210,6 +210,30 @@ TEST(SafeSaves, EveryWriterSavesWhereItCan) {
         EXPECT_EQ(w.save(path, prompts), Saved::Ok) << w.name;
         EXPECT_GT(QFileInfo(path).size(), 8) << w.name;  // more than the disk-full limit
     }
+}
+
+// Room for the recording but not for the station file beside it: the recording must not be
+// replaced alone, or it would be read later with the old station's channels.
+TEST(SafeSaves, AMonitoringPairIsReplacedWholeOrNotAtAll) {
+    QTemporaryDir dir;
+    const QString mon = dir.filePath(QStringLiteral("x.mon"));
+    const QString con = dir.filePath(QStringLiteral("x.con"));
+    for (const QString& path : {mon, con}) {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old\n");
+    }
+    test::ScriptedPrompts prompts;
+    {
+        DiskFull full(1024);
+        EXPECT_EQ(saveMonitoringPair(mon, image(), recording(), 0, prompts), PairResult::Corrupt);
+    }
+    for (const QString& path : {mon, con}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), "old\n") << path.toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 std::string saveName(const ::testing::TestParamInfo<std::tuple<int, Failure>>& info) {
