@@ -112,9 +112,6 @@ QJsonArray jsonValues(const std::array<double, N>& values) {
 
 int runRegisters(const QStringList& args) {
     const CommandOptions options(args, kQueryOptions, kQueryFlags);
-    if (!options.ok()) {
-        return usageError(options.error());
-    }
     Session session;
     if (!session.open(options)) {
         return usageError(session.error);
@@ -173,9 +170,6 @@ QJsonObject jsonCircuit(double current, double maximum, std::uint32_t time) {
 
 int runMaximum(const QStringList& args) {
     const CommandOptions options(args, kQueryOptions, kQueryFlags);
-    if (!options.ok()) {
-        return usageError(options.error());
-    }
     Session session;
     if (!session.open(options)) {
         return usageError(session.error);
@@ -222,9 +216,6 @@ private:
 
 int runInfo(const QStringList& args) {
     const CommandOptions options(args, kQueryOptions, kQueryFlags);
-    if (!options.ok()) {
-        return usageError(options.error());
-    }
     Session session;
     if (!session.open(options)) {
         return usageError(session.error);

@@ -23,6 +23,10 @@ int usageError(const QString& why) {
 Session::Session() : ini(settingsFilePath()) {}
 
 bool Session::open(const CommandOptions& options, bool needPort) {
+    if (!options.ok()) {
+        error = options.error();
+        return false;
+    }
     ini.load();
     const int lang = ini.readInteger(settings_keys::kSettings, QStringLiteral("lang"), 1);
     Language language = languageFromSetting(lang);

@@ -27,8 +27,8 @@ int usageError(const QString& why);
 class Session {
 public:
     Session();
-    // Reads settings.ini, applies --lang and --address, opens --port (unless a command
-    // works on files only); false with `error`.
+    // Refuses arguments that did not parse, reads settings.ini, applies --lang and --address,
+    // opens --port (unless a command works on files only); false with `error`.
     bool open(const CommandOptions& options, bool needPort = true);
     ~Session();
 

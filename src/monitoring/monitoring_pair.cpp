@@ -11,6 +11,25 @@
 
 namespace pelmo {
 
+namespace {
+
+// How a write ended, as the view reports it: an unopenable file has had its file error box,
+// a failed write shows the text of `failure` (146 for the pair, 385 for an export).
+PairResult written(WriteResult result, PairResult failure, Prompts& prompts) {
+    switch (result) {
+        case WriteResult::Ok:
+            return PairResult::Ok;
+        case WriteResult::OpenFailed:
+            return PairResult::FileError;
+        case WriteResult::WriteFailed:
+            break;
+    }
+    prompts.error(txt(failure == PairResult::Corrupt ? 146 : 385));
+    return failure;
+}
+
+}  // namespace
+
 PairResult loadMonitoringPair(const QString& path, StationImage& image,
                               MonitoringRecording& recording, int version, Prompts& prompts) {
     const QString companion = companionStationFile(path);
@@ -58,18 +77,11 @@ PairResult saveMonitoringPair(const QString& path, StationImage& image,
         prompts.error(txt(146));
         return PairResult::Corrupt;
     }
-    switch (writeFilesAtomically(
-        {{path, mon}, {companionStationFile(path), encodeStationFile(image, {version == 1})}},
-        prompts)) {
-        case WriteResult::Ok:
-            return PairResult::Ok;
-        case WriteResult::OpenFailed:
-            return PairResult::FileError;
-        case WriteResult::WriteFailed:
-            break;
-    }
-    prompts.error(txt(146));
-    return PairResult::Corrupt;
+    return written(
+        writeFilesAtomically(
+            {{path, mon}, {companionStationFile(path), encodeStationFile(image, {version == 1})}},
+            prompts),
+        PairResult::Corrupt, prompts);
 }
 
 std::optional<std::vector<ExportLine>> monitoringLines(const MonitoringRecording& recording,
@@ -90,16 +102,7 @@ PairResult exportMonitoring(const QString& path, const StationImage& image,
     const QByteArray bytes = format == ExportFormat::Csv
                                  ? monitoringCsvExport(image, *lines)
                                  : monitoringTextExport(image, *lines, options, systemLocalTime());
-    switch (writeFileAtomically(path, bytes, prompts)) {
-        case WriteResult::Ok:
-            return PairResult::Ok;
-        case WriteResult::OpenFailed:
-            return PairResult::FileError;
-        case WriteResult::WriteFailed:
-            break;
-    }
-    prompts.error(txt(385));
-    return PairResult::ExportError;
+    return written(writeFileAtomically(path, bytes, prompts), PairResult::ExportError, prompts);
 }
 
 }  // namespace pelmo
