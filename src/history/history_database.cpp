@@ -256,6 +256,19 @@ void HistoryDatabase::rowWritten() {
     }
 }
 
+bool HistoryDatabase::insert(QSqlQuery& q, std::initializer_list<QVariant> values) {
+    for (const QVariant& v : values) {
+        q.addBindValue(v);
+    }
+    if (!q.exec()) {
+        error_ = q.lastError().text();
+        rollback();
+        return false;
+    }
+    rowWritten();
+    return true;
+}
+
 qint64 HistoryDatabase::beginReading(const StationKey& station, ReadingKind kind,
                                      const QString& stationTime, const QString& summary,
                                      const QByteArray& data) {
@@ -271,31 +284,18 @@ qint64 HistoryDatabase::beginReading(const StationKey& station, ReadingKind kind
         "INSERT INTO station (serial, name, address) VALUES (?, IFNULL(?, ''), ?) "
         "ON CONFLICT (serial) DO UPDATE SET name = IIF(excluded.name = '', name, excluded.name), "
         "address = excluded.address"));
-    q.addBindValue(station.serial);
-    q.addBindValue(station.name);
-    q.addBindValue(station.address);
-    if (!q.exec()) {
-        error_ = q.lastError().text();
-        rollback();
+    if (!insert(q, {station.serial, station.name, station.address})) {
         return 0;
     }
-    rowWritten();
     q.prepare(QStringLiteral(
         "INSERT INTO reading (station_id, kind, read_at, station_time, summary, data) "
         "VALUES ((SELECT id FROM station WHERE serial = ?), ?, ?, IFNULL(?, ''), IFNULL(?, ''), "
         "?)"));
-    q.addBindValue(station.serial);
-    q.addBindValue(readingKindName(kind));
-    q.addBindValue(QDateTime::currentDateTime().toString(kTimeFormat));
-    q.addBindValue(stationTime);
-    q.addBindValue(summary);
-    q.addBindValue(data.isNull() ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(data));
-    if (!q.exec()) {
-        error_ = q.lastError().text();
-        rollback();
+    if (!insert(q, {station.serial, readingKindName(kind),
+                    QDateTime::currentDateTime().toString(kTimeFormat), stationTime, summary,
+                    data.isNull() ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(data)})) {
         return 0;
     }
-    rowWritten();
     return q.lastInsertId().toLongLong();
 }
 
@@ -316,17 +316,10 @@ qint64 HistoryDatabase::storeArchive(const StationKey& station, const QString& s
         "record_time, label, unit, value) VALUES (?, ?, ?, ?, IFNULL(?, ''), IFNULL(?, ''), "
         "IFNULL(?, ''), ?)"));
     for (const ArchiveEntry& e : rows) {
-        for (const QVariant& v :
-             {QVariant(id), QVariant(e.row), QVariant(e.position), QVariant(e.archiveNumber),
-              QVariant(e.recordTime), QVariant(e.label), QVariant(e.unit), QVariant(e.value)}) {
-            q.addBindValue(v);
-        }
-        if (!q.exec()) {
-            error_ = q.lastError().text();
-            rollback();
+        if (!insert(q, {id, e.row, e.position, e.archiveNumber, e.recordTime, e.label, e.unit,
+                        e.value})) {
             return 0;
         }
-        rowWritten();
     }
     return finish(id);
 }
@@ -344,17 +337,9 @@ qint64 HistoryDatabase::storeMessages(const StationKey& station, const QString& 
         QStringLiteral("INSERT INTO message (reading_id, row, time, type, text) "
                        "VALUES (?, ?, IFNULL(?, ''), ?, IFNULL(?, ''))"));
     for (const MessageEntry& m : messages) {
-        q.addBindValue(id);
-        q.addBindValue(m.row);
-        q.addBindValue(m.time);
-        q.addBindValue(m.type);
-        q.addBindValue(m.text);
-        if (!q.exec()) {
-            error_ = q.lastError().text();
-            rollback();
+        if (!insert(q, {id, m.row, m.time, m.type, m.text})) {
             return 0;
         }
-        rowWritten();
     }
     return finish(id);
 }
@@ -368,15 +353,9 @@ qint64 HistoryDatabase::storeMonitoring(const StationKey& station, const QString
     }
     QSqlQuery q(db_);
     q.prepare(QStringLiteral("INSERT INTO monitoring (reading_id, mon, con) VALUES (?, ?, ?)"));
-    q.addBindValue(id);
-    q.addBindValue(bytes.mon);
-    q.addBindValue(bytes.con);
-    if (!q.exec()) {
-        error_ = q.lastError().text();
-        rollback();
+    if (!insert(q, {id, bytes.mon, bytes.con})) {
         return 0;
     }
-    rowWritten();
     return finish(id);
 }
 

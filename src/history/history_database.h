@@ -4,9 +4,13 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariant>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <vector>
+
+class QSqlQuery;
 
 namespace pelmo {
 
@@ -122,6 +126,8 @@ private:
     qint64 finish(qint64 reading);
     void fail(const QString& what);
     void rowWritten();
+    // Runs the prepared insert with `values`; a failure ends the store's transaction.
+    bool insert(QSqlQuery& q, std::initializer_list<QVariant> values);
     // Switches the file to write-ahead logging, waiting out a concurrent opening.
     bool enableWal();
 
