@@ -9,6 +9,7 @@
 #include "archives/archive_logic.h"
 #include "base/texts.h"
 #include "ui_archive_window.h"
+#include "widgets/grid_cells.h"
 
 namespace pelmo {
 
@@ -20,15 +21,6 @@ struct Item {
     int text;
 };
 constexpr Item kItems[] = {{"ulozit", 75}, {"nacist", 252}, {"nulovat", 253}, {"zDisku", 254}};
-
-QTableWidgetItem* cell(QTableWidget* grid, int row, int column) {
-    QTableWidgetItem* item = grid->item(row, column);
-    if (!item) {
-        item = new QTableWidgetItem;
-        grid->setItem(row, column, item);
-    }
-    return item;
-}
 
 }  // namespace
 
@@ -172,10 +164,10 @@ void TArchiv::gridChanged() {
     const ArchiveRows& rows = session_.grid();
     for (int r = 0; r < kArchiveQuantities; ++r) {
         const ArchiveRow& row = rows[static_cast<std::size_t>(r)];
-        cell(grid, r, 0)->setText(row.label);
-        cell(grid, r, 1)->setText(row.value);
-        cell(grid, r, 1)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        cell(grid, r, 2)->setText(row.unit);
+        gridCell(grid, r, 0)->setText(row.label);
+        gridCell(grid, r, 1)->setText(row.value);
+        gridCell(grid, r, 1)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        gridCell(grid, r, 2)->setText(row.unit);
     }
     ui->l_casZaznamu->setText(session_.recordTime());
     ui->l_datumZaznamu->setText(session_.recordDate());

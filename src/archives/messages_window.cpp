@@ -9,6 +9,7 @@
 
 #include "base/texts.h"
 #include "ui_messages_window.h"
+#include "widgets/grid_cells.h"
 
 namespace pelmo {
 
@@ -16,15 +17,6 @@ namespace {
 
 constexpr int kNumberColumn = 30;
 constexpr int kGrownTextColumn = 150;
-
-QTableWidgetItem* cell(QTableWidget* grid, int row, int column) {
-    QTableWidgetItem* item = grid->item(row, column);
-    if (!item) {
-        item = new QTableWidgetItem;
-        grid->setItem(row, column, item);
-    }
-    return item;
-}
 
 bool isCtrlS(const QKeyEvent* key) {
     return key->modifiers().testFlag(Qt::ControlModifier) && key->key() == Qt::Key_S;
@@ -61,11 +53,11 @@ void THlaseni::setCaptions() {
     QTableWidget* grid = ui->StringGrid1;
     const QColor fixed = palette().color(QPalette::Button);
     for (int c = 0; c < 4; ++c) {
-        cell(grid, 0, c)->setBackground(fixed);
+        gridCell(grid, 0, c)->setBackground(fixed);
     }
-    cell(grid, 0, 1)->setText(txt(243));
-    cell(grid, 0, 2)->setText(txt(244));
-    cell(grid, 0, 3)->setText(txt(245));
+    gridCell(grid, 0, 1)->setText(txt(243));
+    gridCell(grid, 0, 2)->setText(txt(244));
+    gridCell(grid, 0, 3)->setText(txt(245));
 }
 
 void THlaseni::sizeGrid() {
@@ -120,7 +112,7 @@ void THlaseni::tableFilled() {
         grid->setRowHeight(r, rowHeight);
         const std::size_t i = static_cast<std::size_t>(r - 1);
         for (int c = 0; c < 4; ++c) {
-            cell(grid, r, c)
+            gridCell(grid, r, c)
                 ->setText(i < table.rows.size() ? table.rows[i][static_cast<std::size_t>(c)]
                                                 : QString());
         }

@@ -5,8 +5,8 @@
 
 #include "base/prompts.h"
 #include "base/texts.h"
-#include "bus/bus_grid.h"
 #include "ui_alarm_limits_window.h"
+#include "widgets/grid_cells.h"
 
 namespace pelmo {
 
@@ -21,7 +21,7 @@ TMezAlarmu::TMezAlarmu(StationPort& port, LinkContext& link, MainWindow main, QW
       limits_(port, link, nullptr, *this),
       main_(std::move(main)) {
     ui->setupUi(this);
-    prepareBusGrid(ui->StringGrid1, 1, 1);
+    prepareFixedGrid(ui->StringGrid1, 1, 1);
     ui->StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ui->ProgressBar1->hide();
     progress_.setInterval(kProgressIntervalMs);
@@ -43,10 +43,10 @@ TMezAlarmu::~TMezAlarmu() {
 void TMezAlarmu::setCaptions() {
     setWindowTitle(txt(15));
     ui->Label1->setText(txt(15));
-    setBusCell(ui->StringGrid1, 0, 1, txt(28));
-    setBusCell(ui->StringGrid1, 0, 2, txt(29));
-    setBusCell(ui->StringGrid1, 0, 3, txt(30));
-    setBusCell(ui->StringGrid1, 0, 4, txt(92));
+    setGridCell(ui->StringGrid1, 0, 1, txt(28));
+    setGridCell(ui->StringGrid1, 0, 2, txt(29));
+    setGridCell(ui->StringGrid1, 0, 3, txt(30));
+    setGridCell(ui->StringGrid1, 0, 4, txt(92));
     ui->GroupBox1->setTitle(QStringLiteral(" Ch. %1 ").arg(channel_));
     ui->l_minHodnotaLabel->setText(txt(83));
     ui->l_maxHodnotaLabel->setText(txt(84));
@@ -120,17 +120,17 @@ void TMezAlarmu::fillGrid() {
     for (int r = 1; r <= kChannelCount; ++r) {
         for (int c = 0; c <= 4; ++c) {
             if (c > 0) {
-                setBusCell(ui->StringGrid1, r, c, QString());
+                setGridCell(ui->StringGrid1, r, c, QString());
             }
         }
         if (!img.channel(r).in_use) {
             continue;
         }
         for (int c = 0; c <= 3; ++c) {
-            setBusCell(ui->StringGrid1, r, c,
-                       main_.channelCell ? main_.channelCell(r, c) : QString());
+            setGridCell(ui->StringGrid1, r, c,
+                        main_.channelCell ? main_.channelCell(r, c) : QString());
         }
-        setBusCell(ui->StringGrid1, r, 4, alarmOutputText(img.channel(r).output_code));
+        setGridCell(ui->StringGrid1, r, 4, alarmOutputText(img.channel(r).output_code));
     }
 }
 
@@ -160,7 +160,7 @@ void TMezAlarmu::StringGrid1SelectCell(int row, int) {
 void TMezAlarmu::ch_InvMouseUp() {
     definice_PV_rec& s = limits_.image().channel(channel_);
     s.output_code = withInverse(s.output_code, ui->ch_Inv->isChecked());
-    setBusCell(ui->StringGrid1, channel_, 4, alarmOutputText(s.output_code));
+    setGridCell(ui->StringGrid1, channel_, 4, alarmOutputText(s.output_code));
 }
 
 void TMezAlarmu::b_saveClick() {

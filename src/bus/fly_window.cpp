@@ -7,16 +7,16 @@
 #include "base/field_check.h"
 #include "base/prompts.h"
 #include "base/texts.h"
-#include "bus/bus_grid.h"
 #include "ui_fly_window.h"
+#include "widgets/grid_cells.h"
 
 namespace pelmo {
 
 TLetMer::TLetMer(StationPort& port, LinkContext& link, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TLetMer>()), fly_(port, link, nullptr, *this) {
     ui->setupUi(this);
-    prepareBusGrid(ui->StringGrid1, 0, 1);
-    prepareBusGrid(ui->StringGrid2, 0, 1);
+    prepareFixedGrid(ui->StringGrid1, 0, 1);
+    prepareFixedGrid(ui->StringGrid2, 0, 1);
     // The circuit is chosen with the arrows only.
     if (auto* edit = ui->s_pasmo->findChild<QLineEdit*>()) {
         edit->setReadOnly(true);
@@ -42,12 +42,12 @@ void TLetMer::setCaptions() {
     ui->b_close->setText(txt(117));
     cb_nulClick();
     for (int r = 0; r < 10; ++r) {
-        setBusCell(ui->StringGrid1, r, 0, txt(283 + r));
+        setGridCell(ui->StringGrid1, r, 0, txt(283 + r));
     }
     for (int r = 0; r < 3; ++r) {
-        setBusCell(ui->StringGrid2, r, 0, txt(293));
+        setGridCell(ui->StringGrid2, r, 0, txt(293));
     }
-    setBusCell(ui->StringGrid2, 3, 0, txt(294));
+    setGridCell(ui->StringGrid2, 3, 0, txt(294));
 }
 
 void TLetMer::showEvent(QShowEvent* event) {
@@ -65,8 +65,8 @@ void TLetMer::resizeEvent(QResizeEvent* event) {
 }
 
 void TLetMer::fitGrids() {
-    fitBusGrid(ui->StringGrid1, {0.4, 0.6}, -1);
-    fitBusGrid(ui->StringGrid2, {0.3, 0.7}, -1);
+    fitGrid(ui->StringGrid1, {0.4, 0.6}, -1);
+    fitGrid(ui->StringGrid2, {0.3, 0.7}, -1);
 }
 
 void TLetMer::FormShow() {
@@ -146,11 +146,11 @@ void TLetMer::phaseChanged(Phase phase) {
 
 void TLetMer::resultsRead(const FlyValues& v) {
     for (int r = 0; r < 10; ++r) {
-        setBusCell(ui->StringGrid1, r, 1, flyText(v[static_cast<std::size_t>(r)]));
+        setGridCell(ui->StringGrid1, r, 1, flyText(v[static_cast<std::size_t>(r)]));
     }
     const auto totals = flyTotals(v);
     for (int r = 0; r < 4; ++r) {
-        setBusCell(ui->StringGrid2, r, 1, flyText(totals[static_cast<std::size_t>(r)]));
+        setGridCell(ui->StringGrid2, r, 1, flyText(totals[static_cast<std::size_t>(r)]));
     }
 }
 

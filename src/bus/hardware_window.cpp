@@ -4,8 +4,8 @@
 
 #include "base/cp1250.h"
 #include "base/texts.h"
-#include "bus/bus_grid.h"
 #include "ui_hardware_window.h"
+#include "widgets/grid_cells.h"
 
 namespace pelmo {
 
@@ -17,8 +17,8 @@ TInfoHW::TInfoHW(StationPort& port, LinkContext& link, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TInfoHW>()), reader_(port, link, nullptr, *this) {
     ui->setupUi(this);
     resize(282, 433);
-    prepareBusGrid(ui->StringGrid1, 0, 1);
-    prepareBusGrid(ui->StringGrid2, 0, 1);
+    prepareFixedGrid(ui->StringGrid1, 0, 1);
+    prepareFixedGrid(ui->StringGrid2, 0, 1);
     ui->Label6->setEnabled(false);
     ui->l_verze->setEnabled(false);
     progress_.setInterval(kProgressIntervalMs);
@@ -42,10 +42,10 @@ void TInfoHW::setCaptions() {
     ui->Label4->setText(txt(212));
     ui->Label6->setText(txt(321));
     for (int r = 0; r < 8; ++r) {
-        setBusCell(ui->StringGrid1, r, 0, txt(316) + QString::number(r + 1));
+        setGridCell(ui->StringGrid1, r, 0, txt(316) + QString::number(r + 1));
     }
     for (int r = 0; r < 4; ++r) {
-        setBusCell(ui->StringGrid2, r, 0, txt(317) + QString::number(r + 1));
+        setGridCell(ui->StringGrid2, r, 0, txt(317) + QString::number(r + 1));
     }
     ui->b_close->setText(txt(117));
 }
@@ -65,8 +65,8 @@ void TInfoHW::resizeEvent(QResizeEvent* event) {
 }
 
 void TInfoHW::fitGrids() {
-    fitBusGrid(ui->StringGrid1, {0.5, 0.5});
-    fitBusGrid(ui->StringGrid2, {0.5, 0.5});
+    fitGrid(ui->StringGrid1, {0.5, 0.5});
+    fitGrid(ui->StringGrid2, {0.5, 0.5});
 }
 
 void TInfoHW::FormShow() {
@@ -108,11 +108,11 @@ void TInfoHW::fill() {
     ui->l_zamek->setText(txt(img.cmos.locked ? 310 : 311));
     ui->l_verze->setText(fromCp1250(img.cmos.sw_version));
     for (int r = 0; r < 8; ++r) {
-        setBusCell(ui->StringGrid1, r, 1,
-                   inputCardText(img.cmos.input_types[static_cast<std::size_t>(r)]));
+        setGridCell(ui->StringGrid1, r, 1,
+                    inputCardText(img.cmos.input_types[static_cast<std::size_t>(r)]));
     }
     for (int r = 0; r < 4; ++r) {
-        setBusCell(ui->StringGrid2, r, 1, prescalerText(img.cmos.prescaler(r + 1)));
+        setGridCell(ui->StringGrid2, r, 1, prescalerText(img.cmos.prescaler(r + 1)));
     }
 }
 

@@ -4,16 +4,16 @@
 #include <QTimer>
 
 #include "base/texts.h"
-#include "bus/bus_grid.h"
 #include "ui_maximum_window.h"
+#include "widgets/grid_cells.h"
 
 namespace pelmo {
 
 TMaximum::TMaximum(StationPort& port, LinkContext& link, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TMaximum>()), reader_(port, link, nullptr, *this) {
     ui->setupUi(this);
-    prepareBusGrid(ui->StringGrid1, 1, 1);
-    prepareBusGrid(ui->StringGrid2, 1, 1);
+    prepareFixedGrid(ui->StringGrid1, 1, 1);
+    prepareFixedGrid(ui->StringGrid2, 1, 1);
     for (QLabel* l : {ui->Label2, ui->Label3, ui->Label4, ui->Label5}) {
         l->setText(QStringLiteral("N/A"));
     }
@@ -26,11 +26,11 @@ void TMaximum::setCaptions() {
     setWindowTitle(txt(322));
     ui->Label1->setText(txt(322));
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        setBusCell(grid, 1, 0, txt(275));
-        setBusCell(grid, 2, 0, txt(276));
+        setGridCell(grid, 1, 0, txt(275));
+        setGridCell(grid, 2, 0, txt(276));
     }
-    setBusCell(ui->StringGrid1, 0, 1, txt(172));
-    setBusCell(ui->StringGrid2, 0, 1, txt(173));
+    setGridCell(ui->StringGrid1, 0, 1, txt(172));
+    setGridCell(ui->StringGrid2, 0, 1, txt(173));
     // "Zavřít" in Czech; the shared close text keeps English windows English.
     ui->OKBtn->setText(txt(117));
 }
@@ -51,7 +51,7 @@ void TMaximum::resizeEvent(QResizeEvent* event) {
 
 void TMaximum::fitGrids() {
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        fitBusGrid(grid, {0.5, 0.5}, -1);
+        fitGrid(grid, {0.5, 0.5}, -1);
     }
 }
 
@@ -70,10 +70,10 @@ void TMaximum::maximumStatus(const QString& text) {
 }
 
 void TMaximum::maximumRead(const MaximumValues& v) {
-    setBusCell(ui->StringGrid1, 1, 1, maximumText(v.current1));
-    setBusCell(ui->StringGrid1, 2, 1, maximumText(v.maximum1));
-    setBusCell(ui->StringGrid2, 1, 1, maximumText(v.current2));
-    setBusCell(ui->StringGrid2, 2, 1, maximumText(v.maximum2));
+    setGridCell(ui->StringGrid1, 1, 1, maximumText(v.current1));
+    setGridCell(ui->StringGrid1, 2, 1, maximumText(v.maximum1));
+    setGridCell(ui->StringGrid2, 1, 1, maximumText(v.current2));
+    setGridCell(ui->StringGrid2, 2, 1, maximumText(v.maximum2));
     ui->Label2->setText(maximumTimeText(v.time1));
     ui->Label3->setText(maximumDateText(v.time1));
     ui->Label4->setText(maximumTimeText(v.time2));

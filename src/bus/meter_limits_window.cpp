@@ -6,10 +6,10 @@
 
 #include "base/prompts.h"
 #include "base/texts.h"
-#include "bus/bus_grid.h"
 #include "files/program_settings.h"
 #include "ui/access_mode.h"
 #include "ui_meter_limits_window.h"
+#include "widgets/grid_cells.h"
 
 namespace pelmo {
 
@@ -21,14 +21,14 @@ bool gasVersion() {
 
 void fillColumn(QTableWidget* grid, int column, const MeterLimitColumn& texts) {
     for (int r = 0; r < kMeterLimitRows; ++r) {
-        setBusCell(grid, r, column, texts[static_cast<std::size_t>(r)]);
+        setGridCell(grid, r, column, texts[static_cast<std::size_t>(r)]);
     }
 }
 
 MeterLimitColumn readColumn(const QTableWidget* grid) {
     MeterLimitColumn texts;
     for (int r = 0; r < kMeterLimitRows; ++r) {
-        texts[static_cast<std::size_t>(r)] = busCellText(grid, r, 1);
+        texts[static_cast<std::size_t>(r)] = gridCellText(grid, r, 1);
     }
     return texts;
 }
@@ -40,8 +40,8 @@ TMezMeridla::TMezMeridla(StationPort& port, LinkContext& link, QWidget* parent)
       ui(std::make_unique<Ui::TMezMeridla>()),
       limits_(port, link, nullptr, *this) {
     ui->setupUi(this);
-    prepareBusGrid(ui->StringGrid1, 0, 1);
-    prepareBusGrid(ui->StringGrid2, 0, 1);
+    prepareFixedGrid(ui->StringGrid1, 0, 1);
+    prepareFixedGrid(ui->StringGrid2, 0, 1);
     pwd_ = new QAction(this);
     pwd_->setObjectName(QStringLiteral("Pwd1"));
     pwd_->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_H));
@@ -84,7 +84,7 @@ void TMezMeridla::resizeEvent(QResizeEvent* event) {
 
 void TMezMeridla::fitGrids() {
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        fitBusGrid(grid, {0.5, 0.5}, -1);
+        fitGrid(grid, {0.5, 0.5}, -1);
     }
 }
 

@@ -4,8 +4,8 @@
 #include <QTimer>
 
 #include "base/texts.h"
-#include "bus/bus_grid.h"
 #include "ui_registers_window.h"
+#include "widgets/grid_cells.h"
 
 namespace pelmo {
 
@@ -14,8 +14,8 @@ TRegistryForm::TRegistryForm(StationPort& port, LinkContext& link, QWidget* pare
       ui(std::make_unique<Ui::TRegistryForm>()),
       reader_(port, link, nullptr, *this) {
     ui->setupUi(this);
-    prepareBusGrid(ui->StringGrid1, 1, 1);
-    prepareBusGrid(ui->StringGrid2, 1, 1);
+    prepareFixedGrid(ui->StringGrid1, 1, 1);
+    prepareFixedGrid(ui->StringGrid2, 1, 1);
     connect(ui->refreshBtn, &QPushButton::clicked, this, &TRegistryForm::refreshBtnClick);
     connect(ui->OKBtn, &QPushButton::clicked, this, &TRegistryForm::OKBtnClick);
 }
@@ -26,14 +26,14 @@ void TRegistryForm::setCaptions() {
     setWindowTitle(txt(18));
     ui->Label1->setText(txt(18));
     for (int row = 1; row <= 8; ++row) {
-        setBusCell(ui->StringGrid1, row, 0, txt(circuitRowText(row - 1)));
+        setGridCell(ui->StringGrid1, row, 0, txt(circuitRowText(row - 1)));
     }
     for (int row = 1; row <= 3; ++row) {
-        setBusCell(ui->StringGrid2, row, 0, txt(condensateRowText(row - 1)));
+        setGridCell(ui->StringGrid2, row, 0, txt(condensateRowText(row - 1)));
     }
-    setBusCell(ui->StringGrid1, 0, 1, txt(172));
-    setBusCell(ui->StringGrid1, 0, 2, txt(173));
-    setBusCell(ui->StringGrid2, 0, 1, txt(174));
+    setGridCell(ui->StringGrid1, 0, 1, txt(172));
+    setGridCell(ui->StringGrid1, 0, 2, txt(173));
+    setGridCell(ui->StringGrid2, 0, 1, txt(174));
     ui->OKBtn->setText(txt(117));
     ui->refreshBtn->setText(txt(251));
 }
@@ -53,8 +53,8 @@ void TRegistryForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TRegistryForm::fitGrids() {
-    fitBusGrid(ui->StringGrid1, {1.0 / 3, 1.0 / 3, 1.0 / 3}, -1);
-    fitBusGrid(ui->StringGrid2, {0.5, 0.5}, -1);
+    fitGrid(ui->StringGrid1, {1.0 / 3, 1.0 / 3, 1.0 / 3}, -1);
+    fitGrid(ui->StringGrid2, {0.5, 0.5}, -1);
 }
 
 void TRegistryForm::FormShow() {
@@ -90,12 +90,12 @@ void TRegistryForm::readRunning(bool running) {
 void TRegistryForm::registersRead(const RegisterValues& v) {
     for (int row = 1; row <= 8; ++row) {
         const std::size_t i = static_cast<std::size_t>(row - 1);
-        setBusCell(ui->StringGrid1, row, 1, registerText(v.circuit1[i]));
-        setBusCell(ui->StringGrid1, row, 2, registerText(v.circuit2[i]));
+        setGridCell(ui->StringGrid1, row, 1, registerText(v.circuit1[i]));
+        setGridCell(ui->StringGrid1, row, 2, registerText(v.circuit2[i]));
     }
     for (int row = 1; row <= 3; ++row) {
-        setBusCell(ui->StringGrid2, row, 1,
-                   registerText(v.condensate[static_cast<std::size_t>(row - 1)]));
+        setGridCell(ui->StringGrid2, row, 1,
+                    registerText(v.condensate[static_cast<std::size_t>(row - 1)]));
     }
 }
 

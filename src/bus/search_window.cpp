@@ -6,8 +6,8 @@
 #include "base/prompts.h"
 #include "base/texts.h"
 #include "bus/address_map.h"
-#include "bus/bus_grid.h"
 #include "ui_search_window.h"
+#include "widgets/grid_cells.h"
 
 namespace pelmo {
 
@@ -31,11 +31,11 @@ TVyhledani::TVyhledani(StationPort& port, LinkContext& link, QWidget* parent)
     connect(ui->b_close, &QPushButton::clicked, this, &TVyhledani::b_closeClick);
 
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        prepareBusGrid(grid, 1, 1);
+        prepareFixedGrid(grid, 1, 1);
     }
     for (int r = 1; r <= kRowsPerGrid; ++r) {
-        setBusCell(ui->StringGrid1, r, 0, QStringLiteral("%1.").arg(r));
-        setBusCell(ui->StringGrid2, r, 0, QStringLiteral("%1.").arg(r + kRowsPerGrid));
+        setGridCell(ui->StringGrid1, r, 0, QStringLiteral("%1.").arg(r));
+        setGridCell(ui->StringGrid2, r, 0, QStringLiteral("%1.").arg(r + kRowsPerGrid));
     }
     AddressSearch::clearFound(search_.image());
     ui->b_Stop->setText(QStringLiteral("Stop"));
@@ -57,8 +57,8 @@ void TVyhledani::setCaptions() {
     setWindowTitle(txt(383));
     ui->Label1->setText(txt(383));
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        setBusCell(grid, 0, 1, txt(194));
-        setBusCell(grid, 0, 2, txt(24));
+        setGridCell(grid, 0, 1, txt(194));
+        setGridCell(grid, 0, 2, txt(24));
     }
     exportAction_->setText(txt(397));
     ui->b_close->setText(txt(117));
@@ -80,7 +80,7 @@ void TVyhledani::resizeEvent(QResizeEvent* event) {
 
 void TVyhledani::fitGrids() {
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        fitBusGrid(grid, {0.14, 0.3, 0.56});
+        fitGrid(grid, {0.14, 0.3, 0.56});
     }
 }
 
@@ -106,13 +106,13 @@ void TVyhledani::probing(int address) {
 void TVyhledani::addressAnswered(int found, int address) {
     QTableWidget* grid = found <= kRowsPerGrid ? ui->StringGrid1 : ui->StringGrid2;
     const int row = found <= kRowsPerGrid ? found : found - kRowsPerGrid;
-    setBusCell(grid, row, 1, address == 0 ? QString() : QString::number(address));
+    setGridCell(grid, row, 1, address == 0 ? QString() : QString::number(address));
 }
 
 void TVyhledani::stationFound(int found, int, const QString& name) {
     QTableWidget* grid = found <= kRowsPerGrid ? ui->StringGrid1 : ui->StringGrid2;
     const int row = found <= kRowsPerGrid ? found : found - kRowsPerGrid;
-    setBusCell(grid, row, 2, name);
+    setGridCell(grid, row, 2, name);
     if (entriesChanged_) {
         entriesChanged_();
     }

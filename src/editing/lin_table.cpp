@@ -9,6 +9,7 @@
 #include "base/texts.h"
 #include "editing/flow_conversion.h"
 #include "ui_lin_table.h"
+#include "widgets/grid_cells.h"
 
 namespace pelmo {
 
@@ -16,17 +17,8 @@ namespace {
 
 constexpr int kHeaderRows = 2;
 
-QTableWidgetItem* cell(QTableWidget* grid, int row, int column) {
-    QTableWidgetItem* item = grid->item(row, column);
-    if (!item) {
-        item = new QTableWidgetItem;
-        grid->setItem(row, column, item);
-    }
-    return item;
-}
-
 void setFixedCell(QTableWidget* grid, int row, int column, const QString& text) {
-    QTableWidgetItem* item = cell(grid, row, column);
+    QTableWidgetItem* item = gridCell(grid, row, column);
     item->setText(text);
     item->setFlags(Qt::ItemIsEnabled);
     item->setBackground(grid->palette().button());
@@ -159,9 +151,9 @@ void TLinTab::setCaptions() {
     ui_->Button1->setText(txt(76));
     ui_->l_delete->setText(txt(95));
     QTableWidget* grid = ui_->LinTabGrid;
-    cell(grid, 0, 1)->setText(txt(170));
-    cell(grid, 0, 2)->setText(txt(171));
-    cell(grid, 1, 2)->setText(QStringLiteral("[]"));
+    gridCell(grid, 0, 1)->setText(txt(170));
+    gridCell(grid, 0, 2)->setText(txt(171));
+    gridCell(grid, 1, 2)->setText(QStringLiteral("[]"));
     for (QMenu* m : captionedMenus_) {
         const QString name = m->objectName();
         if (name == QStringLiteral("m_data")) {
@@ -233,11 +225,11 @@ void TLinTab::showForm() {
     QTableWidget* grid = ui_->LinTabGrid;
     for (int k = 0; k < kGridPoints; ++k) {
         for (int c = 0; c < 2; ++c) {
-            cell(grid, k + kHeaderRows, c + 1)
+            gridCell(grid, k + kHeaderRows, c + 1)
                 ->setText(editor_.rows[static_cast<std::size_t>(k)][static_cast<std::size_t>(c)]);
         }
     }
-    cell(grid, 1, 1)->setText(unitCaption(editor_.unit));
+    gridCell(grid, 1, 1)->setText(unitCaption(editor_.unit));
     ui_->e_min->setText(editor_.minText);
     ui_->e_max->setText(editor_.maxText);
     ui_->l_delKoef->setText(editor_.dividerText());

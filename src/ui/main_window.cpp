@@ -19,6 +19,7 @@
 #include "ui/manual.h"
 #include "ui/serial_host.h"
 #include "ui_main_window.h"
+#include "widgets/grid_cells.h"
 
 namespace pelmo {
 
@@ -47,15 +48,6 @@ QIcon memoryIcon() {
     p.setFont(f);
     p.drawText(QRect(6, 8, 28, 24), Qt::AlignCenter, QStringLiteral("RAM"));
     return QIcon(pix);
-}
-
-QTableWidgetItem* cell(QTableWidget* grid, int row, int column) {
-    QTableWidgetItem* item = grid->item(row, column);
-    if (!item) {
-        item = new QTableWidgetItem;
-        grid->setItem(row, column, item);
-    }
-    return item;
 }
 
 }  // namespace
@@ -264,7 +256,7 @@ void TZobrStanice::buildGrid() {
     const QColor fixed = palette().color(QPalette::Button);
     for (int r = 0; r < kGridRows; ++r) {
         for (int c = 0; c < kGridColumns; ++c) {
-            QTableWidgetItem* item = cell(grid, r, c);
+            QTableWidgetItem* item = gridCell(grid, r, c);
             if (r == 0 || c == 0) {
                 item->setBackground(fixed);
                 item->setFlags(Qt::ItemIsEnabled);
@@ -272,7 +264,7 @@ void TZobrStanice::buildGrid() {
         }
     }
     for (int n = 1; n <= kChannelCount; ++n) {
-        cell(grid, n, 0)->setText(channelRowLabel(n, false));
+        gridCell(grid, n, 0)->setText(channelRowLabel(n, false));
     }
     // Column 0 keeps its width, the others share the rest; rows share the height.
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
@@ -300,7 +292,7 @@ void TZobrStanice::applyCaptions() {
     ui->l_hlaseni->setText(txt(26));
     ui->l_adresa->setText(txt(27));
     for (int c = 1; c < kGridColumns; ++c) {
-        cell(ui->StringGrid1, 0, c)->setText(txt(27 + c));
+        gridCell(ui->StringGrid1, 0, c)->setText(txt(27 + c));
     }
     ui->b_prerusit->setText(txt(110));
     setUserAddress(image_.address_list[kUserAddressEntry].address, userEntry_->isChecked());
@@ -343,9 +335,9 @@ void TZobrStanice::appendCaptionSuffix(const QString& suffix) {
 void TZobrStanice::clearGridAndBoxes() {
     for (int r = 1; r < kGridRows; ++r) {
         for (int c = 1; c < kGridColumns; ++c) {
-            cell(ui->StringGrid1, r, c)->setText(QString());
+            gridCell(ui->StringGrid1, r, c)->setText(QString());
         }
-        cell(ui->StringGrid1, r, 0)->setText(channelRowLabel(r, false));
+        gridCell(ui->StringGrid1, r, 0)->setText(channelRowLabel(r, false));
     }
     ui->StringGrid1->clearSelection();
     ui->e_nazev->clear();
@@ -359,16 +351,16 @@ void TZobrStanice::fillChannelRow(int n) {
     const definice_PV_udaj_rec& d = image_.channelData(n);
     // A channel not in use shows an empty row (a deleted channel must not leave its old name).
     const bool used = s.in_use != 0;
-    cell(ui->StringGrid1, n, 1)->setText(used ? fromCp1250(d.name) : QString());
-    cell(ui->StringGrid1, n, 2)->setText(used ? fromCp1250(d.text) : QString());
-    cell(ui->StringGrid1, n, 3)->setText(inputCellText(s));
-    cell(ui->StringGrid1, n, 4)->setText(used ? fromCp1250(d.sensor_type) : QString());
+    gridCell(ui->StringGrid1, n, 1)->setText(used ? fromCp1250(d.name) : QString());
+    gridCell(ui->StringGrid1, n, 2)->setText(used ? fromCp1250(d.text) : QString());
+    gridCell(ui->StringGrid1, n, 3)->setText(inputCellText(s));
+    gridCell(ui->StringGrid1, n, 4)->setText(used ? fromCp1250(d.sensor_type) : QString());
 }
 
 void TZobrStanice::markVariantChannels() {
     const auto marks = variantChannels(image_.meter.variant);
     for (int n = 1; n <= kChannelCount; ++n) {
-        cell(ui->StringGrid1, n, 0)
+        gridCell(ui->StringGrid1, n, 0)
             ->setText(channelRowLabel(n, marks[static_cast<std::size_t>(n)]));
     }
 }

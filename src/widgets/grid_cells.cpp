@@ -1,11 +1,11 @@
-#include "bus/bus_grid.h"
+#include "widgets/grid_cells.h"
 
 #include <QHeaderView>
 #include <cmath>
 
 namespace pelmo {
 
-QTableWidgetItem* busCell(QTableWidget* grid, int row, int column) {
+QTableWidgetItem* gridCell(QTableWidget* grid, int row, int column) {
     QTableWidgetItem* item = grid->item(row, column);
     if (!item) {
         item = new QTableWidgetItem;
@@ -14,16 +14,16 @@ QTableWidgetItem* busCell(QTableWidget* grid, int row, int column) {
     return item;
 }
 
-void setBusCell(QTableWidget* grid, int row, int column, const QString& text) {
-    busCell(grid, row, column)->setText(text);
+void setGridCell(QTableWidget* grid, int row, int column, const QString& text) {
+    gridCell(grid, row, column)->setText(text);
 }
 
-QString busCellText(const QTableWidget* grid, int row, int column) {
+QString gridCellText(const QTableWidget* grid, int row, int column) {
     const QTableWidgetItem* item = grid->item(row, column);
     return item ? item->text() : QString();
 }
 
-void prepareBusGrid(QTableWidget* grid, int fixedRows, int fixedColumns) {
+void prepareFixedGrid(QTableWidget* grid, int fixedRows, int fixedColumns) {
     // A grid that only shows values takes no focus, so no cell looks selected.
     if (grid->selectionMode() == QAbstractItemView::NoSelection) {
         grid->setFocusPolicy(Qt::NoFocus);
@@ -31,7 +31,7 @@ void prepareBusGrid(QTableWidget* grid, int fixedRows, int fixedColumns) {
     const QBrush fixed = grid->palette().button();
     for (int r = 0; r < grid->rowCount(); ++r) {
         for (int c = 0; c < grid->columnCount(); ++c) {
-            QTableWidgetItem* item = busCell(grid, r, c);
+            QTableWidgetItem* item = gridCell(grid, r, c);
             if (r < fixedRows || c < fixedColumns) {
                 item->setBackground(fixed);
                 item->setFlags(Qt::ItemIsEnabled);
@@ -40,7 +40,7 @@ void prepareBusGrid(QTableWidget* grid, int fixedRows, int fixedColumns) {
     }
 }
 
-void fitBusGrid(QTableWidget* grid, std::initializer_list<double> columns, int extra) {
+void fitGrid(QTableWidget* grid, std::initializer_list<double> columns, int extra) {
     // Rows share the height and the last column takes what the others leave, so the grid
     // stays filled whatever size the layout gives it.
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
