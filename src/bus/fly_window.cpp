@@ -65,8 +65,8 @@ void TLetMer::resizeEvent(QResizeEvent* event) {
 }
 
 void TLetMer::fitGrids() {
-    fitGrid(ui->StringGrid1, {0.4, 0.6}, -1);
-    fitGrid(ui->StringGrid2, {0.3, 0.7}, -1);
+    fitGridColumns(ui->StringGrid1, {0.4, 0.6}, -1);
+    fitGridColumns(ui->StringGrid2, {0.3, 0.7}, -1);
 }
 
 void TLetMer::FormShow() {

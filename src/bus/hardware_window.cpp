@@ -65,8 +65,8 @@ void TInfoHW::resizeEvent(QResizeEvent* event) {
 }
 
 void TInfoHW::fitGrids() {
-    fitGrid(ui->StringGrid1, {0.5, 0.5});
-    fitGrid(ui->StringGrid2, {0.5, 0.5});
+    fitGridColumns(ui->StringGrid1, {0.5, 0.5});
+    fitGridColumns(ui->StringGrid2, {0.5, 0.5});
 }
 
 void TInfoHW::FormShow() {

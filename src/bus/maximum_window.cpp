@@ -51,7 +51,7 @@ void TMaximum::resizeEvent(QResizeEvent* event) {
 
 void TMaximum::fitGrids() {
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        fitGrid(grid, {0.5, 0.5}, -1);
+        fitGridColumns(grid, {0.5, 0.5}, -1);
     }
 }
 

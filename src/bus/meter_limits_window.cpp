@@ -84,7 +84,7 @@ void TMezMeridla::resizeEvent(QResizeEvent* event) {
 
 void TMezMeridla::fitGrids() {
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        fitGrid(grid, {0.5, 0.5}, -1);
+        fitGridColumns(grid, {0.5, 0.5}, -1);
     }
 }
 

@@ -53,8 +53,8 @@ void TRegistryForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TRegistryForm::fitGrids() {
-    fitGrid(ui->StringGrid1, {1.0 / 3, 1.0 / 3, 1.0 / 3}, -1);
-    fitGrid(ui->StringGrid2, {0.5, 0.5}, -1);
+    fitGridColumns(ui->StringGrid1, {1.0 / 3, 1.0 / 3, 1.0 / 3}, -1);
+    fitGridColumns(ui->StringGrid2, {0.5, 0.5}, -1);
 }
 
 void TRegistryForm::FormShow() {

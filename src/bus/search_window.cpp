@@ -80,7 +80,7 @@ void TVyhledani::resizeEvent(QResizeEvent* event) {
 
 void TVyhledani::fitGrids() {
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        fitGrid(grid, {0.14, 0.3, 0.56});
+        fitGridColumns(grid, {0.14, 0.3, 0.56});
     }
 }
 

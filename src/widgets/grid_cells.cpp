@@ -40,7 +40,7 @@ void prepareFixedGrid(QTableWidget* grid, int fixedRows, int fixedColumns) {
     }
 }
 
-void fitGrid(QTableWidget* grid, std::initializer_list<double> columns, int extra) {
+void fitGridColumns(QTableWidget* grid, std::initializer_list<double> columns, int extra) {
     // Rows share the height and the last column takes what the others leave, so the grid
     // stays filled whatever size the layout gives it.
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);

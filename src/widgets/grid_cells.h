@@ -17,6 +17,6 @@ void prepareFixedGrid(QTableWidget* grid, int fixedRows, int fixedColumns);
 
 // Column widths as fractions of the grid's inner width (plus `extra` pixels each, the last
 // column taking the rest); the rows share the grid's height.
-void fitGrid(QTableWidget* grid, std::initializer_list<double> columns, int extra = 0);
+void fitGridColumns(QTableWidget* grid, std::initializer_list<double> columns, int extra = 0);
 
 }  // namespace pelmo
