@@ -7,6 +7,7 @@
 #include "base/texts.h"
 #include "files/monitoring_export.h"
 #include "link/request_table.h"
+#include "monitoring/sample_values.h"
 
 namespace pelmo {
 
@@ -19,21 +20,8 @@ constexpr double kSaturationLowLimit = 0.0;
 constexpr double kSaturationHighLimit = 25.0;
 constexpr int kSaturationBandConstant = 9;
 constexpr int kHysteresisConstant = 10;
-constexpr double kSteamCorrection = 0.1;
 const char* const kNotInUse = "xxx";
 const char* const kNoValue = "------";
-
-// Variants whose circuit pressure the steam station shows 0,1 lower.
-bool correctedPressure(int channel, int variant) {
-    switch (channel) {
-        case 2:
-            return variant == 1 || variant == 2 || variant == 4 || variant == 5 || variant == 7;
-        case 5:
-            return variant == 2 || variant == 5 || variant == 6 || variant == 7;
-        default:
-            return false;
-    }
-}
 
 QString valueText(const std::optional<double>& v) {
     return v ? formatDecimal(*v, 3) : QString::fromLatin1(kNoValue);
@@ -125,8 +113,8 @@ std::optional<double> LiveEvaluator::operator()(int channel, std::int32_t raw) {
             return std::nullopt;
         }
         v = *derived;
-        if (correctedPressure(channel, variant)) {
-            v -= kSteamCorrection;
+        if (steamPressureCorrected(channel, variant)) {
+            v -= kSteamPressureCorrection;
         }
     } else if ((channel == 3 || channel == 6) && image_.channel(channel).in_use) {
         const CalcValue flow = calculator_.gasFlow(channel, v, pressure_, temperature_);

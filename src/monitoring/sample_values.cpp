@@ -7,10 +7,10 @@ namespace pelmo {
 namespace {
 
 constexpr double kSampleSteps = 250.0;
-constexpr double kSteamCorrection = 0.1;
 
-// Variants whose circuit pressure the steam station shows 0,1 lower.
-bool correctedPressure(int channel, int variant) {
+}  // namespace
+
+bool steamPressureCorrected(int channel, int variant) {
     switch (channel) {
         case 2:
             return variant == 1 || variant == 2 || variant == 4 || variant == 5 || variant == 7;
@@ -20,8 +20,6 @@ bool correctedPressure(int channel, int variant) {
             return false;
     }
 }
-
-}  // namespace
 
 SampleEvaluator::SampleEvaluator(const StationImage& image, int version)
     : image_(image), version_(version), calculator_(image) {}
@@ -41,8 +39,8 @@ std::optional<double> SampleEvaluator::operator()(int channel, std::uint8_t samp
         return std::nullopt;
     }
     double v = *derived;
-    if (version_ == 0 && correctedPressure(channel, image_.meter.variant)) {
-        v -= kSteamCorrection;
+    if (version_ == 0 && steamPressureCorrected(channel, image_.meter.variant)) {
+        v -= kSteamPressureCorrection;
     }
     return v;
 }

@@ -8,6 +8,11 @@
 
 namespace pelmo {
 
+// The steam station shows a circuit's pressure this much lower (channel 2 or 5) in the
+// meter variants for which steamPressureCorrected() holds; recorded and live values follow it.
+inline constexpr double kSteamPressureCorrection = 0.1;
+bool steamPressureCorrected(int channel, int variant);
+
 // Turns sample bytes into the values the operator reads: the channel's range, then the
 // circuit evaluation and, in the steam version, the station's display correction. Feed it
 // the channels of one moment in ascending order: a circuit's flow needs the temperature and
