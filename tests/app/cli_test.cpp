@@ -7,44 +7,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "cli_fixture.h"
 #include "files/station_file.h"
-#include "processes.h"
 
 namespace pelmo {
 namespace {
 
-// Starts stationsim and gives the device of its pseudo-terminal.
-QString startStationsim(QProcess& sim, const QStringList& args) {
-    return test::startAndReadDevice(sim, QStringLiteral(STATIONSIM_PATH),
-                                    QStringList{QStringLiteral("--fast")} + args);
-}
-
-void stop(QProcess& sim) {
-    test::terminate(sim);
-}
-
-// pelmo-cli against stationsim, both as real processes on a pseudo-terminal.
-class CliRead : public ::testing::Test {
-protected:
-    void startSimulator(const QStringList& args) {
-        device = startStationsim(sim, args);
-        ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/")));
-    }
-    void TearDown() override { stop(sim); }
-    // Runs pelmo-cli to its end; the process itself has the engine's timing.
-    int cli(const QStringList& args) {
-        const test::ProcessResult r = test::runToEnd(QStringLiteral(PELMO_CLI_PATH), args);
-        out = r.out;
-        err = r.err;
-        return r.code;
-    }
-
-    QProcess sim;
-    QString device;
-    QString out;
-    QString err;
-    QTemporaryDir dir;
-};
+using CliRead = test::CliAgainstSimulator;
 
 TEST_F(CliRead, ReadsTheStationAndSavesItsDefinition) {
     startSimulator({});
@@ -96,7 +65,8 @@ QStringList common(const QString& device) {
 TEST_F(CliRead, AStationSavedFromOneSimulatorProgramsIntoAnotherAndReadsBackTheSame) {
     startSimulator({});
     QProcess target;
-    const QString targetDevice = startStationsim(target, {});
+    const QString targetDevice = test::startAndReadDevice(target, QStringLiteral(STATIONSIM_PATH),
+                                                          {QStringLiteral("--fast")});
     ASSERT_TRUE(targetDevice.startsWith(QStringLiteral("/dev/")));
     const QString source = dir.filePath(QStringLiteral("source.sta"));
     ASSERT_EQ(
@@ -139,11 +109,8 @@ TEST_F(CliRead, AStationSavedFromOneSimulatorProgramsIntoAnotherAndReadsBackTheS
     ASSERT_EQ(cli(QStringList{QStringLiteral("read"), QStringLiteral("--out"), back} +
                   common(targetDevice)),
               0);
-    QFile a(source);
-    QFile b(back);
-    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
-    EXPECT_EQ(a.readAll(), b.readAll());
-    stop(target);
+    EXPECT_EQ(read(source), read(back));
+    test::terminate(target);
 }
 
 TEST_F(CliRead, LockingNeedsYesAndLockedStationsRefuseProgramming) {

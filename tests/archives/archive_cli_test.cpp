@@ -10,47 +10,20 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "processes.h"
+#include "cli_fixture.h"
 
 namespace pelmo {
 namespace {
 
-class CliData : public ::testing::Test {
+class CliData : public test::CliAgainstSimulator {
 protected:
     void startSimulator(const QStringList& args) {
-        device = test::startAndReadDevice(
-            sim, QStringLiteral(STATIONSIM_PATH),
-            QStringList{QStringLiteral("--fast"), QStringLiteral("--clock"),
-                        QStringLiteral("2025-03-15T10:00:00")} +
-                args);
-        ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/")));
-    }
-    void TearDown() override { test::terminate(sim); }
-    // A command line of words without blanks; %1 stands for the device, %2 for the folder.
-    int cli(const char* line) {
-        return cli(QString::fromLatin1(line).arg(device, dir.path()).split(QLatin1Char(' ')));
-    }
-    int cli(const QStringList& args) {
-        QProcess p;
-        p.start(QStringLiteral(PELMO_CLI_PATH), args);
-        EXPECT_TRUE(p.waitForFinished(120000));
-        out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        err = QString::fromLocal8Bit(p.readAllStandardError());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        CliAgainstSimulator::startSimulator(
+            QStringList{QStringLiteral("--clock"), QStringLiteral("2025-03-15T10:00:00")} + args);
     }
     QString stationFile(const QString& name) const {
         return QDir(dir.path()).filePath(QStringLiteral("2317.000/") + name);
     }
-    QByteArray read(const QString& path) const {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-    QProcess sim;
-    QString device;
-    QString out;
-    QString err;
-    QTemporaryDir dir;
 };
 
 TEST_F(CliData, ArchiveSavesTheRequestedPositionAndReportsItAsJson) {

@@ -8,49 +8,22 @@
 #include <QTemporaryDir>
 
 #include "base/console_prompts.h"
+#include "cli_fixture.h"
 #include "files/monitoring_file.h"
 #include "files/station_file.h"
 #include "history/history_database.h"
 #include "monitoring/monitoring_pair.h"
-#include "processes.h"
 
 namespace pelmo {
 namespace {
 
-class HistoryCli : public ::testing::Test {
+class HistoryCli : public test::CliAgainstSimulator {
 protected:
-    void startSimulator(const QStringList& args) {
-        device = test::startAndReadDevice(sim, QStringLiteral(STATIONSIM_PATH),
-                                          QStringList{QStringLiteral("--fast")} + args);
-        ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/")));
-    }
-    void TearDown() override { test::terminate(sim); }
-    // Words without blanks; %1 stands for the device, %2 for the folder.
-    int cli(const char* line, const QString& database = {}) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("PELMO_HISTORY_DB"), database.isEmpty() ? dbPath() : database);
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(PELMO_CLI_PATH), QString::fromLatin1(line)
-                                                    .replace(QStringLiteral("%1"), device)
-                                                    .replace(QStringLiteral("%2"), dir.path())
-                                                    .split(QLatin1Char(' ')));
-        EXPECT_TRUE(p.waitForFinished(180000));
-        out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        err = QString::fromLocal8Bit(p.readAllStandardError());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    void SetUp() override { useHistory(dbPath()); }
+    void useHistory(const QString& path) {
+        environment.insert(QStringLiteral("PELMO_HISTORY_DB"), path);
     }
     QString dbPath() const { return dir.filePath(QStringLiteral("history.sqlite")); }
-    QByteArray read(const QString& name) const {
-        QFile f(dir.filePath(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-    QProcess sim;
-    QString device;
-    QString out;
-    QString err;
-    QTemporaryDir dir;
 };
 
 // Three stations; the one at 7 answers the scan but never its meter block, so its archive
@@ -121,10 +94,8 @@ TEST_F(HistoryCli, AHistoryThatCannotBeWrittenNeverCostsTheFiles) {
     QFile blocker(dir.filePath(QStringLiteral("blocker")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    ASSERT_EQ(cli("archive --port %1 --position 24 --dir %2 --lang en",
-                  dir.filePath(QStringLiteral("blocker/history.sqlite"))),
-              0)
-        << err.toStdString();
+    useHistory(dir.filePath(QStringLiteral("blocker/history.sqlite")));
+    ASSERT_EQ(cli("archive --port %1 --position 24 --dir %2 --lang en"), 0) << err.toStdString();
     EXPECT_FALSE(read(QStringLiteral("2317.000/Aktualn.dat")).isEmpty());
     EXPECT_TRUE(err.contains(QStringLiteral("The reading could not be stored in the history")))
         << err.toStdString();

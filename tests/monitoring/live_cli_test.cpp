@@ -5,25 +5,17 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "cli_fixture.h"
 #include "link/request_table.h"
-#include "processes.h"
 
 namespace pelmo {
 namespace {
 
 // pelmo-cli live against stationsim, both as real processes, for a few seconds of station
 // time.
-class CliLive : public ::testing::Test {
+class CliLive : public test::CliAgainstSimulator {
 protected:
-    void SetUp() override {
-        device = test::startAndReadDevice(sim, QStringLiteral(STATIONSIM_PATH),
-                                          {QStringLiteral("--fast")});
-        ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/")));
-    }
-    void TearDown() override {
-        sim.terminate();
-        sim.waitForFinished(5000);
-    }
+    void SetUp() override { startSimulator({}); }
     QStringList live(const QStringList& more) const {
         return QStringList{QStringLiteral("live"), QStringLiteral("--port"), device,
                            QStringLiteral("--lang"), QStringLiteral("en")} +
@@ -39,23 +31,15 @@ protected:
         const int n = buildRequest(tx, END_COMM, context);
         return "> " + QByteArray(reinterpret_cast<const char*>(tx.data()), n).toHex(' ').toUpper();
     }
-
-    QProcess sim;
-    QString device;
-    QTemporaryDir dir;
 };
 
 TEST_F(CliLive, PrintsARecordPerSecondWritesTheCsvAndEndsTheLink) {
     const QString csv = dir.filePath(QStringLiteral("live.csv"));
-    QProcess p;
-    p.start(QStringLiteral(PELMO_CLI_PATH),
-            live({QStringLiteral("--seconds"), QStringLiteral("4"), QStringLiteral("--csv"), csv,
-                  QStringLiteral("--trace")}));
-    ASSERT_TRUE(p.waitForFinished(60000));
-    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
-    ASSERT_EQ(p.exitCode(), 0) << err.toStdString();
-    const QStringList lines = QString::fromLocal8Bit(p.readAllStandardOutput())
-                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(cli(live({QStringLiteral("--seconds"), QStringLiteral("4"), QStringLiteral("--csv"),
+                        csv, QStringLiteral("--trace")})),
+              0)
+        << err.toStdString();
+    const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 2);
     // ISO time, then the six channels the simulated station uses.
     for (const QString& line : lines) {
@@ -92,15 +76,11 @@ TEST_F(CliLive, InterruptedItEndsCleanly) {
 
 TEST_F(CliLive, BadArgumentsAndASilentStation) {
     for (const char* seconds : {"0", "x", "-3"}) {
-        EXPECT_EQ(
-            QProcess::execute(QStringLiteral(PELMO_CLI_PATH),
-                              live({QStringLiteral("--seconds"), QString::fromLatin1(seconds)})),
-            2)
+        EXPECT_EQ(cli(live({QStringLiteral("--seconds"), QString::fromLatin1(seconds)})), 2)
             << seconds;
     }
-    EXPECT_EQ(QProcess::execute(QStringLiteral(PELMO_CLI_PATH),
-                                live({QStringLiteral("--address"), QStringLiteral("7"),
-                                      QStringLiteral("--seconds"), QStringLiteral("1")})),
+    EXPECT_EQ(cli(live({QStringLiteral("--address"), QStringLiteral("7"),
+                        QStringLiteral("--seconds"), QStringLiteral("1")})),
               1);
 }
 

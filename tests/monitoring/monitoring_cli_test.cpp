@@ -6,36 +6,19 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "processes.h"
+#include "cli_fixture.h"
 
 namespace pelmo {
 namespace {
 
 // pelmo-cli monitor and export against stationsim, both as real processes.
-class CliMonitoring : public ::testing::Test {
+class CliMonitoring : public test::CliAgainstSimulator {
 protected:
-    void startSimulator(const QStringList& args) {
-        device = test::startAndReadDevice(sim, QStringLiteral(STATIONSIM_PATH),
-                                          QStringList{QStringLiteral("--fast")} + args);
-        ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/")));
-    }
-    void TearDown() override { test::terminate(sim); }
-    int cli(const QStringList& args) {
-        const test::ProcessResult r = test::runToEnd(QStringLiteral(PELMO_CLI_PATH), args);
-        out = r.out;
-        err = r.err;
-        return r.code;
-    }
     int monitor(const QString& file) {
         return cli({QStringLiteral("monitor"), QStringLiteral("--port"), device,
                     QStringLiteral("--out"), file, QStringLiteral("--lang"), QStringLiteral("en")});
     }
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-
-    QProcess sim;
-    QString device;
-    QString out, err;
-    QTemporaryDir dir;
 };
 
 TEST_F(CliMonitoring, FetchesSavesTheCompanionAndExports) {
