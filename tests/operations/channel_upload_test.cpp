@@ -4,11 +4,9 @@
 
 #include "base/texts.h"
 #include "link/block_codecs.h"
-#include "link/in_process_port.h"
 #include "scripted_prompts.h"
 #include "sim/default_station.h"
-#include "sim/in_process_sim.h"
-#include "sim/sim_station.h"
+#include "sim_link.h"
 
 namespace pelmo {
 namespace {
@@ -26,51 +24,22 @@ struct RecordingView final : ChannelUploadView {
 };
 
 // "Do stanice..." against the simulated default station on the in-process bus.
-class Upload : public ::testing::Test {
+class Upload : public ::testing::Test, protected test::SimLink {
 protected:
-    Upload() : bus([] { return 0x584ACE25u; }), sim(bus, port) {
+    Upload() {
         setLanguage(Language::Czech);
-        station = &bus.addStation(251);
         image = sim::defaultStation(251, 0x584ACE25u).image;
         image.bus_address = 251;
         image.cmos.locked = true;  // as at program start: only the CMOS answer clears it
-        link.build.image = &image;
-        link.tx = &tx;
-        link.rx = &rx;
-        port.setReceiveHandler([this](std::span<const std::uint8_t> b) { rx.append(b); });
     }
 
     void run() {
-        for (int polls = 0; upload.engine() && polls < 100000; ++polls) {
-            sim.advance(kPollIntervalMs);
-            upload.engine()->poll();
-        }
-    }
-
-    std::vector<std::string> requestNames() const {
-        std::vector<std::string> names;
-        for (const auto& w : port.writes()) {
-            if (w.size() == 1 && w[0] == kAckByte) {
-                names.emplace_back("ACK");
-            } else if (w.size() >= 3) {
-                const int id = requestIdFor(w[1], w[2]);
-                names.emplace_back(id >= 0 ? requestInfo(id).name : "?");
-            }
-        }
-        return names;
+        SimLink::run([this] { return upload.engine(); });
     }
 
     test::ScriptedPrompts prompts;
     RecordingView view;
-    sim::SimBus bus;
-    InProcessPort port;
-    sim::InProcessSim sim;
-    sim::SimStation* station = nullptr;
-    StationImage image;
-    TxBuffer tx{};
-    ReceiveState rx;
-    LinkContext link;
-    ChannelUpload upload{port, link, &prompts, view};
+    ChannelUpload upload{port, context, &prompts, view};
 };
 
 TEST_F(Upload, WritesTheEditedChannelAndNothingElse) {
@@ -80,7 +49,7 @@ TEST_F(Upload, WritesTheEditedChannelAndNothingElse) {
     const auto channel7 = station->channelBlock(7);
     upload.start(3);
     run();
-    EXPECT_EQ(requestNames(),
+    EXPECT_EQ(requests(),
               (std::vector<std::string>{"COMM", "ACK", "READ_CMOS", "ACK", "READ_STATUS", "ACK",
                                         "WRITE_CHANNEL", "ACK", "END_COMM"}));
     // WRITE_CHANNEL carries channel index 2.
@@ -113,7 +82,7 @@ TEST_F(Upload, ALockedStationIsRefused) {
     const auto before = station->channelBlock(3);
     upload.start(3);
     run();
-    EXPECT_EQ(requestNames(),
+    EXPECT_EQ(requests(),
               (std::vector<std::string>{"COMM", "ACK", "READ_CMOS", "ACK", "END_COMM"}));
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
@@ -127,8 +96,7 @@ TEST_F(Upload, ASilentStationFails) {
     station->faults().settings().silent = true;
     upload.start(3);
     run();
-    EXPECT_EQ(requestNames(),
-              (std::vector<std::string>{"COMM", "COMM", "COMM", "COMM", "END_COMM"}));
+    EXPECT_EQ(requests(), (std::vector<std::string>{"COMM", "COMM", "COMM", "COMM", "END_COMM"}));
     EXPECT_TRUE(prompts.shownError(txt(136)));
     EXPECT_EQ(view.statuses.back(), txt(136));
     EXPECT_FALSE(upload.running());
