@@ -20,11 +20,9 @@
 #include "editing/channel_definition.h"
 #include "editing/lin_table.h"
 #include "files/program_settings.h"
-#include "link/in_process_port.h"
 #include "scripted_prompts.h"
 #include "sim/default_station.h"
-#include "sim/in_process_sim.h"
-#include "sim/sim_station.h"
+#include "sim_link.h"
 #include "ui/access_mode.h"
 
 namespace pelmo {
@@ -59,20 +57,15 @@ void doubleClick(QWidget* w) {
 
 // The channel editor and the table editor on the simulated default station's image, with
 // the station on an in-process bus for the upload.
-class ChannelEditorWindow : public ::testing::Test {
+class ChannelEditorWindow : public ::testing::Test, protected test::SimLink {
 protected:
-    ChannelEditorWindow() : bus([] { return 0x584ACE25u; }), sim(bus, port) {
+    ChannelEditorWindow() {
         setLanguage(Language::Czech);
         setAccessMode(AccessMode::None);
         programSettings() = ProgramSettings{};
-        bus.addStation(251);
         image = sim::defaultStation(251, 0x584ACE25u).image;
         image.bus_address = 251;
-        link.build.image = &image;
-        link.build.prompts = &prompts;
-        link.tx = &tx;
-        link.rx = &rx;
-        port.setReceiveHandler([this](std::span<const std::uint8_t> b) { rx.append(b); });
+        context.build.prompts = &prompts;
     }
     ~ChannelEditorWindow() override {
         setLanguage(Language::Czech);
@@ -85,8 +78,8 @@ protected:
         callbacks.refreshGridRow = [this](int n) { refreshed.push_back(n); };
         callbacks.openMemoryWindow = [this] { ++memoryWindows; };
         callbacks.openPassword = [this] { ++passwordWindows; };
-        auto w =
-            std::make_unique<TDefVeliciny>(channel, image, port, link, tables, prompts, callbacks);
+        auto w = std::make_unique<TDefVeliciny>(channel, image, port, context, tables, prompts,
+                                                callbacks);
         w->show();
         return w;
     }
@@ -99,13 +92,6 @@ protected:
     }
 
     test::ScriptedPrompts prompts;
-    sim::SimBus bus;
-    InProcessPort port;
-    sim::InProcessSim sim;
-    StationImage image;
-    TxBuffer tx{};
-    ReceiveState rx;
-    LinkContext link;
     TLinTab tables{image, prompts};
     std::vector<int> refreshed;
     int memoryWindows = 0;
