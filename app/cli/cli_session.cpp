@@ -88,15 +88,7 @@ bool loadStationInto(const QString& path, StationImage& image, Session& session)
     applyMemorySetting(
         image, session.ini.readInteger(settings_keys::kSettings, QStringLiteral("mem"), 32));
     const StationFileOptions fileOptions{programSettings().version == 1};
-    switch (loadStationFile(path, image, fileOptions, session.prompts)) {
-        case StationFileResult::Ok:
-            return true;
-        case StationFileResult::Corrupt:
-            session.prompts.error(txt(146));
-            return false;
-        default:
-            return false;
-    }
+    return loadStationFileReporting(path, image, fileOptions, session.prompts);
 }
 
 Session::~Session() {

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "base/file_access.h"
+#include "base/prompts.h"
+#include "base/texts.h"
 #include "model/raw_scale.h"
 
 namespace pelmo {
@@ -510,6 +512,19 @@ StationFileResult loadStationFile(const QString& path, StationImage& image,
     }
     return decodeStationFile(*bytes, image, options) ? StationFileResult::Ok
                                                      : StationFileResult::Corrupt;
+}
+
+bool loadStationFileReporting(const QString& path, StationImage& image,
+                              const StationFileOptions& options, Prompts& prompts) {
+    switch (loadStationFile(path, image, options, prompts)) {
+        case StationFileResult::Ok:
+            return true;
+        case StationFileResult::Corrupt:
+            prompts.error(txt(146));
+            return false;
+        default:
+            return false;  // the file error box has been shown
+    }
 }
 
 StationFileResult saveStationFile(const QString& path, StationImage& image,

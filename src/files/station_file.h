@@ -35,6 +35,10 @@ StationFileResult loadStationFile(const QString& path, StationImage& image,
 StationFileResult saveStationFile(const QString& path, StationImage& image,
                                   const StationFileOptions& options, Prompts& prompts);
 
+// The load as the operator opens a file: a damaged one also shows text 146. True when loaded.
+bool loadStationFileReporting(const QString& path, StationImage& image,
+                              const StationFileOptions& options, Prompts& prompts);
+
 // Output numbers of the file for output codes, and back.
 int outputNumberFromCode(std::uint8_t code);
 std::uint8_t outputCodeFromNumber(int number);

@@ -191,19 +191,10 @@ void TZobrStanice::m_definovaniClick() {
     const QString file = prompts().openFile(spec);
     if (!file.isEmpty()) {
         lastFile_ = file;
-        switch (loadStationFile(file, image_, fileOptions(), prompts())) {
-            case StationFileResult::Ok:
-                break;
-            case StationFileResult::Corrupt:
-                image_.station_loaded = false;
-                prompts().error(txt(146));
-                loadFailed();
-                return;
-            default:
-                // The file error box has already been shown.
-                image_.station_loaded = false;
-                loadFailed();
-                return;
+        if (!loadStationFileReporting(file, image_, fileOptions(), prompts())) {
+            image_.station_loaded = false;
+            loadFailed();
+            return;
         }
     }
     loadSucceeded();
@@ -350,8 +341,7 @@ void TZobrStanice::runProgramming(const QString& backupFile) {
     }
     // The operator takes the backup back into the station.
     resetNewStation(image_);
-    if (loadStationFile(backupFile, image_, fileOptions(), prompts()) != StationFileResult::Ok) {
-        prompts().error(txt(146));
+    if (!loadStationFileReporting(backupFile, image_, fileOptions(), prompts())) {
         loadFailed();
         return;
     }
@@ -370,14 +360,8 @@ void TZobrStanice::m_porovnaniClick() {
         return;
     }
     StationImage fromFile;
-    switch (loadStationFile(file, fromFile, fileOptions(), prompts())) {
-        case StationFileResult::Ok:
-            break;
-        case StationFileResult::Corrupt:
-            prompts().error(txt(146));
-            return;
-        default:
-            return;  // the file error box has been shown
+    if (!loadStationFileReporting(file, fromFile, fileOptions(), prompts())) {
+        return;
     }
     TPorovnani window(host_.port(), host_.link(), fromFile, file, this);
     window.exec();
