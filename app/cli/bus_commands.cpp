@@ -47,7 +47,7 @@ int runScan(const QStringList& args) {
     int first = 0;
     int last = 0;
     if (!readAddressRange(options, first, last)) {
-        return usageError(QStringLiteral("--from and --to must be 1..251, from not above to"));
+        return kExitUsage;
     }
     Session session;
     if (!session.open(options)) {

@@ -33,9 +33,13 @@ bool readAddress(const CommandOptions& options, const QString& name, int fallbac
 }  // namespace
 
 bool readAddressRange(const CommandOptions& options, int& first, int& last) {
-    return readAddress(options, QStringLiteral("from"), AddressSearch::kFirstAddress, first) &&
-           readAddress(options, QStringLiteral("to"), AddressSearch::kLastAddress, last) &&
-           first <= last;
+    if (readAddress(options, QStringLiteral("from"), AddressSearch::kFirstAddress, first) &&
+        readAddress(options, QStringLiteral("to"), AddressSearch::kLastAddress, last) &&
+        first <= last) {
+        return true;
+    }
+    usageError(QStringLiteral("--from and --to must be 1..251, from not above to"));
+    return false;
 }
 
 std::vector<TAddressList> scanBus(Session& session, int first, int last) {

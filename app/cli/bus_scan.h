@@ -10,7 +10,7 @@ namespace pelmo::cli {
 class Session;
 
 // --from and --to (1..251, from not above to), defaulting to the whole search range; false
-// when they are refused.
+// after the refusal and the usage were printed.
 bool readAddressRange(const CommandOptions& options, int& first, int& last);
 
 // Searches first..last on the session's port and returns the stations found, by address.

@@ -107,7 +107,7 @@ int runCollect(const QStringList& args) {
     int first = 0;
     int last = 0;
     if (!readAddressRange(options, first, last)) {
-        return usageError(QStringLiteral("--from and --to must be 1..251, from not above to"));
+        return kExitUsage;
     }
     CollectPlan plan;
     const QString archives = options.value(QStringLiteral("archives"));
