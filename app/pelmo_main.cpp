@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // One name for both programs, so that they share the per-user folders.
     QApplication::setApplicationName(QStringLiteral("pelmo"));
-    QApplication::setApplicationDisplayName(QString::fromLatin1(pelmo::kApplicationTitle));
+    // No display name: Qt would append it to every window title, cutting the narrow ones.
 
     QCommandLineParser parser;
     parser.addHelpOption();

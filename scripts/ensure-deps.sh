@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev
-    libqt6sql6-sqlite
+    libqt6sql6-sqlite qt6-translations-l10n
     libgtest-dev libgmock-dev
     xvfb xauth
     dpkg-dev lintian

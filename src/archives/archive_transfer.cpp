@@ -63,6 +63,7 @@ void ArchiveSession::startDescription() {
 
 void ArchiveSession::startData(int position) {
     if (loadedFromFile_) {
+        hasRecord_ = false;
         grid_ = {};
         view_.sourceFile({});
         placeDescriptions();
@@ -188,6 +189,7 @@ void ArchiveSession::showRecord(std::span<const std::uint8_t> answer) {
               QString::fromStdString(timeText(state_.station, TimeTextKind::Time)),
               QString::fromStdString(timeText(state_.station, TimeTextKind::Date))};
     recordCaption_ = number_ == kArchiveActual ? 247 : 398;
+    hasRecord_ = true;
     view_.gridChanged();
     lastRead_ = position_;
     step_ = END_COMM;
@@ -291,6 +293,9 @@ QString ArchiveSession::archivePath() const {
 }
 
 QString ArchiveSession::save() {
+    if (!hasRecord_) {
+        return {};  // nothing read: an empty record must not replace a good file
+    }
     const QString path = archivePath();
     switch (saveArchiveFile(path, encodeArchiveFile(state_, grid_), prompter())) {
         case ArchiveFileResult::Ok:
@@ -316,6 +321,7 @@ bool ArchiveSession::load(const QString& path) {
     }
     grid_ = texts.rows;
     times_ = {texts.recordTime, texts.recordDate, texts.stationTime, texts.stationDate};
+    hasRecord_ = true;
     view_.gridChanged();
     view_.archiveStatus(txt(233));
     return true;
@@ -326,6 +332,7 @@ void ArchiveSession::showStored(const ArchiveFileTexts& texts, int caption) {
     grid_ = texts.rows;
     times_ = {texts.recordTime, texts.recordDate, texts.stationTime, texts.stationDate};
     recordCaption_ = caption;
+    hasRecord_ = true;
     view_.gridChanged();
     view_.archiveStatus(txt(1223));
 }

@@ -81,6 +81,8 @@ public:
     int recordCaption() const { return recordCaption_; }
     int lastReadPosition() const { return lastRead_; }
     bool loadedFromFile() const { return loadedFromFile_; }
+    // Whether the grid holds a whole record (read or loaded), so that there is one to save.
+    bool hasRecord() const { return hasRecord_; }
     bool resetAllowed() const { return lastRead_ == kArchivePositionPartial; }
     int archiveNumber() const { return number_; }
     int step() const { return step_; }
@@ -114,6 +116,7 @@ private:
     int nextRow_ = 1;
     int lastRead_ = kArchivePositionActual;
     bool loadedFromFile_ = false;
+    bool hasRecord_ = false;
     ArchiveRows grid_;
     std::array<QString, 4> times_;
     int recordCaption_ = 247;

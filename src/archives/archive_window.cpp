@@ -73,6 +73,7 @@ TArchiv::TArchiv(StationPort& port, LinkContext& link, QWidget* parent)
     connect(grid, &QTableWidget::customContextMenuRequested, this, &TArchiv::PopupMenu1Popup);
     connect(grid, &QTableWidget::cellClicked, this, [this] { focusScrollBar(); });
     updateResetItems();
+    updateSaveItems();
 }
 
 TArchiv::~TArchiv() = default;
@@ -86,7 +87,8 @@ QAction* TArchiv::addItem(QMenu* menu, const char* name) {
 void TArchiv::setCaptions() {
     setWindowTitle(txt(246).trimmed());
     ui->Label1->setText(txt(246).trimmed());
-    ui->b_nacist->setText(txt(252));
+    // The button reads from the station; the menus' "load" item opens the saved file.
+    ui->b_nacist->setText(txt(266));
     ui->b_nulovat->setText(txt(253));
     ui->b_close->setText(txt(117));
     ui->l_nactenoTitle->setText(txt(248));
@@ -153,9 +155,17 @@ void TArchiv::sourceFile(const QString& name) {
 void TArchiv::sequenceRunning(bool running) {
     ui->ScrollBar1->setEnabled(!running);
     ui->b_nacist->setEnabled(!running);
-    for (const char* name :
-         {"m_ulozit", "m_nacist", "m_zDisku", "p_ulozit", "p_nacist", "p_nulovat", "p_zDisku"}) {
+    for (const char* name : {"m_nacist", "m_zDisku", "p_nacist", "p_nulovat", "p_zDisku"}) {
         findChild<QAction*>(QString::fromLatin1(name))->setEnabled(!running);
+    }
+    updateSaveItems();
+}
+
+void TArchiv::updateSaveItems() {
+    // Saving before a record was read or loaded would write an empty record over a file.
+    const bool on = !session_.running() && session_.hasRecord();
+    for (const char* name : {"m_ulozit", "p_ulozit"}) {
+        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(on);
     }
 }
 
@@ -174,6 +184,7 @@ void TArchiv::gridChanged() {
     ui->l_casStanice->setText(session_.stationTime());
     ui->l_datumStanice->setText(session_.stationDate());
     ui->gb_zaznam->setTitle(txt(session_.recordCaption()));
+    updateSaveItems();
 }
 
 void TArchiv::recordRead(int) {

@@ -60,6 +60,7 @@ private:
 
     QAction* addItem(QMenu* menu, const char* name);
     void updateResetItems();
+    void updateSaveItems();
     void focusScrollBar();
 
     std::unique_ptr<Ui::TArchiv> ui;

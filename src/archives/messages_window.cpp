@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <algorithm>
 #include <cmath>
 
 #include "base/texts.h"
@@ -118,7 +119,13 @@ void THlaseni::tableFilled() {
         }
     }
     if (table.gridRows > kMessageGridRows) {
-        grid->setColumnWidth(3, kGrownTextColumn);
+        // The scroll bar takes room from the grid; the message column still shows its
+        // longest text whole.
+        int widest = kGrownTextColumn;
+        for (int r = 1; r < grid->rowCount(); ++r) {
+            widest = std::max(widest, grid->sizeHintForIndex(grid->model()->index(r, 3)).width());
+        }
+        grid->setColumnWidth(3, widest);
     }
 }
 

@@ -95,6 +95,18 @@ const AddedText kAdded[] = {
     {1227, "nic (po opakování)", "none (after a retry)"},
     {1228, "Na sběrnici neodpověděla žádná stanice.", "No station answered on the bus."},
     {1229, "Počet hlášení: %1", "Messages: %1"},
+    // Windows.
+    {1300,
+     "Adresa %1 je mimo rozsah 1-251. Do nastavení se uloží tak, jak je zapsaná, ale "
+     "požadavky dál jdou na adresu %2 a při příštím spuštění program použije adresu 251.",
+     "Address %1 is outside 1-251. It is saved in the settings as typed, but requests still go "
+     "to address %2, and at the next start the program uses address 251."},
+    {1301, "Návod k programu nelze zobrazit: chybí soubor %1",
+     "The manual cannot be shown: the file %1 is missing"},
+    {1302,
+     "Návod k programu je v souboru %1, ale žádný prohlížeč jej neotevřel. Otevřete jej ve "
+     "webovém prohlížeči.",
+     "The manual is in %1, but no viewer opened it. Open it in a web browser."},
 };
 const int kAddedCount = static_cast<int>(sizeof(kAdded) / sizeof(kAdded[0]));
 

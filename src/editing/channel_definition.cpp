@@ -14,6 +14,7 @@
 #include "files/program_settings.h"
 #include "ui/access_mode.h"
 #include "ui_channel_definition.h"
+#include "widgets/typing_limit.h"
 
 namespace pelmo {
 
@@ -31,6 +32,8 @@ TDefVeliciny::TDefVeliciny(int channel, StationImage& image, StationPort& port, 
     // The upload sends what the request builder finds in the link's image.
     Q_ASSERT(&image == (link.build.image ? link.build.image : &station()));
     ui_->setupUi(this);
+    // The channel block holds a longer text than the box lets one type; a read one stays whole.
+    limitTyping(ui_->e_text);
     ui_->ProgressBar1->hide();
     ui_->i_pamet->setIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
     ui_->c_mereni->addItems(measurementEntries());

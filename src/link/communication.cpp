@@ -28,12 +28,18 @@ TCommunication::TCommunication(Window window, QObject* owner, int message, Stati
     timer_.setInterval(kPollIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &TCommunication::poll);
     reset(true);
+    if (++link_.engines == 1 && link_.busyObserver) {
+        link_.busyObserver(true);
+    }
 }
 
 TCommunication::~TCommunication() {
     timer_.stop();
     if (g_current == this) {
         g_current = nullptr;
+    }
+    if (--link_.engines == 0 && link_.busyObserver) {
+        link_.busyObserver(false);
     }
 }
 

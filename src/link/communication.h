@@ -23,6 +23,11 @@ struct LinkContext {
     std::function<void(int address)> probeObserver;
     // Where the engines count the bus health; none: not counted.
     BusStatistics* statistics = nullptr;
+    // Engines alive on this link: a sequence keeps its engine while it runs.
+    int engines = 0;
+    // Told when the first engine appears and when the last one goes, so that the windows
+    // keep every other command off the bus meanwhile.
+    std::function<void(bool busy)> busyObserver;
 };
 
 LinkContext& defaultLinkContext();

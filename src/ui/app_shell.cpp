@@ -15,6 +15,7 @@
 #include "ui/debug_info_form.h"
 #include "ui/main_window.h"
 #include "ui/password_form.h"
+#include "ui/qt_translation.h"
 #include "ui/serial_host.h"
 #include "ui/settings_dialog.h"
 
@@ -57,11 +58,11 @@ AppShell::AppShell(const QString& portOverride, StationPort* bus)
     host_->setMainStatus([this](const QString& text) { main_->setStatusText(text); });
     TForm1::Commands commands;
     commands.loadStationFile = [this] { main_->consoleLoadStationFile(); };
-    commands.registers = [this] { main_->m_registryClick(); };
-    commands.maximum = [this] { main_->m_maximumClick(); };
+    // The console runs the main window's commands, with their enable rules.
+    commands.registers = [this] { main_->action("m_registry")->trigger(); };
+    commands.maximum = [this] { main_->action("m_maximum")->trigger(); };
     commands.settings = [this] { openSettings(); };
     commands.about = [this] { openAbout(); };
-    // The console runs the main window's command, with its enable rule.
     commands.programStation = [this] { main_->action("m_programovani")->trigger(); };
     host_->setCommands(commands);
     if (QCoreApplication::instance()) {
@@ -84,6 +85,7 @@ void AppShell::start() {
     const StartupResult result = applyStartupSettings(
         ini, image, [this](const QString& device) { return selectPort(device); });
     main_->setUserAddress(image.address_list[kUserAddressEntry].address, true);
+    applyQtTranslation(language());
     host_->startLineMonitoring();
     host_->link().rx->setCount(0);
     main_->show();
@@ -162,6 +164,7 @@ QString AppShell::currentPort() const {
 }
 
 void AppShell::refreshMainCaptions() {
+    applyQtTranslation(language());
     main_->applyCaptions();
 }
 

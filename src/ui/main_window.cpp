@@ -20,6 +20,7 @@
 #include "ui/serial_host.h"
 #include "ui_main_window.h"
 #include "widgets/grid_cells.h"
+#include "widgets/typing_limit.h"
 
 namespace pelmo {
 
@@ -60,6 +61,10 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
       reader_(host.port(), host.link(), nullptr, *this) {
     ui->setupUi(this);
     ui->i_pamet->setIcon(memoryIcon());
+    // The limits are for typing: a longer name from a station or a file is kept whole.
+    for (QLineEdit* box : {ui->e_nazev, ui->e_meridlo, ui->e_hlaseni, ui->e_adresa}) {
+        limitTyping(box);
+    }
     connect(ui->i_pamet, &QToolButton::clicked, this, &TZobrStanice::i_pametClick);
     // Menu shortcuts (Ctrl+C reads the station) win over the edit boxes' own keys.
     for (QWidget* w : {static_cast<QWidget*>(ui->e_nazev), static_cast<QWidget*>(ui->e_meridlo),
@@ -117,6 +122,9 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
     wire("m_maximum", &TZobrStanice::m_maximumClick);
     wire("m_letme", &TZobrStanice::m_letmeClick);
     wire("m_sledovani", &TZobrStanice::m_sledovaniClick);
+
+    connect(&host_, &TForm1::busyChanged, this, &TZobrStanice::busChanged);
+    busChanged(host_.busy());
 
     setMeterBoxEnabled(true);
     resetNewStation(image_);
@@ -233,6 +241,25 @@ void TZobrStanice::buildMenus() {
     };
     hiddenShortcut(debug, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_H), "sc_debug");
     hiddenShortcut(debugInfo, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_D), "sc_debugInfo");
+
+    // Everything that talks to a station, or changes the image a sequence fills, waits while
+    // a sequence runs, however it is reached; the group keeps each entry's own state.
+    stationCommands_ = new QActionGroup(this);
+    stationCommands_->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+    for (const char* name :
+         {"m_cteni",       "m_definovani", "m_nova",      "m_programovani", "m_uzamceni",
+          "m_ulozeni",     "m_archiv",     "m_sledovani", "m_monStanice",   "m_monSoubor",
+          "m_hlaseni",     "m_mezeAlarmu", "m_maximum",   "m_letme",        "m_registry",
+          "m_mezeMeridla", "m_infoHW",     "m_nastaveni", "m_zeSite",       "m_zDisku",
+          "m_porovnani",   "m_historie"}) {
+        stationCommands_->addAction(action(name));
+    }
+}
+
+void TZobrStanice::busChanged(bool busy) {
+    stationCommands_->setEnabled(!busy);
+    addressGroup_->setEnabled(!busy);
+    findChild<QMenu*>(QStringLiteral("m_data"))->menuAction()->setEnabled(!busy);
 }
 
 void TZobrStanice::setWindows(const Windows& windows) {
@@ -434,9 +461,16 @@ void TZobrStanice::m_navodClick() {
 }
 
 void TZobrStanice::openManual() {
-    const QString path = manualPath(language(), QCoreApplication::applicationDirPath());
-    if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        prompts().information(txt(190) + QStringLiteral("manual/index.html"));
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString path = manualPath(language(), programDir);
+    if (path.isEmpty()) {
+        const QString page = language() == Language::English
+                                 ? QStringLiteral("manual/en/index.html")
+                                 : QStringLiteral("manual/cs/index.html");
+        prompts().information(
+            txt(1301).arg(QDir::toNativeSeparators(QDir(programDir).filePath(page))));
+    } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        prompts().information(txt(1302).arg(QDir::toNativeSeparators(path)));
     }
 }
 
@@ -445,7 +479,8 @@ void TZobrStanice::m_navodJednotkaClick() {
 }
 
 void TZobrStanice::StringGrid1SelectCell(int row, int) {
-    if (row < 1 || row > kChannelCount) {
+    // The channel editor uploads to the station; not while another sequence runs.
+    if (row < 1 || row > kChannelCount || host_.busy()) {
         return;
     }
     QTableWidget* grid = ui->StringGrid1;

@@ -122,6 +122,8 @@ private:
     void buildGrid();
     void openHelp(const QString& fileName);
     void setTopMenusEnabled(bool on);
+    // A sequence started or ended on the bus.
+    void busChanged(bool busy);
     void setStationBoxesEnabled(bool on);
     void stopProgress();
     QString confirmationText(bool withName) const;
@@ -152,6 +154,7 @@ private:
     QLabel* filePanel_ = nullptr;
     QTimer progressTimer_;
     QActionGroup* addressGroup_ = nullptr;
+    QActionGroup* stationCommands_ = nullptr;
     std::array<QAction*, kAddressEntries> addressEntries_{};
     QAction* userEntry_ = nullptr;
     std::vector<std::pair<QObject*, int>> captions_;

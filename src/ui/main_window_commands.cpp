@@ -201,6 +201,9 @@ void TZobrStanice::m_definovaniClick() {
 }
 
 void TZobrStanice::consoleLoadStationFile() {
+    if (host_.busy()) {
+        return;
+    }
     FileDialogSpec spec;
     spec.title = QStringLiteral("Definice stanice");
     spec.filter = QString::fromUtf8(kStationFilter);
@@ -210,11 +213,20 @@ void TZobrStanice::consoleLoadStationFile() {
         return;
     }
     resetNewStation(image_);
-    if (loadStationFile(file, image_, fileOptions(), prompts()) == StationFileResult::Corrupt) {
-        prompts().error(
-            QString::fromUtf8("Chybný formát dat ve vstupním souboru. Soubor je zřejmě poškozen."));
+    const StationFileResult loaded = loadStationFile(file, image_, fileOptions(), prompts());
+    if (loaded != StationFileResult::Ok) {
+        if (loaded == StationFileResult::Corrupt) {
+            prompts().error(QString::fromUtf8(
+                "Chybný formát dat ve vstupním souboru. Soubor je zřejmě poškozen."));
+        }
+        // Nothing was loaded: the main window must not say it was.
+        image_.station_loaded = false;
+        clearGridAndBoxes();
+        loadFailed();
+        return;
     }
-    setStatusText(QString::fromUtf8("Data načtena"));
+    lastFile_ = file;
+    loadSucceeded();
 }
 
 void TZobrStanice::m_ulozeniClick() {
@@ -408,6 +420,9 @@ bool TZobrStanice::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TZobrStanice::e_meridloDblClick() {
+    if (host_.busy()) {
+        return;
+    }
     if (!image_.station_loaded) {
         prompts().warning(txt(143));
         return;

@@ -10,6 +10,8 @@ TPasswordForm::TPasswordForm(AccessHost& host, QWidget* owner)
       ui_(std::make_unique<Ui::TPasswordForm>()),
       host_(host) {
     ui_->setupUi(this);
+    // One "*" a character, whatever the style would draw.
+    ui_->Edit1->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     // Button1 is the default button; Escape rejects the dialog, so it is the cancel button
     // as well.
     connect(ui_->Edit1, &QLineEdit::textChanged, this, &TPasswordForm::Edit1Change);

@@ -1,5 +1,6 @@
 #include "ui/serial_host.h"
 
+#include <QActionGroup>
 #include <QCoreApplication>
 #include <QDir>
 #include <QHeaderView>
@@ -70,6 +71,7 @@ TForm1::TForm1(LinkContext& link, StationPort* bus, QWidget* parent)
     });
 
     link_.probeObserver = [this](int address) { showNote(QString::number(address)); };
+    link_.busyObserver = [this](bool busy) { setBusy(busy); };
 
     // A station counts as locked until a CMOS block says otherwise.
     (link_.build.image ? *link_.build.image : station()).cmos.locked = true;
@@ -82,9 +84,18 @@ TForm1::TForm1(LinkContext& link, StationPort* bus, QWidget* parent)
 }
 
 TForm1::~TForm1() {
-    if (link_.probeObserver) {
-        link_.probeObserver = nullptr;
+    link_.probeObserver = nullptr;
+    link_.busyObserver = nullptr;
+}
+
+void TForm1::setBusy(bool busy) {
+    // The group keeps each command's own enable state for when the bus is free again.
+    stationCommands_->setEnabled(!busy);
+    for (QWidget* w : {static_cast<QWidget*>(ui->b_connect), static_cast<QWidget*>(ui->b_send),
+                       static_cast<QWidget*>(ui->b_setdate)}) {
+        w->setEnabled(!busy);
     }
+    emit busyChanged(busy);
 }
 
 void TForm1::buildMenu() {
@@ -103,6 +114,11 @@ void TForm1::buildMenu() {
     menu->addSeparator();
     a_settings_ = add("Nastavení programu", "m_nastaveni");
     a_about_ = add("About...", "m_about");
+    stationCommands_ = new QActionGroup(this);
+    stationCommands_->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+    for (QAction* a : {a_read_, a_load_, a_program_, a_registers_, a_maximum_, a_settings_}) {
+        stationCommands_->addAction(a);
+    }
     menu->addSeparator();
     QAction* quit = add("Konec", "m_konec");
     quit->setEnabled(true);

@@ -15,6 +15,7 @@ class TForm1;
 }
 
 class QAction;
+class QActionGroup;
 
 namespace pelmo {
 
@@ -69,16 +70,24 @@ public:
     // Writes one request straight to the port, without an engine.
     void writeRequest(int request);
 
+    // Whether a sequence runs on the bus (an engine exists on the link).
+    bool busy() const { return link_.engines > 0; }
+
     // Handlers.
     void b_connectClick();
     void b_sendClick();
     void b_clearClick();
     void b_setdateClick();
 
+signals:
+    // A sequence started on the bus (true) or the last one ended (false).
+    void busyChanged(bool busy);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void setBusy(bool busy);
     void receive(std::span<const std::uint8_t> bytes);
     void updateLights();
     void buildMenu();
@@ -105,6 +114,8 @@ private:
     QAction* a_maximum_ = nullptr;
     QAction* a_settings_ = nullptr;
     QAction* a_about_ = nullptr;
+    // The console's commands that talk to a station; off while a sequence runs.
+    QActionGroup* stationCommands_ = nullptr;
 };
 
 }  // namespace pelmo

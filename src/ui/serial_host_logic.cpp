@@ -82,18 +82,17 @@ void SetDateSequence::start() {
 }
 
 void SetDateSequence::completed(int failed) {
-    if (state_ == COMM) {
-        if (failed) {
-            return;
-        }
+    if (state_ == COMM && !failed) {
         state_ = SET_TIME;
         engine_->send(SET_TIME, 0, kModeAck, false);
         return;
     }
     if (state_ == SET_TIME) {
         label_(failed ? QStringLiteral("failed") : QStringLiteral("OK"));
-        state_ = END_COMM;
     }
+    state_ = END_COMM;
+    // The sequence has ended; a kept engine would hold the bus for good.
+    engine_.reset();
 }
 
 }  // namespace pelmo

@@ -19,7 +19,7 @@ TNastaveni::TNastaveni(SettingsDialogHost& host, const QString& iniPath, Prompts
       prompts_(prompts) {
     ui_->setupUi(this);
     setCaptions();
-    opened_ = readSettingsForm(ini_, host_.availablePorts());
+    opened_ = readSettingsForm(ini_, host_.availablePorts(), host_.currentPort());
     showForm(opened_);
 
     connect(ui_->Button1, &QPushButton::clicked, this, &TNastaveni::Button1Click);
@@ -64,6 +64,7 @@ SettingsFormState TNastaveni::formState() const {
     SettingsFormState form;
     form.portEntries = opened_.portEntries;
     form.portIndex = ui_->cbPortBox->currentIndex();
+    form.openedPortIndex = opened_.openedPortIndex;
     form.memory64 = ui_->rb_64KB->isChecked();
     form.sound = ui_->ZvukIndikaceCheck->isChecked();
     form.english = ui_->rb_english->isChecked();

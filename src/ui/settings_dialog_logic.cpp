@@ -39,7 +39,8 @@ int portEntryIndex(const QStringList& entries, int port, const QString& portName
     return -1;
 }
 
-SettingsFormState readSettingsForm(SettingsIni& ini, const QStringList& availablePorts) {
+SettingsFormState readSettingsForm(SettingsIni& ini, const QStringList& availablePorts,
+                                   const QString& portInUse) {
     ini.load();
     SettingsFormState form;
     form.portEntries = portListEntries(availablePorts);
@@ -47,6 +48,13 @@ SettingsFormState readSettingsForm(SettingsIni& ini, const QStringList& availabl
     const QString portName =
         ini.readString(kSettings, QStringLiteral("PortName"), QString()).trimmed();
     form.portIndex = portEntryIndex(form.portEntries, port, portName);
+    if (!portInUse.isEmpty()) {
+        const int inUse = portEntryIndex(form.portEntries, 0, portInUse);
+        if (inUse > 0) {
+            form.portIndex = inUse;
+        }
+    }
+    form.openedPortIndex = form.portIndex;
 
     form.memory64 = ini.readInteger(kSettings, QStringLiteral("Mem"), 32) == 64;
     form.sound = ini.readBool(kSettings, QStringLiteral("sound"), true);
@@ -78,7 +86,8 @@ void applyAddress(const QString& text, StationImage& image, SettingsDialogHost& 
     bool ok = false;
     const int address = text.toInt(&ok, 10);
     if (!ok || address < 1 || address > kDefaultBusAddress) {
-        prompts.warning(txt(144));
+        // Saved as typed all the same; the operator learns what that means.
+        prompts.warning(txt(1300).arg(text).arg(image.bus_address));
         return;
     }
     image.bus_address = address;
@@ -113,10 +122,13 @@ bool saveSettingsForm(const SettingsFormState& form, SettingsIni& ini, StationIm
         prompts.warning(hint.isEmpty() ? txt(154) : txt(154) + QStringLiteral("\n\n") + hint);
         return false;
     }
-    s.port = portNumberForEntry(entry);
-    s.portName = device;
-    // The operator chose a port; a command-line choice no longer applies.
-    s.portOverride.clear();
+    const bool portChosen = form.portIndex != form.openedPortIndex;
+    if (portChosen) {
+        s.port = portNumberForEntry(entry);
+        s.portName = device;
+        // The operator chose a port; a command-line choice no longer applies.
+        s.portOverride.clear();
+    }
 
     image.station.memory_size = form.memory64 ? kMemorySize64 : kMemorySize32;
     setLanguage(form.english ? Language::English : Language::Czech);
@@ -125,8 +137,10 @@ bool saveSettingsForm(const SettingsFormState& form, SettingsIni& ini, StationIm
     s.exportDate = form.exportDate;
     s.delimiter = form.delimiter;
 
-    ini.writeInteger(kSettings, QStringLiteral("Port"), s.port);
-    ini.writeString(kSettings, QStringLiteral("PortName"), s.portName);
+    if (portChosen) {
+        ini.writeInteger(kSettings, QStringLiteral("Port"), s.port);
+        ini.writeString(kSettings, QStringLiteral("PortName"), s.portName);
+    }
     ini.writeInteger(kSettings, QStringLiteral("Mem"), form.memory64 ? 64 : 32);
     ini.writeBool(kSettings, QStringLiteral("sound"), s.sound);
     ini.writeInteger(kSettings, QStringLiteral("lang"), static_cast<int>(language()));

@@ -18,6 +18,9 @@ inline const QString kNoPortEntry = QStringLiteral("Nezvolen");
 struct SettingsFormState {
     QStringList portEntries;  // kNoPortEntry, then the ports
     int portIndex = -1;       // -1: no entry selected
+    // The entry selected at opening (the port in use): the port keys are written only when
+    // the operator chose another.
+    int openedPortIndex = -1;
     bool memory64 = false;
     bool sound = true;
     bool english = false;
@@ -37,8 +40,10 @@ QStringList portListEntries(const QStringList& availablePorts);
 int portEntryIndex(const QStringList& entries, int port, const QString& portName);
 
 // Opening: reads the file again, sets the program version from it at once, and takes the
-// language and the programming check from the running program.
-SettingsFormState readSettingsForm(SettingsIni& ini, const QStringList& availablePorts);
+// language and the programming check from the running program. The port list selects
+// `portInUse` (a --port choice wins over the keys); without it, the keys' port.
+SettingsFormState readSettingsForm(SettingsIni& ini, const QStringList& availablePorts,
+                                   const QString& portInUse = QString());
 
 // The save button's steps in order. Returns false when the dialog stays open (no usable
 // port chosen); the steps before the port check have then already taken effect.

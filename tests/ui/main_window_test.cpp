@@ -8,11 +8,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <functional>
 
 #include "base/texts.h"
 #include "files/program_folder.h"
@@ -27,6 +30,7 @@
 #include "sim/sim_faults.h"
 #include "sim_link.h"
 #include "ui/app_shell.h"
+#include "ui/qt_translation.h"
 #include "ui/serial_host.h"
 
 namespace pelmo {
@@ -326,11 +330,16 @@ TEST_F(MainWindow, AFailedReadLeavesNothingToProgramOrSave) {
 }
 
 // Programs the station from the main window: the backup read first, then the programming
-// window, whose run `faults` may spoil.
+// window, whose run `faults` may spoil. `start` starts it (by default the menu command).
 QStringList programFromTheMainWindow(test::SimLink& link, TZobrStanice& window,
-                                     test::ScriptedPrompts& prompts, const char* faults) {
+                                     test::ScriptedPrompts& prompts, const char* faults,
+                                     const std::function<void()>& start = {}) {
     prompts.answers = {true, false};  // program it; do not program the backup back
-    window.m_programovaniClick();
+    if (start) {
+        start();
+    } else {
+        window.action("m_programovani")->trigger();
+    }
     link.run([&] { return window.backup() ? window.backup()->engine() : nullptr; });
     QStringList seen;
     QTimer::singleShot(0, [&] {
@@ -375,6 +384,209 @@ TEST(MainWindowProgramming, TheStationIsBackedUpBeforeTheRunAndOfferedBackAfterA
     const QString newest = folder.filePath(backups().last());
     EXPECT_TRUE(scope.prompts.shown.back().text == txt(1013).arg(QDir::toNativeSeparators(newest)))
         << scope.prompts.shown.back().text.toStdString();
+}
+
+// The main window on the simulated station, worked with the keyboard and the mouse.
+class MainWindowAtTheKeyboard : public ::testing::Test {
+protected:
+    MainWindowAtTheKeyboard() {
+        window.show();
+        QApplication::setActiveWindow(&window);
+    }
+    template <typename T>
+    T* find(const char* name) const {
+        return window.findChild<T*>(QString::fromLatin1(name));
+    }
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : &window, key, modifiers);
+    }
+    void readWithCtrlC() {
+        press(Qt::Key_C);
+        link.run([this] { return window.reader().engine(); });
+    }
+    // Replaces a box's text by typing, as a person does.
+    static void retype(QLineEdit* box, const QString& text) {
+        QTest::mouseClick(box, Qt::LeftButton);
+        QTest::keyClick(box, Qt::Key_End);
+        while (!box->text().isEmpty()) {
+            QTest::keyClick(box, Qt::Key_Backspace);
+        }
+        QTest::keyClicks(box, text);
+    }
+
+    test::PromptsScope scope;
+    test::SimLink link;
+    TForm1 host{link.context, &link.port};
+    TZobrStanice window{host};
+    QTemporaryDir dir;
+};
+
+// The station block holds 20 characters of name; the box lets one type 10. A read name is
+// shown, saved and programmed back whole.
+TEST_F(MainWindowAtTheKeyboard, ALongNameFromTheStationIsKeptWholeAndTypingIsLimited) {
+    readWithCtrlC();
+    auto* name = find<QLineEdit>("e_nazev");
+    EXPECT_EQ(name->text(), QStringLiteral("Kotelna Jih"));
+
+    const QString path = dir.filePath(QStringLiteral("read.sta"));
+    scope.prompts.files = {path};
+    press(Qt::Key_S);
+    StationImage saved;
+    ASSERT_EQ(loadStationFile(path, saved, {}, scope.prompts), StationFileResult::Ok);
+    EXPECT_EQ(saved.station.name, "Kotelna Jih");
+
+    // Programming leaves the station's name as it was.
+    programFromTheMainWindow(link, window, scope.prompts, "", [this] { press(Qt::Key_P); });
+    readWithCtrlC();
+    EXPECT_EQ(link.image.station.name, "Kotelna Jih");
+
+    // What the operator types is held to the boxes' lengths.
+    const struct {
+        const char* box;
+        const char* typed;
+        const char* kept;
+    } typing[] = {
+        {"e_nazev", "Kotelna Jih 2", "Kotelna Ji"},
+        {"e_meridlo", "PARA12345", "PARA1234"},
+        {"e_hlaseni", "123456", "1234"},
+        {"e_adresa", "2511", "251"},
+    };
+    for (const auto& t : typing) {
+        auto* box = find<QLineEdit>(t.box);
+        retype(box, QString::fromUtf8(t.typed));
+        EXPECT_EQ(box->text(), QString::fromUtf8(t.kept)) << t.box;
+    }
+    // A loaded text past the limit may be shortened, never lengthened.
+    window.fillFromImage();
+    QTest::mouseClick(name, Qt::LeftButton);
+    QTest::keyClick(name, Qt::Key_End);
+    QTest::keyClicks(name, QStringLiteral("X"));
+    EXPECT_EQ(name->text(), QStringLiteral("Kotelna Jih"));
+    QTest::keyClick(name, Qt::Key_Backspace);
+    EXPECT_EQ(name->text(), QStringLiteral("Kotelna Ji"));
+}
+
+// While a sequence runs on the bus no other command reaches it: not from a menu, a shortcut,
+// the grid or the console.
+TEST_F(MainWindowAtTheKeyboard, NothingElseReachesTheBusWhileASequenceRuns) {
+    const char* const stationCommands[] = {
+        "m_cteni",   "m_definovani", "m_nova",       "m_programovani", "m_uzamceni", "m_ulozeni",
+        "m_archiv",  "m_sledovani",  "m_monStanice", "m_monSoubor",    "m_hlaseni",  "m_mezeAlarmu",
+        "m_maximum", "m_letme",      "m_registry",   "m_mezeMeridla",  "m_infoHW",   "m_zeSite",
+        "m_zDisku",  "m_porovnani",  "m_historie",   "m_adresaUser"};
+    const auto tryEverything = [&](const char* phase) {
+        for (const char* name : stationCommands) {
+            EXPECT_FALSE(window.action(name)->isEnabled()) << phase << " " << name;
+        }
+        EXPECT_FALSE(find<QMenu>("m_data")->menuAction()->isEnabled()) << phase;
+        for (const char* name : {"m_cteni", "m_registry", "m_maximum", "m_programovani"}) {
+            EXPECT_FALSE(host.findChild<QAction*>(QString::fromLatin1(name))->isEnabled())
+                << phase << " console " << name;
+        }
+        EXPECT_FALSE(host.findChild<QPushButton*>(QStringLiteral("b_connect"))->isEnabled());
+        const std::size_t writes = link.port.writes().size();
+        bool opened = false;
+        QTimer::singleShot(0, [&opened] {
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                opened = true;
+                w->close();
+            }
+        });
+        for (Qt::Key key : {Qt::Key_A, Qt::Key_H, Qt::Key_R, Qt::Key_M, Qt::Key_C, Qt::Key_D,
+                            Qt::Key_N, Qt::Key_P, Qt::Key_S}) {
+            press(key);
+        }
+        auto* grid = find<QTableWidget>("StringGrid1");
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(grid->model()->index(2, 1)).center());
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(opened) << phase;
+        EXPECT_EQ(link.port.writes().size(), writes) << phase;
+        EXPECT_TRUE(scope.prompts.shown.empty()) << phase;
+    };
+
+    TForm1::Commands commands;
+    commands.registers = [this] { window.action("m_registry")->trigger(); };
+    host.setCommands(commands);
+    press(Qt::Key_C);
+    const auto inTheChannels = [this] {
+        const auto names = link.requests(false);
+        return std::count(names.begin(), names.end(), "READ_CHANNEL") >= 2;
+    };
+    while (window.reader().engine() && !inTheChannels()) {
+        link.sim.advance(kPollIntervalMs);
+        window.reader().engine()->poll();
+    }
+    ASSERT_NE(window.reader().engine(), nullptr);
+    tryEverything("read");
+    link.run([this] { return window.reader().engine(); });
+    EXPECT_EQ(link.requests(false),
+              (std::vector<std::string>{
+                  "COMM", "READ_STATUS", "READ_CMOS", "READ_METER", "READ_CHANNEL", "READ_CHANNEL",
+                  "READ_CHANNEL", "READ_CHANNEL", "READ_CHANNEL", "READ_CHANNEL", "READ_CHANNEL",
+                  "READ_CHANNEL", "READ_STATION", "END_COMM"}));
+    for (const char* name : {"m_porovnani", "m_historie", "m_archiv", "m_programovani"}) {
+        EXPECT_TRUE(window.action(name)->isEnabled()) << "after the read: " << name;
+    }
+    EXPECT_TRUE(host.findChild<QAction*>(QStringLiteral("m_registry"))->isEnabled());
+    EXPECT_TRUE(host.findChild<QPushButton*>(QStringLiteral("b_connect"))->isEnabled());
+
+    // The backup read before programming.
+    scope.prompts.answers = {true};
+    press(Qt::Key_P);
+    ASSERT_NE(window.backup(), nullptr);
+    scope.prompts.shown.clear();
+    tryEverything("backup");
+    QTest::mouseClick(find<QPushButton>("b_prerusit"), Qt::LeftButton);
+    QCoreApplication::processEvents();  // the backup's end, declining to program without it
+    EXPECT_EQ(window.backup(), nullptr);
+}
+
+// The console's own "Definování stanice": what the main window then says matches what was
+// loaded.
+TEST_F(MainWindowAtTheKeyboard, TheConsolesStationFileLoadReportsItsOutcome) {
+    TForm1::Commands commands;
+    commands.loadStationFile = [this] { window.consoleLoadStationFile(); };
+    host.setCommands(commands);
+    QAction* load = host.findChild<QAction*>(QStringLiteral("m_definovani"));
+    const QString good = dir.filePath(QStringLiteral("good.sta"));
+    readWithCtrlC();
+    scope.prompts.files = {good};
+    press(Qt::Key_S);
+    window.setStatusText(txt(142));
+
+    const QString bad = dir.filePath(QStringLiteral("bad.sta"));
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("short");
+    f.close();
+    struct Case {
+        QString file;
+        QString status;
+        QString name;
+    };
+    for (const Case& c :
+         {Case{QString(), txt(142), QStringLiteral("Kotelna Jih")}, Case{bad, txt(186), QString()},
+          Case{good, txt(141), QStringLiteral("Kotelna Jih")}}) {
+        scope.prompts.files = {c.file};
+        load->trigger();
+        EXPECT_EQ(window.statusText(), c.status) << c.file.toStdString();
+        EXPECT_EQ(find<QLineEdit>("e_nazev")->text(), c.name) << c.file.toStdString();
+    }
+}
+
+// Qt's own buttons speak the program's language.
+TEST(QtTexts, FollowTheLanguage) {
+    ASSERT_TRUE(applyQtTranslation(Language::Czech));
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    const QString czech = box.button(QMessageBox::Yes)->text();
+    EXPECT_NE(czech, QStringLiteral("&Yes"));
+    ASSERT_TRUE(applyQtTranslation(Language::English));
+    QMessageBox english;
+    english.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(english.button(QMessageBox::Yes)->text(), QStringLiteral("&Yes"));
 }
 
 TEST(ConsoleMenu, ProgrammingRunsTheMainWindowsCommandWithItsEnableRule) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "base/texts.h"
 #include "files/program_settings.h"
@@ -186,15 +188,60 @@ TEST_F(SettingsDialog, NoUsablePortWritesNothingAndStaysOpen) {
 TEST_F(SettingsDialog, AddressBeyondTheBusIsSavedButNotUsed) {
     auto d = open();
     choosePort(*d, "ttyS0");
-    setAddress(*d, "999");
-    save(*d);
+    auto* box = get<QLineEdit>(*d, "KomAdresaEdit");
+    QApplication::setActiveWindow(d.get());
+    QTest::mouseClick(box, Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_End);
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(box, Qt::Key_Backspace);
+    }
+    QTest::keyClicks(box, QStringLiteral("9999"));
+    EXPECT_EQ(box->text(), QStringLiteral("999"));
+    QTest::keyClick(box, Qt::Key_Return);  // Button1 is the default button
     EXPECT_FALSE(d->isVisible());
     ASSERT_EQ(prompts_.shown.size(), 1u);
-    EXPECT_EQ(prompts_.shown[0].text, txt(144));
+    // The warning says what happens: saved as typed, not used.
+    EXPECT_EQ(prompts_.shown[0].kind, ScriptedPrompts::Kind::Warning);
+    EXPECT_EQ(prompts_.shown[0].text, txt(1300).arg(QStringLiteral("999")).arg(33));
     EXPECT_EQ(station().bus_address, 33);
     EXPECT_FALSE(host_.calls.contains(QStringLiteral("writeEndComm")));
     EXPECT_TRUE(file_.bytes().contains("\r\naddr=999\r\n"));
     EXPECT_EQ(get<QLineEdit>(*open(), "KomAdresaEdit")->text(), QStringLiteral("251"));
+}
+
+// A port given on the command line is the one in use: the dialog shows it, and saving another
+// setting leaves the port keys alone; choosing another port writes them.
+TEST_F(SettingsDialog, ThePortInUseIsShownAndKeptUnlessAnotherIsChosen) {
+    const QByteArray original("[Settings]\r\nPort=1\r\n");
+    file_.write(original);
+    host_.current = QStringLiteral("/dev/pts/7");
+    host_.ports.append(host_.current);
+    programSettings().portOverride = host_.current;
+    auto d = open();
+    QApplication::setActiveWindow(d.get());
+    auto* ports = get<QComboBox>(*d, "cbPortBox");
+    EXPECT_EQ(ports->currentText(), host_.current);
+
+    QTest::mouseClick(get<QRadioButton>(*d, "rb_english"), Qt::LeftButton);
+    QTest::mouseClick(get<QPushButton>(*d, "Button1"), Qt::LeftButton);
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_TRUE(host_.calls.contains(QStringLiteral("selectPort /dev/pts/7")));
+    EXPECT_EQ(language(), Language::English);
+    EXPECT_EQ(programSettings().portOverride, host_.current);
+    const QByteArray kept = file_.bytes();
+    EXPECT_TRUE(kept.startsWith(original)) << kept.toStdString();
+    EXPECT_FALSE(kept.contains("PortName")) << kept.toStdString();
+
+    // The keyboard picks the next port in the list.
+    d = open();
+    QApplication::setActiveWindow(d.get());
+    ports = get<QComboBox>(*d, "cbPortBox");
+    ports->setFocus();
+    QTest::keyClick(ports, Qt::Key_Down);
+    EXPECT_EQ(ports->currentText(), QStringLiteral("ttyUSB0"));
+    QTest::mouseClick(get<QPushButton>(*d, "Button1"), Qt::LeftButton);
+    EXPECT_TRUE(file_.bytes().contains("PortName=/dev/ttyUSB0\r\n"));
+    EXPECT_TRUE(programSettings().portOverride.isEmpty());
 }
 
 TEST_F(SettingsDialog, NonDigitAddressStillSavesTheRest) {

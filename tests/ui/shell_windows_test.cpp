@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <map>
 
 #include "base/texts.h"
@@ -142,7 +144,11 @@ TEST_P(ShellWindows, PasswordForm) {
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Debug mode - Authorization"));
     EXPECT_TRUE(form.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(childText(form, "Label1"), QStringLiteral("Password:"));
-    EXPECT_EQ(form.findChild<QLineEdit*>(QStringLiteral("Edit1"))->echoMode(), QLineEdit::Password);
+    auto* box = form.findChild<QLineEdit*>(QStringLiteral("Edit1"));
+    EXPECT_EQ(box->echoMode(), QLineEdit::Password);
+    QApplication::setActiveWindow(&form);
+    QTest::keyClicks(box, QStringLiteral("abc"));
+    EXPECT_EQ(box->displayText(), QStringLiteral("***"));
     EXPECT_TRUE(form.findChild<QPushButton*>(QStringLiteral("Button1"))->isDefault());
     EXPECT_EQ(unlabelled(form), QStringList());
     EXPECT_LE((form.frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(),
