@@ -112,6 +112,13 @@ QJsonArray jsonValues(const std::array<double, N>& values) {
 
 int runRegisters(const QStringList& args) {
     const CommandOptions options(args, kQueryOptions, kQueryFlags);
+    if (options.ok() && options.has(QStringLiteral("address"))) {
+        // The request carries no station address: FBh is whichever station answers.
+        return usageError(QStringLiteral(
+            "registers takes no --address: READ_REGISTERS goes to FBh without COMM, so the "
+            "station in session answers, or else the first one on the line; the output names "
+            "the station that answered"));
+    }
     Session session;
     if (!session.open(options)) {
         return usageError(session.error);
@@ -351,8 +358,7 @@ extern const Command kScanCommand{
     "scan", "scan --port DEVICE [--from A] [--to B] [--map FILE] [--json] [--lang cs|en] [--trace]",
     runScan};
 extern const Command kRegistersCommand{
-    "registers", "registers --port DEVICE [--address N] [--json] [--lang cs|en] [--trace]",
-    runRegisters};
+    "registers", "registers --port DEVICE [--json] [--lang cs|en] [--trace]", runRegisters};
 extern const Command kMaximumCommand{
     "maximum", "maximum --port DEVICE [--address N] [--json] [--lang cs|en] [--trace]", runMaximum};
 extern const Command kInfoCommand{

@@ -37,12 +37,26 @@ TEST_F(BusCli, ScanListsTheAnsweringStationsAndWritesTheMap) {
     EXPECT_EQ(cli("scan --port %1 --from 9 --to 3"), 2);
 }
 
-TEST_F(BusCli, QueriesPrintTheWindowsValuesWithTheirLabels) {
-    ASSERT_EQ(cli("registers --port %1 --address 5 --lang en"), 0) << err.toStdString();
+// READ_REGISTERS carries no address: the first station on the line answers, and says so.
+TEST_F(BusCli, RegistersRefuseAnAddressAndNameTheStationThatAnswered) {
+    for (const char* address : {"3", "5"}) {
+        EXPECT_EQ(cli(QStringList{QStringLiteral("registers"), QStringLiteral("--port"), device,
+                                  QStringLiteral("--address"), QString::fromLatin1(address)}),
+                  2);
+        EXPECT_TRUE(err.startsWith(QStringLiteral("registers takes no --address: ")));
+        EXPECT_TRUE(err.contains(QStringLiteral("FBh")));
+        EXPECT_TRUE(out.isEmpty());
+    }
+    ASSERT_EQ(cli("registers --port %1 --lang en"), 0) << err.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("Net address:3\n"))) << out.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("Temperature [°C]\t")));
     EXPECT_TRUE(out.contains(QStringLiteral("Condens. mass [t]\t")));
+    ASSERT_EQ(cli("registers --port %1 --json --lang en"), 0);
+    EXPECT_EQ(QJsonDocument::fromJson(out.toUtf8())["address"].toInt(), 3);
+    EXPECT_TRUE(err.contains(QStringLiteral("Net address:3\n")));
+}
 
+TEST_F(BusCli, QueriesPrintTheWindowsValuesWithTheirLabels) {
     ASSERT_EQ(cli("maximum --port %1 --address 5 --lang en"), 0);
     EXPECT_TRUE(out.contains(QStringLiteral("Maximum value: [GJ]\t3,41250\t0,00000\n")));
     EXPECT_TRUE(out.contains(QStringLiteral("\t07:45:00 ")));
