@@ -6,6 +6,7 @@
 #include "base/decimal_text.h"
 #include "base/texts.h"
 #include "cli/cli_session.h"
+#include "cli/interrupts.h"
 #include "history/history_database.h"
 #include "link/bus_statistics.h"
 
@@ -38,6 +39,15 @@ const auto kCommands = std::to_array<const Command*>(
      &kScanCommand, &kRegistersCommand, &kMaximumCommand, &kInfoCommand, &kFlyCommand,
      &kCollectCommand, &kHistoryCommand});
 
+// The operator's decimal separator: a comma in Czech, a point in English.
+QString meanText(double ms) {
+    QString text = formatDecimal(ms, 1);
+    if (language() == Language::English) {
+        text.replace(QLatin1Char(','), QLatin1Char('.'));
+    }
+    return text;
+}
+
 // Bus health per address on standard error, after the command.
 void printStatistics() {
     QStringList header;
@@ -46,11 +56,11 @@ void printStatistics() {
     }
     printLine(stderr, header.join(QLatin1Char('\t')));
     for (const auto& [address, s] : busStatistics().byAddress()) {
-        printLine(stderr, QStringList{QString::number(address), QString::number(s.exchanges),
-                                      QString::number(s.repetitions), QString::number(s.timeouts),
-                                      QString::number(s.checksumFailures),
-                                      formatDecimal(s.meanAnswerMs(), 1)}
-                              .join(QLatin1Char('\t')));
+        printLine(stderr,
+                  QStringList{QString::number(address), QString::number(s.exchanges),
+                              QString::number(s.repetitions), QString::number(s.timeouts),
+                              QString::number(s.checksumFailures), meanText(s.meanAnswerMs())}
+                      .join(QLatin1Char('\t')));
     }
 }
 
@@ -83,7 +93,12 @@ int main(int argc, char** argv) {
     const bool statistics = args.removeAll(QStringLiteral("--stats")) > 0;
     for (const pelmo::cli::Command* command : pelmo::cli::kCommands) {
         if (word == QLatin1String(command->word)) {
-            const int rc = command->run(args);
+            int rc = command->run(args);
+            // An interrupted command wrote what it had; its exit code says it was stopped.
+            if (const int interrupted = pelmo::cli::Interrupts::exitCode()) {
+                pelmo::cli::printLine(stderr, pelmo::txt(1060));
+                rc = interrupted;
+            }
             if (statistics) {
                 pelmo::cli::printStatistics();
             }

@@ -16,6 +16,7 @@
 #include "cli/readings.h"
 #include "files/program_folder.h"
 #include "link/communication.h"
+#include "link/time_code.h"
 
 namespace pelmo::cli {
 namespace {
@@ -33,7 +34,7 @@ public:
 
     void archiveStatus(const QString& text) override {
         if (!quiet_) {
-            printLine(stdout, text);
+            printStatus(stdout, text);
         }
     }
     void sourceFile(const QString&) override {}
@@ -77,7 +78,7 @@ public:
     explicit ConsoleMessageView(bool quiet) : quiet_(quiet) {}
     void messageStatus(const QString& text) override {
         if (!quiet_) {
-            printLine(stdout, text);
+            printStatus(stdout, text);
         }
     }
     void transferRunning(bool) override {}
@@ -151,7 +152,7 @@ int readArchives(Session& session, const std::vector<int>& wanted, const QString
 }
 
 int readMessages(Session& session, const QString& baseFolder, const QString& out, bool quiet,
-                 QString& path, std::vector<MessageRow>* rows) {
+                 QString& path, std::vector<MessageRow>* rows, QString* stationTime) {
     ConsoleMessageView view(quiet);
     MessageTransfer transfer(session.port, defaultLinkContext(), &session.prompts, view);
     transfer.setBaseFolder(baseFolder);
@@ -167,6 +168,13 @@ int readMessages(Session& session, const QString& baseFolder, const QString& out
     printLine(quiet ? stderr : stdout, path);
     if (rows) {
         *rows = transfer.table().rows;
+    }
+    if (stationTime) {
+        // The clock as READ_STATUS gave it, shown as the archive document shows it.
+        const StationCalendar& clock = archiveRecordState().station;
+        *stationTime = QString::fromStdString(timeText(clock, TimeTextKind::Date)) +
+                       QLatin1Char(' ') +
+                       QString::fromStdString(timeText(clock, TimeTextKind::Time));
     }
     return kExitOk;
 }
@@ -199,13 +207,16 @@ int runArchive(const QStringList& args) {
     if (!session.open(options)) {
         return usageError(session.error);
     }
+    const QString folder =
+        options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir")) : programFolder();
+    if (!prepareFolder(folder)) {
+        return kExitUsage;
+    }
     QJsonArray records;
     QString stationTime;
-    const int rc = readArchives(
-        session, wanted,
-        options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir")) : programFolder(),
-        json, &records, &stationTime);
-    if (rc != kExitOk) {
+    const int rc = readArchives(session, wanted, folder, json, &records, &stationTime);
+    // Interrupted, the document lists the records saved before the stop.
+    if (rc != kExitOk && !session.interrupted()) {
         return rc;
     }
     if (json) {
@@ -233,12 +244,16 @@ int runMessages(const QStringList& args) {
     if (!session.open(options)) {
         return usageError(session.error);
     }
+    const QString folder =
+        options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir")) : programFolder();
+    const QString out = options.value(QStringLiteral("out"));
+    if (!(out.isEmpty() ? prepareFolder(folder) : prepareFolderOf(out))) {
+        return kExitUsage;
+    }
     QString path;
     std::vector<MessageRow> rows;
-    const int rc = readMessages(
-        session,
-        options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir")) : programFolder(),
-        options.value(QStringLiteral("out")), json, path, &rows);
+    QString stationTime;
+    const int rc = readMessages(session, folder, out, json, path, &rows, &stationTime);
     if (rc != kExitOk) {
         return rc;
     }
@@ -251,6 +266,7 @@ int runMessages(const QStringList& args) {
                                         {QStringLiteral("text"), r[3]}});
         }
         printJson({{QStringLiteral("serial"), station().cmos.serial_number},
+                   {QStringLiteral("station_time"), stationTime},
                    {QStringLiteral("file"), path},
                    {QStringLiteral("messages"), messages}});
     }

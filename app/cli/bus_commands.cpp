@@ -30,7 +30,7 @@ void printJson(const QJsonObject& object) {
 
 // Status texts go to standard output unless the output is one JSON document.
 void status(bool json, const QString& text) {
-    printLine(json ? stderr : stdout, text);
+    printStatus(json ? stderr : stdout, text);
 }
 
 // ---- scan ----
@@ -52,6 +52,10 @@ int runScan(const QStringList& args) {
     Session session;
     if (!session.open(options)) {
         return usageError(session.error);
+    }
+    if (options.has(QStringLiteral("map")) &&
+        !prepareFolderOf(options.value(QStringLiteral("map")))) {
+        return kExitUsage;
     }
     const bool json = options.has(QStringLiteral("json"));
     const std::vector<TAddressList> found = scanBus(session, first, last);

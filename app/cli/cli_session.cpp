@@ -1,6 +1,9 @@
 #include "cli/cli_session.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include "base/texts.h"
 #include "files/program_settings.h"
@@ -12,6 +15,27 @@ namespace pelmo::cli {
 void printLine(std::FILE* out, const QString& text) {
     std::fprintf(out, "%s\n", text.toLocal8Bit().constData());
     std::fflush(out);
+}
+
+void printStatus(std::FILE* out, const QString& text) {
+    if (text != txt(136)) {
+        printLine(out, text);
+    }
+}
+
+QString shellCommand(const QStringList& words) {
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./:=@%+,-]+$"));
+    QStringList quoted;
+    for (const QString& word : words) {
+        if (plain.match(word).hasMatch()) {
+            quoted << word;
+        } else {
+            QString w = word;
+            quoted << QLatin1Char('\'') + w.replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
+                          QLatin1Char('\'');
+        }
+    }
+    return quoted.join(QLatin1Char(' '));
 }
 
 int usageError(const QString& why) {
@@ -27,6 +51,7 @@ bool Session::open(const CommandOptions& options, bool needPort) {
         error = options.error();
         return false;
     }
+    interrupts.watch(defaultLinkContext());
     ini.load();
     const int lang = ini.readInteger(settings_keys::kSettings, QStringLiteral("lang"), 1);
     Language language = languageFromSetting(lang);
@@ -82,6 +107,19 @@ bool Session::open(const CommandOptions& options, bool needPort) {
     return true;
 }
 
+bool prepareFolder(const QString& folder) {
+    const QFileInfo info(folder);
+    if ((info.isDir() || QDir().mkpath(folder)) && QFileInfo(folder).isWritable()) {
+        return true;
+    }
+    printLine(stderr, txt(1063).arg(QDir::toNativeSeparators(folder)));
+    return false;
+}
+
+bool prepareFolderOf(const QString& file) {
+    return prepareFolder(QFileInfo(file).absolutePath());
+}
+
 bool loadStationInto(const QString& path, StationImage& image, Session& session) {
     resetNewStation(image);
     // The file does not carry the station's memory; the settings say what it has.
@@ -96,7 +134,17 @@ Session::~Session() {
 }
 
 int Session::run() {
-    const int rc = QCoreApplication::exec();
+    int rc = Interrupts::exitCode();
+    if (!Interrupts::requested()) {
+        interrupts.loopStarting();
+        rc = QCoreApplication::exec();
+        if (interrupts.stoppedLoop()) {
+            rc = Interrupts::exitCode();
+        }
+    }
+    if (Interrupts::requested()) {
+        interrupts.endSession(port);
+    }
     trace.flush();
     return rc;
 }

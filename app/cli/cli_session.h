@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "base/console_prompts.h"
+#include "cli/interrupts.h"
 #include "files/settings_ini.h"
 #include "link/serial_port.h"
 #include "operations/command_line.h"
@@ -16,9 +17,16 @@ struct StationImage;
 namespace pelmo::cli {
 
 void printLine(std::FILE* out, const QString& text);
+// A sequence's status text. The connection error (text 136) is left out: the error that
+// ends the sequence says it on standard error, once.
+void printStatus(std::FILE* out, const QString& text);
 
 // The usage lines of every command.
 void printUsage(std::FILE* out);
+
+// The words as one POSIX shell command line: a word with anything but letters, digits and
+// _./:=@%+,- is put in single quotes (a quote inside as '\'').
+QString shellCommand(const QStringList& words);
 
 // Prints why the arguments were refused and the usage; returns kExitUsage.
 int usageError(const QString& why);
@@ -32,15 +40,26 @@ public:
     bool open(const CommandOptions& options, bool needPort = true);
     ~Session();
 
-    // Runs the started sequence until its view ends the event loop.
+    // Runs the started sequence until its view ends the event loop. After SIGINT or SIGTERM
+    // the station's session is ended first and the interrupt's exit code comes back when the
+    // interrupt ended the loop; once interrupted, no further sequence runs.
     int run();
+    bool interrupted() const { return Interrupts::requested(); }
 
     SettingsIni ini;
     QString error;  // why open() failed
     SerialStationPort port;
     ConsolePrompts prompts;
     TrafficTrace trace;
+    Interrupts interrupts;
 };
+
+// Every command's rule for where it writes, applied before the station is asked anything:
+// a missing folder is created; one that cannot be created or written is refused with its
+// path (text 1063) and the command exits kExitUsage. False after the refusal.
+bool prepareFolder(const QString& folder);
+// The same for the folder a file goes into.
+bool prepareFolderOf(const QString& file);
 
 // Loads a station file into a cleared image with the memory settings.ini gives; false after
 // the error was shown.

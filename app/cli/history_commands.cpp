@@ -56,6 +56,11 @@ void readStation(Session& session, const CollectPlan& plan, const std::vector<It
                  StationRun& run) {
     run.failed.clear();
     for (Item item : items) {
+        if (session.interrupted()) {
+            // Not read: an interrupt stopped the sweep.
+            run.failed.push_back(item);
+            continue;
+        }
         StationImage& image = station();
         resetNewStation(image);
         image.bus_address = run.entry.address;
@@ -127,9 +132,6 @@ int runCollect(const QStringList& args) {
     plan.messages = plan.messages || defaults;
     plan.out =
         options.has(QStringLiteral("out")) ? options.value(QStringLiteral("out")) : programFolder();
-    if (!QDir().mkpath(plan.out)) {
-        return usageError(QStringLiteral("cannot create %1").arg(plan.out));
-    }
     std::vector<Item> items;
     if (!plan.archivePositions.empty()) {
         items.push_back(Item::Archives);
@@ -145,6 +147,9 @@ int runCollect(const QStringList& args) {
     if (!session.open(options)) {
         return usageError(session.error);
     }
+    if (!prepareFolder(plan.out)) {
+        return kExitUsage;
+    }
     std::vector<StationRun> runs;
     for (const TAddressList& e : scanBus(session, first, last)) {
         runs.push_back({e, 0, {}, {}, false});
@@ -159,7 +164,7 @@ int runCollect(const QStringList& args) {
         readStation(session, plan, items, run);
     }
     for (StationRun& run : runs) {
-        if (!run.failed.empty()) {
+        if (!run.failed.empty() && !session.interrupted()) {
             run.retried = true;
             const std::vector<Item> again = run.failed;
             readStation(session, plan, again, run);

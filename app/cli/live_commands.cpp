@@ -1,7 +1,6 @@
 // pelmo-cli live: follows the station's live values as the tracking view does.
 #include <QCoreApplication>
 #include <QTimer>
-#include <csignal>
 
 #include "base/texts.h"
 #include "cli/cli_session.h"
@@ -14,17 +13,11 @@
 namespace pelmo::cli {
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
-
-extern "C" void onInterrupt(int) {
-    g_interrupted = 1;
-}
-
 // The configuration read's progress on standard error.
 class ConsoleReadView final : public StationReadView {
 public:
     void readStarting() override {}
-    void readStatus(const QString& text) override { printLine(stderr, text); }
+    void readStatus(const QString& text) override { printStatus(stderr, text); }
     void channelDecoded(int) override {}
     void stationDecoded() override {}
     void readCompleted() override { QCoreApplication::exit(kExitOk); }
@@ -89,25 +82,17 @@ int runLive(const QStringList& args) {
     if (!session.open(options)) {
         return usageError(session.error);
     }
+    if (options.has(QStringLiteral("csv")) &&
+        !prepareFolderOf(options.value(QStringLiteral("csv")))) {
+        return kExitUsage;
+    }
     StationImage& image = station();
-    // Ctrl+C and a terminating signal end the run like the time limit: the link is closed.
-    g_interrupted = 0;
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, &watch, [] {
-        if (g_interrupted) {
-            QCoreApplication::exit(kExitOk);
-        }
-    });
-    watch.start(100);
     ConsoleReadView readView;
     StationReader reader(session.port, defaultLinkContext(), &session.prompts, readView);
     reader.start();
-    if (session.run() != kExitOk || session.prompts.errorShown() || g_interrupted) {
-        if (reader.running()) {
-            reader.interrupt();
-        }
+    // Ctrl+C and SIGTERM end the run at the next exchange, with END_COMM (the session's
+    // interrupts), during the configuration read as during the follow.
+    if (session.run() != kExitOk || session.prompts.errorShown() || session.interrupted()) {
         return kExitStation;
     }
 
@@ -116,15 +101,17 @@ int runLive(const QStringList& args) {
     LiveTracker tracker(session.port, defaultLinkContext(), liveView);
     // Only a CSV needs the whole run; a follow of days would otherwise grow for nothing.
     tracker.setKeepRecords(options.has(QStringLiteral("csv")));
+    QTimer limit;
     if (seconds > 0) {
-        QTimer::singleShot(seconds * 1000, &watch, [] { QCoreApplication::exit(kExitOk); });
+        limit.setSingleShot(true);
+        QObject::connect(&limit, &QTimer::timeout, &limit, [] { QCoreApplication::exit(kExitOk); });
+        limit.start(seconds * 1000);
     }
     tracker.start();
     const int rc = session.run();
     tracker.stop();
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-    if (rc != kExitOk) {
+    // Interrupted, the follow writes what it took.
+    if (rc != kExitOk && !session.interrupted()) {
         return rc;
     }
     if (options.has(QStringLiteral("csv")) &&

@@ -20,7 +20,7 @@ namespace {
 // Transfer progress on standard error; the event loop ends with the transfer.
 class ConsoleTransferView final : public MonTransferView {
 public:
-    void transferStatus(const QString& text) override { printLine(stderr, text); }
+    void transferStatus(const QString& text) override { printStatus(stderr, text); }
     void viewStatus(const QString&) override {}
     void viewSource(const QString& text) override { printLine(stderr, text); }
     void expectedCounts(const std::array<std::uint16_t, kChannelCount>& counts) override {
@@ -45,7 +45,7 @@ public:
 class ConsoleConfigView final : public StationReadView {
 public:
     void readStarting() override {}
-    void readStatus(const QString& text) override { printLine(stderr, text); }
+    void readStatus(const QString& text) override { printStatus(stderr, text); }
     void channelDecoded(int) override {}
     void stationDecoded() override {}
     void readCompleted() override { QCoreApplication::exit(kExitOk); }
@@ -108,6 +108,9 @@ int runMonitor(const QStringList& args) {
     if (!session.open(options)) {
         return usageError(session.error);
     }
+    if (!prepareFolderOf(options.value(QStringLiteral("out")))) {
+        return kExitUsage;
+    }
     return readMonitoring(session, options.value(QStringLiteral("out")));
 }
 
@@ -151,6 +154,9 @@ int runExport(const QStringList& arguments) {
         return exitFor(loaded);
     }
     const QString out = options.value(QStringLiteral("out"));
+    if (!prepareFolderOf(out)) {
+        return kExitUsage;
+    }
     const PairResult written = exportMonitoring(
         out, image, recording,
         options.has(QStringLiteral("csv")) ? ExportFormat::Csv : ExportFormat::Text, text, version,

@@ -24,9 +24,11 @@ int readArchives(Session& session, const std::vector<int>& wanted, const QString
                  bool quiet, QJsonArray* records, QString* stationTime = nullptr);
 
 // Reads the message log and writes its export to `out`, or Hlaseni.dat in the station folder
-// under `baseFolder`; `path` receives the file written.
+// under `baseFolder`; `path` receives the file written, `stationTime` the station's clock
+// ("dd/mm/yy hh:mm:ss").
 int readMessages(Session& session, const QString& baseFolder, const QString& out, bool quiet,
-                 QString& path, std::vector<MessageRow>* rows = nullptr);
+                 QString& path, std::vector<MessageRow>* rows = nullptr,
+                 QString* stationTime = nullptr);
 
 // Copies the monitoring buffers, reads the configuration and writes `out` (.mon) with its
 // companion station file; with `out` empty, Monitoring.mon in the station folder under

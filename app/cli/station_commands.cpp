@@ -22,7 +22,7 @@ namespace {
 class ConsoleReadView final : public StationReadView {
 public:
     void readStarting() override {}
-    void readStatus(const QString& text) override { printLine(stdout, text); }
+    void readStatus(const QString& text) override { printStatus(stdout, text); }
     void channelDecoded(int) override {}
     void stationDecoded() override {}
     void readCompleted() override { QCoreApplication::exit(kExitOk); }
@@ -43,6 +43,10 @@ int runRead(const QStringList& args) {
     if (!session.open(options)) {
         return usageError(session.error);
     }
+    const QString out = options.value(QStringLiteral("out"));
+    if (!prepareFolderOf(out)) {
+        return kExitUsage;
+    }
     ConsoleReadView view;
     StationReader reader(session.port, defaultLinkContext(), &session.prompts, view);
     reader.start();
@@ -57,7 +61,6 @@ int runRead(const QStringList& args) {
         return kExitStation;
     }
     storeBoxes(boxes, image);
-    const QString out = options.value(QStringLiteral("out"));
     const StationFileOptions fileOptions{programSettings().version == 1};
     switch (saveStationFile(out, image, fileOptions, session.prompts)) {
         case StationFileResult::Ok:
@@ -74,14 +77,14 @@ int runRead(const QStringList& args) {
 // Prints the backup read's status and ends the event loop with its outcome.
 class ConsoleBackupView final : public BackupView {
 public:
-    void backupStatus(const QString& text) override { printLine(stdout, text); }
+    void backupStatus(const QString& text) override { printStatus(stdout, text); }
     void backupEnded(bool ok) override { QCoreApplication::exit(ok ? kExitOk : kExitStation); }
 };
 
 // Prints the programming run's status texts as they change and ends the event loop.
 class ConsoleProgrammingView final : public ProgrammingView {
 public:
-    void programmingStatus(const QString& text) override { printLine(stdout, text); }
+    void programmingStatus(const QString& text) override { printStatus(stdout, text); }
     void gauge(int) override {}
     void phaseDone(Phase) override {}
     void transferCaption(const QString&) override {}
@@ -109,6 +112,11 @@ int runProgram(const QStringList& args) {
     if (!session.open(options)) {
         return usageError(session.error);
     }
+    const QString backupFolder =
+        options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir")) : programFolder();
+    if (!options.has(QStringLiteral("no-backup")) && !prepareFolder(backupFolder)) {
+        return kExitUsage;
+    }
     StationImage& image = station();
     if (!loadStationInto(options.value(QStringLiteral("in")), image, session)) {
         return kExitUsage;
@@ -123,9 +131,7 @@ int runProgram(const QStringList& args) {
     QString backupFile;
     if (!options.has(QStringLiteral("no-backup"))) {
         StationBackup::Options backup;
-        backup.baseFolder = options.has(QStringLiteral("dir"))
-                                ? options.value(QStringLiteral("dir"))
-                                : programFolder();
+        backup.baseFolder = backupFolder;
         backup.gasVersion = programSettings().version == 1;
         ConsoleBackupView backupView;
         StationBackup reader(session.port, defaultLinkContext(), &session.prompts, backupView,
@@ -133,7 +139,9 @@ int runProgram(const QStringList& args) {
         reader.start(image);
         if (session.run() != kExitOk) {
             // Programming does not start without a backup unless asked to.
-            printLine(stderr, txt(1012));
+            if (!session.interrupted()) {
+                printLine(stderr, txt(1062));
+            }
             return kExitStation;
         }
         backupFile = reader.file();
@@ -147,23 +155,29 @@ int runProgram(const QStringList& args) {
     StationProgrammer programmer(session.port, defaultLinkContext(), &session.prompts, view, run);
     programmer.start();
     const int rc = session.run();
-    if (rc != kExitOk && programmer.eraseSent() && !backupFile.isEmpty()) {
-        printLine(stderr, txt(1015).arg(QDir::toNativeSeparators(backupFile)));
-        QStringList line{QStringLiteral("pelmo-cli program --port"),
-                         options.value(QStringLiteral("port")),
-                         QStringLiteral("--address"),
-                         QString::number(image.bus_address),
-                         QStringLiteral("--in"),
-                         backupFile,
-                         QStringLiteral("--no-backup")};
-        printLine(stderr, QStringLiteral("  ") + line.join(QLatin1Char(' ')));
+    if (rc != kExitOk && programmer.eraseSent()) {
+        printLine(stderr, txt(1061));
+        if (!backupFile.isEmpty()) {
+            printLine(stderr, txt(1015).arg(QDir::toNativeSeparators(backupFile)));
+            // A line to paste into a shell, to the station where it answers now.
+            const QStringList line{QCoreApplication::applicationFilePath(),
+                                   QStringLiteral("program"),
+                                   QStringLiteral("--port"),
+                                   options.value(QStringLiteral("port")),
+                                   QStringLiteral("--address"),
+                                   QString::number(programmer.answeringAddress()),
+                                   QStringLiteral("--in"),
+                                   backupFile,
+                                   QStringLiteral("--no-backup")};
+            printLine(stderr, QStringLiteral("  ") + shellCommand(line));
+        }
     }
     return rc == kExitOk ? kExitOk : kExitStation;
 }
 
 class ConsoleLockView final : public LockView {
 public:
-    void lockStatus(const QString& text) override { printLine(stdout, text); }
+    void lockStatus(const QString& text) override { printStatus(stdout, text); }
     void stationIdentified() override {}
     void lockEnded(Ending ending) override {
         QCoreApplication::exit(ending == Ending::Locked ? kExitOk : kExitStation);

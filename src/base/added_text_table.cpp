@@ -61,6 +61,20 @@ const AddedText kAdded[] = {
      "(sudo usermod -aG dialout $USER), odhlaste se a znovu se přihlaste.",
      "You may not open the serial port %1. Add your account to the dialout group "
      "(sudo usermod -aG dialout $USER), then log out and in again."},
+    // Command line.
+    {1060, "Příkaz přerušen.", "Command interrupted."},
+    {1061,
+     "Programování nebylo dokončeno: stanice je smazaná nebo naprogramovaná jen zčásti a "
+     "neměří.",
+     "Programming did not finish: the station is erased or only partly programmed, and it is "
+     "not measuring."},
+    {1062,
+     "Programování nezačalo, protože se nepodařilo zálohovat stanici (bez zálohy programuje "
+     "--no-backup).",
+     "Programming did not start because the station could not be backed up (--no-backup "
+     "programs without a backup)."},
+    {1063, "Složku %1 nelze vytvořit nebo do ní zapisovat.",
+     "The folder %1 cannot be created or written to."},
     // Live tracking.
     {1140, "Export do CSV...", "Export to CSV..."},
     // History of readings.

@@ -52,7 +52,14 @@ bool TCommunication::transmit() {
     return port_.write(std::span<const std::uint8_t>(tx.data(), static_cast<std::size_t>(length)));
 }
 
+bool TCommunication::admitted(int request) {
+    return !link_.admit || link_.admit(*this, request);
+}
+
 void TCommunication::send(int request, int expected, int mode, bool ack_first) {
+    if (!admitted(request)) {
+        return;
+    }
     request_ = request;
     expected_ = expected;
     mode_ = static_cast<std::uint8_t>(mode);
@@ -69,6 +76,9 @@ void TCommunication::send(int request, int expected, int mode, bool ack_first) {
 }
 
 void TCommunication::probe() {
+    if (!admitted(COMM)) {
+        return;
+    }
     timer_.setInterval(kProbeIntervalMs);
     reset(true);
     mode_ = kModeExact;
@@ -96,6 +106,9 @@ void TCommunication::transmitOrDefer() {
 }
 
 void TCommunication::sendWithoutWaiting(int request) {
+    if (!admitted(request)) {
+        return;
+    }
     TxBuffer& tx = *link_.tx;
     const int length = buildRequest(tx, request, link_.build);
     if (length > 0) {

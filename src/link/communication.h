@@ -12,6 +12,7 @@
 namespace pelmo {
 
 class StationPort;
+class TCommunication;
 
 // What an engine reads and writes besides its port: the image and selectors the builder
 // uses, the transmit buffer and the receive state. The program uses one shared set.
@@ -28,6 +29,10 @@ struct LinkContext {
     // Told when the first engine appears and when the last one goes, so that the windows
     // keep every other command off the bus meanwhile.
     std::function<void(bool busy)> busyObserver;
+    // Asked before each request an engine starts or sends without waiting (repetitions of
+    // the outstanding one are not asked); false holds it back and the engine stays idle, so
+    // that an interrupted command stops at an exchange boundary.
+    std::function<bool(TCommunication& engine, int request)> admit;
 };
 
 LinkContext& defaultLinkContext();
@@ -95,6 +100,7 @@ public:
     static void closeCurrent();
 
 private:
+    bool admitted(int request);
     bool transmit();
     // Transmits now, or after the quiet time a slow station's late answers need.
     void transmitOrDefer();

@@ -64,6 +64,7 @@ void StationProgrammer::send(int request, int expected, int mode) {
     step_ = request;
     // From here on the station may have lost its configuration, answered or not.
     eraseSent_ = eraseSent_ || request == ERASE_STATION;
+    addressSent_ = addressSent_ || request == WRITE_ADDRESS;
     engine_->send(request, expected, mode, false);
 }
 
@@ -81,8 +82,14 @@ void StationProgrammer::start() {
     image().current_index = 1;
     failures_ = 0;
     eraseSent_ = false;
+    addressSent_ = false;
+    startAddress_ = image().bus_address;
     setStatus(txt(118));
     send(COMM, 11, kModeExact);
+}
+
+int StationProgrammer::answeringAddress() const {
+    return addressSent_ ? image().station.net_address : startAddress_;
 }
 
 void StationProgrammer::fail() {
@@ -114,6 +121,11 @@ void StationProgrammer::completion(int failed) {
         return;
     }
     if (failed) {
+        // Four unanswered WRITE_ADDRESS: the station heard none of them and stayed put (once
+        // moved it would have answered the repetitions in its session).
+        if (step_ == WRITE_ADDRESS) {
+            addressSent_ = false;
+        }
         fail();
         return;
     }

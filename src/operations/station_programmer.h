@@ -60,6 +60,10 @@ public:
     // Whether this run has sent the erase: a failure after it leaves the station partly
     // programmed.
     bool eraseSent() const { return eraseSent_; }
+    // Where the station answers now, for a restore: the address the run writes once
+    // WRITE_ADDRESS was answered or is still on its way (abandoned by an interrupt), else the
+    // address the run started at.
+    int answeringAddress() const;
     TCommunication* engine() const { return engine_.get(); }
     // Which dots label the animation fills now (1..4), 0 for none.
     int dotsRow() const;
@@ -97,6 +101,8 @@ private:
     int gauge_ = 0;
     std::uint8_t failures_ = 0;
     bool eraseSent_ = false;
+    bool addressSent_ = false;
+    int startAddress_ = 0;
     QString status_;
 };
 

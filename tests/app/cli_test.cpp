@@ -7,6 +7,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
 #include "cli_fixture.h"
 #include "files/station_file.h"
 
@@ -49,10 +53,13 @@ TEST_F(CliRead, FailuresAndUsage) {
     EXPECT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"),
                    QStringLiteral("/dev/nonexistent"), QStringLiteral("--out"), file}),
               2);
-    // An unwritable output file is a file error.
+    // An output folder that cannot be made is a file error.
+    QFile plain(dir.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
     EXPECT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), device,
                    QStringLiteral("--address"), QStringLiteral("7"), QStringLiteral("--out"),
-                   dir.filePath(QStringLiteral("no/such/folder/x.sta"))}),
+                   dir.filePath(QStringLiteral("plain/folder/x.sta"))}),
               2);
 }
 
@@ -160,6 +167,107 @@ TEST_F(CliRead, AFailureAfterTheEraseNamesTheBackupAndHowToProgramItBack) {
     EXPECT_TRUE(err.contains(QStringLiteral("pelmo-cli program --port ") + device +
                              QStringLiteral(" --address 251 --in ") + backup +
                              QStringLiteral(" --no-backup")));
+}
+
+// One rule for every command that writes: a missing folder is made, one that cannot be made
+// is refused with its path before anything goes to the station.
+TEST_F(CliRead, OutputFoldersAreMadeOrRefusedBeforeTheStationIsAsked) {
+    startSimulator({});
+    const QString file = dir.filePath(QStringLiteral("station.sta"));
+    ASSERT_EQ(cli({QStringLiteral("read"), QStringLiteral("--port"), device,
+                   QStringLiteral("--out"), file}),
+              0);
+    QFile plain(dir.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    struct Case {
+        const char* line;    // %1 device, %3 station file, %N the output folder
+        const char* folder;  // the folder under test, made by the command
+    };
+    const Case cases[] = {
+        {"read --port %1 --out %N/x.sta", "read"},
+        {"program --port %1 --in %3 --no-check --dir %N", "program"},
+        {"archive --port %1 --position 24 --dir %N", "archive"},
+        {"messages --port %1 --out %N/h.dat", "messages-out"},
+        {"messages --port %1 --dir %N", "messages-dir"},
+        {"monitor --port %1 --out %N/r.mon", "monitor"},
+        {"scan --port %1 --from 251 --to 251 --map %N/a.map", "scan"},
+        {"live --port %1 --seconds 3 --csv %N/l.csv", "live"},
+        {"collect --port %1 --from 251 --to 251 --out %N", "collect"},
+        {"export %2/new/monitor/r.mon --out %N/e.txt", "export"},
+    };
+    for (const Case& c : cases) {
+        for (const char* parent : {"new", "plain"}) {
+            const QString folder = dir.filePath(QStringLiteral("%1/%2").arg(
+                QString::fromLatin1(parent), QString::fromLatin1(c.folder)));
+            QStringList words = QString::fromLatin1(c.line).split(QLatin1Char(' '));
+            for (QString& w : words) {
+                w.replace(QStringLiteral("%1"), device)
+                    .replace(QStringLiteral("%2"), dir.path())
+                    .replace(QStringLiteral("%3"), file)
+                    .replace(QStringLiteral("%N"), folder);
+            }
+            if (words.contains(QStringLiteral("--port"))) {
+                words << QStringLiteral("--trace") << QStringLiteral("--lang")
+                      << QStringLiteral("en");
+            }
+            const int rc = cli(words);
+            if (QLatin1String(parent) == QLatin1String("new")) {
+                EXPECT_EQ(rc, 0) << c.line << "\n" << err.toStdString();
+                EXPECT_TRUE(QFileInfo(folder).isDir()) << c.line;
+            } else {
+                EXPECT_EQ(rc, 2) << c.line;
+                // export has no --lang: the path is what both languages name.
+                EXPECT_TRUE(err.contains(folder + QLatin1Char(' '))) << c.line << "\n"
+                                                                     << err.toStdString();
+                EXPECT_FALSE(err.startsWith(QStringLiteral("> ")) ||
+                             err.contains(QStringLiteral("\n> ")))
+                    << c.line << " asked the station first";
+                EXPECT_FALSE(out.contains(QStringLiteral("Program without a backup?")));
+            }
+        }
+    }
+}
+
+// The small ones: the message document's station time, the connection error printed once,
+// the decimal separator of --stats by language.
+TEST_F(CliRead, DocumentsErrorsAndFiguresAreAsTheReadmeSays) {
+    startSimulator({QStringLiteral("--address"), QStringLiteral("7")});
+    ASSERT_EQ(cli("messages --port %1 --address 7 --dir %2 --json"), 0) << err.toStdString();
+    const QJsonObject doc = QJsonDocument::fromJson(out.toUtf8()).object();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
+                    .match(doc[QStringLiteral("station_time")].toString())
+                    .hasMatch())
+        << doc[QStringLiteral("station_time")].toString().toStdString();
+
+    // Nobody at 251: every station command says so once, on standard error.
+    for (const char* line : {"read --port %1 --out %2/none.sta", "info --port %1",
+                             "info --port %1 --json", "fly --port %1 --circuit 1 --count 1",
+                             "fly --port %1 --circuit 1 --count 1 --json", "maximum --port %1"}) {
+        EXPECT_EQ(cli(QString::fromLatin1(line)
+                          .replace(QStringLiteral("%1"), device)
+                          .replace(QStringLiteral("%2"), dir.path())
+                          .split(QLatin1Char(' ')) +
+                      QStringList{QStringLiteral("--address"), QStringLiteral("251"),
+                                  QStringLiteral("--lang"), QStringLiteral("en")}),
+                  1)
+            << line;
+        EXPECT_EQ((out + err).count(QStringLiteral("Error connectiong to device!")), 1)
+            << line << "\n"
+            << out.toStdString() << err.toStdString();
+    }
+
+    for (const auto& [lang, separator] : {std::pair{"en", '.'}, std::pair{"cs", ','}}) {
+        ASSERT_EQ(cli(QStringList{QStringLiteral("info"), QStringLiteral("--port"), device,
+                                  QStringLiteral("--address"), QStringLiteral("7"),
+                                  QStringLiteral("--stats"), QStringLiteral("--lang"),
+                                  QString::fromLatin1(lang)}),
+                  0);
+        const QString row = err.section(QLatin1Char('\n'), 1, 1);
+        const QString mean = row.section(QLatin1Char('\t'), 5, 5);
+        EXPECT_TRUE(row.startsWith(QStringLiteral("7\t"))) << row.toStdString();
+        EXPECT_EQ(mean.count(QLatin1Char(separator)), 1) << lang << ": " << row.toStdString();
+    }
 }
 
 }  // namespace
