@@ -1,6 +1,7 @@
 #include "cli/cli_session.h"
 
 #include <QCoreApplication>
+#include <cmath>
 
 #include "base/texts.h"
 #include "files/program_settings.h"
@@ -12,6 +13,11 @@ namespace pelmo::cli {
 void printLine(std::FILE* out, const QString& text) {
     std::fprintf(out, "%s\n", text.toLocal8Bit().constData());
     std::fflush(out);
+}
+
+std::optional<double>& turnaroundOverride() {
+    static std::optional<double> value;
+    return value;
 }
 
 int usageError(const QString& why) {
@@ -74,6 +80,11 @@ bool Session::open(const CommandOptions& options, bool needPort) {
         }
         return false;
     }
+    const double turnaround = turnaroundOverride().value_or(
+        parseTurnaround(
+            ini.readString(settings_keys::kSettings, QStringLiteral("Turnaround"), QString()))
+            .value_or(kDefaultTurnaroundMs));
+    port.setTurnaroundUs(std::llround(turnaround * 1000.0));
     LinkContext& link = defaultLinkContext();
     port.setReceiveHandler([&link](std::span<const std::uint8_t> b) { link.rx->append(b); });
     if (options.has(QStringLiteral("trace"))) {

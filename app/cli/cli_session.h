@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <optional>
 
 #include "base/console_prompts.h"
 #include "files/settings_ini.h"
@@ -19,6 +20,10 @@ void printLine(std::FILE* out, const QString& text);
 
 // The usage lines of every command.
 void printUsage(std::FILE* out);
+
+// --turnaround MS, taken off the arguments by main() for every command; it wins over the
+// `Turnaround` key.
+std::optional<double>& turnaroundOverride();
 
 // Prints why the arguments were refused and the usage; returns kExitUsage.
 int usageError(const QString& why);

@@ -96,6 +96,8 @@ public:
 
 private:
     bool transmit();
+    // Stops waiting for the outstanding answer, which the station may still send.
+    void abandonAnswer();
     // Transmits now, or after the quiet time a slow station's late answers need.
     void transmitOrDefer();
     bool verifyLength(int expected) const;
