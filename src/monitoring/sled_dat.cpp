@@ -173,10 +173,7 @@ void TSledDat::setSourceText(const QString& text) {
 
 void TSledDat::setCaptions() {
     setWindowTitle(txt(12));
-    // Axis numbers as the operator's language writes them, without thousands separators.
-    QLocale numbers(language() == Language::English ? QLocale::English : QLocale::Czech);
-    numbers.setNumberOptions(QLocale::OmitGroupSeparator);
-    chart_->setLocale(numbers);
+    applyNumberLocale();
     ui->GroupBox1->setTitle(txt(256));
     ui->GroupBox2->setTitle(txt(257));
     ui->GroupBox3->setTitle(txt(258));
@@ -198,6 +195,13 @@ void TSledDat::setCaptions() {
     for (int n = 1; n <= kChannelCount; ++n) {
         setGridText(n, 0, QString::number(n) + QLatin1Char('.'));
     }
+}
+
+void TSledDat::applyNumberLocale() {
+    // Axis numbers as the operator's language writes them, without thousands separators.
+    QLocale numbers(language() == Language::English ? QLocale::English : QLocale::Czech);
+    numbers.setNumberOptions(QLocale::OmitGroupSeparator);
+    chart_->setLocale(numbers);
 }
 
 void TSledDat::buildMenu() {
@@ -232,7 +236,7 @@ void TSledDat::buildChart() {
     chart_->setPlotAreaBackgroundVisible(true);
     chart_->setLocalizeNumbers(true);
     timeAxis_ = new QValueAxis(chart_);
-    timeAxis_->setLabelFormat(QStringLiteral("%d"));
+    timeAxis_->setLabelFormat(QStringLiteral("%.0f"));
     timeAxis_->setTickInterval(timeTickInterval(window_.width, 5));
     timeAxis_->setTickType(QValueAxis::TicksDynamic);
     timeAxis_->setTickAnchor(0);
@@ -242,7 +246,7 @@ void TSledDat::buildChart() {
     valueAxis_->setTickType(QValueAxis::TicksDynamic);
     valueAxis_->setTickAnchor(0);
     valueAxis_->setTickInterval(kValueTickInterval);
-    valueAxis_->setLabelFormat(QStringLiteral("%d"));
+    valueAxis_->setLabelFormat(QStringLiteral("%.0f"));
     valueAxis_->setTitleText(QStringLiteral("%"));
     chart_->addAxis(timeAxis_, Qt::AlignBottom);
     chart_->addAxis(valueAxis_, Qt::AlignRight);
@@ -341,9 +345,20 @@ void TSledDat::buildChart() {
 }
 
 void TSledDat::invalidateSeriesCache() {
-    for (QGraphicsItem* item : seriesItems_) {
-        item->update();
+    // After the chart has rebuilt the series' geometry, which it does after these signals.
+    if (cacheInvalidationPending_) {
+        return;
     }
+    cacheInvalidationPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            cacheInvalidationPending_ = false;
+            for (QGraphicsItem* item : seriesItems_) {
+                item->update();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void TSledDat::updateTimeTicks() {
@@ -477,6 +492,7 @@ void TSledDat::showLoaded(const QString& source, TPleaseWait& wait) {
 
 void TSledDat::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    applyNumberLocale();
     layoutGrid();
     if (!shown_) {
         shown_ = true;
@@ -638,6 +654,13 @@ void TSledDat::ScrollBar1Change(int position) {
         liveCursorChange(position);
         return;
     }
+    showCursorValues(position);
+    if (const auto range = pageWindow(window_, position, static_cast<int>(series(1)->count()))) {
+        timeAxis_->setRange(range->min, range->max);
+    }
+}
+
+void TSledDat::showCursorValues(int position) {
     const StationImage& img = image();
     SampleEvaluator evaluate(img, programSettings().version);
     for (int c = 1; c <= kChannelCount; ++c) {
@@ -660,9 +683,6 @@ void TSledDat::ScrollBar1Change(int position) {
         line.append(QPointF(position, y));
     }
     cursor_->replace(line);
-    if (const auto range = pageWindow(window_, position, static_cast<int>(series(1)->count()))) {
-        timeAxis_->setRange(range->min, range->max);
-    }
 }
 
 void TSledDat::TrackBar1Change(int position) {
@@ -768,13 +788,10 @@ void TSledDat::m_nacistDiskClick() {
     ui->TrackBar1->setValue(ui->TrackBar1->minimum());
     showLoaded(txt(272) + QFileInfo(file).fileName(), wait);
     window_.end = 0;
+    ui->ScrollBar1->setValue(ui->ScrollBar1->minimum());
     timeAxis_->setMin(0);
-    // The grid and "Čas v grafu" read the new recording even when the cursor stays put.
-    if (ui->ScrollBar1->value() == ui->ScrollBar1->minimum()) {
-        ScrollBar1Change(ui->ScrollBar1->minimum());
-    } else {
-        ui->ScrollBar1->setValue(ui->ScrollBar1->minimum());
-    }
+    // The grid and "Čas v grafu" read the new recording even when the cursor stayed put.
+    showCursorValues(ui->ScrollBar1->value());
     wait.close();
 }
 
@@ -809,7 +826,7 @@ void TSledDat::m_nacistStaniceClick() {
         fillChart(nullptr);
     }
     // The cursor's values and time belong to the samples now shown.
-    ScrollBar1Change(ui->ScrollBar1->value());
+    showCursorValues(ui->ScrollBar1->value());
 }
 
 }  // namespace pelmo

@@ -98,6 +98,7 @@ protected:
 private:
     StationImage& image() const;
     void setCaptions();
+    void applyNumberLocale();
     void buildChart();
     void buildMenu();
     void setDataMenuEnabled(bool on);
@@ -113,6 +114,8 @@ private:
     void layoutGrid();
     void showLive();
     void liveCursorChange(int position);
+    // The grid's values, the two times and the cursor line at cursor position P.
+    void showCursorValues(int position);
     // Channel series hold only the points of the shown part of the axis; the records keep
     // the rest.
     void showLivePoints();
@@ -157,6 +160,7 @@ private:
     std::array<QLineSeries*, kChannelCount> series_{};
     QLineSeries* cursor_ = nullptr;
     std::vector<QGraphicsItem*> seriesItems_;
+    bool cacheInvalidationPending_ = false;
     QWidget* legend_ = nullptr;
     QGridLayout* legendLayout_ = nullptr;
     std::array<QWidget*, kChannelCount> legendEntries_{};

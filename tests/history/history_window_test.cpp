@@ -113,14 +113,19 @@ TEST_F(HistoryWindow, AReopenedRecordingShowsTheStationItWasReadFrom) {
     QString serial;
     QString name;
     QString source;
-    QTimer::singleShot(0, [&] {
+    // The wait window comes first; the chart once it runs modally.
+    QTimer poke;
+    poke.setInterval(1);
+    QObject::connect(&poke, &QTimer::timeout, &history, [&] {
         if (auto* view = qobject_cast<TSledDat*>(QApplication::activeModalWidget())) {
+            poke.stop();
             serial = view->findChild<QLabel*>(QStringLiteral("l_vyrCislo"))->text();
             name = view->findChild<QLabel*>(QStringLiteral("l_nazev"))->text();
             source = view->sourceText();
             view->reject();
         }
     });
+    poke.start();
     QTest::mouseClick(history.findChild<QPushButton*>(QStringLiteral("b_otevrit")), Qt::LeftButton);
     EXPECT_EQ(serial, QStringLiteral("2317"));
     EXPECT_EQ(name, QStringLiteral("Kotelna Jih"));

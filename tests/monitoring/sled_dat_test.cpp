@@ -80,7 +80,10 @@ protected:
         const QChart* chart = view.chart();
         return chartView()->mapFromScene(chart->mapToScene(chart->plotArea())).boundingRect();
     }
+    // A key on a widget of the active window (after a box or the wait window closed, the
+    // window manager gives the view back its activation).
     void keyOn(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QApplication::setActiveWindow(widget->window());
         widget->setFocus();
         QTest::keyClick(widget, static_cast<Qt::Key>(key), modifiers);
         QApplication::processEvents();
