@@ -170,6 +170,10 @@ bool TCommunication::verified() const {
     }
 }
 
+void TCommunication::servicePort() {
+    port_.service();
+}
+
 void TCommunication::poll() {
     // The window may destroy this engine inside the completion call, so the call works on
     // copies and nothing touches a member afterwards.

@@ -73,6 +73,9 @@ public:
 
     // One timer tick; tests call it directly instead of waiting for the timer.
     void poll();
+    // Lets the blocks the port holds for a free line go out now if their time has come; for
+    // sequences that poll on a timer of their own (live values).
+    void servicePort();
     // Whether the outstanding answer verifies now.
     bool verified() const;
 

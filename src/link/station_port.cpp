@@ -93,9 +93,9 @@ void StationPort::deliver(std::span<const std::uint8_t> data) {
         observer_(false, data);
     }
     const std::int64_t at = now();
-    // Nothing that arrives while a block waits for the line, or before an abandoned answer
-    // is due, can answer what the host is about to write.
-    const bool stale = clock_ && (!held_.empty() || at < abandonedDueUs_);
+    // Nothing that arrives while a block waits for the line can answer it. (An abandoned
+    // answer that comes while nothing waits still reaches the receive state, and the console.)
+    const bool stale = clock_ && !held_.empty();
     if (clock_) {
         lastReceivedUs_ = at;
     }

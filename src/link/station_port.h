@@ -28,8 +28,8 @@ inline constexpr std::int64_t kDefaultTurnaroundUs = 3646;
 // The line is half duplex, and this is the one place that keeps it so: a block is written
 // only once the line is the host's. That is `turnaround` after the last received byte, and,
 // after a request whose answer nobody waits for (abandonAnswer), once that answer is due;
-// until then blocks are held in order, and what arrives meanwhile cannot answer them and is
-// discarded.
+// until then blocks are held in order, and what arrives while they wait cannot answer them and
+// is discarded.
 class StationPort {
 public:
     using ReceiveHandler = std::function<void(std::span<const std::uint8_t>)>;
