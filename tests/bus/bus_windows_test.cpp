@@ -68,7 +68,10 @@ void clickCell(QTableWidget* grid, int row, int column) {
 
 // The operator clicks a cell and types over it; Enter ends the editing.
 void typeIntoCell(QTableWidget* grid, int row, int column, const QString& text) {
-    clickCell(grid, row, column);
+    // A double click opens the cell's editor whatever the click before it was.
+    const QRect cell = grid->visualRect(grid->model()->index(row, column));
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
     for (QChar c : text) {
         QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
     }
