@@ -7,6 +7,7 @@
 #include "base/texts.h"
 #include "cli/cli_session.h"
 #include "cli/interrupts.h"
+#include "files/program_settings.h"
 #include "history/history_database.h"
 #include "link/bus_statistics.h"
 
@@ -72,8 +73,11 @@ void printUsage(std::FILE* out) {
         std::fprintf(out, "%s%s\n", lead, command->usage);
         lead = "       pelmo-cli ";
     }
-    std::fputs("Any command also takes --stats: the bus health per address on standard error.\n",
-               out);
+    std::fputs(
+        "Any command also takes --stats: the bus health per address on standard error,\n"
+        "and --turnaround MS: the silence kept after the station's last byte before\n"
+        "writing (default 3.646, or the Turnaround key of settings.ini).\n",
+        out);
 }
 
 }  // namespace pelmo::cli
@@ -89,8 +93,19 @@ int main(int argc, char** argv) {
         return args.isEmpty() ? pelmo::kExitUsage : pelmo::kExitOk;
     }
     const QString word = args.takeFirst();
-    // --stats goes with any command.
+    // --stats and --turnaround go with any command.
     const bool statistics = args.removeAll(QStringLiteral("--stats")) > 0;
+    const qsizetype turnaround = args.indexOf(QStringLiteral("--turnaround"));
+    if (turnaround >= 0) {
+        const auto ms = turnaround + 1 < args.size() ? pelmo::parseTurnaround(args[turnaround + 1])
+                                                     : std::nullopt;
+        if (!ms) {
+            return pelmo::cli::usageError(
+                QStringLiteral("--turnaround MS must be 0..1000 milliseconds"));
+        }
+        pelmo::cli::turnaroundOverride() = ms;
+        args.remove(turnaround, 2);
+    }
     for (const pelmo::cli::Command* command : pelmo::cli::kCommands) {
         if (word == QLatin1String(command->word)) {
             int rc = command->run(args);

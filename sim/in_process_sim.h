@@ -21,6 +21,10 @@ public:
     InProcessSim(const InProcessSim&) = delete;
     InProcessSim& operator=(const InProcessSim&) = delete;
 
+    // Paced: each answer is due once the request and the answer have crossed the line at
+    // 9600 Bd, as on a real line (off: at once, unless a station delays it).
+    void setPaced(bool paced) { paced_ = paced; }
+
     // Moves the link's time on by `ms` and delivers the answers that became due.
     void advance(int ms);
     std::int64_t elapsedMs() const { return now_; }
@@ -34,6 +38,7 @@ private:
     ReplySchedule schedule_;
     std::int64_t now_ = 0;
     std::int64_t lastByte_ = 0;
+    bool paced_ = false;
 };
 
 }  // namespace pelmo::sim

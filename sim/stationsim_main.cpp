@@ -115,16 +115,6 @@ public:
         return true;
     }
 
-    // Told by the bus's observer, in the order the bus produces them.
-    void answerProduced() { ++answersThisRead_; }
-    // A new session: answers the station still owes an earlier one are stale and never
-    // reach the line, like those already written but left unread.
-    void sessionStarted() {
-        staleReplies_ = answersThisRead_;
-        schedule_.clear();
-        out_.clear();
-    }
-
     // The line's figures for --timing, one line on standard error.
     void printTiming() const {
         const std::int64_t span = firstRequestNs_ < 0 ? 0 : lastAnswerNs_ - firstRequestNs_;
@@ -188,11 +178,10 @@ private:
         }
         exchangeWireNs_ += got * kByteNs;
         const std::int64_t whole = fast_ ? ms : (inEndNs_ - start_) / kMs;
-        answersThisRead_ = 0;
-        staleReplies_ = 0;
-        auto replies = bus_.receive({buf, static_cast<std::size_t>(got)});
-        for (std::size_t i = staleReplies_; i < replies.size(); ++i) {
-            schedule_.add(std::move(replies[i]), whole);
+        // A station answers every request it received, END_COMM of a session nobody waits
+        // for included, in order, at the pace of the line.
+        for (Reply& reply : bus_.receive({buf, static_cast<std::size_t>(got)})) {
+            schedule_.add(std::move(reply), whole);
         }
         return true;
     }
@@ -247,8 +236,6 @@ private:
     std::int64_t firstRequestNs_ = -1;
     std::int64_t lastAnswerNs_ = 0;
     bool answeredSinceRead_ = false;
-    std::size_t answersThisRead_ = 0;
-    std::size_t staleReplies_ = 0;  // answers of this read that precede a new session
 };
 
 }  // namespace
@@ -308,15 +295,6 @@ int main(int argc, char** argv) {
         station.addFaults(s.faults);
     }
     bus.setObserver([&](const BusEvent& e) {
-        // A new session: whatever an earlier client left unread is stale.
-        if (e.kind == BusEventKind::Request && e.bytes.size() > 2 && e.bytes[1] == 0x81 &&
-            e.bytes[2] == 0x0A) {
-            pty.discardUnread();
-            server.sessionStarted();
-        }
-        if (e.kind == BusEventKind::Answer) {
-            server.answerProduced();
-        }
         if (!options.log) {
             return;
         }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <cmath>
 
 #include "base/texts.h"
 #include "files/program_settings.h"
@@ -36,6 +37,11 @@ QString shellCommand(const QStringList& words) {
         }
     }
     return quoted.join(QLatin1Char(' '));
+}
+
+std::optional<double>& turnaroundOverride() {
+    static std::optional<double> value;
+    return value;
 }
 
 int usageError(const QString& why) {
@@ -99,6 +105,11 @@ bool Session::open(const CommandOptions& options, bool needPort) {
         }
         return false;
     }
+    const double turnaround = turnaroundOverride().value_or(
+        parseTurnaround(
+            ini.readString(settings_keys::kSettings, QStringLiteral("Turnaround"), QString()))
+            .value_or(kDefaultTurnaroundMs));
+    port.setTurnaroundUs(std::llround(turnaround * 1000.0));
     LinkContext& link = defaultLinkContext();
     port.setReceiveHandler([&link](std::span<const std::uint8_t> b) { link.rx->append(b); });
     if (options.has(QStringLiteral("trace"))) {
@@ -144,6 +155,8 @@ int Session::run() {
     }
     if (Interrupts::requested()) {
         interrupts.endSession(port);
+    } else {
+        interrupts.drain(port);
     }
     trace.flush();
     return rc;

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <optional>
 
 #include "base/console_prompts.h"
 #include "cli/interrupts.h"
@@ -27,6 +28,10 @@ void printUsage(std::FILE* out);
 // The words as one POSIX shell command line: a word with anything but letters, digits and
 // _./:=@%+,- is put in single quotes (a quote inside as '\'').
 QString shellCommand(const QStringList& words);
+
+// --turnaround MS, taken off the arguments by main() for every command; it wins over the
+// `Turnaround` key.
+std::optional<double>& turnaroundOverride();
 
 // Prints why the arguments were refused and the usage; returns kExitUsage.
 int usageError(const QString& why);

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <csignal>
 
+#include "link/station_port.h"
+
 namespace pelmo::cli {
 namespace {
 
@@ -101,7 +103,8 @@ void Interrupts::signalled() {
     while (::read(readFd_, bytes, sizeof bytes) > 0) {
     }
     if (closing_) {
-        if (g_count >= 2 && closingLoop_) {
+        // Another signal while the session is being ended: no more waiting.
+        if (closingLoop_) {
             closingLoop_->quit();
         }
         return;
@@ -128,6 +131,9 @@ void Interrupts::endSession(StationPort& port) {
         last_->stop();
     }
     if (lastRequest_ < 0 || lastRequest_ == END_COMM) {
+        closing_ = true;
+        drain(port);
+        closing_ = false;
         closed_ = true;
         return;
     }
@@ -156,9 +162,29 @@ void Interrupts::endSession(StationPort& port) {
         closingLoop_ = nullptr;
         engine.stop();
     }
+    drain(port);
     closingEngine_ = nullptr;
     closing_ = false;
     closed_ = true;
+}
+
+void Interrupts::drain(StationPort& port) {
+    if (!port.holding() || g_count >= 3) {
+        return;
+    }
+    QEventLoop loop;
+    QTimer check;
+    check.setInterval(1);
+    QObject::connect(&check, &QTimer::timeout, &check, [&] {
+        if (!port.holding()) {
+            loop.quit();
+        }
+    });
+    QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+    closingLoop_ = &loop;
+    check.start();
+    loop.exec();
+    closingLoop_ = nullptr;
 }
 
 }  // namespace pelmo::cli

@@ -41,6 +41,10 @@ public:
     // END_COMM on `port` unless nothing was sent or the last request already was END_COMM;
     // once only. Nothing goes on the bus afterwards.
     void endSession(StationPort& port);
+    // Runs the event loop until the blocks `port` holds for the line (the turnaround after
+    // the station's last byte) are written, so that a sequence's last request (END_COMM)
+    // reaches the station before the command goes on or ends; a signal stops the wait.
+    void drain(StationPort& port);
 
 private:
     bool admit(TCommunication& engine, int request);

@@ -109,6 +109,13 @@ const AddedText kAdded[] = {
     {1227, "nic (po opakování)", "none (after a retry)"},
     {1228, "Na sběrnici neodpověděla žádná stanice.", "No station answered on the bus."},
     {1229, "Počet hlášení: %1", "Messages: %1"},
+    // Flow conversion and meter limits: what cannot be computed or stored.
+    {1240, "nelze vypočítat", "cannot be computed"},
+    {1241, "Hodnotu '%1' nelze z těchto podmínek vypočítat, do tabulky se nic nezapíše.",
+     "The value '%1' cannot be computed from these conditions; nothing is written to the "
+     "table."},
+    {1242, "Pole '%1' musí obsahovat celé číslo od %2 do %3!",
+     "The field '%1' must hold a whole number from %2 to %3!"},
     // Windows.
     {1300,
      "Adresa %1 je mimo rozsah 1-251. Do nastavení se uloží tak, jak je zapsaná, ale "

@@ -2,6 +2,8 @@
 
 #include <QHeaderView>
 #include <QShowEvent>
+#include <algorithm>
+#include <cmath>
 
 #include "base/prompts.h"
 #include "base/texts.h"
@@ -22,14 +24,21 @@ TMezAlarmu::TMezAlarmu(StationPort& port, LinkContext& link, MainWindow main, QW
       main_(std::move(main)) {
     ui->setupUi(this);
     prepareFixedGrid(ui->StringGrid1, 1, 1);
+    ui->StringGrid1->setWordWrap(false);
     ui->StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // The bar keeps its place while hidden, so the group box stays put on every save.
+    QSizePolicy keep = ui->ProgressBar1->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    ui->ProgressBar1->setSizePolicy(keep);
     ui->ProgressBar1->hide();
     progress_.setInterval(kProgressIntervalMs);
     connect(&progress_, &QTimer::timeout, this, [this] {
         ui->ProgressBar1->setValue(
             std::min(limits_.link().rx->count(), ui->ProgressBar1->maximum()));
     });
-    connect(ui->StringGrid1, &QTableWidget::cellClicked, this, &TMezAlarmu::StringGrid1SelectCell);
+    // The channel follows the current row however it moves: mouse, arrows, Home/End, Tab.
+    connect(ui->StringGrid1, &QTableWidget::currentCellChanged, this,
+            [this](int row, int column) { StringGrid1SelectCell(row, column); });
     connect(ui->ch_Inv, &QCheckBox::clicked, this, &TMezAlarmu::ch_InvMouseUp);
     connect(ui->b_save, &QPushButton::clicked, this, &TMezAlarmu::b_saveClick);
     connect(ui->b_close, &QPushButton::clicked, this, &TMezAlarmu::b_closeClick);
@@ -73,8 +82,12 @@ void TMezAlarmu::resizeEvent(QResizeEvent* event) {
 
 void TMezAlarmu::fitGrid() {
     QTableWidget* grid = ui->StringGrid1;
-    const double share = (grid->viewport()->width() - kFirstColumn) / 13.0;
-    grid->setColumnWidth(0, kFirstColumn);
+    // Column 0 holds the main window's row labels ("7. CH*"): at least 40 pixels, never
+    // narrower than its widest label, and never wrapped.
+    grid->resizeColumnToContents(0);
+    const int first = std::max(kFirstColumn, grid->columnWidth(0));
+    const double share = (grid->viewport()->width() - first) / 13.0;
+    grid->setColumnWidth(0, first);
     for (int c = 1; c <= 3; ++c) {
         grid->setColumnWidth(c, static_cast<int>(std::lround(share * 3)));
     }
@@ -110,6 +123,7 @@ void TMezAlarmu::configurationRead() {
     ui->StringGrid1->setEnabled(true);
     stopProgress();
     fillGrid();
+    fitGrid();
     if (!anyOutputDefined(limits_.image())) {
         prompts().warning(txt(387));
     }

@@ -34,6 +34,7 @@ TLetMer::~TLetMer() = default;
 
 void TLetMer::setCaptions() {
     setWindowTitle(txt(297));
+    ui->Label1->setText(txt(297));
     ui->GroupBox1->setTitle(txt(299));
     ui->Label3->setText(txt(295));
     ui->Label4->setText(txt(296));

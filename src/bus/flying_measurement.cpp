@@ -74,6 +74,13 @@ void FlyingMeasurement::setup() {
 }
 
 void FlyingMeasurement::startMeasurement(int circuit, int count, bool clearBuffer) {
+    if (running()) {
+        // The chain that "Přerušit" left running still owns the bus: this one follows it.
+        pending_ = FlySetup{circuit, count, clearBuffer};
+        setPhase(FlyView::Phase::Starting);
+        return;
+    }
+    cancelled_ = false;
     fly_ = FlySetup{circuit, count, clearBuffer};
     total_ = measuringSeconds(circuit, count);
     chain_ = Chain::Start;
@@ -98,10 +105,21 @@ void FlyingMeasurement::tick() {
 
 void FlyingMeasurement::cancel() {
     timer_.stop();
-    if (chain_ == Chain::None || chain_ == Chain::Setup) {
-        setPhase(FlyView::Phase::Idle);
-    }
+    pending_.reset();
+    // A running start or retrieve chain finishes its exchange, but no measurement is waited
+    // for afterwards.
+    cancelled_ = chain_ == Chain::Start || chain_ == Chain::Retrieve;
+    setPhase(FlyView::Phase::Idle);
     view_.flyStatus(txt(189));
+}
+
+void FlyingMeasurement::startPending() {
+    if (!pending_) {
+        return;
+    }
+    const FlySetup next = *pending_;
+    pending_.reset();
+    startMeasurement(next.band, next.count, next.clear_buffer);
 }
 
 void FlyingMeasurement::completion(int failed) {
@@ -115,6 +133,8 @@ void FlyingMeasurement::completion(int failed) {
         }
         closeAndRelease();
         chain_ = Chain::None;
+        pending_.reset();
+        cancelled_ = false;
         view_.flyStatus(txt(136));
         reportConnectionError();
         view_.flyFailed(chain == Chain::Setup);
@@ -127,12 +147,17 @@ void FlyingMeasurement::completion(int failed) {
             if (chain == Chain::Setup) {
                 send(READ_CMOS, 45, kModeExact);
             } else if (chain == Chain::Start) {
-                view_.flyStatus(txt(205));
+                // A broken-off chain keeps "interrupted" in the status bar.
+                if (!cancelled_) {
+                    view_.flyStatus(txt(205));
+                }
                 link_.build.fly = &fly_;
                 send(FLY_SET, 0, kModeAck);
             } else {
-                view_.gaugeStep();
-                view_.flyStatus(txt(281));
+                if (!cancelled_) {
+                    view_.gaugeStep();
+                    view_.flyStatus(txt(281));
+                }
                 send(FLY_READ, 50, kModeExact);
             }
             break;
@@ -158,6 +183,11 @@ void FlyingMeasurement::completion(int failed) {
             link_.build.fly = nullptr;
             closeAndRelease();
             chain_ = Chain::None;
+            if (cancelled_) {
+                cancelled_ = false;
+                startPending();
+                break;
+            }
             waited_ = 0;
             timer_.start();
             view_.flyStatus(txt(282));
@@ -172,10 +202,16 @@ void FlyingMeasurement::completion(int failed) {
                 view_.flyBroken();
                 return;
             }
-            view_.flyStatus(txt(141));
-            view_.gaugeStep();
             closeAndRelease();
             chain_ = Chain::None;
+            if (cancelled_) {
+                // Results of a measurement the operator broke off are not shown as its own.
+                cancelled_ = false;
+                startPending();
+                break;
+            }
+            view_.flyStatus(txt(141));
+            view_.gaugeStep();
             setPhase(FlyView::Phase::Idle);
             view_.resultsRead(*values);
             break;

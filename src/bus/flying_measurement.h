@@ -59,7 +59,8 @@ public:
     void startMeasurement(int circuit, int count, bool clearBuffer);
     // One second of the timer; tests call it directly.
     void tick();
-    // "Přerušit": back to idle unless a chain is already running.
+    // "Přerušit": back to idle at once; a chain already running finishes its exchange, but
+    // nothing is measured or shown after it. A start asked for meanwhile follows it.
     void cancel();
 
     FlyView::Phase phase() const { return phase_; }
@@ -71,6 +72,7 @@ private:
     enum class Chain { None, Setup, Start, Retrieve };
     void completion(int failed) override;
     void setPhase(FlyView::Phase phase);
+    void startPending();
 
     FlyView& view_;
     Chain chain_ = Chain::None;
@@ -78,6 +80,8 @@ private:
     FlySetup fly_;
     std::int64_t total_ = 0;
     int waited_ = 0;
+    bool cancelled_ = false;
+    std::optional<FlySetup> pending_;
     QTimer timer_;
 };
 

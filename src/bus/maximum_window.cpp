@@ -1,7 +1,10 @@
 #include "bus/maximum_window.h"
 
+#include <QHeaderView>
 #include <QShowEvent>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 
 #include "base/texts.h"
 #include "ui_maximum_window.h"
@@ -51,7 +54,15 @@ void TMaximum::resizeEvent(QResizeEvent* event) {
 
 void TMaximum::fitGrids() {
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        fitGridColumns(grid, {0.5, 0.5}, -1);
+        // Column 0 is half the grid, so the grid is at least twice its widest column: then
+        // neither the captions nor the circuit headers are cut, in either language.
+        const QAbstractItemView* view = grid;
+        const int widest = std::max(view->sizeHintForColumn(0), view->sizeHintForColumn(1));
+        grid->setMinimumWidth(2 * widest + 2 * grid->frameWidth());
+        grid->setWordWrap(false);
+        grid->horizontalHeader()->setStretchLastSection(true);
+        grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+        grid->setColumnWidth(0, static_cast<int>(std::lround(grid->viewport()->width() / 2.0)));
     }
 }
 
@@ -78,6 +89,7 @@ void TMaximum::maximumRead(const MaximumValues& v) {
     ui->Label3->setText(maximumDateText(v.time1));
     ui->Label4->setText(maximumTimeText(v.time2));
     ui->Label5->setText(maximumDateText(v.time2));
+    fitGrids();
 }
 
 void TMaximum::maximumEnded(Ending ending) {

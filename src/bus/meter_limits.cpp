@@ -58,8 +58,14 @@ MeterLimitColumn meterLimitValues2(const definice_meridla_rec& m) {
 
 namespace {
 
+// A value the characters allow but the 16-bit field cannot hold: said as such, with the range,
+// rather than as a bad character at a position.
+void reportOutOfRange(const QString& caption, Prompts& prompts) {
+    prompts.information(txt(1242).arg(caption).arg(0).arg(65535));
+}
+
 // Number mode for a field that is stored as a 16-bit whole number: a fraction or a value
-// beyond the field is refused like an illegal character rather than cut.
+// beyond the field is refused rather than cut.
 bool checkWholeNumber(const QString& text, const QString& caption, Prompts& prompts,
                       std::uint16_t& out) {
     double v = 0.0;
@@ -67,7 +73,7 @@ bool checkWholeNumber(const QString& text, const QString& caption, Prompts& prom
         return false;
     }
     if (v < 0.0 || v > 65535.0 || v != static_cast<double>(static_cast<std::int64_t>(v))) {
-        prompts.information(txt(151) + caption + txt(152) + QStringLiteral("1. ") + txt(153));
+        reportOutOfRange(caption, prompts);
         return false;
     }
     out = static_cast<std::uint16_t>(v);
@@ -82,7 +88,7 @@ bool checkInterval(const QString& text, const QString& caption, Prompts& prompts
         return false;
     }
     if (v > 65535) {
-        prompts.information(txt(151) + caption + txt(152) + QStringLiteral("1. ") + txt(153));
+        reportOutOfRange(caption, prompts);
         return false;
     }
     out = static_cast<std::int32_t>(v);

@@ -1,7 +1,10 @@
 #include "bus/search_window.h"
 
+#include <QHeaderView>
 #include <QMenuBar>
 #include <QShowEvent>
+#include <algorithm>
+#include <cmath>
 
 #include "base/prompts.h"
 #include "base/texts.h"
@@ -14,6 +17,17 @@ namespace pelmo {
 namespace {
 
 constexpr int kRowsPerGrid = 16;
+constexpr int kGridRows = kRowsPerGrid + 1;
+// Address, name and row label columns share the grid's width plus this much.
+constexpr int kShareExtra = 12;
+
+// Every one of the 17 rows must show a line of text, whatever the font: the grid never gets
+// less height than that, so no row is pushed out of sight when the progress bar takes room.
+void reserveRows(QTableWidget* grid) {
+    const int row = grid->fontMetrics().height() + 4;
+    grid->verticalHeader()->setMinimumSectionSize(row);
+    grid->setMinimumHeight(kGridRows * row + 2 * grid->frameWidth());
+}
 
 }  // namespace
 
@@ -32,6 +46,10 @@ TVyhledani::TVyhledani(StationPort& port, LinkContext& link, QWidget* parent)
 
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
         prepareFixedGrid(grid, 1, 1);
+        grid->setWordWrap(false);
+        reserveRows(grid);
+        // The layout may resize a grid without resizing the window.
+        grid->installEventFilter(this);
     }
     for (int r = 1; r <= kRowsPerGrid; ++r) {
         setGridCell(ui->StringGrid1, r, 0, QStringLiteral("%1.").arg(r));
@@ -78,9 +96,36 @@ void TVyhledani::resizeEvent(QResizeEvent* event) {
     fitGrids();
 }
 
+bool TVyhledani::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize &&
+        (watched == ui->StringGrid1 || watched == ui->StringGrid2)) {
+        fitGrids();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void TVyhledani::fitGrids() {
+    static constexpr double kShares[] = {0.1, 0.4, 0.4};
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        fitGridColumns(grid, {0.14, 0.3, 0.56});
+        // The columns keep their shares; the grid is made wide enough that each share holds
+        // its texts (the row labels "32.", the headers, the names found so far).
+        const QAbstractItemView* view = grid;
+        int needed = 0;
+        for (int c = 0; c < 3; ++c) {
+            needed = std::max(
+                needed,
+                static_cast<int>(std::ceil(view->sizeHintForColumn(c) / kShares[c])) - kShareExtra);
+        }
+        if (grid->minimumWidth() < needed) {
+            grid->setMinimumWidth(needed);
+        }
+        const double base = grid->width() + kShareExtra;
+        grid->horizontalHeader()->setMinimumSectionSize(1);
+        for (int c = 0; c < 3; ++c) {
+            grid->setColumnWidth(c, static_cast<int>(std::lround(base * kShares[c])));
+        }
+        grid->horizontalHeader()->setStretchLastSection(false);
+        grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     }
 }
 
@@ -113,6 +158,7 @@ void TVyhledani::stationFound(int found, int, const QString& name) {
     QTableWidget* grid = found <= kRowsPerGrid ? ui->StringGrid1 : ui->StringGrid2;
     const int row = found <= kRowsPerGrid ? found : found - kRowsPerGrid;
     setGridCell(grid, row, 2, name);
+    fitGrids();
     if (entriesChanged_) {
         entriesChanged_();
     }

@@ -68,6 +68,7 @@ void TAutoVypocet::prepare(int channel, const QString& secondPointValue) {
     applied_.reset();
     setCaptions();
     conversion_.open(channel, secondPointValue);
+    fillInputs();
     showForm();
     ui_->le_VypTeplota->setFocus();
 }
@@ -78,15 +79,17 @@ void TAutoVypocet::readForm() {
     }
 }
 
-void TAutoVypocet::showForm() {
+void TAutoVypocet::fillInputs() {
     filling_ = true;
     for (int box = 0; box < kFlowInputCount; ++box) {
-        const QString& text = conversion_.inputs[static_cast<std::size_t>(box)];
-        if (input(box)->text() != text) {
-            input(box)->setText(text);
-        }
+        input(box)->setText(conversion_.inputs[static_cast<std::size_t>(box)]);
     }
     filling_ = false;
+}
+
+// The boxes are the operator's: only the outputs, the error label and the buttons are shown
+// from the conversion.
+void TAutoVypocet::showForm() {
     ui_->l_mezTeplota->setText(conversion_.mezTeplota);
     ui_->l_mezTlak->setText(conversion_.mezTlak);
     ui_->l_vypPrutok->setText(conversion_.vypPrutok);
@@ -111,6 +114,7 @@ bool TAutoVypocet::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TAutoVypocet::inputEnter(int) {
+    readForm();
     conversion_.inputEntered();
     showForm();
 }

@@ -45,6 +45,7 @@ protected:
 
 private:
     void readForm();
+    void fillInputs();
     void showForm();
     QLineEdit* input(int box) const;
 

@@ -15,7 +15,7 @@ constexpr int kOutputDecimals = 5;
 constexpr int kApplyDecimals = 3;
 
 QString figure(std::optional<double> v) {
-    return v ? formatDecimal(*v, kOutputDecimals) : noFigureText();
+    return v ? formatDecimal(*v, kOutputDecimals) : uncomputableText();
 }
 
 std::optional<double> finiteOrNothing(double v) {
@@ -44,12 +44,17 @@ QString noFigureText() {
     return QStringLiteral("N/A");
 }
 
+QString uncomputableText() {
+    return txt(1240);
+}
+
 FlowConversion::FlowConversion(const StationImage& image, Prompts& prompts,
                                std::function<void()> warningTone)
     : image_(image), prompts_(prompts), warningTone_(std::move(warningTone)), calc_(image) {}
 
 void FlowConversion::open(int channel, const QString& secondPointValue) {
     channel_ = channel;
+    secondPoint_ = secondPointValue;
     inputs = {};
     inputs[kCalcFlow] = secondPointValue;
     mezTeplota = mezTlak = noFigureText();
@@ -142,8 +147,9 @@ std::optional<double> FlowConversion::convert() {
     const double maxP = v[kMaxPressure];
     const double flow = v[kCalcFlow];
     if (maxT < t || maxP < p) {
+        // The table gets 0: no flow is sound under conditions that contradict each other.
         prompts_.warning(txt(379));
-        return std::nullopt;
+        return 0.0;
     }
 
     // The channel's own kind (3 or 6) takes no method adjustment: ρ = 1000 × ω².
@@ -157,9 +163,13 @@ std::optional<double> FlowConversion::convert() {
     const std::optional<double> rhoC = densityAt(p, t);
     std::optional<double> volume;
     std::optional<double> water;
+    double q = 0.0;
+    const bool haveQ = readNumber(secondPoint_, q);
     if (rhoC) {
-        // Calibration water giving the differential pressure of the calculated steam flow.
-        water = finiteOrNothing(flow / std::sqrt(*rhoC / kCalibrationWaterDensity));
+        // Calibration water giving the differential pressure of the table's steam flow Q.
+        if (haveQ) {
+            water = finiteOrNothing(q / std::sqrt(*rhoC / kCalibrationWaterDensity));
+        }
         volume = finiteOrNothing(flow / *rhoC);
     }
 
@@ -196,8 +206,21 @@ std::optional<double> FlowConversion::convert() {
 }
 
 std::optional<QString> FlowConversion::apply() {
+    for (int box = 0; box < kFlowInputCount; ++box) {
+        double ignored = 0.0;
+        if (!checkNumberField(inputs[static_cast<std::size_t>(box)], inputCaption(box), prompts_,
+                              true, ignored)) {
+            return std::nullopt;
+        }
+    }
     const std::optional<double> result = convert();
     if (!result) {
+        // Every box holds a number, so the method's figure itself could not be computed.
+        QString figureName = tableText(method() == Method::Mass ? 342 : 340, language());
+        if (figureName.endsWith(QLatin1Char(':'))) {
+            figureName.chop(1);
+        }
+        prompts_.warning(txt(1241).arg(figureName));
         return std::nullopt;
     }
     return formatDecimal(*result, kApplyDecimals);

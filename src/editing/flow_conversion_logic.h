@@ -29,8 +29,10 @@ enum FlowInput : int {
     kFlowInputCount
 };
 
-// Text an output shows before it is computed and when it cannot be.
+// Text an output shows before it is computed.
 QString noFigureText();
+// Text an output shows when its figure cannot be computed from the boxes.
+QString uncomputableText();
 
 // The flow unit conversion of a steam flow channel (3 or 6) without its widgets: the five
 // input texts, the shown outputs and the states of the error label and the two buttons.
@@ -41,7 +43,8 @@ public:
                    std::function<void()> warningTone = {});
 
     // Opening for `channel` with the table editor's value of the second point: it becomes
-    // the calculated flow; every output "N/A", both buttons off, the error label hidden.
+    // the calculated flow and stays the flow the calibration-water figure converts, whatever
+    // the flow box holds later; every output "N/A", both buttons off, the error label hidden.
     void open(int channel, const QString& secondPointValue);
 
     // The operator entered an input box: the converted flows and limits are stale.
@@ -52,12 +55,12 @@ public:
     void pressureChanged();
 
     // "Přepočítat": checks the boxes (messages shown), computes and shows the outputs.
-    // The value for the table by the circuit's method (0 for direct and indirect), or
-    // nothing when a box failed, the conditions contradict each other or a figure cannot be
-    // computed.
+    // The value for the table by the circuit's method (0 for direct and indirect, and 0 when
+    // the maximum conditions lie below the calculation conditions), or nothing when a box
+    // failed or the method's figure cannot be computed (its output says so).
     std::optional<double> convert();
     // "Použít": the text for the table's second point ("%.3f"), or nothing when the window
-    // must stay open.
+    // must stay open; a figure that cannot be computed is reported in a warning box.
     std::optional<QString> apply();
 
     int channel() const { return channel_; }
@@ -86,6 +89,8 @@ private:
     std::function<void()> warningTone_;
     SteamCalculator calc_;
     int channel_ = 3;
+    // The table editor's value of the second point, as it was when the window opened.
+    QString secondPoint_;
 };
 
 }  // namespace pelmo

@@ -7,17 +7,27 @@
 
 namespace pelmo {
 
-QString programFolderFor(const QString& programDir) {
+bool installedProgramDir(const QString& programDir) {
+    const QString canonical = QFileInfo(programDir).canonicalFilePath();
+    const QString path = canonical.isEmpty() ? QDir::cleanPath(programDir) : canonical;
+    return path == QStringLiteral("/usr") || path.startsWith(QStringLiteral("/usr/"));
+}
+
+QString writableProgramPlace(const QString& programDir, const QString& userFolder) {
     const QFileInfo info(programDir);
-    if (info.isDir() && info.isWritable()) {
+    if (info.isDir() && info.isWritable() && !installedProgramDir(programDir)) {
         return programDir;
     }
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (data.isEmpty()) {
+    if (userFolder.isEmpty()) {
         return programDir;
     }
-    QDir().mkpath(data);
-    return data;
+    QDir().mkpath(userFolder);
+    return userFolder;
+}
+
+QString programFolderFor(const QString& programDir) {
+    return writableProgramPlace(programDir,
+                                QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
 QString programFolder() {

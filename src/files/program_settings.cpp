@@ -72,6 +72,17 @@ QString userAddressCaption(int address) {
     return QString::number(address) + txt(384);
 }
 
+std::optional<double> parseTurnaround(const QString& text) {
+    QString t = text.trimmed();
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double ms = t.toDouble(&ok);
+    if (!ok || !(ms >= 0.0 && ms <= 1000.0)) {
+        return std::nullopt;
+    }
+    return ms;
+}
+
 int busAddressFromSetting(int stored) {
     return stored >= 1 && stored <= kDefaultBusAddress ? stored : kDefaultBusAddress;
 }
@@ -92,6 +103,9 @@ StartupResult applyStartupSettings(const SettingsIni& ini, StationImage& image,
     s.variant = ini.readBool(kSettings, QStringLiteral("variant"), false);
     s.exportDate = ini.readBool(kSettings, QStringLiteral("ExportDate"), false);
     s.delimiter = ini.readBool(kSettings, QStringLiteral("Delimiter"), false);
+    s.turnaroundMs =
+        parseTurnaround(ini.readString(kSettings, QStringLiteral("Turnaround"), QString()))
+            .value_or(kDefaultTurnaroundMs);
 
     s.port = ini.readInteger(kSettings, QStringLiteral("Port"), 1);
     s.portName = ini.readString(kSettings, QStringLiteral("PortName"), QString()).trimmed();

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace pelmo {
 
@@ -10,6 +11,8 @@ struct StationImage;
 
 // Program-wide values kept in settings.ini. bus_address lives in the station image,
 // the language in the text module, memory size and code in stanice_rec.
+inline constexpr double kDefaultTurnaroundMs = 3.646;
+
 struct ProgramSettings {
     int port = 1;             // COMn number of the `Port` key
     QString portName;         // `PortName` device path; wins over `Port` when not empty
@@ -20,9 +23,16 @@ struct ProgramSettings {
     bool variant = false;     // variant extension; only carried through the file
     bool exportDate = false;  // include the date in exported data
     bool delimiter = false;   // include a tab delimiter in exported data
+    // `Turnaround`: milliseconds of silence after the station's last byte before the host
+    // writes (3.5 characters at 9600 Bd).
+    double turnaroundMs = kDefaultTurnaroundMs;
 };
 
 ProgramSettings& programSettings();
+
+// A turnaround in milliseconds as the `Turnaround` key or --turnaround give it (decimal point
+// or comma, 0..1000); nullopt for anything else.
+std::optional<double> parseTurnaround(const QString& text);
 
 namespace settings_keys {
 inline const QString kSettings = QStringLiteral("Settings");

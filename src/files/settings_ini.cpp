@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 
 #include "base/file_access.h"
+#include "files/program_folder.h"
 
 namespace pelmo {
 
@@ -67,16 +68,10 @@ QString settingsFilePath() {
 }
 
 QString settingsFilePathFor(const QString& programDir) {
-    const QFileInfo dir(programDir);
-    // An installed program cannot write beside itself; its settings live with the user.
-    if (!dir.isDir() || !dir.isWritable()) {
-        const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-        if (!config.isEmpty()) {
-            QDir().mkpath(config);
-            return QDir(config).filePath(QStringLiteral("settings.ini"));
-        }
-    }
-    return QDir(programDir).filePath(QStringLiteral("settings.ini"));
+    // An installed program keeps its settings with the user.
+    return QDir(writableProgramPlace(programDir, QStandardPaths::writableLocation(
+                                                     QStandardPaths::AppConfigLocation)))
+        .filePath(QStringLiteral("settings.ini"));
 }
 
 SettingsIni::SettingsIni(QString path) : path_(std::move(path)) {

@@ -540,4 +540,18 @@ StationFileResult saveStationFile(const QString& path, StationImage& image,
     return StationFileResult::WriteFailed;
 }
 
+StationImage throughStationFile(const StationImage& image, const StationFileOptions& options) {
+    StationImage copy = image;
+    const QByteArray bytes = encodeStationFile(copy, options);
+    StationImage filed;
+    resetNewStation(filed);
+    // What the file does not keep stays as the image had it.
+    filed.station.memory_size = image.station.memory_size;
+    filed.station.memory_code = image.station.memory_code;
+    if (!decodeStationFile(bytes, filed, options)) {
+        return image;  // cannot happen for bytes we encoded; compare what there is
+    }
+    return filed;
+}
+
 }  // namespace pelmo

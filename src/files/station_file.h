@@ -26,6 +26,11 @@ QByteArray encodeStationFile(StationImage& image, const StationFileOptions& opti
 [[nodiscard]] bool decodeStationFile(const QByteArray& bytes, StationImage& image,
                                      const StationFileOptions& options);
 
+// The image as a station file holds it: saved and loaded again in memory. A file keeps some
+// values coarser than a station (a raw limit goes through the value scale, an unused
+// channel's measurement is not kept), so whatever is compared with a file is seen like this.
+StationImage throughStationFile(const StationImage& image, const StationFileOptions& options);
+
 enum class StationFileResult { Ok, OpenFailed, Corrupt, WriteFailed };
 
 // File-level load and save. An unopenable file shows the file error box (OpenFailed);

@@ -195,7 +195,8 @@ void THistorie::openReading(const StoredReading& reading) {
         case ReadingKind::Monitoring: {
             const auto bytes = db_.monitoring(reading.id);
             TSledDat view(port_, link_, this);
-            if (bytes && view.openFromBytes(bytes->mon, bytes->con, source)) {
+            if (bytes &&
+                view.openFromBytes(bytes->mon, bytes->con, source, reading.station.serial)) {
                 view.exec();
             }
             break;

@@ -34,7 +34,7 @@ TCommunication::TCommunication(Window window, QObject* owner, int message, Stati
 }
 
 TCommunication::~TCommunication() {
-    timer_.stop();
+    abandonAnswer();
     if (g_current == this) {
         g_current = nullptr;
     }
@@ -122,8 +122,18 @@ void TCommunication::acknowledge() {
 }
 
 void TCommunication::stop() {
-    timer_.stop();
+    abandonAnswer();
     deferred_ = false;
+}
+
+void TCommunication::abandonAnswer() {
+    if (!timer_.isActive()) {
+        return;
+    }
+    timer_.stop();
+    // Nobody waits for this answer any more, but the station still sends it (END_COMM's
+    // 06h, say): the line stays the station's until it is due.
+    port_.abandonAnswer(mode_ == kModeAck ? 1 : std::max(expected_, 1));
 }
 
 void TCommunication::close() {
@@ -173,12 +183,18 @@ bool TCommunication::verified() const {
     }
 }
 
+void TCommunication::servicePort() {
+    port_.service();
+}
+
 void TCommunication::poll() {
     // The window may destroy this engine inside the completion call, so the call works on
     // copies and nothing touches a member afterwards.
     const Window window = window_;
     const int message = message_;
-    // An answer whose last byte came in just before this tick counts now, not a tick later.
+    // Blocks held for a free line go out first; an answer whose last byte came in just
+    // before this tick counts now, not a tick later.
+    port_.service();
     port_.deliverArrived();
     if (deferred_) {
         // Late answers to the last exchange's unanswered attempts are thrown away until

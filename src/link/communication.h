@@ -78,6 +78,9 @@ public:
 
     // One timer tick; tests call it directly instead of waiting for the timer.
     void poll();
+    // Lets the blocks the port holds for a free line go out now if their time has come; for
+    // sequences that poll on a timer of their own (live values).
+    void servicePort();
     // Whether the outstanding answer verifies now.
     bool verified() const;
 
@@ -102,6 +105,8 @@ public:
 private:
     bool admitted(int request);
     bool transmit();
+    // Stops waiting for the outstanding answer, which the station may still send.
+    void abandonAnswer();
     // Transmits now, or after the quiet time a slow station's late answers need.
     void transmitOrDefer();
     bool verifyLength(int expected) const;

@@ -10,7 +10,7 @@ bool InProcessPort::open() {
     return true;
 }
 
-bool InProcessPort::write(std::span<const std::uint8_t> data) {
+bool InProcessPort::transmit(std::span<const std::uint8_t> data) {
     if (!open_ && !open()) {
         return false;
     }

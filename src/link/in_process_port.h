@@ -20,7 +20,6 @@ public:
     bool open() override;
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
-    bool write(std::span<const std::uint8_t> data) override;
 
     void deliverToHost(std::span<const std::uint8_t> data) { deliver(data); }
 
@@ -29,6 +28,9 @@ public:
     void clearWrites() { writes_.clear(); }
     // Makes open() and write() fail, as a missing device would.
     void setFailing(bool failing) { failing_ = failing; }
+
+protected:
+    bool transmit(std::span<const std::uint8_t> data) override;
 
 private:
     Peer peer_;

@@ -44,6 +44,7 @@ QString SerialStationPort::accessHint() const {
 }
 
 SerialStationPort::SerialStationPort(QObject* parent) : QObject(parent) {
+    setClock(steadyClock());
     connect(&port_, &QSerialPort::readyRead, this, &SerialStationPort::readAvailable);
     connect(&port_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
         if (e == QSerialPort::ReadError || e == QSerialPort::WriteError ||
@@ -109,7 +110,7 @@ void SerialStationPort::close() {
     }
 }
 
-bool SerialStationPort::write(std::span<const std::uint8_t> data) {
+bool SerialStationPort::transmit(std::span<const std::uint8_t> data) {
     if (!open()) {
         return false;
     }

@@ -30,7 +30,6 @@ public:
     bool open() override;
     void close() override;
     bool isOpen() const override { return port_.isOpen(); }
-    bool write(std::span<const std::uint8_t> data) override;
     LineStatus lineStatus() const override;
     void deliverArrived() override;
 
@@ -44,6 +43,9 @@ public:
 signals:
     void opened();
     void closed();
+
+protected:
+    bool transmit(std::span<const std::uint8_t> data) override;
 
 private:
     void readAvailable();

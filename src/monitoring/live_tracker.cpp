@@ -66,6 +66,7 @@ void LiveTracker::tick() {
     if (!engine_ || engine_->waiting()) {
         return;
     }
+    engine_->servicePort();
     view_.liveStatus(txt(255));
     if (liveAnswerVerifies(link_.rx->bytes())) {
         failedPolls_ = 0;

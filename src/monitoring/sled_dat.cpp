@@ -5,11 +5,12 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGraphicsItem>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLegendMarker>
 #include <QLineSeries>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPainter>
 #include <QValueAxis>
@@ -50,6 +51,22 @@ QImage crossMarker(const QColor& colour) {
         image.setPixelColor(2 - i, i, colour);
     }
     return image;
+}
+
+constexpr int kLegendBoxSize = 12;
+constexpr int kLegendColumns = 4;
+constexpr double kValueTickInterval = 25;
+// About one time label per this many pixels of plot width.
+constexpr int kTimeTickPixels = 90;
+
+// A legend box in the series colour with a dark outline, so that white shows on white.
+QPixmap legendBox(const QColor& colour) {
+    QPixmap pixmap(kLegendBoxSize, kLegendBoxSize);
+    pixmap.fill(colour);
+    QPainter painter(&pixmap);
+    painter.setPen(QColor(64, 64, 64));
+    painter.drawRect(0, 0, kLegendBoxSize - 1, kLegendBoxSize - 1);
+    return pixmap;
 }
 
 // Drags pan the time axis only; the value axis stays put.
@@ -156,6 +173,7 @@ void TSledDat::setSourceText(const QString& text) {
 
 void TSledDat::setCaptions() {
     setWindowTitle(txt(12));
+    applyNumberLocale();
     ui->GroupBox1->setTitle(txt(256));
     ui->GroupBox2->setTitle(txt(257));
     ui->GroupBox3->setTitle(txt(258));
@@ -177,6 +195,13 @@ void TSledDat::setCaptions() {
     for (int n = 1; n <= kChannelCount; ++n) {
         setGridText(n, 0, QString::number(n) + QLatin1Char('.'));
     }
+}
+
+void TSledDat::applyNumberLocale() {
+    // Axis numbers as the operator's language writes them, without thousands separators.
+    QLocale numbers(language() == Language::English ? QLocale::English : QLocale::Czech);
+    numbers.setNumberOptions(QLocale::OmitGroupSeparator);
+    chart_->setLocale(numbers);
 }
 
 void TSledDat::buildMenu() {
@@ -204,17 +229,37 @@ void TSledDat::buildMenu() {
 
 void TSledDat::buildChart() {
     chart_ = new QChart;
-    chart_->legend()->setAlignment(Qt::AlignBottom);
+    // The legend is a row of widgets under the chart: the chart's own cuts long names to fit
+    // one line and draws channel 1's white box on white.
+    chart_->legend()->hide();
     chart_->setPlotAreaBackgroundBrush(QColor(128, 128, 128));
     chart_->setPlotAreaBackgroundVisible(true);
+    chart_->setLocalizeNumbers(true);
     timeAxis_ = new QValueAxis(chart_);
-    timeAxis_->setLabelFormat(QStringLiteral("%d"));
+    timeAxis_->setLabelFormat(QStringLiteral("%.0f"));
+    timeAxis_->setTickInterval(timeTickInterval(window_.width, 5));
+    timeAxis_->setTickType(QValueAxis::TicksDynamic);
+    timeAxis_->setTickAnchor(0);
     timeAxis_->setRange(0, window_.width);
     valueAxis_ = new QValueAxis(chart_);
     valueAxis_->setRange(kAxisBottom, kAxisTop);
+    valueAxis_->setTickType(QValueAxis::TicksDynamic);
+    valueAxis_->setTickAnchor(0);
+    valueAxis_->setTickInterval(kValueTickInterval);
+    valueAxis_->setLabelFormat(QStringLiteral("%.0f"));
     valueAxis_->setTitleText(QStringLiteral("%"));
     chart_->addAxis(timeAxis_, Qt::AlignBottom);
     chart_->addAxis(valueAxis_, Qt::AlignRight);
+
+    std::function<void(QGraphicsItem*, QList<QGraphicsItem*>&)> collect =
+        [&collect](QGraphicsItem* item, QList<QGraphicsItem*>& out) {
+            for (QGraphicsItem* child : item->childItems()) {
+                out.append(child);
+                collect(child, out);
+            }
+        };
+    QList<QGraphicsItem*> before;
+    collect(chart_, before);
     for (int c = 1; c <= kChannelCount; ++c) {
         auto* s = new QLineSeries(chart_);
         s->setObjectName(QStringLiteral("Series%1").arg(c));
@@ -229,32 +274,118 @@ void TSledDat::buildChart() {
         s->attachAxis(valueAxis_);
         series_[static_cast<std::size_t>(c - 1)] = s;
     }
-    // Everything drawn so far is painted from a cache, so a cursor step repaints the cursor
-    // line alone instead of every sample of every series.
-    std::function<void(QGraphicsItem*)> cache = [&cache](QGraphicsItem* item) {
-        item->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
-        for (QGraphicsItem* child : item->childItems()) {
-            cache(child);
+    // The channel series are painted from a cache, so that a cursor step repaints the cursor
+    // line alone instead of every sample of every series. Qt Charts moves and rebuilds a
+    // series' geometry without invalidating that cache, so every change that moves the
+    // series on the screen invalidates it here.
+    QList<QGraphicsItem*> after;
+    collect(chart_, after);
+    for (QGraphicsItem* item : after) {
+        if (!before.contains(item) && !chart_->legend()->isAncestorOf(item)) {
+            item->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
+            seriesItems_.push_back(item);
         }
-    };
-    for (QGraphicsItem* child : chart_->childItems()) {
-        cache(child);
     }
+    for (QValueAxis* axis : {timeAxis_, valueAxis_}) {
+        connect(axis, &QValueAxis::rangeChanged, this, &TSledDat::invalidateSeriesCache);
+    }
+    connect(timeAxis_, &QValueAxis::rangeChanged, this, &TSledDat::updateTimeTicks);
+    connect(chart_, &QChart::plotAreaChanged, this, [this] {
+        invalidateSeriesCache();
+        updateTimeTicks();
+    });
+    for (QLineSeries* s : series_) {
+        connect(s, &QXYSeries::pointsReplaced, this, &TSledDat::invalidateSeriesCache);
+        connect(s, &QXYSeries::pointAdded, this, &TSledDat::invalidateSeriesCache);
+        connect(s, &QXYSeries::pointsRemoved, this, &TSledDat::invalidateSeriesCache);
+        connect(s, &QAbstractSeries::visibleChanged, this, &TSledDat::updateLegend);
+        connect(s, &QAbstractSeries::nameChanged, this, &TSledDat::updateLegend);
+    }
+
     cursor_ = new QLineSeries(chart_);
     cursor_->setObjectName(QStringLiteral("Series9"));
     chart_->addSeries(cursor_);
     cursor_->setColor(Qt::black);
     cursor_->attachAxis(timeAxis_);
     cursor_->attachAxis(valueAxis_);
-    for (QLegendMarker* m : chart_->legend()->markers(cursor_)) {
-        m->setVisible(false);
-    }
     chartView_ = new PanningChartView(chart_, ui->ChartHost);
     chartView_->setObjectName(QStringLiteral("Chart1"));
     chartView_->setRenderHint(QPainter::Antialiasing, false);
+
+    legend_ = new QWidget(ui->ChartHost);
+    legend_->setObjectName(QStringLiteral("Legend1"));
+    legendLayout_ = new QGridLayout(legend_);
+    legendLayout_->setContentsMargins(4, 0, 4, 2);
+    legendLayout_->setHorizontalSpacing(12);
+    legendLayout_->setVerticalSpacing(2);
+    for (int c = 1; c <= kChannelCount; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        auto* entry = new QWidget(legend_);
+        entry->setObjectName(QStringLiteral("LegendEntry%1").arg(c));
+        auto* row = new QHBoxLayout(entry);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(4);
+        auto* box = new QLabel(entry);
+        box->setObjectName(QStringLiteral("LegendBox%1").arg(c));
+        box->setPixmap(legendBox(kSeriesColours[i]));
+        box->setFixedSize(kLegendBoxSize, kLegendBoxSize);
+        auto* name = new QLabel(entry);
+        name->setObjectName(QStringLiteral("LegendName%1").arg(c));
+        row->addWidget(box);
+        row->addWidget(name, 1);
+        legendEntries_[i] = entry;
+        legendNames_[i] = name;
+    }
     auto* box = new QVBoxLayout(ui->ChartHost);
     box->setContentsMargins(0, 0, 0, 0);
-    box->addWidget(chartView_);
+    box->setSpacing(0);
+    box->addWidget(chartView_, 1);
+    box->addWidget(legend_);
+    updateLegend();
+}
+
+void TSledDat::invalidateSeriesCache() {
+    // After the chart has rebuilt the series' geometry, which it does after these signals.
+    if (cacheInvalidationPending_) {
+        return;
+    }
+    cacheInvalidationPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            cacheInvalidationPending_ = false;
+            for (QGraphicsItem* item : seriesItems_) {
+                item->update();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void TSledDat::updateTimeTicks() {
+    const int ticks = std::max(2, static_cast<int>(chart_->plotArea().width()) / kTimeTickPixels);
+    const double interval = timeTickInterval(timeAxis_->max() - timeAxis_->min(), ticks);
+    if (interval != timeAxis_->tickInterval()) {
+        timeAxis_->setTickInterval(interval);
+    }
+}
+
+void TSledDat::updateLegend() {
+    // The entries of the series shown, in channel order, four to a row.
+    for (QWidget* entry : legendEntries_) {
+        legendLayout_->removeWidget(entry);
+    }
+    int shown = 0;
+    for (int c = 1; c <= kChannelCount; ++c) {
+        const auto i = static_cast<std::size_t>(c - 1);
+        legendNames_[i]->setText(series(c)->name());
+        const bool visible = series(c)->isVisible();
+        legendEntries_[i]->setVisible(visible);
+        if (visible) {
+            legendLayout_->addWidget(legendEntries_[i], shown / kLegendColumns,
+                                     shown % kLegendColumns);
+            ++shown;
+        }
+    }
 }
 
 void TSledDat::setDataMenuEnabled(bool on) {
@@ -319,12 +450,15 @@ bool TSledDat::openFromFile(const QString& path) {
     return true;
 }
 
-bool TSledDat::openFromBytes(const QByteArray& mon, const QByteArray& con, const QString& source) {
+bool TSledDat::openFromBytes(const QByteArray& mon, const QByteArray& con, const QString& source,
+                             int serial) {
     mode_ = TrackingMode::Monitoring;
     if (decodeMonitoringPair(mon, con, image(), recording_, programSettings().version, prompts()) !=
         PairResult::Ok) {
         return false;
     }
+    // The serial number is the CMOS block's, which no station file carries.
+    image().cmos.serial_number = static_cast<std::uint16_t>(serial);
     TPleaseWait wait(parentWidget());
     wait.start();
     fromFile_ = true;
@@ -358,6 +492,7 @@ void TSledDat::showLoaded(const QString& source, TPleaseWait& wait) {
 
 void TSledDat::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    applyNumberLocale();
     layoutGrid();
     if (!shown_) {
         shown_ = true;
@@ -519,6 +654,13 @@ void TSledDat::ScrollBar1Change(int position) {
         liveCursorChange(position);
         return;
     }
+    showCursorValues(position);
+    if (const auto range = pageWindow(window_, position, static_cast<int>(series(1)->count()))) {
+        timeAxis_->setRange(range->min, range->max);
+    }
+}
+
+void TSledDat::showCursorValues(int position) {
     const StationImage& img = image();
     SampleEvaluator evaluate(img, programSettings().version);
     for (int c = 1; c <= kChannelCount; ++c) {
@@ -541,9 +683,6 @@ void TSledDat::ScrollBar1Change(int position) {
         line.append(QPointF(position, y));
     }
     cursor_->replace(line);
-    if (const auto range = pageWindow(window_, position, static_cast<int>(series(1)->count()))) {
-        timeAxis_->setRange(range->min, range->max);
-    }
 }
 
 void TSledDat::TrackBar1Change(int position) {
@@ -634,13 +773,25 @@ void TSledDat::m_nacistDiskClick() {
         prompts().error(txt(277));
         return;
     }
-    clearChart();
-    ui->TrackBar1->setValue(ui->TrackBar1->minimum());
-    if (loadFile(file, wait)) {
-        window_.end = 0;
-        ui->ScrollBar1->setValue(ui->ScrollBar1->minimum());
-        timeAxis_->setMin(0);
+    // Loaded aside first: a file that fails leaves the recording shown, its station and its
+    // texts as they were, with nothing of the failed file.
+    StationImage loadedImage = image();
+    MonitoringRecording loaded;
+    if (loadMonitoringPair(file, loadedImage, loaded, programSettings().version, prompts()) !=
+        PairResult::Ok) {
+        wait.close();
+        return;
     }
+    clearChart();
+    image() = loadedImage;
+    recording_ = std::move(loaded);
+    ui->TrackBar1->setValue(ui->TrackBar1->minimum());
+    showLoaded(txt(272) + QFileInfo(file).fileName(), wait);
+    window_.end = 0;
+    ui->ScrollBar1->setValue(ui->ScrollBar1->minimum());
+    timeAxis_->setMin(0);
+    // The grid and "Čas v grafu" read the new recording even when the cursor stayed put.
+    showCursorValues(ui->ScrollBar1->value());
     wait.close();
 }
 
@@ -674,6 +825,8 @@ void TSledDat::m_nacistStaniceClick() {
     if (ready) {
         fillChart(nullptr);
     }
+    // The cursor's values and time belong to the samples now shown.
+    showCursorValues(ui->ScrollBar1->value());
 }
 
 }  // namespace pelmo

@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "files/monitoring_file.h"
 #include "link/communication.h"
@@ -18,6 +19,8 @@ class TSledDat;
 
 class QAction;
 class QChart;
+class QGraphicsItem;
+class QGridLayout;
 class QChartView;
 class QLabel;
 class QLineSeries;
@@ -54,8 +57,10 @@ public:
     // fills the chart; false after an error box.
     bool openFromFile(const QString& path);
     // A recording kept in the history, from its .mon and .con bytes; `source` goes to
-    // panel 1. False after an error box.
-    bool openFromBytes(const QByteArray& mon, const QByteArray& con, const QString& source);
+    // panel 1 and `serial` is the serial number of the station it was read from (the station
+    // file does not hold it). False after an error box.
+    bool openFromBytes(const QByteArray& mon, const QByteArray& con, const QString& source,
+                       int serial);
     // "Sledování dat stanice": the view follows the station once it is shown.
     void openLive();
 
@@ -93,6 +98,7 @@ protected:
 private:
     StationImage& image() const;
     void setCaptions();
+    void applyNumberLocale();
     void buildChart();
     void buildMenu();
     void setDataMenuEnabled(bool on);
@@ -108,10 +114,16 @@ private:
     void layoutGrid();
     void showLive();
     void liveCursorChange(int position);
+    // The grid's values, the two times and the cursor line at cursor position P.
+    void showCursorValues(int position);
     // Channel series hold only the points of the shown part of the axis; the records keep
     // the rest.
     void showLivePoints();
     void setTimeAxis(double min, double max);
+    // The series are painted from a cache, which must go whenever they move on the screen.
+    void invalidateSeriesCache();
+    void updateTimeTicks();
+    void updateLegend();
 
     // The configuration read's view.
     void readStarting() override {}
@@ -147,6 +159,12 @@ private:
     QValueAxis* valueAxis_ = nullptr;
     std::array<QLineSeries*, kChannelCount> series_{};
     QLineSeries* cursor_ = nullptr;
+    std::vector<QGraphicsItem*> seriesItems_;
+    bool cacheInvalidationPending_ = false;
+    QWidget* legend_ = nullptr;
+    QGridLayout* legendLayout_ = nullptr;
+    std::array<QWidget*, kChannelCount> legendEntries_{};
+    std::array<QLabel*, kChannelCount> legendNames_{};
     QLabel* statusPanel_ = nullptr;
     QLabel* sourcePanel_ = nullptr;
     QMenu* dataMenu_ = nullptr;

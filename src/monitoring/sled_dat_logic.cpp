@@ -110,6 +110,22 @@ std::optional<AxisRange> pageWindow(ChartWindow& window, int position, int first
     return std::nullopt;
 }
 
+double timeTickInterval(double span, int maxTicks) {
+    const double wanted = span / std::max(maxTicks, 1);
+    constexpr double kLargest = 1e12;  // beyond any recording's span
+    if (!(wanted > 1)) {
+        return 1;
+    }
+    for (double decade = 1; decade < kLargest; decade *= 10) {
+        for (double m : {1.0, 2.0, 5.0}) {
+            if (m * decade >= wanted) {
+                return m * decade;
+            }
+        }
+    }
+    return kLargest;
+}
+
 QString zoomCaption(int seconds) {
     const int days = seconds / 86400;
     const int rest = seconds % 86400;

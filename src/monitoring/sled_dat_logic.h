@@ -74,6 +74,10 @@ struct AxisRange {
 // number of points channel 1's series holds. Gives the new bottom axis range, if it moves.
 std::optional<AxisRange> pageWindow(ChartWindow& window, int position, int firstSeriesPoints);
 
+// Spacing of the time axis ticks: the smallest of 1, 2 or 5 times a power of ten (whole
+// seconds, at least 1) that puts no more than `maxTicks` intervals on `span` seconds.
+double timeTickInterval(double span, int maxTicks);
+
 // "Měřítko [s]: " followed by days, hours, minutes and seconds of the zoom width.
 QString zoomCaption(int seconds);
 

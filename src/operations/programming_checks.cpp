@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <cmath>
 
 #include "base/file_access.h"
@@ -80,7 +81,17 @@ bool stationMatches(const stanice_rec& s, const stanice_rec& b) {
 }
 
 QString correctionFilePath(const QString& programDir, std::uint16_t serialNumber) {
-    return QDir(programDir).filePath(QString::number(serialNumber) + QStringLiteral(".kor"));
+    const QString name = QString::number(serialNumber) + QStringLiteral(".kor");
+    const QString beside = QDir(programDir).filePath(name);
+    // An installed program's user keeps the correction files with the settings.
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    if (!QFileInfo::exists(beside) && !config.isEmpty()) {
+        const QString withUser = QDir(config).filePath(name);
+        if (QFileInfo::exists(withUser)) {
+            return withUser;
+        }
+    }
+    return beside;
 }
 
 CorrectionCheck checkCorrectionFile(const QString& path, StationImage& image, Prompts& prompts) {

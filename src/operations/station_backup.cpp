@@ -46,6 +46,19 @@ QString StationBackup::fileName(std::uint16_t serial, const QDateTime& time) {
         .arg(time.toString(QStringLiteral("yyyyMMdd-HHmmss")));
 }
 
+QString StationBackup::freeFileName(const QString& folder, std::uint16_t serial,
+                                    const QDateTime& time) {
+    // A second backup within the same second must not replace the first; "_02" sorts after
+    // the plain name, so the names still sort like the times.
+    const QString first = fileName(serial, time);
+    const QDir dir(folder);
+    QString name = first;
+    for (int n = 2; dir.exists(name) && n < 100; ++n) {
+        name = first.chopped(4) + QStringLiteral("_%1.sta").arg(n, 2, 10, QLatin1Char('0'));
+    }
+    return name;
+}
+
 void StationBackup::prune(const QString& folder, std::uint16_t serial, int keep) {
     QDir dir(folder);
     // The time stamp in the name sorts like the time itself.
@@ -60,7 +73,7 @@ void StationBackup::readCompleted() {
     const std::uint16_t serial = image_.cmos.serial_number;
     const QString folder = stationFolder(options_.baseFolder, serial);
     makeStationFolder(folder);
-    const QString path = QDir(folder).filePath(fileName(serial, options_.clock()));
+    const QString path = QDir(folder).filePath(freeFileName(folder, serial, options_.clock()));
     const StationFileOptions fileOptions{options_.gasVersion};
     if (saveStationFile(path, image_, fileOptions, prompter()) != StationFileResult::Ok) {
         prompter().error(txt(1014).arg(QDir::toNativeSeparators(path)));

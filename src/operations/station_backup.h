@@ -48,6 +48,8 @@ public:
     QString file() const { return file_; }
 
     static QString fileName(std::uint16_t serial, const QDateTime& time);
+    // fileName(), or with "_02", "_03"... when a backup of that second is in `folder`.
+    static QString freeFileName(const QString& folder, std::uint16_t serial, const QDateTime& time);
     // Removes all but the newest `keep` backups of the station from `folder`.
     static void prune(const QString& folder, std::uint16_t serial, int keep = kKept);
 

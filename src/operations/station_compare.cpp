@@ -1,5 +1,7 @@
 #include "operations/station_compare.h"
 
+#include "files/station_file.h"
+
 namespace pelmo {
 
 StationCompare::StationCompare(StationPort& port, LinkContext& link, Prompts* prompts,
@@ -17,7 +19,8 @@ void StationCompare::start(const StationImage& file, const StationImage& current
 }
 
 void StationCompare::readCompleted() {
-    differences_ = compareConfigurations(station_, file_, gas_);
+    // At the resolution the file holds: a station compared with its own file is equal.
+    differences_ = compareConfigurations(throughStationFile(station_, {gas_}), file_, gas_);
     view_.compareEnded(true);
 }
 

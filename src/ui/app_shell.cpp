@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QSerialPortInfo>
+#include <cmath>
 
 #include "base/prompts.h"
 #include "base/texts.h"
@@ -85,6 +86,7 @@ void AppShell::start() {
     const StartupResult result = applyStartupSettings(
         ini, image, [this](const QString& device) { return selectPort(device); });
     main_->setUserAddress(image.address_list[kUserAddressEntry].address, true);
+    host_->port().setTurnaroundUs(std::llround(programSettings().turnaroundMs * 1000.0));
     applyQtTranslation(language());
     host_->startLineMonitoring();
     host_->link().rx->setCount(0);

@@ -257,6 +257,9 @@ void TForm1::writeRequest(int request) {
     if (length > 0) {
         (void)bus_->write(
             std::span<const std::uint8_t>(tx.data(), static_cast<std::size_t>(length)));
+        // Nobody waits for the answer, but it comes all the same.
+        const RequestInfo& info = requestInfo(request);
+        bus_->abandonAnswer(info.answerLength > 0 ? info.answerLength : 1);
     }
 }
 

@@ -144,7 +144,11 @@ TEST_P(CliInterrupted, EndsTheSessionWritesWhatItHasAndExitsWithTheSignal) {
             f.write(encodeStationFile(image, {}));
         }
     }
-    gather();
+    // The preparing read's traffic is all in the log before the interrupted command starts.
+    ASSERT_TRUE(waitUntil([&] {
+        const auto r = requests();
+        return !c.needsFile || (!r.empty() && r.back().id == END_COMM);
+    }));
     logStart = simLog.size();
 
     proc.setProcessEnvironment(environment);

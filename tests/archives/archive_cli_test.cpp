@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "cli_fixture.h"
@@ -55,9 +56,16 @@ TEST_F(CliData, ArchiveSavesTheRequestedPositionAndReportsItAsJson) {
     EXPECT_EQ(QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files).size(), 1);
 }
 
+// The station answers every END_COMM at once, though nobody waits for it: each session still
+// opens with a single COMM (the descriptions' session, which ends without END_COMM, and one
+// per position).
 TEST_F(CliData, ArchiveAllReadsEveryPositionOnce) {
     startSimulator({});
-    ASSERT_EQ(cli("archive --port %1 --all --dir %2"), 0) << err.toStdString();
+    ASSERT_EQ(cli("archive --port %1 --all --dir %2 --trace"), 0) << err.toStdString();
+    const QStringList written =
+        err.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^> ")));
+    EXPECT_EQ(written.filter(QRegularExpression(QStringLiteral("^> \\S\\S 81 0A "))).size(), 35);
+    EXPECT_EQ(written.filter(QRegularExpression(QStringLiteral("^> \\S\\S 40 0E "))).size(), 34);
     const QStringList lines =
         out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).filter(QStringLiteral("2317.000"));
     ASSERT_EQ(lines.size(), 34);

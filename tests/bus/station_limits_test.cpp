@@ -299,6 +299,7 @@ TEST_F(MeterLimitsChain, ChecksRefuseDecimalPointsAndFractionalIntervals) {
               txt(151) + txt(71) + txt(152) + QStringLiteral("3. ") + txt(153));
     g2[3] = QStringLiteral("65536");
     EXPECT_FALSE(checkMeterLimits(meterLimitValues1(link.image.meter), g2, false, prompts, e));
+    EXPECT_EQ(prompts.shown.back().text, txt(1242).arg(txt(71)).arg(0).arg(65535));
     g2[3] = QStringLiteral("65535");
     EXPECT_TRUE(checkMeterLimits(meterLimitValues1(link.image.meter), g2, true, prompts, e));
     EXPECT_EQ(meterLimitCaptions2(true)[0], txt(360));

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 #include <cmath>
 
@@ -169,7 +170,7 @@ TEST_F(FlowConversionLogic, TheTableGetsTheFigureOfTheCircuitsMethod) {
     EXPECT_EQ(conv.apply(), QStringLiteral("0,000"));
 }
 
-TEST_F(FlowConversionLogic, BadBoxesAndContradictionsWriteNothing) {
+TEST_F(FlowConversionLogic, BadBoxesRefuseContradictionsWriteZeroAndNothingIsSilent) {
     conv.open(3, QStringLiteral("1000"));
     const QString good[] = {QStringLiteral("200"), QStringLiteral("1"), QStringLiteral("250"),
                             QStringLiteral("2"), QStringLiteral("1000")};
@@ -185,19 +186,38 @@ TEST_F(FlowConversionLogic, BadBoxesAndContradictionsWriteNothing) {
         EXPECT_TRUE(prompts.shown[0].text.contains(txt(captions[box]))) << box;
     }
 
-    // Calculation pressure above the maximum working pressure.
-    conv.inputs = {good[0], QStringLiteral("2,5"), good[2], good[3], good[4]};
-    prompts.shown.clear();
-    EXPECT_FALSE(conv.apply());
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
-    EXPECT_EQ(prompts.shown[0].text, txt(379));
+    // Maximum conditions below the calculation conditions: the warning, and 0 for the table.
+    const struct {
+        const char* t;
+        const char* p;
+        const char* maxT;
+        const char* maxP;
+    } below[] = {{"200", "2,5", "250", "2"}, {"251", "1", "250", "2"}};
+    for (const auto& c : below) {
+        conv.inputs = {QString::fromUtf8(c.t), QString::fromUtf8(c.p), QString::fromUtf8(c.maxT),
+                       QString::fromUtf8(c.maxP), good[4]};
+        prompts.shown.clear();
+        EXPECT_EQ(conv.apply(), QStringLiteral("0,000")) << c.t;
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
+        EXPECT_EQ(prompts.shown[0].text, txt(379));
+    }
 
-    // Conditions so far off the table that the density cannot be computed.
-    conv.inputs = {QStringLiteral("1") + QString(300, QLatin1Char('0')), good[1],
-                   QStringLiteral("2") + QString(300, QLatin1Char('0')), good[3], good[4]};
-    EXPECT_FALSE(conv.apply());
-    EXPECT_EQ(conv.vypPrutok, QStringLiteral("N/A"));
+    // Conditions so far off the table that the density cannot be computed: the outputs and a
+    // warning say so, and nothing is written.
+    for (Method method : {Method::Volume, Method::Mass}) {
+        setMethod(image, 1, method);
+        conv.inputs = {QStringLiteral("1") + QString(300, QLatin1Char('0')), good[1],
+                       QStringLiteral("2") + QString(300, QLatin1Char('0')), good[3], good[4]};
+        prompts.shown.clear();
+        EXPECT_FALSE(conv.apply());
+        EXPECT_EQ(conv.vypPrutok, uncomputableText());
+        EXPECT_EQ(conv.hmot, uncomputableText());
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
+        EXPECT_TRUE(prompts.shown[0].text.contains(
+            method == Method::Mass ? QStringLiteral("Hmotnost kal. vody") : txt(340)));
+    }
 }
 
 // The table editor of channel 3 with the two points (48; 0) and (4048; 1000).
@@ -237,6 +257,22 @@ protected:
     QLineEdit* box(const QObject& w, const char* name) {
         return w.findChild<QLineEdit*>(QString::fromLatin1(name));
     }
+    QPushButton* button(const QObject& w, const char* name) {
+        return w.findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+    // The operator clicks into a box, selects what it holds and types over it.
+    void typeInto(QLineEdit* e, const QString& text) {
+        QTest::mouseClick(e, Qt::LeftButton);
+        QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(e, text);
+    }
+    // The conversion opened as the table editor opens it, active and with the focus in it.
+    void open(TAutoVypocet& w, const QString& secondPoint = QStringLiteral("1000,0000")) {
+        w.prepare(3, secondPoint);
+        w.show();
+        QApplication::setActiveWindow(&w);
+        w.activateWindow();
+    }
 
     StationImage image;
     test::ScriptedPrompts prompts;
@@ -265,28 +301,36 @@ TEST_F(FlowConversionWindow, DrivenThroughItsControlsInBothLanguages) {
             auto* w = qobject_cast<TAutoVypocet*>(QApplication::activeModalWidget());
             ASSERT_NE(w, nullptr);
             ran = true;
+            QApplication::setActiveWindow(w);
             EXPECT_EQ(w->windowTitle(), txt(343));
-            EXPECT_EQ(w->findChild<QPushButton*>(QStringLiteral("l_pouzit"))->text(), txt(350));
+            EXPECT_EQ(button(*w, "l_pouzit")->text(), txt(350));
             EXPECT_EQ(box(*w, "le_vypPrutok")->text(), QStringLiteral("1000,0000"));
             EXPECT_EQ(label(*w, "l_maxPrutok"), QStringLiteral("N/A"));
             EXPECT_FALSE(w->findChild<QLabel*>(QStringLiteral("l_error"))->isVisibleTo(w));
 
-            box(*w, "le_VypTeplota")->setText(QStringLiteral("150"));
-            box(*w, "le_VypTlak")->setText(QStringLiteral("1"));
+            // 150 °C at 1 MPa is wet steam.
+            typeInto(box(*w, "le_VypTeplota"), QStringLiteral("150"));
+            typeInto(box(*w, "le_VypTlak"), QStringLiteral("1"));
             EXPECT_TRUE(w->findChild<QLabel*>(QStringLiteral("l_error"))->isVisibleTo(w));
             EXPECT_EQ(label(*w, "l_error"), txt(334));
-            EXPECT_FALSE(w->findChild<QPushButton*>(QStringLiteral("l_prep"))->isEnabled());
+            EXPECT_FALSE(button(*w, "l_prep")->isEnabled());
 
-            box(*w, "le_VypTeplota")->setText(QStringLiteral("200"));
-            box(*w, "le_maxPracTepl")->setText(QStringLiteral("250"));
-            box(*w, "le_maxPracTlak")->setText(QStringLiteral("2"));
+            // Enter walks the boxes; Enter in the flow box converts and hands the focus on.
+            typeInto(box(*w, "le_VypTeplota"), QStringLiteral("200"));
+            for (const char* text : {"", "", "250", "2"}) {
+                QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(text));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            }
             EXPECT_EQ(label(*w, "l_mezTeplota"), QStringLiteral("179,88000"));
-            // Enter in the flow box converts and hands the focus to "Použít".
-            box(*w, "le_vypPrutok")->setFocus();
-            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-            QApplication::sendEvent(box(*w, "le_vypPrutok"), &enter);
+            ASSERT_EQ(QApplication::focusWidget(), box(*w, "le_vypPrutok"));
+            QTest::keyClick(box(*w, "le_vypPrutok"), Qt::Key_Return);
             EXPECT_NE(label(*w, "l_vypPrutok"), QStringLiteral("N/A"));
-            w->findChild<QPushButton*>(QStringLiteral("l_pouzit"))->click();
+            EXPECT_EQ(QApplication::focusWidget(), button(*w, "l_pouzit"));
+            QTest::keyClick(button(*w, "l_pouzit"), Qt::Key_Space);
+            if (w->isVisible()) {
+                ADD_FAILURE() << "\"Použít\" left the window open";
+                w->reject();
+            }
         });
         tables.action("m_prevod")->trigger();
         EXPECT_TRUE(ran);
@@ -295,6 +339,93 @@ TEST_F(FlowConversionWindow, DrivenThroughItsControlsInBothLanguages) {
         EXPECT_TRUE(prompts.shown.empty());
         tables.hide();
     }
+}
+
+// Moving between the boxes keeps every figure typed; the calibration water converts the
+// table's flow, the volume the flow box.
+TEST_F(FlowConversionWindow, KeepsWhatIsTypedWhileTheFocusMoves) {
+    TAutoVypocet w(image, prompts);
+    open(w);
+    const std::pair<const char*, const char*> typed[] = {{"le_VypTeplota", "200"},
+                                                         {"le_VypTlak", "1"},
+                                                         {"le_maxPracTepl", "250"},
+                                                         {"le_maxPracTlak", "1,5"},
+                                                         {"le_vypPrutok", "2000"}};
+    for (const auto& [name, text] : typed) {
+        typeInto(box(w, name), QString::fromLatin1(text));
+    }
+    // Back into a box and out again, by mouse and by Enter.
+    QTest::mouseClick(box(w, "le_maxPracTepl"), Qt::LeftButton);
+    QTest::keyClick(box(w, "le_maxPracTepl"), Qt::Key_Return);
+    QTest::mouseClick(box(w, "le_VypTeplota"), Qt::LeftButton);
+    for (const auto& [name, text] : typed) {
+        EXPECT_EQ(box(w, name)->text(), QString::fromLatin1(text)) << name;
+    }
+    EXPECT_EQ(label(w, "l_vypPrutok"), QStringLiteral("N/A"));
+
+    QTest::mouseClick(button(w, "l_prep"), Qt::LeftButton);
+    const float rhoC = gridDensity(0.069709);
+    EXPECT_NEAR(number(label(w, "l_vypPrutok")), 2000.0 / rhoC, 1e-5);
+    EXPECT_NEAR(number(label(w, "l_Hmot")), 1000.0 / std::sqrt(rhoC / 998.272), 1e-5);
+
+    setMethod(image, 1, Method::Mass);
+    QTest::mouseClick(button(w, "l_pouzit"), Qt::LeftButton);
+    EXPECT_EQ(w.applied(), formatDecimal(1000.0 / std::sqrt(rhoC / 998.272), 3));
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(FlowConversionWindow, ContradictingConditionsWriteZeroAndCloseTheTableGetsIt) {
+    tables.prepare(3, host);
+    tables.show();
+    bool ran = false;
+    QTimer::singleShot(0, &tables, [&] {
+        auto* w = qobject_cast<TAutoVypocet*>(QApplication::activeModalWidget());
+        ASSERT_NE(w, nullptr);
+        ran = true;
+        QApplication::setActiveWindow(w);
+        // The maximum temperature 190 lies below the calculation temperature 200.
+        for (const auto& [name, text] :
+             std::vector<std::pair<const char*, const char*>>{{"le_VypTeplota", "200"},
+                                                              {"le_VypTlak", "1"},
+                                                              {"le_maxPracTepl", "190"},
+                                                              {"le_maxPracTlak", "2"}}) {
+            typeInto(box(*w, name), QString::fromLatin1(text));
+        }
+        QTest::mouseClick(button(*w, "l_pouzit"), Qt::LeftButton);
+        if (w->isVisible()) {
+            ADD_FAILURE() << "\"Použít\" left the window open";
+            w->reject();
+        }
+    });
+    tables.action("m_prevod")->trigger();
+    ASSERT_TRUE(ran);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, txt(379));
+    auto* grid = tables.findChild<QTableWidget*>(QStringLiteral("LinTabGrid"));
+    EXPECT_EQ(grid->item(3, 2)->text(), QStringLiteral("0,000"));
+    tables.hide();
+}
+
+TEST_F(FlowConversionWindow, AFigureThatCannotBeComputedIsSaid) {
+    TAutoVypocet w(image, prompts);
+    open(w);
+    const QString huge = QStringLiteral("1") + QString(40, QLatin1Char('0'));
+    for (const auto& [name, text] : std::vector<std::pair<const char*, QString>>{
+             {"le_VypTeplota", huge},
+             {"le_VypTlak", QStringLiteral("1")},
+             {"le_maxPracTepl", huge + QStringLiteral("0")},
+             {"le_maxPracTlak", QStringLiteral("2")}}) {
+        typeInto(box(w, name), text);
+    }
+    QTest::mouseClick(button(w, "l_pouzit"), Qt::LeftButton);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.applied());
+    EXPECT_EQ(label(w, "l_vypPrutok"), uncomputableText());
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
+    EXPECT_TRUE(prompts.shown[0].text.contains(txt(340)));
 }
 
 }  // namespace

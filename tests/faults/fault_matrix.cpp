@@ -77,7 +77,7 @@ const std::vector<SequenceFaults>& faultMatrix() {
           "connection lost; no record; status 188/255",
           "connection lost; no record; status 188/255",
           "connection lost; no record; status 188/255", "records kept; status 188/255+\"OK\"",
-          "connection lost; records kept; status 188/255+\"OK\"", na,
+          "connection lost; records kept; status 188/255", na,
           "connection lost; no record; status 188/255"}},
         {"search",
          "READ_STATION",

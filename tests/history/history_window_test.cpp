@@ -2,9 +2,14 @@
 // the windows reopen them without the station, and its CSV export.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include "archives/archive_window.h"
 #include "archives/messages_window.h"
@@ -12,6 +17,8 @@
 #include "history/history_database.h"
 #include "history/history_window.h"
 #include "history/history_window_logic.h"
+#include "monitoring/mon_splash.h"
+#include "monitoring/sled_dat.h"
 #include "scripted_prompts.h"
 #include "sim_link.h"
 
@@ -81,6 +88,48 @@ TEST_F(HistoryWindow, ReadingsOfTheWindowsReopenAsTheyWereReadInBothLanguages) {
         EXPECT_EQ(storedMessages.transfer().table().rows, messages.transfer().table().rows);
         EXPECT_EQ(storedMessages.transfer().engine(), nullptr);
     }
+    EXPECT_TRUE(scope.prompts.shown.empty());
+}
+
+TEST_F(HistoryWindow, AReopenedRecordingShowsTheStationItWasReadFrom) {
+    {
+        // The chart read from the station keeps its recording in the history.
+        TSledDat view(link.port, link.context);
+        TMonSplash splash(link.port, link.context, view.recording(), {});
+        splash.show();
+        link.run([&splash] { return splash.transfer().engine(); });
+        ASSERT_TRUE(splash.dataReady());
+        view.show();
+        link.run([&view] { return view.configReader().engine(); });
+        view.close();
+    }
+    // Another day: the program starts with no station read.
+    link.image = StationImage{};
+    THistorie history(link.port, link.context, path());
+    history.show();
+    QApplication::setActiveWindow(&history);
+    ASSERT_EQ(history.readings().size(), 1u);
+    ASSERT_EQ(history.readings()[0].kind, ReadingKind::Monitoring);
+    QString serial;
+    QString name;
+    QString source;
+    // The wait window comes first; the chart once it runs modally.
+    QTimer poke;
+    poke.setInterval(1);
+    QObject::connect(&poke, &QTimer::timeout, &history, [&] {
+        if (auto* view = qobject_cast<TSledDat*>(QApplication::activeModalWidget())) {
+            poke.stop();
+            serial = view->findChild<QLabel*>(QStringLiteral("l_vyrCislo"))->text();
+            name = view->findChild<QLabel*>(QStringLiteral("l_nazev"))->text();
+            source = view->sourceText();
+            view->reject();
+        }
+    });
+    poke.start();
+    QTest::mouseClick(history.findChild<QPushButton*>(QStringLiteral("b_otevrit")), Qt::LeftButton);
+    EXPECT_EQ(serial, QStringLiteral("2317"));
+    EXPECT_EQ(name, QStringLiteral("Kotelna Jih"));
+    EXPECT_TRUE(source.startsWith(QStringLiteral("2317  "))) << source.toStdString();
     EXPECT_TRUE(scope.prompts.shown.empty());
 }
 

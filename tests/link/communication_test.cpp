@@ -7,6 +7,7 @@
 
 #include "hex.h"
 #include "link/in_process_port.h"
+#include "sim_link.h"
 
 namespace pelmo {
 namespace {
@@ -282,6 +283,60 @@ TEST(ReceiveStateTest, KeepsAtMost256BytesButCountsThemAll) {
     EXPECT_TRUE(rx.text().empty());
     EXPECT_EQ(rx.count(), 300);
     EXPECT_EQ(rx.at(0), 0);
+}
+
+}  // namespace
+}  // namespace pelmo
+
+namespace pelmo {
+namespace {
+
+// Half duplex against a station that answers as fast as the line allows, END_COMM included:
+// back-to-back sessions each open with one COMM, and no write comes sooner than the
+// turnaround after the station's last byte.
+TEST(HalfDuplexLine, BackToBackSessionsNeitherCollideNorCrowdTheStation) {
+    for (const std::int64_t turnaroundUs : {kDefaultTurnaroundUs, std::int64_t{30000}}) {
+        test::SimLink link;
+        link.sim.setPaced(true);
+        link.port.setTurnaroundUs(turnaroundUs);
+        struct Byte {
+            std::int64_t atUs;
+            bool out;
+        };
+        std::vector<Byte> traffic;
+        link.port.setTrafficObserver([&](bool out, std::span<const std::uint8_t>) {
+            traffic.push_back({link.sim.elapsedMs() * 1000, out});
+        });
+        for (int session = 0; session < 3; ++session) {
+            int failed = -1;
+            auto engine =
+                std::make_unique<TCommunication>([&failed](int, int f) { failed = f; }, nullptr,
+                                                 kMessageFinished, link.port, link.context);
+            engine->send(COMM, 11, kModeExact, false);
+            for (int polls = 0; failed < 0 && polls < 500; ++polls) {
+                link.sim.advance(kPollIntervalMs);
+                engine->poll();
+            }
+            EXPECT_EQ(failed, 0) << session;
+            EXPECT_EQ(engine->repeats(), 0) << "session " << session << ", " << turnaroundUs;
+            engine->acknowledge();
+            engine->close();  // its 06h is not waited for
+        }
+        for (int i = 0; i < 10; ++i) {
+            link.sim.advance(kPollIntervalMs);
+            link.port.service();
+        }
+        EXPECT_EQ(link.requests(false), (std::vector<std::string>{"COMM", "END_COMM", "COMM",
+                                                                  "END_COMM", "COMM", "END_COMM"}));
+        std::int64_t lastIn = -1;
+        for (const Byte& b : traffic) {
+            if (!b.out) {
+                lastIn = b.atUs;
+            } else if (lastIn >= 0) {
+                EXPECT_GE(b.atUs - lastIn, turnaroundUs);
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -60,9 +60,15 @@ public:
         std::vector<std::uint8_t> out;
         const QDeadlineTimer deadline(5000);
         while (out.size() < n && !deadline.hasExpired()) {
+            // A block the port holds for the line's turnaround leaves from the event loop.
+            QCoreApplication::processEvents();
             pollfd pfd{master_, POLLIN, 0};
-            if (::poll(&pfd, 1, static_cast<int>(deadline.remainingTime())) <= 0) {
+            const int ready = ::poll(&pfd, 1, 5);
+            if (ready < 0) {
                 break;
+            }
+            if (ready == 0) {
+                continue;
             }
             std::uint8_t buf[256];
             const ssize_t got = ::read(master_, buf, sizeof buf);

@@ -417,6 +417,7 @@ TEST_P(LiveTrackingView, ClosingMidPollEndsTheLinkAndDropsTheRecords) {
     open();
     ticks(4);
     find<QPushButton>("b_zavrit")->click();
+    link.settle();
     EXPECT_FALSE(view.liveTracker().polling());
     EXPECT_TRUE(view.liveTracker().records().empty());
     EXPECT_EQ(link.requests().back(), "END_COMM");

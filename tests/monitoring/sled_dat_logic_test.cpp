@@ -136,6 +136,19 @@ TEST(ChartLogic, PagingMovesByOneWindowAtMost) {
     EXPECT_EQ(w.end, 1000);
 }
 
+TEST(ChartLogic, TimeTicksFallOnRoundWholeSeconds) {
+    const struct {
+        double span;
+        int ticks;
+        double interval;
+    } cases[] = {{1000, 5, 200},    {1000, 6, 200},   {1000, 4, 500},   {1000, 11, 100},
+                 {36000, 6, 10000}, {36000, 8, 5000}, {500000, 6, 1e5}, {3, 1, 5},
+                 {10, 20, 1},       {0, 6, 1},        {1000, 0, 1000},  {1001, 1, 2000}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(timeTickInterval(c.span, c.ticks), c.interval) << c.span << " / " << c.ticks;
+    }
+}
+
 TEST(ChartLogic, CaptionsAndGridTexts) {
     EXPECT_EQ(zoomCaption(1000), QStringLiteral("0d 0h 16m 40s "));
     EXPECT_EQ(zoomCaption(500000), QStringLiteral("5d 18h 53m 20s "));

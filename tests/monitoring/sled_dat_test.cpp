@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include <QAction>
 #include <QApplication>
 #include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QFile>
+#include <QGraphicsTextItem>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
@@ -15,6 +20,8 @@
 #include <QSlider>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <QValueAxis>
 
 #include "base/decimal_text.h"
@@ -61,7 +68,115 @@ protected:
     void openFile() {
         ASSERT_TRUE(view.openFromFile(writePair()));
         view.show();
+        QApplication::setActiveWindow(&view);
         QApplication::processEvents();
+    }
+    QValueAxis* axis(Qt::Orientation o) {
+        return qobject_cast<QValueAxis*>(view.chart()->axes(o).front());
+    }
+    QChartView* chartView() { return find<QChartView>("Chart1"); }
+    // The plot area in the chart view's viewport, where the series may draw.
+    QRectF plotArea() {
+        const QChart* chart = view.chart();
+        return chartView()->mapFromScene(chart->mapToScene(chart->plotArea())).boundingRect();
+    }
+    // A key on a widget of the active window (after a box or the wait window closed, the
+    // window manager gives the view back its activation).
+    void keyOn(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QApplication::setActiveWindow(widget->window());
+        widget->setFocus();
+        QTest::keyClick(widget, static_cast<Qt::Key>(key), modifiers);
+        QApplication::processEvents();
+    }
+    // The axis labels as the chart draws them: those right of the plot area belong to the
+    // value axis (listed bottom up), those below it to the time axis (left to right).
+    void axisLabels(QStringList& values, QStringList& times) {
+        const QRectF plot = view.chart()->plotArea();
+        std::vector<std::pair<double, QString>> v;
+        std::vector<std::pair<double, QString>> t;
+        for (QGraphicsItem* item : chartView()->scene()->items()) {
+            auto* label = qgraphicsitem_cast<QGraphicsTextItem*>(item);
+            if (!label || !label->isVisible() || label->toPlainText() == QStringLiteral("%")) {
+                continue;
+            }
+            const QPointF at = label->sceneBoundingRect().center();
+            if (at.x() > plot.right()) {
+                v.emplace_back(-at.y(), label->toPlainText());
+            } else if (at.y() > plot.bottom()) {
+                t.emplace_back(at.x(), label->toPlainText());
+            }
+        }
+        std::sort(v.begin(), v.end());
+        std::sort(t.begin(), t.end());
+        values.clear();
+        times.clear();
+        for (const auto& [at, text] : v) {
+            values.append(text);
+        }
+        for (const auto& [at, text] : t) {
+            times.append(text);
+        }
+    }
+    // Renders the chart and checks that no coloured series pixel lies outside the plot area
+    // and that a sample of channel 7 in the middle of the visible time lands where the axes
+    // put it.
+    void expectDrawnOnTheAxes(const char* state) {
+        SCOPED_TRACE(state);
+        QApplication::processEvents();
+        const QImage shot = chartView()->viewport()->grab().toImage();
+        const QRectF plot = plotArea();
+        const QRectF inside = plot.adjusted(-1, -1, 1, 1);
+        const QRectF legend = view.chart()->legend()->isVisible()
+                                  ? chartView()
+                                        ->mapFromScene(view.chart()->legend()->sceneBoundingRect())
+                                        .boundingRect()
+                                  : QRectF();
+        // Channels 2..7; white and black are also the chart's own colours.
+        const std::array<QRgb, 6> coloured = {qRgb(255, 255, 0), qRgb(255, 0, 255),
+                                              qRgb(255, 0, 0),   qRgb(0, 255, 255),
+                                              qRgb(0, 255, 0),   qRgb(0, 0, 255)};
+        int outside = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                const QPointF p(x + 0.5, y + 0.5);
+                if (!inside.contains(p) && !legend.contains(p) &&
+                    std::find(coloured.begin(), coloured.end(), shot.pixel(x, y) | 0xFF000000u) !=
+                        coloured.end()) {
+                    ++outside;
+                }
+            }
+        }
+        EXPECT_EQ(outside, 0) << "series pixels outside the plot area";
+
+        QValueAxis* t = axis(Qt::Horizontal);
+        QValueAxis* v = axis(Qt::Vertical);
+        const double middle = (t->min() + t->max()) / 2;
+        const QLineSeries* s = view.series(7);
+        int best = -1;
+        for (int k = 0; k < s->count(); ++k) {
+            if (s->at(k).y() > 5 && s->at(k).y() < 95 &&
+                (best < 0 ||
+                 std::abs(s->at(k).x() - middle) < std::abs(s->at(best).x() - middle))) {
+                best = k;
+            }
+        }
+        ASSERT_GE(best, 0);
+        const QPointF sample = s->at(best);
+        ASSERT_GT(sample.x(), t->min());
+        ASSERT_LT(sample.x(), t->max());
+        const int px = static_cast<int>(std::lround(
+            plot.left() + (sample.x() - t->min()) / (t->max() - t->min()) * plot.width()));
+        const int py = static_cast<int>(std::lround(
+            plot.bottom() - (sample.y() - v->min()) / (v->max() - v->min()) * plot.height()));
+        bool found = false;
+        for (int dy = -2; dy <= 2 && !found; ++dy) {
+            for (int dx = -2; dx <= 2 && !found; ++dx) {
+                const QPoint p(px + dx, py + dy);
+                found = shot.rect().contains(p) && (shot.pixel(p) | 0xFF000000u) == qRgb(0, 0, 255);
+            }
+        }
+        EXPECT_TRUE(found) << "sample " << best << " (" << sample.x() << ", " << sample.y()
+                           << ") not drawn at pixel " << px << ", " << py;
     }
 
     test::PromptsScope scope;
@@ -129,6 +244,162 @@ TEST_P(TrackingView, ZoomAndPaging) {
     scroll->setValue(10);
     EXPECT_EQ(axis->min(), 0);
     EXPECT_EQ(axis->max(), 1000);
+}
+
+TEST_P(TrackingView, CurvesStayOnTheirAxesThroughZoomPagingAndPanning) {
+    openFile();
+    auto* zoom = find<QSlider>("TrackBar1");
+    auto* scroll = find<QScrollBar>("ScrollBar1");
+    keyOn(scroll, Qt::Key_8);  // channel 8 (black) off, so that channel 7 draws on top
+    ASSERT_FALSE(view.series(8)->isVisible());
+    expectDrawnOnTheAxes("opened");
+    keyOn(zoom, Qt::Key_Home);  // the narrowest window
+    ASSERT_EQ(view.chartWindow().width, 1000);
+    expectDrawnOnTheAxes("zoomed in");
+    for (int i = 0; i < 3; ++i) {
+        keyOn(scroll, Qt::Key_PageDown);
+    }
+    ASSERT_GT(axis(Qt::Horizontal)->min(), 0);
+    expectDrawnOnTheAxes("paged");
+    // Dragged a third of the plot to the left: later samples come into view.
+    const QRectF plot = plotArea();
+    const QPoint from(static_cast<int>(plot.center().x()), static_cast<int>(plot.center().y()));
+    const QPoint to = from - QPoint(static_cast<int>(plot.width() / 3), 0);
+    const double before = axis(Qt::Horizontal)->min();
+    QWidget* surface = chartView()->viewport();
+    QTest::mousePress(surface, Qt::LeftButton, Qt::NoModifier, from);
+    for (int step = 1; step <= 4; ++step) {
+        QTest::mouseMove(surface, from + (to - from) * step / 4);
+    }
+    QTest::mouseRelease(surface, Qt::LeftButton, Qt::NoModifier, to);
+    ASSERT_GT(axis(Qt::Horizontal)->min(), before);
+    expectDrawnOnTheAxes("panned");
+    keyOn(zoom, Qt::Key_PageUp);  // wider again
+    expectDrawnOnTheAxes("zoomed out");
+    view.resize(view.width() + 150, view.height() + 60);
+    expectDrawnOnTheAxes("resized");
+}
+
+TEST_P(TrackingView, AxesShowRoundTicksAndTheLegendWholeNames) {
+    openFile();
+    QStringList values;
+    QStringList times;
+    axisLabels(values, times);
+    EXPECT_EQ(values, (QStringList{QStringLiteral("0"), QStringLiteral("25"), QStringLiteral("50"),
+                                   QStringLiteral("75"), QStringLiteral("100")}));
+    for (int zoomKey : {Qt::Key_Home, Qt::Key_PageUp, Qt::Key_End}) {
+        keyOn(find<QSlider>("TrackBar1"), zoomKey);
+        axisLabels(values, times);
+        ASSERT_GE(times.size(), 3) << zoomKey;
+        // Whole seconds, evenly spaced by 1, 2 or 5 times a power of ten, no digit grouping.
+        std::vector<long> ticks;
+        for (const QString& t : times) {
+            bool ok = false;
+            ticks.push_back(t.toLong(&ok));
+            EXPECT_TRUE(ok) << t.toStdString();
+        }
+        std::sort(ticks.begin(), ticks.end());
+        const long step = ticks[1] - ticks[0];
+        ASSERT_GT(step, 0);
+        long decade = 1;
+        while (decade * 10 <= step) {
+            decade *= 10;
+        }
+        EXPECT_TRUE(step == decade || step == 2 * decade || step == 5 * decade) << step;
+        for (std::size_t i = 1; i < ticks.size(); ++i) {
+            EXPECT_EQ(ticks[i] - ticks[i - 1], step);
+            EXPECT_EQ(ticks[i] % step, 0);
+        }
+    }
+    // Axis numbers as the language writes them.
+    EXPECT_EQ(view.chart()->locale().decimalPoint(),
+              GetParam() == Language::Czech ? QStringLiteral(",") : QStringLiteral("."));
+
+    // The legend at the window's own size: every shown channel's whole name, and still after
+    // the connecting lines went off and on again.
+    auto* box = find<QCheckBox>("ch_propoj");
+    for (int click = 0; click < 3; ++click) {
+        SCOPED_TRACE(click);
+        for (int c = 1; c <= kChannelCount; ++c) {
+            auto* name = view.findChild<QLabel*>(QStringLiteral("LegendName%1").arg(c));
+            ASSERT_NE(name, nullptr);
+            EXPECT_EQ(name->isVisible(), view.series(c)->isVisible()) << c;
+            if (name->isVisible()) {
+                EXPECT_EQ(name->text(), view.series(c)->name());
+                EXPECT_FALSE(name->text().isEmpty());
+                EXPECT_GE(name->width(), name->fontMetrics().horizontalAdvance(name->text())) << c;
+            }
+        }
+        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(6, box->height() / 2));
+        QApplication::processEvents();
+    }
+    // Channel 1's white box has an outline that shows on the white window.
+    auto* white = view.findChild<QLabel*>(QStringLiteral("LegendBox1"));
+    ASSERT_NE(white, nullptr);
+    const QImage boxShot = white->grab().toImage();
+    EXPECT_EQ(boxShot.pixel(boxShot.width() / 2, boxShot.height() / 2) | 0xFF000000u,
+              qRgb(255, 255, 255));
+    EXPECT_LT(qGray(boxShot.pixel(0, 0)), 128);
+    EXPECT_LT(qGray(boxShot.pixel(boxShot.width() - 1, boxShot.height() - 1)), 128);
+}
+
+TEST_P(TrackingView, AFailedLoadLeavesTheRecordingShownWhole) {
+    openFile();
+    auto* scroll = find<QScrollBar>("ScrollBar1");
+    keyOn(scroll, Qt::Key_PageDown);
+    const int position = scroll->value();
+    const QString value = cell(2, 2);
+    const QString time = find<QLabel>("l_casGraf")->text();
+    const QString caption = cell(3, 0);
+    // Saved as it opened, to compare with what the window holds after each failure.
+    const QString before = dir.filePath(QStringLiteral("before.mon"));
+    scope.prompts.files = {before};
+    keyOn(&view, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QFile::exists(before));
+    // Another station's pair, spoilt once in the monitoring file and once in the station file.
+    const struct {
+        const char* spoilt;
+        int keep;
+    } cases[] = {{"other.mon", 100}, {"other.con", 40}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.spoilt);
+        const QString other = dir.filePath(QStringLiteral("other.mon"));
+        StationImage otherStation = link.image;
+        otherStation.station.name = "Jina";
+        otherStation.channelData(3).text = "Jiny kanal";
+        ASSERT_EQ(saveMonitoringPair(other, otherStation, view.recording(), 0, scope.prompts),
+                  PairResult::Ok);
+        QFile spoilt(dir.filePath(QString::fromLatin1(c.spoilt)));
+        ASSERT_TRUE(spoilt.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(spoilt.resize(c.keep));
+        spoilt.close();
+
+        scope.prompts.shown.clear();
+        scope.prompts.files = {other};
+        keyOn(&view, Qt::Key_D, Qt::ControlModifier);
+        EXPECT_TRUE(scope.prompts.shownError(txt(146)));
+        EXPECT_EQ(view.sourceText(), txt(272) + QStringLiteral("rec.mon"));
+        EXPECT_EQ(find<QLabel>("l_nazev")->text(), QStringLiteral("Kotelna Jih"));
+        EXPECT_EQ(cell(3, 0), caption);
+        EXPECT_EQ(view.series(1)->count(), 600);
+        EXPECT_EQ(view.series(3)->name(), QString::fromUtf8("Průtok páry"));
+        EXPECT_EQ(scroll->value(), position);
+        // The cursor still reads the shown recording.
+        keyOn(scroll, Qt::Key_PageUp);
+        keyOn(scroll, Qt::Key_PageDown);
+        EXPECT_EQ(cell(2, 2), value);
+        EXPECT_EQ(find<QLabel>("l_casGraf")->text(), time);
+        // Saved again, it is the file it was opened from.
+        const QString copy = dir.filePath(QStringLiteral("again.mon"));
+        scope.prompts.files = {copy};
+        keyOn(&view, Qt::Key_S, Qt::ControlModifier);
+        for (const char* ext : {"mon", "con"}) {
+            QFile a(dir.filePath(QStringLiteral("before.") + QLatin1String(ext)));
+            QFile b(dir.filePath(QStringLiteral("again.") + QLatin1String(ext)));
+            ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+            EXPECT_EQ(a.readAll(), b.readAll()) << ext;
+        }
+    }
 }
 
 TEST_P(TrackingView, KeysOneToEightSwitchSeriesAndConnectingLinesFollowTheBox) {
@@ -206,6 +477,31 @@ TEST_P(TrackingView, FromTheStationItReadsTheConfigurationThenFills) {
     EXPECT_TRUE(find<QScrollBar>("ScrollBar1")->isEnabled());
     EXPECT_EQ(view.series(2)->count(), 600);
     EXPECT_EQ(find<QLabel>("l_vyrCislo")->text(), QStringLiteral("2317"));
+
+    // Read again an hour later with the cursor left where it was: its time is that of the
+    // samples now shown.
+    QApplication::setActiveWindow(&view);
+    auto* scroll = find<QScrollBar>("ScrollBar1");
+    keyOn(scroll, Qt::Key_PageDown);
+    const int position = scroll->value();
+    const std::uint32_t before = view.recording().status.station_time;
+    link.sim.advance(3600 * 1000);
+    bool transferred = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* again = qobject_cast<TMonSplash*>(QApplication::activeModalWidget())) {
+            link.run([again] { return again->transfer().engine(); });
+            transferred = again->dataReady();
+        }
+    });
+    keyOn(&view, Qt::Key_M, Qt::ControlModifier);
+    ASSERT_TRUE(transferred);
+    ASSERT_GE(view.recording().status.station_time, before + 3600);
+    ASSERT_EQ(scroll->value(), position);
+    const std::uint32_t t = cursorTime(view.recording(), link.image, position);
+    EXPECT_EQ(find<QLabel>("l_casGraf")->text(), stationTimeText(t));
+    EXPECT_EQ(find<QLabel>("l_datumGraf")->text(), stationDateText(t));
+    EXPECT_EQ(find<QLabel>("l_casAkt")->text(),
+              stationTimeText(view.recording().status.station_time));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, TrackingView,

@@ -4,11 +4,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "base/texts.h"
 #include "files/station_file.h"
 #include "operations/station_backup.h"
+#include "operations/station_compare.h"
 #include "operations/station_diff.h"
 #include "operations/station_programmer.h"
 #include "operations/station_reader.h"
@@ -86,6 +88,12 @@ TEST_F(SafeProgramming, TheBackupHoldsTheStationAndOnlyTheNewestTwentyStay) {
     ASSERT_EQ(kept.size(), StationBackup::kKept);
     EXPECT_EQ(kept.front(), QStringLiteral("backup-2317-20261103-080000.sta"));
     EXPECT_TRUE(QFile::exists(other));
+
+    // A second backup within the same second keeps the first.
+    const auto again = backup();
+    EXPECT_EQ(QFileInfo(again->file()).fileName(),
+              QStringLiteral("backup-2317-20261209-101500_02.sta"));
+    EXPECT_TRUE(QFile::exists(b->file()));
 }
 
 TEST_F(SafeProgramming, ASilentStationGivesNoBackup) {
@@ -182,6 +190,49 @@ TEST(ConfigurationCompare, DifferencesInTheOperatorsTerms) {
     const auto sized = compareConfigurations(a, c, false);
     ASSERT_EQ(sized.size(), 1u);
     EXPECT_EQ(sized[0].field, txt(1032));
+}
+
+// A station compared with the file just read from it, or with its backup, is equal although
+// the file keeps some values coarser than the station; a field changed on either side shows.
+TEST_F(SafeProgramming, AStationEqualsItsOwnFileAndAChangeOnEitherSideShows) {
+    struct CompareRun final : CompareView {
+        void compareStatus(const QString&) override {}
+        void compareEnded(bool ok) override { ended = ok ? 1 : 0; }
+        int ended = -1;
+    };
+    const auto compare = [this](const StationImage& file) {
+        CompareRun run;
+        StationCompare c(link.port, link.context, &prompts, run);
+        c.start(file, link.image, false);
+        link.run([&c] { return c.engine(); });
+        EXPECT_EQ(run.ended, 1);
+        return c.differences();
+    };
+    const auto backupFile = backup()->file();
+    StationImage fromBackup;
+    ASSERT_EQ(loadStationFile(backupFile, fromBackup, {}, prompts), StationFileResult::Ok);
+    EXPECT_EQ(compare(fromBackup), std::vector<FieldDifference>{});
+
+    // The file changed: one difference.
+    StationImage edited = fromBackup;
+    edited.channelData(2).name = "PP9";
+    const auto fileSide = compare(edited);
+    ASSERT_EQ(fileSide.size(), 1u);
+    EXPECT_EQ(fileSide[0].right, QStringLiteral("PP9"));
+
+    // The station changed: one difference.
+    StationImage renamed = fromBackup;
+    renamed.channelData(7).name = "TK2";
+    StationProgrammer::Options options;
+    options.checking = false;
+    test::RecordingProgrammingView programmingView;
+    StationProgrammer programmer(link.port, link.context, &prompts, programmingView, options);
+    link.image = renamed;
+    programmer.start();
+    link.run([&programmer] { return programmer.engine(); });
+    const auto stationSide = compare(fromBackup);
+    ASSERT_EQ(stationSide.size(), 1u);
+    EXPECT_EQ(stationSide[0].left, QStringLiteral("TK2"));
 }
 
 }  // namespace

@@ -41,6 +41,16 @@ struct SimLink {
                 e->poll();
             }
         }
+        settle();
+    }
+
+    // Lets the blocks the port still holds for a free line go out (the last ACK, an END_COMM
+    // right after an answer), as the real port's timer would.
+    void settle() {
+        for (int ms = 0; port.holding() && ms < 100; ++ms) {
+            sim.advance(1);
+            port.service();
+        }
     }
 
     // The requests written so far, by name ("ACK" for the acknowledgement).

@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include "base/texts.h"
+#include "files/program_folder.h"
 #include "files/settings_ini.h"
 #include "link/in_process_port.h"
 #include "link/serial_port.h"
@@ -81,6 +82,24 @@ TEST(InstalledProgram, SettingsGoWithTheUserWhenTheProgramFolderIsReadOnly) {
     const QString user = settingsFilePathFor(dir.filePath(QStringLiteral("missing")));
     EXPECT_EQ(user, QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
                         .filePath(QStringLiteral("settings.ini")));
+}
+
+// Installed under /usr the program writes nothing beside itself, even as root, who could.
+TEST(InstalledProgram, KeepsItsFilesWithTheUserWhoeverRunsIt) {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    for (const char* installed : {"/usr/bin", "/usr/local/bin", "/usr"}) {
+        const QString dir = QString::fromLatin1(installed);
+        EXPECT_TRUE(installedProgramDir(dir)) << installed;
+        EXPECT_EQ(programFolderFor(dir), data) << installed;
+        EXPECT_EQ(settingsFilePathFor(dir), QDir(config).filePath(QStringLiteral("settings.ini")))
+            << installed;
+    }
+    for (const char* tree : {"/usrx/bin", "/work/main/build/app", "/opt/usr/bin"}) {
+        EXPECT_FALSE(installedProgramDir(QString::fromLatin1(tree))) << tree;
+    }
+    QTemporaryDir build;
+    EXPECT_EQ(programFolderFor(build.path()), build.path());
 }
 
 TEST(InstalledProgram, DialoutHintOnlyForAPermissionProblemOfTheDialoutGroup) {

@@ -8,6 +8,7 @@
 #include <QTableWidget>
 
 #include "base/texts.h"
+#include "files/station_file.h"
 #include "operations/lock_window.h"
 #include "operations/programming_window.h"
 #include "operations/station_compare_window.h"
@@ -101,7 +102,7 @@ TEST_P(OperationWindows, CompareWindowListsWhatTheFileWouldChange) {
     StationReader reader(port, context, &scope.prompts, readView);
     reader.start();
     drive([&] { return reader.engine(); });
-    StationImage file = link.image;
+    StationImage file = throughStationFile(link.image, {});
     file.channelData(2).name = "PX";
     file.station.messages_total += 1;
     link.image.meter.meter_number = 1;  // the program's image is not what is compared

@@ -73,8 +73,9 @@ TEST_F(Console, CaptureShowsReceivedBytesOnlyWhenSwitchedOn) {
     EXPECT_EQ(rx.length(), 11);  // the receive state gets them all the same
     host->setCapture(true);
     rx.reset();
-    host->writeRequest(END_COMM);
-    sim.advance(1);
+    host->writeRequest(END_COMM);  // the line is the station's until COMM's answer is due
+    sim.advance(25);
+    port.service();
     EXPECT_EQ(memo->toPlainText(), QStringLiteral("06"));
     host->b_clearClick();
     EXPECT_TRUE(memo->toPlainText().isEmpty());
@@ -89,6 +90,8 @@ TEST_F(Console, ConnectHandsItsEngineToTheReadSequence) {
     EXPECT_EQ(adopted->request(), COMM);
     // "Send" closes the current engine with END_COMM.
     host->b_sendClick();
+    sim.advance(25);
+    port.service();
     EXPECT_EQ(port.writes().back()[2], 0x0E);
 }
 
