@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto totals = flyTotals(*v);
     FUZZ_CHECK(sameReal(totals[0], (*v)[0] + (*v)[1]));
-    FUZZ_CHECK((*v)[2] != 0.0f || totals[3] == 0.0f);
-    for (const float t : totals) {
+    FUZZ_CHECK((*v)[2] != 0.0 || totals[3] == 0.0);
+    for (const double t : totals) {
         FUZZ_CHECK(!flyText(t).isEmpty());
     }
     return 0;

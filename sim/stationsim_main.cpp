@@ -115,6 +115,17 @@ public:
         return true;
     }
 
+    // Takes in what the host wrote before the stop, so the figures count all of it.
+    void drain() {
+        pollfd pfd{pty_.master(), POLLIN, 0};
+        while (::poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLIN)) {
+            const std::int64_t t = monotonicNs();
+            if (!readLine((t - start_) / kMs, t)) {
+                return;
+            }
+        }
+    }
+
     // The line's figures for --timing, one line on standard error.
     void printTiming() const {
         const std::int64_t span = firstRequestNs_ < 0 ? 0 : lastAnswerNs_ - firstRequestNs_;
@@ -322,6 +333,7 @@ int main(int argc, char** argv) {
 
     const bool ok = server.run(waitMask);
     if (options.timing) {
+        server.drain();
         server.printTiming();
     }
     if (!options.link.empty()) {

@@ -335,16 +335,16 @@ int runFly(const QStringList& args) {
     const auto totals = flyTotals(v);
     if (json) {
         QJsonArray values;
-        for (float f : v) {
-            values.append(static_cast<double>(f));
+        for (double f : v) {
+            values.append(f);
         }
         printJson(QJsonObject{{QStringLiteral("circuit"), circuit},
                               {QStringLiteral("count"), count},
                               {QStringLiteral("values"), values},
-                              {QStringLiteral("heat_total"), static_cast<double>(totals[0])},
-                              {QStringLiteral("mass_total"), static_cast<double>(totals[1])},
-                              {QStringLiteral("time_total"), static_cast<double>(totals[2])},
-                              {QStringLiteral("enthalpy"), static_cast<double>(totals[3])}});
+                              {QStringLiteral("heat_total"), totals[0]},
+                              {QStringLiteral("mass_total"), totals[1]},
+                              {QStringLiteral("time_total"), totals[2]},
+                              {QStringLiteral("enthalpy"), totals[3]}});
         return kExitOk;
     }
     for (std::size_t i = 0; i < v.size(); ++i) {

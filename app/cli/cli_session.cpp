@@ -97,12 +97,12 @@ bool Session::open(const CommandOptions& options, bool needPort) {
     }
     port.setDevice(options.value(QStringLiteral("port")));
     if (!port.open()) {
-        error = QStringLiteral("cannot open %1: %2")
-                    .arg(options.value(QStringLiteral("port")), port.lastError());
+        // The hint says what the system's own reason leaves unclear (a busy port reads as a
+        // permission error).
         const QString hint = port.accessHint();
-        if (!hint.isEmpty()) {
-            error += QLatin1Char('\n') + hint;
-        }
+        error = QStringLiteral("cannot open %1: %2")
+                    .arg(options.value(QStringLiteral("port")),
+                         hint.isEmpty() ? port.lastError() : hint);
         return false;
     }
     const double turnaround = turnaroundOverride().value_or(

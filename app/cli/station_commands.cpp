@@ -155,6 +155,8 @@ int runProgram(const QStringList& args) {
     StationProgrammer programmer(session.port, defaultLinkContext(), &session.prompts, view, run);
     programmer.start();
     const int rc = session.run();
+    StationBackup::programmingEnded(backupFolder, image.cmos.serial_number, backupFile,
+                                    StationBackup::runEnd(rc == kExitOk, programmer.eraseSent()));
     if (rc != kExitOk && programmer.eraseSent()) {
         printLine(stderr, txt(1061));
         if (!backupFile.isEmpty()) {

@@ -11,6 +11,7 @@ const AddedText kAdded[] = {
     {1003, "Bez odpovědi", "Time-outs"},
     {1004, "Chybný součet", "Checksum failures"},
     {1005, "Průměrná odezva [ms]", "Mean answer [ms]"},
+    {1006, "Vynulovat tabulku", "Reset table"},
     // Backup before programming.
     {1010, "Zálohuji nastavení stanice...", "Backing up the station configuration..."},
     {1011, "Záloha uložena: ", "Backup saved: "},
@@ -18,9 +19,9 @@ const AddedText kAdded[] = {
      "The station backup could not be read. Program without a backup?"},
     {1013,
      "Programování selhalo po smazání stanice. Předchozí nastavení stanice je uloženo v "
-     "souboru %1. Naprogramovat je zpět?",
+     "souboru \"%1\". Naprogramovat je zpět do stanice na adrese %2?",
      "Programming failed after the station was erased. The station's previous configuration "
-     "is saved in %1. Program it back?"},
+     "is saved in \"%1\". Program it back into the station at address %2?"},
     {1014, "Zálohu stanice se nepodařilo uložit do souboru %1.",
      "The station backup could not be saved to %1."},
     {1015, "Předchozí nastavení stanice je uloženo v souboru %1. Zpět je naprogramujete příkazem:",
@@ -61,6 +62,9 @@ const AddedText kAdded[] = {
      "(sudo usermod -aG dialout $USER), odhlaste se a znovu se přihlaste.",
      "You may not open the serial port %1. Add your account to the dialout group "
      "(sudo usermod -aG dialout $USER), then log out and in again."},
+    {1051, "Sériový port %1 používá jiný program. Ukončete jej, nebo zvolte jiný port.",
+     "The serial port %1 is held by another program. Close that program or choose another "
+     "port."},
     // Command line.
     {1060, "Příkaz přerušen.", "Command interrupted."},
     {1061,

@@ -20,13 +20,13 @@ std::optional<FlyValues> decodeFlyResults(std::span<const std::uint8_t> answer) 
     const FieldReader r(answer);
     FlyValues v{};
     for (std::size_t i = 0; i < v.size(); ++i) {
-        v[i] = static_cast<float>(r.f32(kFirstValue + 4 * i));
+        v[i] = r.f32(kFirstValue + 4 * i);
     }
     return v;
 }
 
-std::array<float, 4> flyTotals(const FlyValues& v) {
-    const float enthalpy = v[2] == 0.0f ? 0.0f : v[0] / v[2];
+std::array<double, 4> flyTotals(const FlyValues& v) {
+    const double enthalpy = v[2] == 0.0 ? 0.0 : static_cast<float>(v[0] / v[2]);
     return {v[0] + v[1], v[2] + v[3], v[4] + v[5], enthalpy};
 }
 

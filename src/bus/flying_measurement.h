@@ -11,13 +11,13 @@ namespace pelmo {
 
 // The ten values of a flying measurement: heat, mass and time dry and wet, temperature
 // maximum and minimum, pressure maximum and minimum.
-using FlyValues = std::array<float, 10>;
+using FlyValues = std::array<double, 10>;
 
 // Nothing unless the answer holds all ten values (50 bytes with its trailer).
 std::optional<FlyValues> decodeFlyResults(std::span<const std::uint8_t> answer);
-// The derived rows: dry+wet heat, mass and time, and the enthalpy heat / mass in single
-// precision (0 for no mass).
-std::array<float, 4> flyTotals(const FlyValues& v);
+// The derived rows: dry+wet heat, mass and time in double precision, and the enthalpy
+// heat / mass rounded to single precision (0 for no mass).
+std::array<double, 4> flyTotals(const FlyValues& v);
 // "%.10f" with a decimal comma.
 QString flyText(double value);
 // "180 sec".

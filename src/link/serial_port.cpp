@@ -28,6 +28,12 @@ QString SerialStationPort::accessHint() const {
     if (::stat(path.constData(), &info) != 0) {
         return {};
     }
+    // Refused although we may read and write it: another program holds it (its lock file,
+    // or an exclusive open).
+    if (port_.error() == QSerialPort::PermissionError &&
+        ::access(path.constData(), R_OK | W_OK) == 0) {
+        return txt(1051).arg(device_);
+    }
     const group* g = ::getgrgid(info.st_gid);
     std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
     const int n = ::getgroups(static_cast<int>(groups.size()), groups.data());

@@ -1,7 +1,10 @@
 #include "operations/station_backup.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
 #include <algorithm>
 
 #include "base/prompts.h"
@@ -14,6 +17,11 @@ namespace pelmo {
 namespace {
 QString backupPattern(std::uint16_t serial) {
     return QStringLiteral("backup-%1-*.sta").arg(serial);
+}
+
+// Names the backup of the last working configuration while the station stays erased.
+QString keepMarker(const QString& folder, std::uint16_t serial) {
+    return QDir(folder).filePath(QStringLiteral("backup-%1.keep").arg(serial));
 }
 }  // namespace
 
@@ -64,8 +72,52 @@ void StationBackup::prune(const QString& folder, std::uint16_t serial, int keep)
     // The time stamp in the name sorts like the time itself.
     QStringList names = dir.entryList({backupPattern(serial)}, QDir::Files, QDir::Name);
     std::sort(names.begin(), names.end(), std::greater<>());
+    const QString kept = keptBackup(folder, serial);
     for (qsizetype i = keep; i < names.size(); ++i) {
-        dir.remove(names[i]);
+        if (names[i] != kept) {
+            dir.remove(names[i]);
+        }
+    }
+}
+
+std::uint16_t StationBackup::serialOf(const QString& backupFile) {
+    const QString name = QFileInfo(backupFile).fileName();
+    static const QRegularExpression pattern(QStringLiteral("^backup-(\\d{1,5})-.*\\.sta$"));
+    const QRegularExpressionMatch m = pattern.match(name);
+    const uint serial = m.hasMatch() ? m.captured(1).toUInt() : 0;
+    return serial <= 0xFFFF ? static_cast<std::uint16_t>(serial) : 0;
+}
+
+QString StationBackup::keptBackup(const QString& folder, std::uint16_t serial) {
+    QFile marker(keepMarker(folder, serial));
+    if (!marker.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    // Only a plain backup name of this station counts; anything else is ignored.
+    const QString name = QString::fromUtf8(marker.read(256)).trimmed();
+    const bool usable = serialOf(name) == serial && QFileInfo(name).fileName() == name &&
+                        QFileInfo::exists(QDir(folder).filePath(name));
+    return usable ? name : QString();
+}
+
+void StationBackup::programmingEnded(const QString& baseFolder, std::uint16_t serial,
+                                     const QString& backupFile, RunEnd end) {
+    const QString folder = stationFolder(baseFolder, serial);
+    const QString marker = keepMarker(folder, serial);
+    if (end == RunEnd::Completed) {
+        // The station holds a whole configuration again; its backups rotate as before.
+        QFile::remove(marker);
+        return;
+    }
+    // The first failure keeps its backup: later ones read a station already erased.
+    if (end == RunEnd::FailedBeforeErase || backupFile.isEmpty() ||
+        serialOf(backupFile) != serial || !keptBackup(folder, serial).isEmpty()) {
+        return;
+    }
+    QSaveFile file(marker);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(QFileInfo(backupFile).fileName().toUtf8() + '\n');
+        file.commit();
     }
 }
 

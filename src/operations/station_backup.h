@@ -50,8 +50,24 @@ public:
     static QString fileName(std::uint16_t serial, const QDateTime& time);
     // fileName(), or with "_02", "_03"... when a backup of that second is in `folder`.
     static QString freeFileName(const QString& folder, std::uint16_t serial, const QDateTime& time);
-    // Removes all but the newest `keep` backups of the station from `folder`.
+    // Removes all but the newest `keep` backups of the station from `folder`, never the one
+    // kept for a station a failed run left erased.
     static void prune(const QString& folder, std::uint16_t serial, int keep = kKept);
+    // After a programming run of the station `serial` that made `backupFile` (empty: none):
+    // a run that failed after the erase keeps that backup of the working station until a
+    // run programs the station completely, however many backups of the erased station come
+    // in between. A run that failed before the erase changes nothing.
+    enum class RunEnd { Completed, FailedBeforeErase, FailedAfterErase };
+    static RunEnd runEnd(bool completed, bool eraseSent) {
+        return completed ? RunEnd::Completed
+                         : (eraseSent ? RunEnd::FailedAfterErase : RunEnd::FailedBeforeErase);
+    }
+    static void programmingEnded(const QString& baseFolder, std::uint16_t serial,
+                                 const QString& backupFile, RunEnd end);
+    // The backup kept that way for the station in `folder`, or an empty string.
+    static QString keptBackup(const QString& folder, std::uint16_t serial);
+    // The serial number a backup's file name carries, 0 for another name.
+    static std::uint16_t serialOf(const QString& backupFile);
 
 private:
     void readStarting() override {}

@@ -346,17 +346,23 @@ void TZobrStanice::runProgramming(const QString& backupFile) {
     TProgressForm form(host_.port(), host_.link(), options, this);
     form.setTrafficLogClearer([this] { host_.trafficLog().clear(); });
     form.exec();
-    if (form.ending() != ProgrammingView::Ending::Failed || !form.programmer().eraseSent() ||
-        backupFile.isEmpty() ||
-        !prompts().yesNo(txt(1013).arg(QDir::toNativeSeparators(backupFile)))) {
+    const bool erased = form.programmer().eraseSent();
+    const bool failed = form.ending() != ProgrammingView::Ending::Finished;
+    StationBackup::programmingEnded(programFolder(), image_.cmos.serial_number, backupFile,
+                                    StationBackup::runEnd(!failed, erased));
+    // A programmed file may have moved the station to another address before the failure.
+    const int answering = form.programmer().answeringAddress();
+    if (form.ending() != ProgrammingView::Ending::Failed || !erased || backupFile.isEmpty() ||
+        !prompts().yesNo(txt(1013).arg(QDir::toNativeSeparators(backupFile)).arg(answering))) {
         return;
     }
-    // The operator takes the backup back into the station.
+    // The operator takes the backup back into the station, where it answers now.
     resetNewStation(image_);
     if (!loadStationFileReporting(backupFile, image_, fileOptions(), prompts())) {
         loadFailed();
         return;
     }
+    image_.bus_address = answering;
     lastFile_ = backupFile;
     loadSucceeded();
     runProgramming(backupFile);

@@ -64,6 +64,7 @@ TForm1::TForm1(LinkContext& link, StationPort* bus, QWidget* parent)
     connect(ui->b_connect, &QPushButton::clicked, this, &TForm1::b_connectClick);
     connect(ui->b_send, &QPushButton::clicked, this, &TForm1::b_sendClick);
     connect(ui->b_clear, &QPushButton::clicked, this, &TForm1::b_clearClick);
+    connect(ui->b_clearHealth, &QPushButton::clicked, this, &TForm1::b_clearHealthClick);
     connect(ui->b_setdate, &QPushButton::clicked, this, &TForm1::b_setdateClick);
     connect(ui->ch_codes, &QCheckBox::toggled, this, [](bool on) { setTextCodes(on); });
     connect(ui->ch_log, &QCheckBox::toggled, this, [this](bool on) {
@@ -249,6 +250,12 @@ void TForm1::refreshBusHealth() {
         ++r;
     }
     grid->resizeColumnsToContents();
+    ui->b_clearHealth->setText(txt(1006));
+    ui->b_clearHealth->setEnabled(!rows.empty());
+    // Room for the header and four stations; the splitter above gives it more.
+    const int rowHeight = grid->verticalHeader()->defaultSectionSize();
+    grid->setMinimumHeight(grid->horizontalHeader()->sizeHint().height() + 4 * rowHeight +
+                           2 * grid->frameWidth());
 }
 
 void TForm1::writeRequest(int request) {
@@ -287,6 +294,13 @@ void TForm1::b_sendClick() {
 
 void TForm1::b_clearClick() {
     ui->Memo1->clear();
+}
+
+void TForm1::b_clearHealthClick() {
+    if (link_.statistics) {
+        link_.statistics->clear();
+    }
+    refreshBusHealth();
 }
 
 void TForm1::b_setdateClick() {

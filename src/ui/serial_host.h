@@ -77,6 +77,8 @@ public:
     void b_connectClick();
     void b_sendClick();
     void b_clearClick();
+    // Starts the bus health table afresh.
+    void b_clearHealthClick();
     void b_setdateClick();
 
 signals:

@@ -323,15 +323,17 @@ TEST_F(Flying, A49ByteResultIsNotAcceptedAndAFailedStartKeepsTheWindow) {
     EXPECT_EQ(view.phase, FlyView::Phase::Idle);
 }
 
-TEST(FlyTotals, SumsAndEnthalpyInSinglePrecision) {
-    FlyValues v{10.0f, 2.5f, 4.0f, 1.0f, 100.0f, 20.0f, 0, 0, 0, 0};
+TEST(FlyTotals, SumsInDoublePrecisionAndEnthalpyInSingle) {
+    // Each value is a float32 from the station; a sum in float would lose the last digits.
+    FlyValues v{
+        0.0864218026f, 0.0375307985f, 4.8000001907f, 1.2000000477f, 100.0f, 20.0f, 0, 0, 0, 0};
     const auto t = flyTotals(v);
-    EXPECT_EQ(t[0], 12.5f);
-    EXPECT_EQ(t[1], 5.0f);
-    EXPECT_EQ(t[2], 120.0f);
-    EXPECT_EQ(t[3], 2.5f);
-    v[2] = 0.0f;
-    EXPECT_EQ(flyTotals(v)[3], 0.0f);
+    EXPECT_EQ(flyText(t[0]), QStringLiteral("0,1239526011"));
+    EXPECT_EQ(flyText(t[1]), QStringLiteral("6,0000002384"));
+    EXPECT_EQ(t[2], 120.0);
+    EXPECT_EQ(t[3], static_cast<double>(0.0864218026f / 4.8000001907f));
+    v[2] = 0.0;
+    EXPECT_EQ(flyTotals(v)[3], 0.0);
     EXPECT_EQ(flyText(2.5), QStringLiteral("2,5000000000"));
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "base/texts.h"
 #include "link/communication.h"
 #include "link/in_process_port.h"
 #include "link/receive_state.h"
@@ -211,6 +212,21 @@ TEST(SerialPort, AMissingDeviceFailsToOpenAndWriteReportsIt) {
     EXPECT_FALSE(port.open());
     EXPECT_FALSE(port.write(std::vector<std::uint8_t>{0x06}));
     EXPECT_FALSE(port.isOpen());
+}
+
+// A port another program holds is named as such, not as a permission error.
+TEST(SerialPort, APortHeldElsewhereIsNamedAsBusy) {
+    PtyFixture first;
+    if (!first.available() || !first.port.open()) {
+        GTEST_SKIP() << "no pseudo-terminals here";
+    }
+    SerialStationPort second;
+    second.setDevice(first.port.device());
+    ASSERT_FALSE(second.open());
+    EXPECT_EQ(second.accessHint(), txt(1051).arg(first.port.device()));
+    first.port.close();
+    EXPECT_TRUE(second.open());
+    EXPECT_EQ(second.accessHint(), QString());
 }
 
 }  // namespace

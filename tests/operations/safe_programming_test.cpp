@@ -96,6 +96,54 @@ TEST_F(SafeProgramming, TheBackupHoldsTheStationAndOnlyTheNewestTwentyStay) {
     EXPECT_TRUE(QFile::exists(b->file()));
 }
 
+// Runs that fail after the erase back up an erased station; however many there are, the
+// backup of the working station stays until a run programs the station completely.
+TEST_F(SafeProgramming, TheLastWorkingBackupOutlivesAnyRunOfFailures) {
+    using RunEnd = StationBackup::RunEnd;
+    QDir().mkpath(folder());
+    int minute = 0;
+    const auto programRun = [&](RunEnd end) {
+        const QString name = StationBackup::freeFileName(
+            folder(), 2317, QDateTime(QDate(2026, 12, 9), QTime(8, 0)).addSecs(60 * minute++));
+        const QString path = QDir(folder()).filePath(name);
+        QFile(path).open(QIODevice::WriteOnly);
+        StationBackup::prune(folder(), 2317);
+        StationBackup::programmingEnded(dir.path(), 2317, path, end);
+        return name;
+    };
+    const auto present = [this](const QString& name) {
+        return QFile::exists(QDir(folder()).filePath(name));
+    };
+    programRun(RunEnd::Completed);
+    const QString working = programRun(RunEnd::FailedAfterErase);
+    EXPECT_EQ(StationBackup::keptBackup(folder(), 2317), working);
+    // Failures before and after the erase, more than the twenty kept, and a run without a
+    // backup (the restore command's --no-backup) that fails too.
+    for (int k = 0; k < 30; ++k) {
+        programRun(k % 3 == 0 ? RunEnd::FailedBeforeErase : RunEnd::FailedAfterErase);
+    }
+    StationBackup::programmingEnded(dir.path(), 2317, QString(), RunEnd::FailedAfterErase);
+    EXPECT_TRUE(present(working));
+    EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("backup-2317-*.sta")}).size(),
+              StationBackup::kKept + 1);
+
+    // The restore (no backup of its own) completes: the backups rotate again.
+    StationBackup::programmingEnded(dir.path(), 2317, QString(), RunEnd::Completed);
+    EXPECT_EQ(StationBackup::keptBackup(folder(), 2317), QString());
+    const QString next = programRun(RunEnd::FailedAfterErase);
+    EXPECT_FALSE(present(working));
+    EXPECT_EQ(StationBackup::keptBackup(folder(), 2317), next);
+
+    // A marker naming a missing file or a file outside the folder protects nothing.
+    for (const char* text : {"backup-2317-20000101-000000.sta", "../backup-2317-x.sta", ""}) {
+        QFile marker(QDir(folder()).filePath(QStringLiteral("backup-2317.keep")));
+        ASSERT_TRUE(marker.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        marker.write(text);
+        marker.close();
+        EXPECT_EQ(StationBackup::keptBackup(folder(), 2317), QString()) << text;
+    }
+}
+
 TEST_F(SafeProgramming, ASilentStationGivesNoBackup) {
     link.station->faults().settings().silent = true;
     auto b = backup();

@@ -385,8 +385,62 @@ TEST(MainWindowProgramming, TheStationIsBackedUpBeforeTheRunAndOfferedBackAfterA
     scope.prompts.shown.clear();
     programFromTheMainWindow(link, window, scope.prompts, "no-answer=WRITE_METER");
     const QString newest = window.statusText().mid(txt(1011).size());
-    EXPECT_TRUE(scope.prompts.shown.back().text == txt(1013).arg(QDir::toNativeSeparators(newest)))
+    EXPECT_TRUE(scope.prompts.shown.back().text ==
+                txt(1013).arg(QDir::toNativeSeparators(newest)).arg(251))
         << scope.prompts.shown.back().text.toStdString();
+}
+
+// The programmed file moved the station to address 9 before the run failed: the backup goes
+// back to the station at 9, where it answers now.
+TEST(MainWindowProgramming, TheBackupGoesBackWhereTheStationAnswersNow) {
+    test::PromptsScope scope;
+    test::SimLink link;
+    TForm1 host(link.context, &link.port);
+    TZobrStanice window(host);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    window.m_cteniClick();
+    link.run([&] { return window.reader().engine(); });
+    auto* address = window.findChild<QLineEdit*>(QStringLiteral("e_adresa"));
+    QTest::mouseClick(address, Qt::LeftButton);
+    address->selectAll();
+    QTest::keyClicks(address, QStringLiteral("9"));
+
+    scope.prompts.answers = {true, true};  // program it; then program the backup back
+    window.action("m_programovani")->trigger();
+    link.run([&] { return window.backup() ? window.backup()->engine() : nullptr; });
+    std::vector<ProgrammingView::Ending> endings;
+    std::size_t restoreStart = 0;
+    const auto runForm = [&](const char* faults) {
+        auto* form = qobject_cast<TProgressForm*>(QApplication::activeModalWidget());
+        ASSERT_NE(form, nullptr);
+        sim::FaultSettings spoil;
+        sim::parseFaultSpec(faults, spoil);
+        link.station->faults().settings() = spoil;
+        link.run([&] { return form->programmer().engine(); });
+        endings.push_back(form->ending());
+        form->b_zavritClick();
+    };
+    QTimer::singleShot(0, [&] {
+        runForm("no-answer=RESTART_MEASURING");
+        restoreStart = link.port.writes().size();
+        // The offer comes next and opens the second run, modal in its turn.
+        QTimer::singleShot(0, [&] { runForm(""); });
+    });
+    QCoreApplication::processEvents();
+    ASSERT_EQ(endings, (std::vector<ProgrammingView::Ending>{ProgrammingView::Ending::Failed,
+                                                             ProgrammingView::Ending::Finished}));
+    EXPECT_NE(scope.prompts.shown.back().text.indexOf(txt(1013).section(QLatin1Char('%'), 0, 0)),
+              -1);
+    // The restore's COMM went to 9, and the backup moved the station back to 251.
+    const auto& writes = link.port.writes();
+    const auto comm = std::find_if(writes.begin() + static_cast<std::ptrdiff_t>(restoreStart),
+                                   writes.end(), [](const std::vector<std::uint8_t>& w) {
+                                       return w.size() > 6 && requestIdFor(w[1], w[2]) == COMM;
+                                   });
+    ASSERT_NE(comm, writes.end());
+    EXPECT_EQ((*comm)[6], 9);
+    EXPECT_EQ(link.station->address(), 251);
 }
 
 // The main window on the simulated station, worked with the keyboard and the mouse.

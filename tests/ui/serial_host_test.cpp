@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 
 #include "base/texts.h"
 #include "scripted_prompts.h"
@@ -121,6 +123,23 @@ TEST_F(Console, BusHealthTableFollowsTheFiguresAndTheLanguage) {
     host->refreshBusHealth();
     EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), QStringLiteral("Repetitions"));
     setLanguage(Language::Czech);
+
+    // At its first size the window shows four stations whole, and the table can be reset.
+    for (int address = 20; address < 24; ++address) {
+        statistics.exchangeStarted(address);
+    }
+    host->refreshBusHealth();
+    host->show();
+    QApplication::setActiveWindow(host.get());
+    QCoreApplication::processEvents();
+    const int rowHeight = grid->rowHeight(0);
+    EXPECT_GE(grid->viewport()->height(), 4 * rowHeight);
+    auto* reset = find<QPushButton>("b_clearHealth");
+    EXPECT_EQ(reset->text(), txt(1006));
+    QTest::mouseClick(reset, Qt::LeftButton);
+    EXPECT_EQ(grid->rowCount(), 0);
+    EXPECT_TRUE(statistics.byAddress().empty());
+    EXPECT_FALSE(reset->isEnabled());
     link.context.statistics = nullptr;
 }
 
