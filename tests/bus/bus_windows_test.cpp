@@ -30,6 +30,7 @@
 #include "sim_link.h"
 #include "ui/main_window.h"
 #include "ui/serial_host.h"
+#include "window_events.h"
 
 namespace pelmo {
 namespace {
@@ -187,6 +188,7 @@ TEST_F(Windows, SearchFillsTheGridsTheMainWindowsEntriesAndExportsTheMap) {
 TEST_F(Windows, MainWindowLoadsAMapAndRefusesAMalformedOne) {
     TForm1 host(link.context, &link.port);
     TZobrStanice main(host);
+    main.show();
     QTemporaryDir dir;
     const QString good = dir.filePath(QStringLiteral("good.map"));
     const QString bad = dir.filePath(QStringLiteral("bad.map"));
@@ -200,11 +202,11 @@ TEST_F(Windows, MainWindowLoadsAMapAndRefusesAMalformedOne) {
     b.close();
 
     scope.prompts.files = {good, bad};
-    main.m_zDiskuClick();
+    test::chooseMenuEntry(main, "m_zDisku");
     QAction* second = main.findChild<QAction*>(QStringLiteral("m_adresa2"));
     EXPECT_TRUE(second->isVisible());
     EXPECT_EQ(second->text(), QStringLiteral("9 - Druha"));
-    main.m_zDiskuClick();
+    test::chooseMenuEntry(main, "m_zDisku");
     EXPECT_TRUE(scope.prompts.shownError(txt(146)));
     EXPECT_EQ(link.image.address_list[1].address, 9);
 }

@@ -21,6 +21,7 @@
 #include "monitoring/sled_dat.h"
 #include "scripted_prompts.h"
 #include "sim_link.h"
+#include "window_events.h"
 
 namespace pelmo {
 namespace {
@@ -144,10 +145,13 @@ TEST_F(HistoryWindow, ExportsTheSelectedReadingsAndSaysWhenTheHistoryCannotBeOpe
     THistorie history(link.port, link.context, path());
     auto* grid = history.findChild<QTableWidget*>(QStringLiteral("g_cteni"));
     ASSERT_EQ(grid->rowCount(), 2);
-    grid->selectAll();
+    history.show();
+    QApplication::setActiveWindow(&history);
+    test::clickCell(grid, 0, 0);
+    QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
     const QString csv = dir.filePath(QStringLiteral("out.csv"));
     scope.prompts.files = {csv};
-    history.b_exportClick();
+    QTest::mouseClick(history.findChild<QPushButton*>(QStringLiteral("b_export")), Qt::LeftButton);
     QFile f(csv);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll().count("\r\n"), 1 + 2 + 1);

@@ -32,6 +32,7 @@
 #include "ui/app_shell.h"
 #include "ui/qt_translation.h"
 #include "ui/serial_host.h"
+#include "window_events.h"
 
 namespace pelmo {
 namespace {
@@ -59,11 +60,22 @@ protected:
     T* find(const char* name) const {
         return window->findChild<T*>(QString::fromLatin1(name));
     }
+    // Types the four boxes over, as the operator does.
     void setBoxes(const char* name, const char* meter, const char* messages, const char* address) {
-        find<QLineEdit>("e_nazev")->setText(QString::fromUtf8(name));
-        find<QLineEdit>("e_meridlo")->setText(QString::fromUtf8(meter));
-        find<QLineEdit>("e_hlaseni")->setText(QString::fromUtf8(messages));
-        find<QLineEdit>("e_adresa")->setText(QString::fromUtf8(address));
+        const std::pair<const char*, const char*> boxes[] = {{"e_nazev", name},
+                                                             {"e_meridlo", meter},
+                                                             {"e_hlaseni", messages},
+                                                             {"e_adresa", address}};
+        QApplication::setActiveWindow(window.get());
+        for (const auto& [box, text] : boxes) {
+            auto* edit = find<QLineEdit>(box);
+            QTest::mouseClick(edit, Qt::LeftButton);
+            // Ctrl+A would choose the archive window: select with Shift+Home.
+            QTest::keyClick(edit, Qt::Key_End);
+            QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
+            QTest::keyClick(edit, Qt::Key_Delete);
+            QTest::keyClicks(edit, QString::fromUtf8(text));
+        }
     }
 
     test::PromptsScope scope;
@@ -110,7 +122,7 @@ TEST_F(MainWindow, LoadedStatusSurvivesALanguageSwitch) {
 }
 
 TEST_F(MainWindow, ChannelRowBeforeAnyStationWarns) {
-    window->StringGrid1SelectCell(3, 1);
+    test::clickCell(find<QTableWidget>("StringGrid1"), 3, 1);
     ASSERT_EQ(scope.prompts.shown.size(), 1u);
     EXPECT_EQ(scope.prompts.shown[0].kind, Prompts::Kind::Warning);
     EXPECT_EQ(scope.prompts.shown[0].text, txt(143));
@@ -130,9 +142,10 @@ TEST_F(MainWindow, SavingChecksTheStationDefinitionFirst) {
         {"Kotelna", "10", "252", txt(144)},
     };
     for (const Case& c : refused) {
-        scope.prompts.shown.clear();
         setBoxes(c.name, "PARA", c.messages, c.address);
-        window->m_ulozeniClick();
+        // Leaving a box may warn already; the save must warn once more, by itself.
+        scope.prompts.shown.clear();
+        test::chooseMenuEntry(*window, "m_ulozeni");
         ASSERT_EQ(scope.prompts.shown.size(), 1u) << c.address;
         EXPECT_EQ(scope.prompts.shown[0].text, c.message);
         EXPECT_TRUE(scope.prompts.dialogs.empty()) << "no file dialog after a failed check";
@@ -142,7 +155,7 @@ TEST_F(MainWindow, SavingChecksTheStationDefinitionFirst) {
     scope.prompts.shown.clear();
     scope.prompts.files.push_back(path);
     setBoxes("Kotelna", "PARA", "0", "251");
-    window->m_ulozeniClick();
+    test::chooseMenuEntry(*window, "m_ulozeni");
     EXPECT_TRUE(scope.prompts.shown.empty());
     EXPECT_EQ(find<QLineEdit>("e_hlaseni")->text(), QStringLiteral("10"));
     EXPECT_EQ(QFileInfo(path).size(), kStationFileSize);
@@ -155,7 +168,7 @@ TEST_F(MainWindow, MemoryBeyondTheStationIsRefused) {
     image.channel(1).in_use = 1;
     image.channel(1).memory = 30000;
     setBoxes("Kotelna", "PARA", "10", "5");
-    window->m_ulozeniClick();
+    test::chooseMenuEntry(*window, "m_ulozeni");
     ASSERT_EQ(scope.prompts.shown.size(), 1u);
     // free = 32768 - 3840 - 60 = 28868
     EXPECT_EQ(scope.prompts.shown[0].text, txt(309) + QStringLiteral("( 1132B )"));
@@ -181,7 +194,7 @@ TEST_F(MainWindow, ChoosingAnAddressEntrySendsEndCommAndSwitchesTheBus) {
 TEST_F(MainWindow, StationFileLoadOutcomes) {
     // A cancelled file dialog leaves a cleared image marked as loaded.
     scope.prompts.answers = {true};
-    window->m_definovaniClick();
+    test::chooseMenuEntry(*window, "m_definovani");
     EXPECT_TRUE(image.station_loaded);
     EXPECT_EQ(window->statusText(), txt(141));
 
@@ -193,7 +206,7 @@ TEST_F(MainWindow, StationFileLoadOutcomes) {
     f.close();
     scope.prompts.answers = {true};
     scope.prompts.files = {bad};
-    window->m_definovaniClick();
+    test::chooseMenuEntry(*window, "m_definovani");
     EXPECT_FALSE(image.station_loaded);
     EXPECT_TRUE(scope.prompts.shownError(txt(146)));
     EXPECT_EQ(window->statusText(), txt(186));
@@ -202,7 +215,7 @@ TEST_F(MainWindow, StationFileLoadOutcomes) {
     // Answering No changes nothing.
     image.station.name = "Kept";
     scope.prompts.answers = {false};
-    window->m_definovaniClick();
+    test::chooseMenuEntry(*window, "m_definovani");
     EXPECT_EQ(image.station.name, "Kept");
 }
 
@@ -210,19 +223,19 @@ TEST_F(MainWindow, ConfirmationNamesTheLoadedStation) {
     image.station.name = "Kotelna";
     window->setStatusText(txt(141));
     scope.prompts.answers = {false};
-    window->m_definovaniClick();
+    test::chooseMenuEntry(*window, "m_definovani");
     ASSERT_FALSE(scope.prompts.shown.empty());
     QString expected = txt(145);
     expected.insert(18, QStringLiteral(" \"Kotelna\" "));
     EXPECT_EQ(scope.prompts.shown.back().text, expected);
     // "Nová stanice" never names it.
     scope.prompts.answers = {false};
-    window->m_novaClick();
+    test::chooseMenuEntry(*window, "m_nova");
     EXPECT_EQ(scope.prompts.shown.back().text, txt(145));
 }
 
 TEST_F(MainWindow, EditorsAndTheMemoryWindowOpenOnlyWhenTheyMay) {
-    window->e_meridloDblClick();
+    QTest::mouseDClick(find<QLineEdit>("e_meridlo"), Qt::LeftButton);
     ASSERT_EQ(scope.prompts.shown.size(), 1u);
     EXPECT_EQ(scope.prompts.shown[0].text, txt(143));
 
@@ -237,25 +250,25 @@ TEST_F(MainWindow, EditorsAndTheMemoryWindowOpenOnlyWhenTheyMay) {
     };
     image.station_loaded = true;
     closeModal();
-    window->e_meridloDblClick();
+    QTest::mouseDClick(find<QLineEdit>("e_meridlo"), Qt::LeftButton);
     EXPECT_EQ(*opened, QStringLiteral("pelmo::TDefMeridla"));
 
     // The memory window checks the message count and the memory first.
     scope.prompts.shown.clear();
     find<QLineEdit>("e_hlaseni")->setText(QStringLiteral("1a"));
-    window->i_pametClick();
+    QTest::mouseDClick(find<QLineEdit>("e_hlaseni"), Qt::LeftButton);
     ASSERT_EQ(scope.prompts.shown.size(), 1u);
     EXPECT_TRUE(scope.prompts.shown[0].text.startsWith(txt(151)));
     find<QLineEdit>("e_hlaseni")->setText(QStringLiteral("10"));
     opened->clear();
     closeModal();
-    window->i_pametClick();
+    QTest::mouseDClick(find<QLineEdit>("e_hlaseni"), Qt::LeftButton);
     EXPECT_EQ(*opened, QStringLiteral("pelmo::TmemInfo"));
     EXPECT_EQ(image.station.messages_total, 10);
     image.channel(1).in_use = 1;
     image.channel(1).memory = 40000;
     scope.prompts.shown.clear();
-    window->i_pametClick();
+    QTest::mouseDClick(find<QLineEdit>("e_hlaseni"), Qt::LeftButton);
     ASSERT_EQ(scope.prompts.shown.size(), 1u);
     EXPECT_TRUE(scope.prompts.shown[0].text.startsWith(txt(309)));
 }
@@ -284,7 +297,7 @@ TEST_F(MainWindow, ShortcutsReachTheirCommandsWhereverTheFocusIs) {
     QTest::keyClick(name, Qt::Key_C, Qt::ControlModifier);
     EXPECT_TRUE(find<QPushButton>("b_prerusit")->isEnabled());
     EXPECT_FALSE(bus.writes().empty());
-    window->b_prerusitClick();
+    QTest::mouseClick(find<QPushButton>("b_prerusit"), Qt::LeftButton);
 }
 
 TEST_F(MainWindow, ShowingAgainKeepsTheStationAndCapture) {
@@ -314,11 +327,11 @@ TEST_F(MainWindow, ClosingEndsTheProgramWhileTheConsoleIsOpen) {
 TEST_F(MainWindow, AFailedReadLeavesNothingToProgramOrSave) {
     // A cancelled file dialog gives a loaded station that may be programmed and saved.
     scope.prompts.answers = {true};
-    window->m_definovaniClick();
+    test::chooseMenuEntry(*window, "m_definovani");
     ASSERT_TRUE(window->action("m_programovani")->isEnabled());
     ASSERT_TRUE(window->action("m_ulozeni")->isEnabled());
     // Nobody answers on this bus.
-    window->m_cteniClick();
+    test::chooseMenuEntry(*window, "m_cteni");
     ASSERT_NE(window->reader().engine(), nullptr);
     for (int polls = 0; window->reader().engine() && polls < 100000; ++polls) {
         window->reader().engine()->poll();
@@ -338,7 +351,7 @@ QStringList programFromTheMainWindow(test::SimLink& link, TZobrStanice& window,
     if (start) {
         start();
     } else {
-        window.action("m_programovani")->trigger();
+        test::chooseMenuEntry(window, "m_programovani");
     }
     link.run([&] { return window.backup() ? window.backup()->engine() : nullptr; });
     QStringList seen;
@@ -352,7 +365,8 @@ QStringList programFromTheMainWindow(test::SimLink& link, TZobrStanice& window,
         link.station->addFaults(spoil);
         link.run([&] { return form->programmer().engine(); });
         seen << QString::number(static_cast<int>(form->ending()));
-        form->b_zavritClick();
+        QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("b_zavrit")),
+                          Qt::LeftButton);
     });
     QCoreApplication::processEvents();
     return seen;
@@ -364,7 +378,7 @@ TEST(MainWindowProgramming, TheStationIsBackedUpBeforeTheRunAndOfferedBackAfterA
     TForm1 host(link.context, &link.port);
     TZobrStanice window(host);
     window.show();
-    window.m_cteniClick();
+    test::chooseMenuEntry(window, "m_cteni");
     link.run([&] { return window.reader().engine(); });
     const QDir folder(QDir(programFolder()).filePath(QStringLiteral("2317.000")));
     const auto backups = [&folder] {
@@ -399,7 +413,8 @@ TEST(MainWindowProgramming, TheBackupGoesBackWhereTheStationAnswersNow) {
     TZobrStanice window(host);
     window.show();
     QApplication::setActiveWindow(&window);
-    window.m_cteniClick();
+    test::chooseMenuEntry(window, "m_cteni");
+    ASSERT_NE(window.reader().engine(), nullptr);
     link.run([&] { return window.reader().engine(); });
     auto* address = window.findChild<QLineEdit*>(QStringLiteral("e_adresa"));
     QTest::mouseClick(address, Qt::LeftButton);
@@ -407,26 +422,35 @@ TEST(MainWindowProgramming, TheBackupGoesBackWhereTheStationAnswersNow) {
     QTest::keyClicks(address, QStringLiteral("9"));
 
     scope.prompts.answers = {true, true};  // program it; then program the backup back
-    window.action("m_programovani")->trigger();
+    test::chooseMenuEntry(window, "m_programovani");
     link.run([&] { return window.backup() ? window.backup()->engine() : nullptr; });
     std::vector<ProgrammingView::Ending> endings;
     std::size_t restoreStart = 0;
-    const auto runForm = [&](const char* faults) {
+    const TProgressForm* first = nullptr;
+    // Runs the programming window that opens next (the restore's opens only once the first
+    // one's modal loop has returned), with the station spoilt by `faults`.
+    std::function<void(const char*, int)> runNextForm = [&](const char* faults, int tries) {
         auto* form = qobject_cast<TProgressForm*>(QApplication::activeModalWidget());
-        ASSERT_NE(form, nullptr);
+        if (!form || form == first) {
+            if (tries > 0) {
+                QTimer::singleShot(0, [&, faults, tries] { runNextForm(faults, tries - 1); });
+            }
+            return;
+        }
         sim::FaultSettings spoil;
         sim::parseFaultSpec(faults, spoil);
         link.station->faults().settings() = spoil;
         link.run([&] { return form->programmer().engine(); });
         endings.push_back(form->ending());
-        form->b_zavritClick();
+        if (!first) {
+            first = form;
+            restoreStart = link.port.writes().size();
+            QTimer::singleShot(0, [&] { runNextForm("", 100); });
+        }
+        QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("b_zavrit")),
+                          Qt::LeftButton);
     };
-    QTimer::singleShot(0, [&] {
-        runForm("no-answer=RESTART_MEASURING");
-        restoreStart = link.port.writes().size();
-        // The offer comes next and opens the second run, modal in its turn.
-        QTimer::singleShot(0, [&] { runForm(""); });
-    });
+    QTimer::singleShot(0, [&] { runNextForm("no-answer=RESTART_MEASURING", 100); });
     QCoreApplication::processEvents();
     ASSERT_EQ(endings, (std::vector<ProgrammingView::Ending>{ProgrammingView::Ending::Failed,
                                                              ProgrammingView::Ending::Finished}));

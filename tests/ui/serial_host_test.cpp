@@ -24,6 +24,8 @@ protected:
     Console() {
         // The console feeds the receive state itself.
         host = std::make_unique<TForm1>(link.context, &link.port);
+        host->show();
+        QApplication::setActiveWindow(host.get());
     }
 
     template <typename T>
@@ -50,7 +52,7 @@ protected:
 TEST_F(Console, SetDateReportsTheClockSetting) {
     auto* label = find<QLabel>("lblDateStatus");
     EXPECT_EQ(label->text(), QStringLiteral("Standby"));
-    host->b_setdateClick();
+    QTest::mouseClick(find<QPushButton>("b_setdate"), Qt::LeftButton);
     for (int step = 0; step < 2; ++step) {
         drive(TCommunication::current());
     }
@@ -61,7 +63,7 @@ TEST_F(Console, SetDateReportsTheClockSetting) {
 
 TEST_F(Console, SetDateWithoutAStationLeavesTheLabelAlone) {
     station->faults().settings().silent = true;
-    host->b_setdateClick();
+    QTest::mouseClick(find<QPushButton>("b_setdate"), Qt::LeftButton);
     drive(TCommunication::current());
     EXPECT_EQ(find<QLabel>("lblDateStatus")->text(), QStringLiteral("Standby"));
     EXPECT_EQ(port.writes().size(), 4u);  // COMM and its three repetitions, nothing else
@@ -79,22 +81,28 @@ TEST_F(Console, CaptureShowsReceivedBytesOnlyWhenSwitchedOn) {
     sim.advance(25);
     port.service();
     EXPECT_EQ(memo->toPlainText(), QStringLiteral("06"));
-    host->b_clearClick();
+    QTest::mouseClick(find<QPushButton>("b_clear"), Qt::LeftButton);
     EXPECT_TRUE(memo->toPlainText().isEmpty());
 }
 
 TEST_F(Console, ConnectHandsItsEngineToTheReadSequence) {
     std::unique_ptr<TCommunication> adopted;
     host->setConnectAdopter([&](std::unique_ptr<TCommunication> e) { adopted = std::move(e); });
-    host->b_connectClick();
+    QTest::mouseClick(find<QPushButton>("b_connect"), Qt::LeftButton);
     ASSERT_TRUE(adopted);
     EXPECT_EQ(TCommunication::current(), adopted.get());
     EXPECT_EQ(adopted->request(), COMM);
-    // "Send" closes the current engine with END_COMM.
-    host->b_sendClick();
+    // While the read runs on it, neither button can start a second exchange.
+    const std::size_t written = port.writes().size();
+    for (const char* button : {"b_send", "b_connect"}) {
+        EXPECT_FALSE(find<QPushButton>(button)->isEnabled()) << button;
+        QTest::mouseClick(find<QPushButton>(button), Qt::LeftButton);
+    }
     sim.advance(25);
     port.service();
-    EXPECT_EQ(port.writes().back()[2], 0x0E);
+    EXPECT_EQ(port.writes().size(), written);
+    adopted.reset();
+    EXPECT_TRUE(find<QPushButton>("b_send")->isEnabled());
 }
 
 TEST_F(Console, TextCodesSwitchPrefixesEveryText) {
@@ -129,8 +137,6 @@ TEST_F(Console, BusHealthTableFollowsTheFiguresAndTheLanguage) {
         statistics.exchangeStarted(address);
     }
     host->refreshBusHealth();
-    host->show();
-    QApplication::setActiveWindow(host.get());
     QCoreApplication::processEvents();
     const int rowHeight = grid->rowHeight(0);
     EXPECT_GE(grid->viewport()->height(), 4 * rowHeight);
