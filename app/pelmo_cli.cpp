@@ -40,28 +40,11 @@ const auto kCommands = std::to_array<const Command*>(
      &kScanCommand, &kRegistersCommand, &kMaximumCommand, &kInfoCommand, &kFlyCommand,
      &kCollectCommand, &kHistoryCommand});
 
-// The operator's decimal separator: a comma in Czech, a point in English.
-QString meanText(double ms) {
-    QString text = formatDecimal(ms, 1);
-    if (language() == Language::English) {
-        text.replace(QLatin1Char(','), QLatin1Char('.'));
-    }
-    return text;
-}
-
 // Bus health per address on standard error, after the command.
 void printStatistics() {
-    QStringList header;
-    for (int n = 1000; n <= 1005; ++n) {
-        header << txt(n);
-    }
-    printLine(stderr, header.join(QLatin1Char('\t')));
+    printLine(stderr, busHealthHeader().join(QLatin1Char('\t')));
     for (const auto& [address, s] : busStatistics().byAddress()) {
-        printLine(stderr,
-                  QStringList{QString::number(address), QString::number(s.exchanges),
-                              QString::number(s.repetitions), QString::number(s.timeouts),
-                              QString::number(s.checksumFailures), meanText(s.meanAnswerMs())}
-                      .join(QLatin1Char('\t')));
+        printLine(stderr, busHealthCells(address, s).join(QLatin1Char('\t')));
     }
 }
 

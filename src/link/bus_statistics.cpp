@@ -1,5 +1,8 @@
 #include "link/bus_statistics.h"
 
+#include "base/decimal_text.h"
+#include "base/texts.h"
+
 namespace pelmo {
 
 AddressStatistics& BusStatistics::at(int address) {
@@ -30,6 +33,27 @@ void BusStatistics::clear() {
 BusStatistics& busStatistics() {
     static BusStatistics statistics;
     return statistics;
+}
+
+QStringList busHealthHeader() {
+    QStringList header;
+    for (int n = 1000; n <= 1005; ++n) {
+        header << txt(n);
+    }
+    return header;
+}
+
+QStringList busHealthCells(int address, const AddressStatistics& s) {
+    QString mean = formatDecimal(s.meanAnswerMs(), 1);
+    if (language() == Language::English) {
+        mean.replace(QLatin1Char(','), QLatin1Char('.'));
+    }
+    return {QString::number(address),
+            QString::number(s.exchanges),
+            QString::number(s.repetitions),
+            QString::number(s.timeouts),
+            QString::number(s.checksumFailures),
+            mean};
 }
 
 }  // namespace pelmo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <cstdint>
 #include <map>
 
@@ -42,5 +43,10 @@ private:
 
 // The program's one record.
 BusStatistics& busStatistics();
+
+// The health table as the console and --stats show it: the column captions, and one row's
+// cells with the mean answer time in the language's decimal notation.
+QStringList busHealthHeader();
+QStringList busHealthCells(int address, const AddressStatistics& s);
 
 }  // namespace pelmo

@@ -227,10 +227,7 @@ void TForm1::refreshBusHealth() {
     }
     healthVersion_ = statistics->version();
     healthLanguage_ = language();
-    QStringList header;
-    for (int n = 1000; n <= 1005; ++n) {
-        header << txt(n);
-    }
+    const QStringList header = busHealthHeader();
     grid->setColumnCount(static_cast<int>(header.size()));
     grid->setHorizontalHeaderLabels(header);
     grid->verticalHeader()->hide();
@@ -238,12 +235,7 @@ void TForm1::refreshBusHealth() {
     grid->setRowCount(static_cast<int>(rows.size()));
     int r = 0;
     for (const auto& [address, s] : rows) {
-        const QStringList cells{QString::number(address),
-                                QString::number(s.exchanges),
-                                QString::number(s.repetitions),
-                                QString::number(s.timeouts),
-                                QString::number(s.checksumFailures),
-                                formatDecimal(s.meanAnswerMs(), 1)};
+        const QStringList cells = busHealthCells(address, s);
         for (int c = 0; c < cells.size(); ++c) {
             grid->setItem(r, c, new QTableWidgetItem(cells[c]));
         }

@@ -130,6 +130,7 @@ TEST_F(Console, BusHealthTableFollowsTheFiguresAndTheLanguage) {
     setLanguage(Language::English);
     host->refreshBusHealth();
     EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), QStringLiteral("Repetitions"));
+    EXPECT_EQ(grid->item(1, 5)->text(), QStringLiteral("50.0"));
     setLanguage(Language::Czech);
 
     // At its first size the window shows four stations whole, and the table can be reset.
