@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 
+#include "base/version.h"
 #include "bench_hooks.h"
 #include "history/history_database.h"
 #include "ui/app_shell.h"
@@ -12,6 +14,13 @@
 #include "ui/main_window.h"
 
 int main(int argc, char** argv) {
+    // Answered before the application exists: no display is needed to ask.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-V") == 0) {
+            std::printf("pelmo %s\n", qPrintable(pelmo::programVersionText()));
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     // One name for both programs, so that they share the per-user folders.
     QApplication::setApplicationName(QStringLiteral("pelmo"));
@@ -19,6 +28,10 @@ int main(int argc, char** argv) {
 
     QCommandLineParser parser;
     parser.addHelpOption();
+    // Only for the help: main() answers --version before the application starts.
+    const QCommandLineOption versionOption({QStringLiteral("V"), QStringLiteral("version")},
+                                           QStringLiteral("Print the program's version and exit."));
+    parser.addOption(versionOption);
     const QCommandLineOption portOption(QStringLiteral("port"),
                                         QStringLiteral("Serial device of the station bus."),
                                         QStringLiteral("DEVICE"));
