@@ -147,9 +147,10 @@ QString bashCompletion(std::span<const Command* const> commands) {
         QStringLiteral(
             "# bash completion for pelmo-cli, written by pelmo-cli from its own option tables.\n"
             "\n"
+            "# The words of $1 that start with the word being completed.\n"
             "_pelmo_cli_words() {\n"
             "    local IFS=$'\\n'\n"
-            "    COMPREPLY=($(compgen -W \"$1\" -- \"$cur\"))\n"
+            "    COMPREPLY=($(IFS=' '; compgen -W \"$1\" -- \"$cur\"))\n"
             "}\n"
             "\n"
             "# Serial devices; tcp:// and rfc2217:// addresses are typed.\n"
