@@ -134,8 +134,8 @@ std::string simulatorUsage() {
            "  --link PATH     also make PATH a symbolic link to the device\n"
            "  --fast          answer at once instead of at the pace of 9600 Bd\n"
            "  --clock T       the station clock starts at T (YYYY-MM-DDThh:mm:ss) and runs on\n"
-           "  --help, -h      this text\n"
-           "  --version, -V   the program's version\n"
+           "  -h, --help      this text\n"
+           "  -V, --version   the program's version\n"
            "\n"
            "--locked and --fault apply to the station of the preceding --address, or to\n"
            "every station when no --address precedes them.\n" +

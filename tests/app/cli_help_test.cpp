@@ -151,7 +151,7 @@ TEST(CliHelp, AMistakeIsOneLineAndWhereTheHelpIs) {
 TEST(CliHelp, EveryProgramPrintsTheVersionTheModificationsWindowShows) {
     const QString version = programVersionText();
     ASSERT_FALSE(version.isEmpty());
-    // The GUI answers without a display.
+    // The GUI answers without a display, its help too.
     QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
         headless.remove(QString::fromLatin1(name));
@@ -168,6 +168,10 @@ TEST(CliHelp, EveryProgramPrintsTheVersionTheModificationsWindowShows) {
                 << name << option;
             EXPECT_TRUE(r.err.isEmpty()) << name << option;
         }
+        const test::ProcessResult help =
+            test::runToEnd(QString::fromLatin1(path), {QStringLiteral("--help")}, headless);
+        EXPECT_EQ(help.code, 0) << name;
+        EXPECT_TRUE(help.out.contains(QStringLiteral("--version"))) << name;
     }
 }
 
