@@ -132,20 +132,26 @@ TEST(CliHelp, AMistakeIsOneLineAndWhereTheHelpIs) {
             }
         }
     }
-    expectMistake({}, QStringLiteral("a command is needed"), nullptr);
-    expectMistake({QStringLiteral("frobnicate")}, QStringLiteral("unknown command: frobnicate"),
-                  nullptr);
-    expectMistake({QStringLiteral("help"), QStringLiteral("frobnicate")},
-                  QStringLiteral("unknown command: frobnicate"), nullptr);
-    // Bad values and an unusable port, each named by the command's own message.
-    expectMistake(QString::fromLatin1("fly --port /dev/null --circuit 3 --count 1").split(' '),
-                  QStringLiteral("--circuit 1|2 and --count 1..250 are required"), "fly");
-    expectMistake(QString::fromLatin1("read --port /dev/null --out x.sta --lang de").split(' '),
-                  QStringLiteral("--lang must be cs or en"), "read");
-    expectMistake(QString::fromLatin1("info --port /dev/none").split(' '),
-                  QStringLiteral("cannot open /dev/none: No such file or directory"), "info");
-    expectMistake(QString::fromLatin1("info --port /dev/null --turnaround 1001").split(' '),
-                  QStringLiteral("--turnaround MS must be 0..1000 milliseconds"), "info");
+    // No command, an unknown one, bad values and an unusable port, each named by its message.
+    const struct {
+        const char* line;
+        const char* message;
+        const char* command;
+    } cases[] = {
+        {"", "a command is needed", nullptr},
+        {"frobnicate", "unknown command: frobnicate", nullptr},
+        {"help frobnicate", "unknown command: frobnicate", nullptr},
+        {"fly --port /dev/null --circuit 3 --count 1",
+         "--circuit 1|2 and --count 1..250 are required", "fly"},
+        {"read --port /dev/null --out x.sta --lang de", "--lang must be cs or en", "read"},
+        {"info --port /dev/none", "cannot open /dev/none: No such file or directory", "info"},
+        {"info --port /dev/null --turnaround 1001", "--turnaround MS must be 0..1000 milliseconds",
+         "info"},
+    };
+    for (const auto& c : cases) {
+        expectMistake(QString::fromLatin1(c.line).split(QLatin1Char(' '), Qt::SkipEmptyParts),
+                      QString::fromLatin1(c.message), c.command);
+    }
 }
 
 TEST(CliHelp, EveryProgramPrintsTheVersionTheModificationsWindowShows) {
@@ -211,16 +217,13 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(CliCompletion, OffersEveryCommandsOptions) {
+TEST_F(CliCompletion, OffersCommandsTheirOptionsAndTheValuesTheyTake) {
     for (const CommandCase& c : kCommands) {
         const QStringList expected = words(c.options) + words(kCommonOptions);
         EXPECT_EQ(text(offered({QString::fromLatin1(c.word), QStringLiteral("-")})),
                   text(bareSet(expected)))
             << c.word;
     }
-}
-
-TEST_F(CliCompletion, OffersCommandsAndTheValuesOptionsTake) {
     for (const char* name : {"a.sta", "b.txt", "rec.mon", "sub/x"}) {
         QDir().mkpath(QFileInfo(dir.filePath(QString::fromLatin1(name))).absolutePath());
         QFile(dir.filePath(QString::fromLatin1(name))).open(QIODevice::WriteOnly);
