@@ -74,10 +74,9 @@ bool loadStationInto(const QString& path, StationImage& image, Session& session)
 // The options most commands share, for their tables.
 inline constexpr OptionSpec kPortOption{
     "port", 0, "DEVICE",
-    "the station bus: a serial device (/dev/ttyUSB0), tcp://HOST:PORT or rfc2217://HOST:PORT"};
+    "the bus: a serial device (/dev/ttyUSB0), tcp://HOST:PORT or rfc2217://HOST:PORT"};
 inline constexpr OptionSpec kAddressOption{
-    "address", 0, "N",
-    "the station's bus address 1..251 (default: addr of settings.ini, else 251)"};
+    "address", 0, "N", "the station's address 1..251 (default: addr of settings.ini, else 251)"};
 inline constexpr OptionSpec kLangOption{
     "lang", 0, "cs|en", "the language of the texts (default: lang of settings.ini, else Czech)"};
 inline constexpr OptionSpec kTraceOption{

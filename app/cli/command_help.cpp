@@ -8,39 +8,22 @@ namespace pelmo::cli {
 namespace {
 
 constexpr OptionSpec kCommonOptions[] = {
-    {"stats", 0, nullptr,
-     "after the command, the bus health per address on standard error (exchanges, "
-     "repetitions, time-outs, checksum failures, mean answer time in ms)"},
+    {"stats", 0, nullptr, "then the bus health per address on standard error"},
     {"turnaround", 0, "MS",
-     "the silence kept after the station's last byte before writing, 0..1000 ms (default "
-     "3.646, or Turnaround of settings.ini)"},
+     "the silence after the station's last byte before writing, 0..1000 ms (default 3.646)"},
     {"quiet", 'q', nullptr, "no status texts and no progress"},
     {"verbose", 'v', nullptr, "the traffic summary besides the status texts"},
     {"help", 'h', nullptr, "this help"},
 };
 
-// Option lines as two columns, the option with its value, then what it does, wrapped to fit
-// a terminal of 80 columns.
+// One line per option, so that a script can grep for it: the option with its value, then
+// what it does.
 void printOptions(std::FILE* out, std::span<const OptionSpec> options, qsizetype width) {
-    constexpr qsizetype kColumns = 79;
-    const QString indent(width + 4, QLatin1Char(' '));
     for (const OptionSpec& o : options) {
-        if (!o.help) {
-            continue;
+        if (o.help) {
+            std::fprintf(out, "  %s  %s\n", qPrintable(optionSynopsis(o).leftJustified(width)),
+                         o.help);
         }
-        QString line =
-            QStringLiteral("  ") + optionSynopsis(o).leftJustified(width) + QStringLiteral("  ");
-        bool first = true;
-        for (const QString& word : QString::fromUtf8(o.help).split(QLatin1Char(' '))) {
-            if (!first && line.size() + 1 + word.size() > kColumns) {
-                std::fprintf(out, "%s\n", qPrintable(line));
-                line = indent + word;
-            } else {
-                line += (first ? QString() : QStringLiteral(" ")) + word;
-            }
-            first = false;
-        }
-        std::fprintf(out, "%s\n", qPrintable(line));
     }
 }
 
