@@ -32,6 +32,12 @@ sim_out=$(mktemp)
 trap 'kill "${sim_pid:-0}" 2>/dev/null || true; rm -rf "$scratch" "$sim_out"' EXIT
 dpkg-deb -x "$deb" "$scratch"
 "$scratch/usr/bin/pelmo-cli" --help >/dev/null
+"$scratch/usr/bin/pelmo-cli" --version
+# The completion loads and completes a command; the manual is where the program looks.
+bash -c 'source "$1"; COMP_WORDS=(pelmo-cli rea); COMP_CWORD=1; _pelmo_cli; [ "${COMPREPLY[*]}" = read ]' \
+    _ "$scratch/usr/share/bash-completion/completions/pelmo-cli"
+test -s "$scratch/usr/share/pelmo/manual/cs/index.html"
+test -s "$scratch/usr/share/pelmo/manual/en/index.html"
 "$scratch/usr/bin/stationsim" --fast >"$sim_out" &
 sim_pid=$!
 for _ in $(seq 1 100); do

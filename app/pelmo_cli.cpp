@@ -2,10 +2,13 @@
 #include <QCoreApplication>
 #include <array>
 #include <cstdio>
+#include <vector>
 
 #include "base/decimal_text.h"
 #include "base/texts.h"
+#include "base/version.h"
 #include "cli/cli_session.h"
+#include "cli/command_help.h"
 #include "cli/interrupts.h"
 #include "files/program_settings.h"
 #include "history/history_database.h"
@@ -48,20 +51,32 @@ void printStatistics() {
     }
 }
 
-}  // namespace
-
-void printUsage(std::FILE* out) {
-    const char* lead = "usage: pelmo-cli ";
+const Command* findCommand(const QString& word) {
     for (const Command* command : kCommands) {
-        std::fprintf(out, "%s%s\n", lead, command->usage);
-        lead = "       pelmo-cli ";
+        if (word == QLatin1String(command->word)) {
+            return command;
+        }
     }
-    std::fputs(
-        "Any command also takes --stats: the bus health per address on standard error,\n"
-        "and --turnaround MS: the silence kept after the station's last byte before\n"
-        "writing (default 3.646, or the Turnaround key of settings.ini).\n",
-        out);
+    return nullptr;
 }
+
+// -h or --help among the arguments, not as an option's value ("--out -h" writes a file -h).
+bool asksForHelp(const QStringList& args, std::span<const OptionSpec> table) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--help") || args[i] == QStringLiteral("-h")) {
+            return true;
+        }
+        for (const OptionSpec& o : table) {
+            if (o.value && args[i] == QStringLiteral("--") + QLatin1String(o.name)) {
+                ++i;
+                break;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace
 
 }  // namespace pelmo::cli
 
@@ -71,11 +86,50 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("pelmo"));
     pelmo::setHistoryDatabasePath(pelmo::defaultHistoryDatabasePath());
     QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.isEmpty() || args.front() == QStringLiteral("--help")) {
-        pelmo::cli::printUsage(args.isEmpty() ? stderr : stdout);
-        return args.isEmpty() ? pelmo::kExitUsage : pelmo::kExitOk;
+    using namespace pelmo::cli;
+    const QString first = args.isEmpty() ? QString() : args.front();
+    if (args.isEmpty()) {
+        return usageError(QStringLiteral("a command is needed"));
     }
-    const QString word = args.takeFirst();
+    if (first == QStringLiteral("--version") || first == QStringLiteral("-V")) {
+        printLine(stdout, QStringLiteral("pelmo-cli ") + pelmo::programVersionText());
+        return pelmo::kExitOk;
+    }
+    if (first == QStringLiteral("--help") || first == QStringLiteral("-h") ||
+        (first == QStringLiteral("help") && args.size() == 1)) {
+        printCommandList(stdout, kCommands);
+        return pelmo::kExitOk;
+    }
+    // Written into the package at build time, so that it always matches this program.
+    if (first == QStringLiteral("__completion") && args.value(1) == QStringLiteral("bash")) {
+        std::fputs(bashCompletion(kCommands).toUtf8().constData(), stdout);
+        return pelmo::kExitOk;
+    }
+    if (first == QStringLiteral("help")) {
+        const Command* command = findCommand(args[1]);
+        if (!command) {
+            return usageError(QStringLiteral("unknown command: %1").arg(args[1]));
+        }
+        printCommandHelp(stdout, *command);
+        return pelmo::kExitOk;
+    }
+    const Command* command = findCommand(first);
+    if (!command) {
+        return usageError(QStringLiteral("unknown command: %1").arg(first));
+    }
+    currentCommandWord() = command->word;
+    args.removeFirst();
+    std::vector<pelmo::OptionSpec> table(command->options.begin(), command->options.end());
+    table.insert(table.end(), commonOptions().begin(), commonOptions().end());
+    if (asksForHelp(args, table)) {
+        printCommandHelp(stdout, *command);
+        return pelmo::kExitOk;
+    }
+    // Every mistake in the words is told the same way, before the command runs.
+    const pelmo::CommandOptions checked(args, table, command->operand != nullptr);
+    if (!checked.ok()) {
+        return usageError(checked.error());
+    }
     // --stats and --turnaround go with any command.
     const bool statistics = args.removeAll(QStringLiteral("--stats")) > 0;
     const qsizetype turnaround = args.indexOf(QStringLiteral("--turnaround"));
@@ -83,27 +137,24 @@ int main(int argc, char** argv) {
         const auto ms = turnaround + 1 < args.size() ? pelmo::parseTurnaround(args[turnaround + 1])
                                                      : std::nullopt;
         if (!ms) {
-            return pelmo::cli::usageError(
-                QStringLiteral("--turnaround MS must be 0..1000 milliseconds"));
+            return usageError(QStringLiteral("--turnaround MS must be 0..1000 milliseconds"));
         }
-        pelmo::cli::turnaroundOverride() = ms;
+        turnaroundOverride() = ms;
         args.remove(turnaround, 2);
     }
-    for (const pelmo::cli::Command* command : pelmo::cli::kCommands) {
-        if (word == QLatin1String(command->word)) {
-            int rc = command->run(args);
-            // An interrupted command wrote what it had; its exit code says it was stopped.
-            if (const int interrupted = pelmo::cli::Interrupts::exitCode()) {
-                pelmo::cli::printLine(stderr, pelmo::txt(1060));
-                rc = interrupted;
-            }
-            if (statistics) {
-                pelmo::cli::printStatistics();
-            }
-            return rc;
-        }
+    // How much a command prints is each command's business; the words are the same for all.
+    for (const QString& word : {QStringLiteral("-q"), QStringLiteral("--quiet"),
+                                QStringLiteral("-v"), QStringLiteral("--verbose")}) {
+        args.removeAll(word);
     }
-    std::fprintf(stderr, "unknown command: %s\n", qPrintable(word));
-    pelmo::cli::printUsage(stderr);
-    return pelmo::kExitUsage;
+    int rc = command->run(args);
+    // An interrupted command wrote what it had; its exit code says it was stopped.
+    if (const int interrupted = Interrupts::exitCode()) {
+        printLine(stderr, pelmo::txt(1060));
+        rc = interrupted;
+    }
+    if (statistics) {
+        printStatistics();
+    }
+    return rc;
 }

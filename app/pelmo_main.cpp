@@ -4,30 +4,69 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 
+#include "base/version.h"
 #include "bench_hooks.h"
 #include "history/history_database.h"
 #include "ui/app_shell.h"
 #include "ui/gui_prompts.h"
 #include "ui/main_window.h"
 
+namespace {
+
+struct GuiOptions {
+    QCommandLineOption version{{QStringLiteral("V"), QStringLiteral("version")},
+                               QStringLiteral("Print the program's version and exit.")};
+    QCommandLineOption port{QStringLiteral("port"),
+                            QStringLiteral("Serial device of the station bus."),
+                            QStringLiteral("DEVICE")};
+    QCommandLineOption shot{
+        QStringLiteral("screenshot"),
+        QStringLiteral("Save a picture of the main window to FILE once it shows, then exit."),
+        QStringLiteral("FILE")};
+};
+
+void describe(QCommandLineParser& parser, const GuiOptions& options) {
+    parser.addHelpOption();
+    parser.addOption(options.version);
+    parser.addOption(options.port);
+    parser.addOption(options.shot);
+}
+
+// --help and --version need no window system: they are asked over ssh and on headless boxes.
+bool asksAboutTheProgram(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        for (const char* word : {"--version", "-V", "--help", "-h", "--help-all", "-?"}) {
+            if (std::strcmp(argv[i], word) == 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    const GuiOptions options;
+    if (asksAboutTheProgram(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("pelmo"));
+        QCommandLineParser parser;
+        describe(parser, options);
+        // The help ends the program here; a wrong option too, with its message.
+        parser.process(core);
+        std::printf("pelmo %s\n", qPrintable(pelmo::programVersionText()));
+        return 0;
+    }
     QApplication app(argc, argv);
     // One name for both programs, so that they share the per-user folders.
     QApplication::setApplicationName(QStringLiteral("pelmo"));
     // No display name: Qt would append it to every window title, cutting the narrow ones.
 
     QCommandLineParser parser;
-    parser.addHelpOption();
-    const QCommandLineOption portOption(QStringLiteral("port"),
-                                        QStringLiteral("Serial device of the station bus."),
-                                        QStringLiteral("DEVICE"));
-    parser.addOption(portOption);
-    const QCommandLineOption shotOption(
-        QStringLiteral("screenshot"),
-        QStringLiteral("Save a picture of the main window to FILE once it shows, then exit."),
-        QStringLiteral("FILE"));
-    parser.addOption(shotOption);
+    describe(parser, options);
     parser.process(app);
 
     pelmo::setHistoryDatabasePath(pelmo::defaultHistoryDatabasePath());
@@ -35,7 +74,7 @@ int main(int argc, char** argv) {
     pelmo::setPrompts(&guiPrompts);
     int rc = 0;
     {
-        pelmo::AppShell shell(parser.value(portOption));
+        pelmo::AppShell shell(parser.value(options.port));
         shell.start();
         // Measurement runs of bench/bench.sh only.
         const QByteArray bench = qgetenv("PELMO_BENCH");
@@ -43,8 +82,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "PELMO_BENCH: unknown mode %s\n", bench.constData());
             return 2;
         }
-        if (parser.isSet(shotOption)) {
-            const QString file = parser.value(shotOption);
+        if (parser.isSet(options.shot)) {
+            const QString file = parser.value(options.shot);
             pelmo::TZobrStanice* window = &shell.mainWindow();
             QTimer::singleShot(500, window, [window, file] {
                 QDir().mkpath(QFileInfo(file).absolutePath());

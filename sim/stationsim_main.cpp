@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/version.h"
 #include "sim/pty_device.h"
 #include "sim/sim_bus.h"
 #include "sim/stationsim_options.h"
@@ -261,6 +262,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(simulatorUsage().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("stationsim %s\n", qPrintable(pelmo::programVersionText()));
         return 0;
     }
 

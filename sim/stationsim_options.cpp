@@ -106,6 +106,8 @@ bool parseSimulatorOptions(std::span<const std::string> args, SimulatorOptions& 
             out.timing = true;
         } else if (arg == "--help" || arg == "-h") {
             out.help = true;
+        } else if (arg == "--version" || arg == "-V") {
+            out.version = true;
         } else {
             error = "unknown option '" + args[i] + "'";
             return false;
@@ -132,7 +134,8 @@ std::string simulatorUsage() {
            "  --link PATH     also make PATH a symbolic link to the device\n"
            "  --fast          answer at once instead of at the pace of 9600 Bd\n"
            "  --clock T       the station clock starts at T (YYYY-MM-DDThh:mm:ss) and runs on\n"
-           "  --help          this text\n"
+           "  -h, --help      this text\n"
+           "  -V, --version   the program's version\n"
            "\n"
            "--locked and --fault apply to the station of the preceding --address, or to\n"
            "every station when no --address precedes them.\n" +

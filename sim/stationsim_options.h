@@ -24,6 +24,7 @@ struct SimulatorOptions {
     bool log = false;
     bool timing = false;
     bool help = false;
+    bool version = false;
     std::string link;
     // --clock: the station clock's start (a time code); it then runs with the PC's clock.
     std::optional<std::uint32_t> clockStart;

@@ -21,6 +21,25 @@
 namespace pelmo::cli {
 namespace {
 
+constexpr OptionSpec kArchiveOptions[] = {
+    kPortOption,
+    kAddressOption,
+    {"position", 0, "P",
+     "the record to read: 0..23 the months, 24 actual, 25 intermediate, 26..33 the days"},
+    {"all", 0, nullptr, "every record, 0..33"},
+    {"dir", 0, "DIR", "where the station folder goes (default: the program folder)"},
+    kJsonOption,
+    kLangOption,
+    kTraceOption};
+constexpr OptionSpec kMessagesOptions[] = {
+    kPortOption,
+    kAddressOption,
+    {"out", 0, "FILE", "the export to write (default: Hlaseni.dat in the station folder)"},
+    {"dir", 0, "DIR", "where the station folder goes (default: the program folder)"},
+    kJsonOption,
+    kLangOption,
+    kTraceOption};
+
 void later(std::function<void()> f) {
     QTimer::singleShot(0, QCoreApplication::instance(), std::move(f));
 }
@@ -182,11 +201,7 @@ int readMessages(Session& session, const QString& baseFolder, const QString& out
 namespace {
 
 int runArchive(const QStringList& args) {
-    const CommandOptions options(
-        args,
-        {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("position"),
-         QStringLiteral("dir"), QStringLiteral("lang")},
-        {QStringLiteral("all"), QStringLiteral("json"), QStringLiteral("trace")});
+    const CommandOptions options(args, kArchiveOptions);
     if (!options.ok()) {
         return usageError(options.error());
     }
@@ -228,11 +243,7 @@ int runArchive(const QStringList& args) {
 }
 
 int runMessages(const QStringList& args) {
-    const CommandOptions options(
-        args,
-        {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("out"),
-         QStringLiteral("dir"), QStringLiteral("lang")},
-        {QStringLiteral("json"), QStringLiteral("trace")});
+    const CommandOptions options(args, kMessagesOptions);
     if (!options.ok()) {
         return usageError(options.error());
     }
@@ -279,11 +290,11 @@ extern const Command kArchiveCommand{
     "archive",
     "archive --port DEVICE [--address N] (--position P | --all) [--dir DIR]\n"
     "                 [--json] [--lang cs|en] [--trace]",
-    runArchive};
+    runArchive, kArchiveOptions, "reads archive records into the station folder"};
 extern const Command kMessagesCommand{
     "messages",
     "messages --port DEVICE [--address N] [--out FILE | --dir DIR] [--json]\n"
     "                 [--lang cs|en] [--trace]",
-    runMessages};
+    runMessages, kMessagesOptions, "reads the station's message log"};
 
 }  // namespace pelmo::cli

@@ -19,9 +19,28 @@
 namespace pelmo::cli {
 namespace {
 
-const QStringList kQueryOptions = {QStringLiteral("port"), QStringLiteral("address"),
-                                   QStringLiteral("lang")};
-const QStringList kQueryFlags = {QStringLiteral("trace"), QStringLiteral("json")};
+constexpr OptionSpec kQueryOptions[] = {kPortOption, kAddressOption, kJsonOption, kLangOption,
+                                        kTraceOption};
+// --address is taken only to say why registers refuses it.
+constexpr OptionSpec kRegistersOptions[] = {
+    kPortOption, {"address", 0, "N", nullptr}, kJsonOption, kLangOption, kTraceOption};
+constexpr OptionSpec kScanOptions[] = {
+    kPortOption,
+    {"from", 0, "A", "the first address probed, 1..251 (default 1)"},
+    {"to", 0, "B", "the last address probed, 1..251 (default 250)"},
+    {"map", 0, "FILE.map", "writes the stations found as the search window's .map export"},
+    kJsonOption,
+    kLangOption,
+    kTraceOption};
+constexpr OptionSpec kFlyOptions[] = {
+    kPortOption,
+    kAddressOption,
+    {"circuit", 0, "1|2", "the circuit measured"},
+    {"count", 0, "N", "the number of intervals, 1..250"},
+    {"keep-buffer", 0, nullptr, "the station's buffer is not cleared first"},
+    kJsonOption,
+    kLangOption,
+    kTraceOption};
 
 void printJson(const QJsonObject& object) {
     std::fprintf(stdout, "%s", QJsonDocument(object).toJson(QJsonDocument::Indented).constData());
@@ -36,11 +55,7 @@ void status(bool json, const QString& text) {
 // ---- scan ----
 
 int runScan(const QStringList& args) {
-    const CommandOptions options(
-        args,
-        {QStringLiteral("port"), QStringLiteral("from"), QStringLiteral("to"),
-         QStringLiteral("map"), QStringLiteral("lang")},
-        kQueryFlags);
+    const CommandOptions options(args, kScanOptions);
     if (!options.ok()) {
         return usageError(options.error());
     }
@@ -115,7 +130,7 @@ QJsonArray jsonValues(const std::array<double, N>& values) {
 }
 
 int runRegisters(const QStringList& args) {
-    const CommandOptions options(args, kQueryOptions, kQueryFlags);
+    const CommandOptions options(args, kRegistersOptions);
     if (options.ok() && options.has(QStringLiteral("address"))) {
         // The request carries no station address: FBh is whichever station answers.
         return usageError(QStringLiteral(
@@ -180,7 +195,7 @@ QJsonObject jsonCircuit(double current, double maximum, std::uint32_t time) {
 }
 
 int runMaximum(const QStringList& args) {
-    const CommandOptions options(args, kQueryOptions, kQueryFlags);
+    const CommandOptions options(args, kQueryOptions);
     Session session;
     if (!session.open(options)) {
         return usageError(session.error);
@@ -226,7 +241,7 @@ private:
 };
 
 int runInfo(const QStringList& args) {
-    const CommandOptions options(args, kQueryOptions, kQueryFlags);
+    const CommandOptions options(args, kQueryOptions);
     Session session;
     if (!session.open(options)) {
         return usageError(session.error);
@@ -300,9 +315,7 @@ private:
 };
 
 int runFly(const QStringList& args) {
-    const CommandOptions options(
-        args, kQueryOptions + QStringList{QStringLiteral("circuit"), QStringLiteral("count")},
-        kQueryFlags + QStringList{QStringLiteral("keep-buffer")});
+    const CommandOptions options(args, kFlyOptions);
     if (!options.ok()) {
         return usageError(options.error());
     }
@@ -360,17 +373,20 @@ int runFly(const QStringList& args) {
 
 extern const Command kScanCommand{
     "scan", "scan --port DEVICE [--from A] [--to B] [--map FILE] [--json] [--lang cs|en] [--trace]",
-    runScan};
+    runScan, kScanOptions, "probes the bus for stations"};
 extern const Command kRegistersCommand{
-    "registers", "registers --port DEVICE [--json] [--lang cs|en] [--trace]", runRegisters};
+    "registers", "registers --port DEVICE [--json] [--lang cs|en] [--trace]", runRegisters,
+    kRegistersOptions, "the registers of the station in session"};
 extern const Command kMaximumCommand{
-    "maximum", "maximum --port DEVICE [--address N] [--json] [--lang cs|en] [--trace]", runMaximum};
+    "maximum", "maximum --port DEVICE [--address N] [--json] [--lang cs|en] [--trace]", runMaximum,
+    kQueryOptions, "the station's fifteen-minute maximum"};
 extern const Command kInfoCommand{
-    "info", "info --port DEVICE [--address N] [--json] [--lang cs|en] [--trace]", runInfo};
+    "info", "info --port DEVICE [--address N] [--json] [--lang cs|en] [--trace]", runInfo,
+    kQueryOptions, "the station's hardware and memory"};
 extern const Command kFlyCommand{
     "fly",
     "fly --port DEVICE [--address N] --circuit 1|2 --count N [--keep-buffer] [--json]\n"
     "                 [--lang cs|en] [--trace]",
-    runFly};
+    runFly, kFlyOptions, "a flying measurement over N intervals of a circuit"};
 
 }  // namespace pelmo::cli

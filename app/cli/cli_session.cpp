@@ -44,9 +44,15 @@ std::optional<double>& turnaroundOverride() {
     return value;
 }
 
+const char*& currentCommandWord() {
+    static const char* word = nullptr;
+    return word;
+}
+
 int usageError(const QString& why) {
     printLine(stderr, why);
-    printUsage(stderr);
+    const char* word = currentCommandWord();
+    std::fprintf(stderr, "see 'pelmo-cli %s%s--help'\n", word ? word : "", word ? " " : "");
     return kExitUsage;
 }
 

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <optional>
+#include <span>
 
 #include "base/console_prompts.h"
 #include "cli/interrupts.h"
@@ -22,9 +23,6 @@ void printLine(std::FILE* out, const QString& text);
 // ends the sequence says it on standard error, once.
 void printStatus(std::FILE* out, const QString& text);
 
-// The usage lines of every command.
-void printUsage(std::FILE* out);
-
 // The words as one POSIX shell command line: a word with anything but letters, digits and
 // _./:=@%+,- is put in single quotes (a quote inside as '\'').
 QString shellCommand(const QStringList& words);
@@ -33,8 +31,11 @@ QString shellCommand(const QStringList& words);
 // `Turnaround` key.
 std::optional<double>& turnaroundOverride();
 
-// Prints why the arguments were refused and the usage; returns kExitUsage.
+// Prints why the arguments were refused, one line, and where the command's help is; returns
+// kExitUsage. The whole usage is left out: it would bury the one line that matters.
 int usageError(const QString& why);
+// The command usageError() points to; null before a command word was recognised.
+const char*& currentCommandWord();
 
 // What every command shares: settings, language, bus address, the port and its trace.
 class Session {
@@ -70,11 +71,30 @@ bool prepareFolderOf(const QString& file);
 // the error was shown.
 bool loadStationInto(const QString& path, StationImage& image, Session& session);
 
-// One pelmo-cli command: its word, its usage lines and its runner.
+// The options most commands share, for their tables.
+inline constexpr OptionSpec kPortOption{
+    "port", 0, "DEVICE",
+    "the bus: a serial device (/dev/ttyUSB0), tcp://HOST:PORT or rfc2217://HOST:PORT"};
+inline constexpr OptionSpec kAddressOption{
+    "address", 0, "N", "the station's address 1..251 (default: addr of settings.ini, else 251)"};
+inline constexpr OptionSpec kLangOption{
+    "lang", 0, "cs|en", "the language of the texts (default: lang of settings.ini, else Czech)"};
+inline constexpr OptionSpec kTraceOption{
+    "trace", 0, nullptr, "the traffic in hex on standard error (\">\" written, \"<\" received)"};
+inline constexpr OptionSpec kJsonOption{
+    "json", 0, nullptr, "one JSON document on standard output instead of the texts"};
+
+// One pelmo-cli command: its word, its usage lines, its runner, the table of its options
+// (which its parser, its help and the shell completion all read) and a line for the list of
+// commands. A command that takes words besides its options names the first one as an option
+// value's placeholder, for the completion ("FILE.mon", "a|b"); null for none.
 struct Command {
     const char* word;
     const char* usage;
     int (*run)(const QStringList& args);
+    std::span<const OptionSpec> options;
+    const char* summary;
+    const char* operand = nullptr;
 };
 
 }  // namespace pelmo::cli

@@ -47,11 +47,16 @@ void report(const std::vector<FieldDifference>& differences, bool json, bool fro
     printLine(stdout, txt(1027).arg(differences.size()));
 }
 
+constexpr OptionSpec kDiffOptions[] = {
+    kPortOption,
+    kAddressOption,
+    {"in", 0, "FILE.sta", "the station file compared; given twice, two files without a station"},
+    kJsonOption,
+    kLangOption,
+    kTraceOption};
+
 int runDiff(const QStringList& args) {
-    const CommandOptions options(args,
-                                 {QStringLiteral("port"), QStringLiteral("address"),
-                                  QStringLiteral("in"), QStringLiteral("lang")},
-                                 {QStringLiteral("trace"), QStringLiteral("json")});
+    const CommandOptions options(args, kDiffOptions);
     const QStringList files = options.values(QStringLiteral("in"));
     const bool fromStation = files.size() == 1;
     if (!options.ok() || files.isEmpty() || files.size() > 2 ||
@@ -94,6 +99,6 @@ extern const Command kDiffCommand{
     "diff",
     "diff --port DEVICE [--address N] --in FILE.sta [--json] [--lang cs|en] [--trace]\n"
     "                 | diff --in A.sta --in B.sta [--json] [--lang cs|en]",
-    runDiff};
+    runDiff, kDiffOptions, "lists the fields in which the station or a file differs from a file"};
 
 }  // namespace pelmo::cli

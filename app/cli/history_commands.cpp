@@ -100,12 +100,28 @@ QString itemList(const std::vector<Item>& items) {
     return names.isEmpty() ? QStringLiteral("-") : names.join(QLatin1Char(','));
 }
 
+constexpr OptionSpec kCollectOptions[] = {
+    kPortOption,
+    {"from", 0, "A", "the first address probed, 1..251 (default 1)"},
+    {"to", 0, "B", "the last address probed, 1..251 (default 250)"},
+    {"addresses", 0, "LIST", "reads these addresses (3,17,42) without probing the others"},
+    {"map", 0, "FILE.map", "reads the stations of a .map file without probing"},
+    {"archives", 0, "all|actual", "the archive records read"},
+    {"messages", 0, nullptr, "the message log"},
+    {"monitoring", 0, nullptr, "the monitoring recording"},
+    {"out", 0, "DIR", "where the station folders go (default: the program folder)"},
+    kLangOption,
+    kTraceOption};
+constexpr OptionSpec kHistoryOptions[] = {
+    {"station", 0, "SERIAL", "only this station's readings"},
+    {"kind", 0, "archive|messages|monitoring", "only readings of this kind"},
+    {"since", 0, "DATE", "only readings since YYYY-MM-DD or YYYY-MM-DDThh:mm:ss"},
+    {"csv", 0, nullptr, "exports the readings as CSV, as the window does"},
+    kJsonOption,
+    kLangOption};
+
 int runCollect(const QStringList& args) {
-    const CommandOptions options(
-        args,
-        {QStringLiteral("port"), QStringLiteral("from"), QStringLiteral("to"),
-         QStringLiteral("archives"), QStringLiteral("out"), QStringLiteral("lang")},
-        {QStringLiteral("messages"), QStringLiteral("monitoring"), QStringLiteral("trace")});
+    const CommandOptions options(args, kCollectOptions);
     if (!options.ok()) {
         return usageError(options.error());
     }
@@ -192,10 +208,7 @@ int runCollect(const QStringList& args) {
 // ---- history ----
 
 int runHistory(const QStringList& args) {
-    const CommandOptions options(args,
-                                 {QStringLiteral("station"), QStringLiteral("kind"),
-                                  QStringLiteral("since"), QStringLiteral("lang")},
-                                 {QStringLiteral("csv")});
+    const CommandOptions options(args, kHistoryOptions);
     if (!options.ok()) {
         return usageError(options.error());
     }
@@ -252,13 +265,15 @@ int runHistory(const QStringList& args) {
 
 extern const Command kCollectCommand{
     "collect",
-    "collect --port DEVICE [--from A --to B] [--archives all|actual] [--messages]\n"
-    "                 [--monitoring] [--out DIR] [--lang cs|en] [--trace]\n"
+    "collect --port DEVICE [--from A --to B | --addresses LIST | --map FILE.map]\n"
+    "                 [--archives all|actual] [--messages] [--monitoring] [--out DIR]\n"
+    "                 [--lang cs|en] [--trace]\n"
     "                 (default: --archives actual --messages; DIR: the program folder)",
-    runCollect};
+    runCollect, kCollectOptions, "reads every station on the bus into the history"};
 extern const Command kHistoryCommand{
     "history",
-    "history [--station SERIAL] [--kind archive|messages|monitoring] [--since DATE] [--csv]",
-    runHistory};
+    "history [--station SERIAL] [--kind archive|messages|monitoring] [--since DATE]\n"
+    "                 [--csv | --json] [--lang cs|en]",
+    runHistory, kHistoryOptions, "lists the stored readings, newest first"};
 
 }  // namespace pelmo::cli

@@ -61,12 +61,16 @@ private:
     int version_;
 };
 
+constexpr OptionSpec kLiveOptions[] = {
+    kPortOption,
+    kAddressOption,
+    {"seconds", 0, "S", "how long it runs, 1..2678400 (default: until interrupted)"},
+    {"csv", 0, "FILE", "then writes the records as CSV"},
+    kLangOption,
+    kTraceOption};
+
 int runLive(const QStringList& args) {
-    const CommandOptions options(
-        args,
-        {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("seconds"),
-         QStringLiteral("csv"), QStringLiteral("lang")},
-        {QStringLiteral("trace")});
+    const CommandOptions options(args, kLiveOptions);
     if (!options.ok()) {
         return usageError(options.error());
     }
@@ -126,6 +130,6 @@ int runLive(const QStringList& args) {
 
 extern const Command kLiveCommand{
     "live", "live --port DEVICE [--address N] [--seconds S] [--csv FILE] [--lang cs|en] [--trace]",
-    runLive};
+    runLive, kLiveOptions, "follows the station's live values once a second"};
 
 }  // namespace pelmo::cli

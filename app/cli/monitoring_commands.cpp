@@ -95,11 +95,22 @@ int readMonitoring(Session& session, const QString& requested, const QString& ba
 
 namespace {
 
+constexpr OptionSpec kMonitorOptions[] = {
+    kPortOption,
+    kAddressOption,
+    {"out", 0, "FILE.mon", "the recording to write (its station file beside it, .con)"},
+    kLangOption,
+    kTraceOption};
+constexpr OptionSpec kExportOptions[] = {
+    {"out", 0, "FILE", "the export to write"},
+    {"date", 0, nullptr, "a date column (default: ExportDate of settings.ini)"},
+    {"no-date", 0, nullptr, "no date column"},
+    {"tab", 0, nullptr, "tab-separated (default: Delimiter of settings.ini)"},
+    {"no-tab", 0, nullptr, "space-separated"},
+    {"csv", 0, nullptr, "UTF-8 CSV instead of the column text"}};
+
 int runMonitor(const QStringList& args) {
-    const CommandOptions options(args,
-                                 {QStringLiteral("port"), QStringLiteral("address"),
-                                  QStringLiteral("out"), QStringLiteral("lang")},
-                                 {QStringLiteral("trace")});
+    const CommandOptions options(args, kMonitorOptions);
     if (!options.ok() || !options.has(QStringLiteral("out"))) {
         return usageError(options.ok() ? QStringLiteral("--out FILE.mon is required")
                                        : options.error());
@@ -119,10 +130,7 @@ int runExport(const QStringList& arguments) {
     const QString in = !args.isEmpty() && !args.front().startsWith(QStringLiteral("--"))
                            ? args.takeFirst()
                            : QString();
-    const CommandOptions options(
-        args, {QStringLiteral("out")},
-        {QStringLiteral("date"), QStringLiteral("no-date"), QStringLiteral("tab"),
-         QStringLiteral("no-tab"), QStringLiteral("csv")});
+    const CommandOptions options(args, kExportOptions);
     if (!options.ok() || in.isEmpty() || !options.has(QStringLiteral("out")) ||
         (options.has(QStringLiteral("date")) && options.has(QStringLiteral("no-date"))) ||
         (options.has(QStringLiteral("tab")) && options.has(QStringLiteral("no-tab")))) {
@@ -171,9 +179,13 @@ int runExport(const QStringList& arguments) {
 
 extern const Command kMonitorCommand{
     "monitor", "monitor --port DEVICE [--address N] --out FILE.mon [--lang cs|en] [--trace]",
-    runMonitor};
+    runMonitor, kMonitorOptions, "copies the station's monitoring buffers into a recording"};
 extern const Command kExportCommand{
-    "export", "export FILE.mon --out FILE.txt [--date | --no-date] [--tab | --no-tab] [--csv]",
-    runExport};
+    "export",
+    "export FILE.mon --out FILE.txt [--date | --no-date] [--tab | --no-tab] [--csv]",
+    runExport,
+    kExportOptions,
+    "writes a recording as column text or CSV",
+    "FILE.mon"};
 
 }  // namespace pelmo::cli

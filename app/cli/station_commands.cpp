@@ -18,6 +18,28 @@
 namespace pelmo::cli {
 namespace {
 
+constexpr OptionSpec kReadOptions[] = {kPortOption,
+                                       kAddressOption,
+                                       {"out", 0, "FILE", "the station file to write"},
+                                       kLangOption,
+                                       kTraceOption};
+constexpr OptionSpec kProgramOptions[] = {
+    kPortOption,
+    kAddressOption,
+    {"in", 0, "FILE.sta", "the station file to program"},
+    {"no-check", 0, nullptr, "no read-back verification of the programmed blocks"},
+    {"restore-cmos", 0, "yes|no", "the answer to whether the station's CMOS data are written back"},
+    {"no-backup", 0, nullptr, "no backup of the station before the erase"},
+    {"dir", 0, "DIR", "where the backup goes (default: the program folder)"},
+    kLangOption,
+    kTraceOption};
+constexpr OptionSpec kLockOptions[] = {
+    kPortOption,
+    kAddressOption,
+    {"yes", 0, nullptr, "lock it: locking cannot be undone, nothing is sent without it"},
+    kLangOption,
+    kTraceOption};
+
 // Prints the read sequence's progress and ends the event loop with its outcome.
 class ConsoleReadView final : public StationReadView {
 public:
@@ -31,10 +53,7 @@ public:
 };
 
 int runRead(const QStringList& args) {
-    const CommandOptions options(args,
-                                 {QStringLiteral("port"), QStringLiteral("address"),
-                                  QStringLiteral("out"), QStringLiteral("lang")},
-                                 {QStringLiteral("trace")});
+    const CommandOptions options(args, kReadOptions);
     if (!options.ok() || !options.has(QStringLiteral("out"))) {
         return usageError(options.ok() ? QStringLiteral("--out FILE is required")
                                        : options.error());
@@ -96,11 +115,7 @@ public:
 };
 
 int runProgram(const QStringList& args) {
-    const CommandOptions options(
-        args,
-        {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("in"),
-         QStringLiteral("restore-cmos"), QStringLiteral("lang"), QStringLiteral("dir")},
-        {QStringLiteral("trace"), QStringLiteral("no-check"), QStringLiteral("no-backup")});
+    const CommandOptions options(args, kProgramOptions);
     const QString restore = options.value(QStringLiteral("restore-cmos"));
     if (!options.ok() || !options.has(QStringLiteral("in")) ||
         (options.has(QStringLiteral("restore-cmos")) && restore != QStringLiteral("yes") &&
@@ -187,9 +202,7 @@ public:
 };
 
 int runLock(const QStringList& args) {
-    const CommandOptions options(
-        args, {QStringLiteral("port"), QStringLiteral("address"), QStringLiteral("lang")},
-        {QStringLiteral("trace"), QStringLiteral("yes")});
+    const CommandOptions options(args, kLockOptions);
     if (!options.ok() || !options.has(QStringLiteral("yes"))) {
         // Locking cannot be undone: nothing is sent without an explicit --yes.
         return usageError(options.ok() ? QStringLiteral("locking needs --yes") : options.error());
@@ -209,13 +222,16 @@ int runLock(const QStringList& args) {
 }  // namespace
 
 extern const Command kReadCommand{
-    "read", "read --port DEVICE [--address N] --out FILE [--lang cs|en] [--trace]", runRead};
+    "read", "read --port DEVICE [--address N] --out FILE [--lang cs|en] [--trace]", runRead,
+    kReadOptions, "reads the station's configuration into a station file"};
 extern const Command kProgramCommand{
     "program",
     "program --port DEVICE [--address N] --in FILE.sta [--no-check]\n"
     "                 [--restore-cmos yes|no] [--no-backup] [--dir DIR] [--lang cs|en] [--trace]",
-    runProgram};
-extern const Command kLockCommand{
-    "lock", "lock --port DEVICE [--address N] --yes [--lang cs|en] [--trace]", runLock};
+    runProgram, kProgramOptions,
+    "saves a backup of the station, then programs a station file into it"};
+extern const Command kLockCommand{"lock",
+                                  "lock --port DEVICE [--address N] --yes [--lang cs|en] [--trace]",
+                                  runLock, kLockOptions, "locks the station against programming"};
 
 }  // namespace pelmo::cli

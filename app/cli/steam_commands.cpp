@@ -87,6 +87,19 @@ int report(const QString& command, bool json, const Inputs& inputs,
     return complete ? kExitOk : kExitStation;
 }
 
+constexpr OptionSpec kMinOption{"min", 0, "A",
+                                "saturation-temperature: the lowest pressure [MPa] (else 99)"};
+constexpr OptionSpec kMaxOption{"max", 0, "B",
+                                "saturation-temperature: the highest pressure [MPa] (else 99)"};
+constexpr OptionSpec kMethodOption{"method", 0, "volume|mass|direct",
+                                   "density: the flow channel's measurement method (default mass)"};
+constexpr OptionSpec kSteamJsonOption{"json", 0, nullptr,
+                                      "one JSON document with the input and the result"};
+constexpr OptionSpec kSteamOptions[] = {kMinOption, kMaxOption, kMethodOption, kSteamJsonOption};
+constexpr OptionSpec kSaturationTemperatureOptions[] = {kMinOption, kMaxOption, kSteamJsonOption};
+constexpr OptionSpec kSaturationPressureOptions[] = {kSteamJsonOption};
+constexpr OptionSpec kDensityOptions[] = {kMethodOption, kSteamJsonOption};
+
 int runSteam(const QStringList& args) {
     if (args.isEmpty()) {
         return usageError(QStringLiteral("steam needs a subcommand"));
@@ -112,8 +125,7 @@ int runSteam(const QStringList& args) {
     std::array<double, 2> n{};
 
     if (sub == QStringLiteral("saturation-temperature")) {
-        const CommandOptions options(call.options, {QStringLiteral("min"), QStringLiteral("max")},
-                                     {QStringLiteral("json")});
+        const CommandOptions options(call.options, kSaturationTemperatureOptions);
         if (!options.ok()) {
             return usageError(options.error());
         }
@@ -141,7 +153,7 @@ int runSteam(const QStringList& args) {
     }
 
     if (sub == QStringLiteral("saturation-pressure")) {
-        const CommandOptions options(call.options, {}, {QStringLiteral("json")});
+        const CommandOptions options(call.options, kSaturationPressureOptions);
         if (!options.ok()) {
             return usageError(options.error());
         }
@@ -154,8 +166,7 @@ int runSteam(const QStringList& args) {
     }
 
     if (sub == QStringLiteral("density")) {
-        const CommandOptions options(call.options, {QStringLiteral("method")},
-                                     {QStringLiteral("json")});
+        const CommandOptions options(call.options, kDensityOptions);
         if (!options.ok()) {
             return usageError(options.error());
         }
@@ -193,6 +204,9 @@ extern const Command kSteamCommand{
     "steam saturation-temperature P [--min A --max B] [--json]\n"
     "       pelmo-cli steam saturation-pressure T [--json]\n"
     "       pelmo-cli steam density P T [--method volume|mass|direct] [--json]",
-    runSteam};
+    runSteam,
+    kSteamOptions,
+    "steam figures from the program's tables",
+    "saturation-temperature|saturation-pressure|density"};
 
 }  // namespace pelmo::cli

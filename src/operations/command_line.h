@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <span>
 
 namespace pelmo {
 
@@ -15,12 +16,37 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitStation = 1;  // no answer, bad answer, refused by the station
 inline constexpr int kExitUsage = 2;    // bad arguments, unreadable or unwritable files
 
-// "--name value" and "--flag" options after a command word.
+// One option of a command: what its parser accepts, its help line and what the shell
+// completion offers for its value, all from one place.
+struct OptionSpec {
+    const char* name;   // the long name without "--"
+    char shortName;     // 'q' for -q; 0 when there is none
+    const char* value;  // the value's placeholder, nullptr for a flag (see valueKind)
+    const char* help;   // one line; nullptr keeps the option out of help and completion
+};
+
+// What the completion offers for an option's value, read from its placeholder: DEVICE is a
+// serial device, DIR a folder, FILE or FILE.ext a file, "a|b|c" one of the words.
+enum class OptionValueKind { None, Device, Folder, File, Choice, Other };
+OptionValueKind valueKind(const OptionSpec& option);
+// The words of a choice placeholder ("cs|en" gives cs and en); empty for other kinds.
+QStringList valueChoices(const OptionSpec& option);
+// The extension a FILE.ext placeholder asks for ("sta"), empty for any file.
+QString valueExtension(const OptionSpec& option);
+// "-q, --quiet" or "--out FILE": the option as help shows it.
+QString optionSynopsis(const OptionSpec& option);
+
+// "--name value", "--flag" and "-x" options after a command word.
 class CommandOptions {
 public:
     // Parses `args`; `valued` names the options that take a value, `flags` the others.
     // On error `error()` says why.
     CommandOptions(const QStringList& args, const QStringList& valued, const QStringList& flags);
+    // Parses `args` against a command's option table. With `operands`, words that are not
+    // options are collected in order (a negative number is a word, not an option) instead of
+    // being refused.
+    CommandOptions(const QStringList& args, std::span<const OptionSpec> table,
+                   bool operands = false);
 
     bool ok() const { return error_.isEmpty(); }
     QString error() const { return error_; }
@@ -29,8 +55,10 @@ public:
     QString value(const QString& name) const { return values_.value(name); }
     // Every value given for a repeatable option, in order.
     QStringList values(const QString& name) const { return all_.value(name); }
+    QStringList operands() const { return operands_; }
 
 private:
+    QStringList operands_;
     QMap<QString, QString> values_;
     QMap<QString, QStringList> all_;
     QString error_;

@@ -2,8 +2,8 @@
 
 #include <QDesktopServices>
 
+#include "base/version.h"
 #include "ui/program_icon.h"
-#include "ui/version.h"
 #include "ui_about_box.h"
 
 namespace pelmo {

@@ -2,7 +2,7 @@
 
 #include <QCheckBox>
 
-#include "ui/version.h"
+#include "base/version.h"
 #include "ui_debug_info_form.h"
 
 namespace pelmo {

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 #include "base/prompts.h"
-#include "ui/version.h"
+#include "base/version.h"
 
 namespace pelmo {
 

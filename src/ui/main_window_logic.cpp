@@ -2,7 +2,7 @@
 
 #include "base/cp1250.h"
 #include "base/texts.h"
-#include "ui/version.h"
+#include "base/version.h"
 
 namespace pelmo {
 

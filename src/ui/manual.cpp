@@ -11,7 +11,7 @@ QString manualPath(Language language, const QString& programDir) {
         QStringLiteral("/index.html");
     const QDir dir(programDir);
     const QStringList folders{
-        dir.filePath(QStringLiteral("../share/doc/pelmo/manual")),
+        dir.filePath(QStringLiteral("../share/pelmo/manual")),
         dir.filePath(QStringLiteral("manual")),
 #ifdef PELMO_SOURCE_MANUAL
         QStringLiteral(PELMO_SOURCE_MANUAL),

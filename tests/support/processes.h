@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -37,8 +38,11 @@ struct ProcessResult {
 };
 
 // Runs `program` to its end; it keeps its own timing (the engine runs in real time there).
-inline ProcessResult runToEnd(const QString& program, const QStringList& args) {
+inline ProcessResult runToEnd(
+    const QString& program, const QStringList& args,
+    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess p;
+    p.setProcessEnvironment(environment);
     p.start(program, args);
     ProcessResult result;
     const bool ended = p.waitForFinished(60000);

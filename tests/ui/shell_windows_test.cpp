@@ -15,6 +15,7 @@
 #include <map>
 
 #include "base/texts.h"
+#include "base/version.h"
 #include "files/program_settings.h"
 #include "recording_hosts.h"
 #include "scripted_prompts.h"
@@ -23,7 +24,6 @@
 #include "ui/password_form.h"
 #include "ui/please_wait.h"
 #include "ui/settings_dialog.h"
-#include "ui/version.h"
 
 namespace pelmo {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/version.h"
+#include "base/version.h"
 
 #include <array>
 
