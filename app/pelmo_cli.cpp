@@ -74,7 +74,8 @@ void printUsage(std::FILE* out) {
         lead = "       pelmo-cli ";
     }
     std::fputs(
-        "Any command also takes --stats: the bus health per address on standard error,\n"
+        "Any command also takes -q/--quiet: no status texts and no progress line,\n"
+        "-v/--verbose or --stats: the bus health per address on standard error,\n"
         "and --turnaround MS: the silence kept after the station's last byte before\n"
         "writing (default 3.646, or the Turnaround key of settings.ini).\n",
         out);
@@ -93,8 +94,14 @@ int main(int argc, char** argv) {
         return args.isEmpty() ? pelmo::kExitUsage : pelmo::kExitOk;
     }
     const QString word = args.takeFirst();
-    // --stats and --turnaround go with any command.
-    const bool statistics = args.removeAll(QStringLiteral("--stats")) > 0;
+    // --stats, -q, -v and --turnaround go with any command.
+    pelmo::cli::OutputOptions& output = pelmo::cli::outputOptions();
+    output.quiet =
+        args.removeAll(QStringLiteral("-q")) + args.removeAll(QStringLiteral("--quiet")) > 0;
+    output.verbose =
+        args.removeAll(QStringLiteral("-v")) + args.removeAll(QStringLiteral("--verbose")) > 0;
+    const bool statistics = args.removeAll(QStringLiteral("--stats")) > 0 || output.verbose;
+    pelmo::cli::installConsoleHooks();
     const qsizetype turnaround = args.indexOf(QStringLiteral("--turnaround"));
     if (turnaround >= 0) {
         const auto ms = turnaround + 1 < args.size() ? pelmo::parseTurnaround(args[turnaround + 1])
@@ -109,6 +116,8 @@ int main(int argc, char** argv) {
     for (const pelmo::cli::Command* command : pelmo::cli::kCommands) {
         if (word == QLatin1String(command->word)) {
             int rc = command->run(args);
+            pelmo::cli::flushStatus();
+            pelmo::cli::Progress::setContext({});
             // An interrupted command wrote what it had; its exit code says it was stopped.
             if (const int interrupted = pelmo::cli::Interrupts::exitCode()) {
                 pelmo::cli::printLine(stderr, pelmo::txt(1060));
@@ -117,6 +126,8 @@ int main(int argc, char** argv) {
             if (statistics) {
                 pelmo::cli::printStatistics();
             }
+            pelmo::cli::flushStatus();
+            pelmo::cli::Progress::clear();
             return rc;
         }
     }
