@@ -76,8 +76,8 @@ int runScan(const QStringList& args) {
         printJson(QJsonObject{{QStringLiteral("stations"), stations}});
     }
     if (options.has(QStringLiteral("map")) &&
-        saveAddressMap(options.value(QStringLiteral("map")), image.address_list,
-                       session.prompts) != MapFileResult::Ok) {
+        saveAddressMap(options.value(QStringLiteral("map")), image.address_list, session.prompts) !=
+            MapFileResult::Ok) {
         return kExitUsage;  // the file error has been printed
     }
     return found.empty() ? kExitStation : kExitOk;
@@ -319,6 +319,8 @@ int runFly(const QStringList& args) {
     ConsoleFlyView view(json, [&running, circuit, count, clear, json] {
         status(json, txt(297) + QStringLiteral(": ") +
                          flySecondsText(running->measuringSeconds(circuit, count)));
+        // The wait it announces begins now.
+        flushStatus();
         running->startMeasurement(circuit, count, clear);
     });
     FlyingMeasurement fly(session.port, defaultLinkContext(), &session.prompts, view);

@@ -1,5 +1,6 @@
 #include "cli/cli_session.h"
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -7,7 +8,6 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTimer>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>

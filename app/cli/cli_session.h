@@ -24,9 +24,9 @@ void printLine(std::FILE* out, const QString& text);
 // A sequence's status text, once, as a line a person reads: a text repeated is left out, a
 // text that only adds to the one before ("...", then "...OK") replaces it, and so a status
 // is printed when the next one differs, when another line is written to its stream, after
-// a moment without news or when the sequence ends. Nothing with -q; on standard error when standard output carries a file. The
-// connection error (text 136) is left out: the error that ends the sequence says it on
-// standard error, once.
+// a moment without news or when the sequence ends. Nothing with -q; on standard error when
+// standard output carries a file. The connection error (text 136) is left out: the error
+// that ends the sequence says it on standard error, once.
 void printStatus(std::FILE* out, const QString& text);
 // Prints the status held back, if any.
 void flushStatus();

@@ -210,8 +210,9 @@ int runCollect(const QStringList& args) {
         if (loadAddressMap(options.value(QStringLiteral("map")), map, session.prompts) !=
             MapFileResult::Ok) {
             if (!session.prompts.errorShown()) {
-                printLine(stderr, txt(1078).arg(QDir::toNativeSeparators(
-                                      options.value(QStringLiteral("map")))));
+                printLine(
+                    stderr,
+                    txt(1078).arg(QDir::toNativeSeparators(options.value(QStringLiteral("map")))));
             }
             return kExitUsage;
         }

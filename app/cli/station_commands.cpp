@@ -62,8 +62,7 @@ int runRead(const QStringList& args) {
     }
     storeBoxes(boxes, image);
     const StationFileOptions fileOptions{programSettings().version == 1};
-    if (saveStationFile(out.path(), image, fileOptions, session.prompts) !=
-        StationFileResult::Ok) {
+    if (saveStationFile(out.path(), image, fileOptions, session.prompts) != StationFileResult::Ok) {
         return kExitUsage;  // the file error has been printed
     }
     out.written();

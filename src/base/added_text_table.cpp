@@ -89,14 +89,15 @@ const AddedText kAdded[] = {
     {1070, "je to složka", "it is a folder"},
     {1071, "soubor je příliš velký", "file too large"},
     {1072, "neznámá chyba", "unknown error"},
-    {1079, "v cestě je soubor místo složky", "a file stands where a folder should be"},
     // Progress on the command line.
     {1073, "zkouším adresu %1/%2, nalezeno %3", "probing %1/%2, %3 found"},
     {1074, "stanice %1/%2 (adresa %3)", "station %1/%2 (address %3)"},
     {1075, "čtu záznam archivu %1/%2", "reading archive record %1/%2"},
     {1076, "přenáším vzorky, kanál %1, %2 %", "copying samples, channel %1, %2 %"},
     {1077, "programuji %1 %", "programming %1 %"},
+    // A file that opens but does not load; a file where a folder should be.
     {1078, "Soubor %1 nelze načíst.", "The file %1 could not be loaded."},
+    {1079, "v cestě je soubor místo složky", "a file stands where a folder should be"},
     // Live tracking.
     {1140, "Export do CSV...", "Export to CSV..."},
     // History of readings.

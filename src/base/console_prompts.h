@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstdio>
 #include <QByteArray>
+#include <cstdio>
 #include <optional>
 
 #include "base/prompts.h"

@@ -29,8 +29,7 @@ enum class WriteResult { Ok, OpenFailed, WriteFailed };
 // target, so a failure part-way never leaves a damaged file where a good one was, nor a
 // temporary file beside it. Every file the program writes goes through here. `error`
 // receives the errno value of a failure.
-WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes,
-                                int* error = nullptr);
+WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes, int* error = nullptr);
 // The same; a file that cannot be created or written shows the file error box, once.
 WriteResult writeFileAtomically(const QString& path, const QByteArray& bytes, Prompts& prompts);
 

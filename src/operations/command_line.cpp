@@ -56,8 +56,8 @@ void TrafficTrace::flush() {
 }
 
 void TrafficTrace::print(qint64 ms, char direction, const QByteArray& bytes) {
-    writeConsoleLine(out_, QByteArray("[") + QByteArray::number(ms).rightJustified(6, ' ') +
-                               "] " + direction + ' ' + bytes.toHex(' ').toUpper());
+    writeConsoleLine(out_, QByteArray("[") + QByteArray::number(ms).rightJustified(6, ' ') + "] " +
+                               direction + ' ' + bytes.toHex(' ').toUpper());
 }
 
 }  // namespace pelmo

@@ -65,7 +65,8 @@ protected:
     // The station addresses the COMM requests of a --trace went to.
     static std::set<int> commAddresses(const QString& err) {
         std::set<int> addresses;
-        for (const QString& hex : traced(err).filter(QRegularExpression(QStringLiteral("^01 81 0A ")))) {
+        for (const QString& hex :
+             traced(err).filter(QRegularExpression(QStringLiteral("^01 81 0A ")))) {
             addresses.insert(hex.split(QLatin1Char(' '))[6].toInt(nullptr, 16));
         }
         return addresses;
@@ -93,8 +94,8 @@ TEST_F(CliStreams, ProgressOnATerminalOnlyAndNeverAcrossAnotherLine) {
         QByteArray screen;
         ASSERT_EQ(onTerminal(words(c.line), screen), 0) << c.line << "\n" << screen.toStdString();
         const QString outOnTerminal = out;
-        EXPECT_TRUE(screen.contains(QByteArray("\r") + c.progress))
-            << c.line << "\n" << screen.toStdString();
+        EXPECT_TRUE(screen.contains(QByteArray("\r") + c.progress)) << c.line << "\n"
+                                                                    << screen.toStdString();
         // Erased at the end, and before every other line: what follows the last erase on a
         // line is that line alone.
         const QByteArray last = screen.mid(screen.lastIndexOf('\n') + 1);
@@ -108,7 +109,8 @@ TEST_F(CliStreams, ProgressOnATerminalOnlyAndNeverAcrossAnotherLine) {
         // A pipe gets the same lines without a trace of the progress.
         ASSERT_EQ(cli(words(c.line)), 0) << c.line;
         EXPECT_FALSE(err.contains(QLatin1Char('\r')) || err.contains(QLatin1Char('\033')))
-            << c.line << "\n" << err.toStdString();
+            << c.line << "\n"
+            << err.toStdString();
         EXPECT_EQ(out, outOnTerminal) << c.line;
 
         // -q: neither progress nor status texts; the results stay.
@@ -117,7 +119,8 @@ TEST_F(CliStreams, ProgressOnATerminalOnlyAndNeverAcrossAnotherLine) {
         EXPECT_FALSE(screen.contains("\033[K")) << c.line << "\n" << screen.toStdString();
         EXPECT_FALSE(out.contains(QStringLiteral("Initializing connection")) ||
                      out.contains(QString::fromUtf8("Inicializace spojení")))
-            << c.line << "\n" << out.toStdString();
+            << c.line << "\n"
+            << out.toStdString();
     }
     // The scan's stations and the archive's paths are results, -q or not.
     ASSERT_EQ(cli(words("scan --port %1 --from 251 --to 251 -q")), 0);
@@ -159,8 +162,9 @@ TEST_F(CliStreams, StatusTextsArePrintedOnceAsLines) {
     }
     EXPECT_EQ(lines.count(QStringLiteral("Retrieving channel...Ch. 1")), 1) << out.toStdString();
     ASSERT_EQ(cli(words("info --port %1 --lang en")), 0);
-    EXPECT_TRUE(out.startsWith(QStringLiteral("Initializing connection...\n"
-                                              "Retrieving station info...OK\n")))
+    EXPECT_TRUE(
+        out.startsWith(QStringLiteral("Initializing connection...\n"
+                                      "Retrieving station info...OK\n")))
         << out.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("\nData loaded\n"))) << out.toStdString();
     ASSERT_EQ(cli(words("monitor --port %1 --out %2/m.mon --lang en")), 0);
@@ -175,7 +179,8 @@ TEST_F(CliStreams, CollectAsksTheKnownAddressesOnly) {
     ASSERT_EQ(cli(words("collect --port %1 --addresses 42,17 --out %2 --trace --lang en")), 0)
         << err.toStdString();
     EXPECT_EQ(commAddresses(err), (std::set<int>{17, 42}));
-    EXPECT_TRUE(out.contains(QRegularExpression(QStringLiteral("\n42\t\\d+\t")))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QRegularExpression(QStringLiteral("\n42\t\\d+\t"))))
+        << out.toStdString();
 
     // The ends of the range are addresses like any other; nobody answers there.
     ASSERT_EQ(cli(words("collect --port %1 --addresses 1,251 --out %2 --trace")), 1);
@@ -183,8 +188,8 @@ TEST_F(CliStreams, CollectAsksTheKnownAddressesOnly) {
     EXPECT_TRUE(out.contains(QRegularExpression(QStringLiteral("\n1\t-\t"))));
 
     const std::pair<const char*, const char*> refused[] = {
-        {"0", "0"},     {"252", "252"}, {"x", "x"},       {"17,17", "17"},
-        {"3,,17", ""},  {"+3", "+3"},   {"1000", "1000"}, {"", ""},
+        {"0", "0"},    {"252", "252"}, {"x", "x"},       {"17,17", "17"},
+        {"3,,17", ""}, {"+3", "+3"},   {"1000", "1000"}, {"", ""},
     };
     for (const auto& [list, bad] : refused) {
         EXPECT_EQ(cli(words("collect --port %1 --trace --addresses") << QString::fromLatin1(list)),
@@ -247,12 +252,13 @@ TEST_F(CliStreams, FileErrorsNameThePathAndTheReasonOnce) {
                 ::setrlimit(RLIMIT_FSIZE, &small);
             };
         }
-        const int rc = cli(words(c.line) << QStringLiteral("--lang") << QString::fromLatin1(c.lang));
+        const int rc =
+            cli(words(c.line) << QStringLiteral("--lang") << QString::fromLatin1(c.lang));
         childSetup = nullptr;
         EXPECT_EQ(rc, 2) << c.line;
         const QString says = QString::fromUtf8(c.says).replace(QStringLiteral("%2"), dir.path());
         EXPECT_EQ((out + err).count(says), 1) << c.line << " " << c.lang << "\n"
-                                               << out.toStdString() << err.toStdString();
+                                              << out.toStdString() << err.toStdString();
     }
     if (geteuid() != 0) {
         const QString folder = dir.filePath(QStringLiteral("ro"));

@@ -53,7 +53,8 @@ TEST_F(CliLive, PrintsARecordPerSecondWritesTheCsvAndEndsTheLink) {
     }
     EXPECT_NE(lines[0].section(QLatin1Char('\t'), 0, 0), lines[1].section(QLatin1Char('\t'), 0, 0));
     EXPECT_TRUE(err.contains(QStringLiteral("Data loaded")));
-    EXPECT_TRUE(err.trimmed().endsWith(QStringLiteral("] > ") + QString::fromLatin1(endCommTrace())));
+    EXPECT_TRUE(
+        err.trimmed().endsWith(QStringLiteral("] > ") + QString::fromLatin1(endCommTrace())));
 
     QFile f(csv);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
