@@ -130,8 +130,14 @@ int main(int argc, char** argv) {
     if (!checked.ok()) {
         return usageError(checked.error());
     }
-    // --stats and --turnaround go with any command.
-    const bool statistics = args.removeAll(QStringLiteral("--stats")) > 0;
+    // --stats, -q, -v and --turnaround go with any command.
+    OutputOptions& output = outputOptions();
+    output.quiet =
+        args.removeAll(QStringLiteral("-q")) + args.removeAll(QStringLiteral("--quiet")) > 0;
+    output.verbose =
+        args.removeAll(QStringLiteral("-v")) + args.removeAll(QStringLiteral("--verbose")) > 0;
+    const bool statistics = args.removeAll(QStringLiteral("--stats")) > 0 || output.verbose;
+    installConsoleHooks();
     const qsizetype turnaround = args.indexOf(QStringLiteral("--turnaround"));
     if (turnaround >= 0) {
         const auto ms = turnaround + 1 < args.size() ? pelmo::parseTurnaround(args[turnaround + 1])
@@ -142,12 +148,9 @@ int main(int argc, char** argv) {
         turnaroundOverride() = ms;
         args.remove(turnaround, 2);
     }
-    // How much a command prints is each command's business; the words are the same for all.
-    for (const QString& word : {QStringLiteral("-q"), QStringLiteral("--quiet"),
-                                QStringLiteral("-v"), QStringLiteral("--verbose")}) {
-        args.removeAll(word);
-    }
     int rc = command->run(args);
+    flushStatus();
+    Progress::setContext({});
     // An interrupted command wrote what it had; its exit code says it was stopped.
     if (const int interrupted = Interrupts::exitCode()) {
         printLine(stderr, pelmo::txt(1060));
@@ -156,5 +159,7 @@ int main(int argc, char** argv) {
     if (statistics) {
         printStatistics();
     }
+    flushStatus();
+    Progress::clear();
     return rc;
 }

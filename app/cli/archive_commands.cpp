@@ -34,7 +34,7 @@ constexpr OptionSpec kArchiveOptions[] = {
 constexpr OptionSpec kMessagesOptions[] = {
     kPortOption,
     kAddressOption,
-    {"out", 0, "FILE", "the export to write (default: Hlaseni.dat in the station folder)"},
+    {"out", 0, "FILE|-", "the export to write, - for standard output (default: Hlaseni.dat in the station folder)"},
     {"dir", 0, "DIR", "where the station folder goes (default: the program folder)"},
     kJsonOption,
     kLangOption,
@@ -135,6 +135,9 @@ int readArchives(Session& session, const std::vector<int>& wanted, const QString
     archive.setBaseFolder(baseFolder);
     std::size_t next = 0;
     bool first = true;
+    const auto progress = [&wanted](std::size_t read) {
+        Progress::show(txt(1075).arg(read + 1).arg(wanted.size()));
+    };
     view.recordDone = [&] {
         // The description's own read of the actual state is saved only when asked for.
         const int read = archive.lastReadPosition();
@@ -161,13 +164,17 @@ int readArchives(Session& session, const std::vector<int>& wanted, const QString
         }
         first = false;
         if (next < wanted.size()) {
+            progress(next);
             archive.startData(wanted[next]);
         } else {
             QCoreApplication::exit(kExitOk);
         }
     };
+    progress(0);
     archive.startDescription();
-    return session.run();
+    const int rc = session.run();
+    Progress::show({});
+    return rc;
 }
 
 int readMessages(Session& session, const QString& baseFolder, const QString& out, bool quiet,
@@ -184,7 +191,10 @@ int readMessages(Session& session, const QString& baseFolder, const QString& out
     if (path.isEmpty()) {
         return kExitUsage;
     }
-    printLine(quiet ? stderr : stdout, path);
+    // With --out - the file itself is the output, not its temporary name.
+    if (!outputOptions().stdoutIsFile) {
+        printLine(quiet ? stderr : stdout, path);
+    }
     if (rows) {
         *rows = transfer.table().rows;
     }
@@ -257,16 +267,22 @@ int runMessages(const QStringList& args) {
     }
     const QString folder =
         options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir")) : programFolder();
-    const QString out = options.value(QStringLiteral("out"));
-    if (!(out.isEmpty() ? prepareFolder(folder) : prepareFolderOf(out))) {
+    if (json && options.value(QStringLiteral("out")) == QStringLiteral("-")) {
+        return usageError(QStringLiteral("--json and --out - both want standard output"));
+    }
+    const OutputFile out(options.value(QStringLiteral("out")));
+    if (!(out.path().isEmpty() ? prepareFolder(folder) : out.prepare())) {
         return kExitUsage;
     }
     QString path;
     std::vector<MessageRow> rows;
     QString stationTime;
-    const int rc = readMessages(session, folder, out, json, path, &rows, &stationTime);
+    const int rc = readMessages(session, folder, out.path(), json, path, &rows, &stationTime);
     if (rc != kExitOk) {
         return rc;
+    }
+    if (out.toStdout()) {
+        out.written();
     }
     if (json) {
         QJsonArray messages;
@@ -293,7 +309,7 @@ extern const Command kArchiveCommand{
     runArchive, kArchiveOptions, "reads archive records into the station folder"};
 extern const Command kMessagesCommand{
     "messages",
-    "messages --port DEVICE [--address N] [--out FILE | --dir DIR] [--json]\n"
+    "messages --port DEVICE [--address N] [--out FILE|- | --dir DIR] [--json]\n"
     "                 [--lang cs|en] [--trace]",
     runMessages, kMessagesOptions, "reads the station's message log"};
 

@@ -73,7 +73,14 @@ int runScan(const QStringList& args) {
         return kExitUsage;
     }
     const bool json = options.has(QStringLiteral("json"));
-    const std::vector<TAddressList> found = scanBus(session, first, last);
+    // Each station is printed as it is found; the JSON document waits for the end.
+    const std::vector<TAddressList> found =
+        scanBus(session, first, last, [json](const TAddressList& e) {
+            if (!json) {
+                printLine(stdout,
+                          QString::number(e.address) + QLatin1Char('\t') + fromCp1250(e.name));
+            }
+        });
     const StationImage& image = station();
     if (json) {
         QJsonArray stations;
@@ -82,22 +89,11 @@ int runScan(const QStringList& args) {
                                         {QStringLiteral("name"), fromCp1250(e.name)}});
         }
         printJson(QJsonObject{{QStringLiteral("stations"), stations}});
-    } else {
-        for (const TAddressList& e : found) {
-            printLine(stdout, QString::number(e.address) + QLatin1Char('\t') + fromCp1250(e.name));
-        }
     }
-    if (options.has(QStringLiteral("map"))) {
-        switch (saveAddressMap(options.value(QStringLiteral("map")), image.address_list,
-                               session.prompts)) {
-            case MapFileResult::Ok:
-                break;
-            case MapFileResult::WriteFailed:
-                session.prompts.error(txt(147));
-                return kExitUsage;
-            default:
-                return kExitUsage;
-        }
+    if (options.has(QStringLiteral("map")) &&
+        saveAddressMap(options.value(QStringLiteral("map")), image.address_list, session.prompts) !=
+            MapFileResult::Ok) {
+        return kExitUsage;  // the file error has been printed
     }
     return found.empty() ? kExitStation : kExitOk;
 }
@@ -336,6 +332,8 @@ int runFly(const QStringList& args) {
     ConsoleFlyView view(json, [&running, circuit, count, clear, json] {
         status(json, txt(297) + QStringLiteral(": ") +
                          flySecondsText(running->measuringSeconds(circuit, count)));
+        // The wait it announces begins now.
+        flushStatus();
         running->startMeasurement(circuit, count, clear);
     });
     FlyingMeasurement fly(session.port, defaultLinkContext(), &session.prompts, view);

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <algorithm>
 
+#include "base/texts.h"
 #include "bus/address_search.h"
 #include "cli/cli_session.h"
 #include "link/communication.h"
@@ -10,14 +11,34 @@
 namespace pelmo::cli {
 namespace {
 
-// The command prints what was found once the search has ended; nothing on the way.
-class QuietSearchView final : public AddressSearchView {
+// The progress line follows the probe; each station goes to the command as it is found.
+class ConsoleSearchView final : public AddressSearchView {
 public:
+    ConsoleSearchView(int last, const std::function<void(const TAddressList&)>& found)
+        : last_(last), found_(found) {}
     void searchStatus(const QString&) override {}
-    void probing(int) override {}
+    void probing(int address) override {
+        address_ = address;
+        show();
+    }
     void addressAnswered(int, int) override {}
-    void stationFound(int, int, const QString&) override {}
+    void stationFound(int found, int, const QString&) override {
+        ++count_;
+        show();
+        const auto& list = station().address_list;
+        if (found_ && found >= 1 && found <= static_cast<int>(list.size())) {
+            found_(list[static_cast<std::size_t>(found - 1)]);
+        }
+    }
     void searchEnded() override { QCoreApplication::exit(kExitOk); }
+
+private:
+    void show() const { Progress::show(txt(1073).arg(address_).arg(last_).arg(count_)); }
+
+    int last_;
+    const std::function<void(const TAddressList&)>& found_;
+    int address_ = 0;
+    int count_ = 0;
 };
 
 bool readAddress(const CommandOptions& options, const QString& name, int fallback, int& out) {
@@ -42,25 +63,27 @@ bool readAddressRange(const CommandOptions& options, int& first, int& last) {
     return false;
 }
 
-std::vector<TAddressList> scanBus(Session& session, int first, int last) {
+std::vector<TAddressList> scanBus(Session& session, int first, int last,
+                                  const std::function<void(const TAddressList&)>& found) {
     StationImage& image = station();
     AddressSearch::clearFound(image);
-    QuietSearchView view;
+    ConsoleSearchView view(last, found);
     AddressSearch search(session.port, defaultLinkContext(), &session.prompts, view, first, last);
     search.start();
     session.run();
     search.restoreAddress();
+    Progress::show({});
 
     // The list is in the order found, which is address order; sorted all the same.
-    std::vector<TAddressList> found;
+    std::vector<TAddressList> stations;
     for (const TAddressList& e : image.address_list) {
         if (e.address != 0) {
-            found.push_back(e);
+            stations.push_back(e);
         }
     }
-    std::sort(found.begin(), found.end(),
+    std::sort(stations.begin(), stations.end(),
               [](const TAddressList& a, const TAddressList& b) { return a.address < b.address; });
-    return found;
+    return stations;
 }
 
 }  // namespace pelmo::cli

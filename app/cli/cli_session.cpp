@@ -1,27 +1,108 @@
 #include "cli/cli_session.h"
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <cmath>
+#include <QSet>
+#include <QTimer>
 
+#include <cerrno>
+#include <cmath>
+#include <utility>
+
+#include "base/file_access.h"
 #include "base/texts.h"
+#include "cli/progress.h"
 #include "files/program_settings.h"
 #include "files/station_file.h"
 #include "link/communication.h"
 
 namespace pelmo::cli {
 
+namespace {
+
+// A status text waits for the next one: the windows often show a text and then the same
+// text with "OK" or more after it, which is one line here.
+struct HeldStatus {
+    std::FILE* out = nullptr;
+    QString text;
+    QSet<QString> seen;  // the sequence's statuses so far, held or printed
+};
+
+constexpr int kStatusHoldMs = 400;
+
+HeldStatus& held() {
+    static HeldStatus h;
+    return h;
+}
+
+// A held status goes out before a line on its own stream, so that the stream keeps its
+// order; the trace and the messages on the other stream do not break it up.
+void beforeLine(std::FILE* out) {
+    if (held().out == out) {
+        flushStatus();
+    }
+    // A line into a pipe or a file does not cross the terminal's progress line.
+    static const bool stdoutTerminal = ::isatty(STDOUT_FILENO) == 1;
+    if (out == stderr || stdoutTerminal) {
+        Progress::clear();
+    }
+}
+
+}  // namespace
+
+void installConsoleHooks() {
+    consoleLineHooks().before = beforeLine;
+    consoleLineHooks().after = Progress::redraw;
+}
+
 void printLine(std::FILE* out, const QString& text) {
-    std::fprintf(out, "%s\n", text.toLocal8Bit().constData());
-    std::fflush(out);
+    writeConsoleLine(out, text.toLocal8Bit());
+}
+
+void flushStatus() {
+    HeldStatus& h = held();
+    if (h.out) {
+        std::FILE* out = std::exchange(h.out, nullptr);
+        printLine(out, std::exchange(h.text, QString()));
+    }
 }
 
 void printStatus(std::FILE* out, const QString& text) {
-    if (text != txt(136)) {
-        printLine(out, text);
+    if (text == txt(136) || outputOptions().quiet || text.isEmpty()) {
+        return;
     }
+    if (outputOptions().stdoutIsFile) {
+        out = stderr;
+    }
+    HeldStatus& h = held();
+    // The windows show some texts over and over ("Data loaded", "Data loadedOK", ...).
+    if (h.seen.contains(text)) {
+        return;
+    }
+    h.seen.insert(text);
+    if (h.out && text.startsWith(h.text)) {
+        // "Data loaded" then "Data loadedOK": one line, the added word apart.
+        const QString added = text.mid(h.text.size());
+        const bool glued = h.text.back().isLetterOrNumber() && added.front().isLetterOrNumber();
+        h.text = glued ? h.text + QLatin1Char(' ') + added : text;
+        return;
+    }
+    flushStatus();
+    h.out = out;
+    h.text = text;
+    // A status the sequence keeps for long (a measurement waiting for its time) is printed
+    // as it is rather than at the end of the wait.
+    static QTimer* waiting = [] {
+        auto* timer = new QTimer(QCoreApplication::instance());
+        timer->setSingleShot(true);
+        QObject::connect(timer, &QTimer::timeout, timer, [] { flushStatus(); });
+        return timer;
+    }();
+    waiting->start(kStatusHoldMs);
 }
 
 QString shellCommand(const QStringList& words) {
@@ -125,16 +206,53 @@ bool Session::open(const CommandOptions& options, bool needPort) {
 }
 
 bool prepareFolder(const QString& folder) {
-    const QFileInfo info(folder);
-    if ((info.isDir() || QDir().mkpath(folder)) && QFileInfo(folder).isWritable()) {
-        return true;
+    errno = 0;
+    if (QFileInfo(folder).isDir() || QDir().mkpath(folder)) {
+        if (::access(QFile::encodeName(folder).constData(), W_OK) == 0) {
+            return true;
+        }
     }
-    printLine(stderr, txt(1063).arg(QDir::toNativeSeparators(folder)));
+    printLine(stderr, txt(1063).arg(QDir::toNativeSeparators(folder), fileErrorReason(errno)));
     return false;
 }
 
 bool prepareFolderOf(const QString& file) {
     return prepareFolder(QFileInfo(file).absolutePath());
+}
+
+OutputFile::OutputFile(const QString& requested)
+    : toStdout_(requested == QStringLiteral("-")), path_(requested) {
+    if (toStdout_) {
+        temp_ = std::make_shared<QTemporaryDir>();
+        path_ = temp_->filePath(QStringLiteral("out"));
+        outputOptions().stdoutIsFile = true;
+    }
+}
+
+bool OutputFile::prepare() const {
+    if (!toStdout_) {
+        return prepareFolderOf(path_);
+    }
+    if (!temp_->isValid()) {
+        printLine(stderr,
+                  txt(1063).arg(QDir::toNativeSeparators(QDir::tempPath()), temp_->errorString()));
+        return false;
+    }
+    return true;
+}
+
+void OutputFile::written() const {
+    if (!toStdout_) {
+        printLine(stdout, QFileInfo(path_).fileName());
+        return;
+    }
+    QFile file(path_);
+    if (file.open(QIODevice::ReadOnly)) {
+        flushStatus();
+        const QByteArray bytes = file.readAll();
+        std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
+        std::fflush(stdout);
+    }
 }
 
 bool loadStationInto(const QString& path, StationImage& image, Session& session) {
@@ -143,7 +261,13 @@ bool loadStationInto(const QString& path, StationImage& image, Session& session)
     applyMemorySetting(
         image, session.ini.readInteger(settings_keys::kSettings, QStringLiteral("mem"), 32));
     const StationFileOptions fileOptions{programSettings().version == 1};
-    return loadStationFileReporting(path, image, fileOptions, session.prompts);
+    const StationFileResult loaded = loadStationFile(path, image, fileOptions, session.prompts);
+    if (loaded == StationFileResult::Corrupt) {
+        // The box says what is wrong, not with which file; with two files that matters.
+        session.prompts.error(txt(146));
+        session.prompts.error(txt(1078).arg(QDir::toNativeSeparators(path)));
+    }
+    return loaded == StationFileResult::Ok;
 }
 
 Session::~Session() {
@@ -165,6 +289,9 @@ int Session::run() {
         interrupts.drain(port);
     }
     trace.flush();
+    flushStatus();
+    // The next sequence may well show the same texts.
+    held().seen.clear();
     return rc;
 }
 

@@ -2,12 +2,15 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <span>
 
 #include "base/console_prompts.h"
 #include "cli/interrupts.h"
+#include "cli/progress.h"
 #include "files/settings_ini.h"
 #include "link/serial_port.h"
 #include "operations/command_line.h"
@@ -19,9 +22,17 @@ struct StationImage;
 namespace pelmo::cli {
 
 void printLine(std::FILE* out, const QString& text);
-// A sequence's status text. The connection error (text 136) is left out: the error that
-// ends the sequence says it on standard error, once.
+// A sequence's status text, once, as a line a person reads: a text repeated is left out, a
+// text that only adds to the one before ("...", then "...OK") replaces it, and so a status
+// is printed when the next one differs, when another line is written to its stream, after
+// a moment without news or when the sequence ends. Nothing with -q; on standard error when
+// standard output carries a file. The connection error (text 136) is left out: the error
+// that ends the sequence says it on standard error, once.
 void printStatus(std::FILE* out, const QString& text);
+// Prints the status held back, if any.
+void flushStatus();
+// Held statuses and the progress line are put aside before any other console line.
+void installConsoleHooks();
 
 // The words as one POSIX shell command line: a word with anything but letters, digits and
 // _./:=@%+,- is put in single quotes (a quote inside as '\'').
@@ -67,8 +78,29 @@ bool prepareFolder(const QString& folder);
 // The same for the folder a file goes into.
 bool prepareFolderOf(const QString& file);
 
+// Where a command writes its one file: the path given, or with `--out -` a temporary file
+// whose bytes go to standard output once written, so that standard output holds exactly
+// the file's bytes (the status texts then go to standard error).
+class OutputFile {
+public:
+    explicit OutputFile(const QString& requested);
+    bool toStdout() const { return toStdout_; }
+    // The path the writer writes to.
+    const QString& path() const { return path_; }
+    // prepareFolderOf() for a path given; a temporary folder that cannot be made is refused.
+    bool prepare() const;
+    // After the writer succeeded: the file's bytes to standard output, or its name as the
+    // command's result line.
+    void written() const;
+
+private:
+    bool toStdout_ = false;
+    QString path_;
+    std::shared_ptr<QTemporaryDir> temp_;
+};
+
 // Loads a station file into a cleared image with the memory settings.ini gives; false after
-// the error was shown.
+// the error was shown, naming the file.
 bool loadStationInto(const QString& path, StationImage& image, Session& session);
 
 // The options most commands share, for their tables.

@@ -2,12 +2,15 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QRegularExpression>
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "archives/archive_logic.h"
 #include "base/cp1250.h"
 #include "base/texts.h"
+#include "bus/address_map.h"
 #include "bus/address_search.h"
 #include "cli/bus_scan.h"
 #include "cli/cli_session.h"
@@ -67,9 +70,12 @@ void readStation(Session& session, const CollectPlan& plan, const std::vector<It
         // The scan's name goes with the readings that do not read the station block.
         image.station.name = run.entry.name;
         image.station.net_address = static_cast<std::uint16_t>(run.entry.address);
-        printLine(stdout, QStringLiteral("%1 %2: %3")
-                              .arg(run.entry.address)
-                              .arg(fromCp1250(run.entry.name), itemName(item)));
+        // A station that does not answer must not keep the serial of the one before.
+        image.cmos.serial_number = 0;
+        const QString name = fromCp1250(run.entry.name);
+        printStatus(stdout, QString::number(run.entry.address) +
+                                (name.isEmpty() ? QString() : QLatin1Char(' ') + name) +
+                                QStringLiteral(": ") + itemName(item));
         int rc = kExitOk;
         QString path;
         switch (item) {
@@ -88,6 +94,39 @@ void readStation(Session& session, const CollectPlan& plan, const std::vector<It
         }
         (rc == kExitOk ? run.read : run.failed).push_back(item);
     }
+}
+
+// --addresses A,B,C: each 1..251 once, in the order given. Empty with `bad` naming the
+// first item refused.
+std::vector<int> parseAddressList(const QString& text, QString& bad) {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
+    std::vector<int> addresses;
+    for (const QString& item : text.split(QLatin1Char(','))) {
+        const int a = digits.match(item).hasMatch() ? item.toInt() : 0;
+        if (a < 1 || a > kDefaultBusAddress ||
+            std::find(addresses.begin(), addresses.end(), a) != addresses.end()) {
+            bad = item;
+            return {};
+        }
+        addresses.push_back(a);
+    }
+    return addresses;
+}
+
+// The stations at the known addresses only: each is asked for its name at its own address;
+// one that does not answer keeps the name the map gave it and is marked `absent`.
+std::vector<TAddressList> knownStations(Session& session, const std::vector<TAddressList>& known,
+                                        std::vector<bool>& absent) {
+    std::vector<TAddressList> stations;
+    for (const TAddressList& k : known) {
+        if (session.interrupted()) {
+            break;
+        }
+        const std::vector<TAddressList> found = scanBus(session, k.address, k.address);
+        stations.push_back(found.empty() ? k : found.front());
+        absent.push_back(found.empty());
+    }
+    return stations;
 }
 
 QString itemList(const std::vector<Item>& items) {
@@ -125,9 +164,27 @@ int runCollect(const QStringList& args) {
     if (!options.ok()) {
         return usageError(options.error());
     }
+    const bool listed = options.has(QStringLiteral("addresses"));
+    const bool mapped = options.has(QStringLiteral("map"));
+    if ((listed || mapped) && (listed == mapped || options.has(QStringLiteral("from")) ||
+                               options.has(QStringLiteral("to")))) {
+        return usageError(
+            QStringLiteral("give one of --from/--to, --addresses A,B,... or --map FILE"));
+    }
+    std::vector<TAddressList> known;
+    if (listed) {
+        QString bad;
+        for (int a : parseAddressList(options.value(QStringLiteral("addresses")), bad)) {
+            known.push_back({a, {}});
+        }
+        if (known.empty()) {
+            return usageError(
+                QStringLiteral("--addresses: \"%1\" is not an address 1..251 given once").arg(bad));
+        }
+    }
     int first = 0;
     int last = 0;
-    if (!readAddressRange(options, first, last)) {
+    if (!listed && !mapped && !readAddressRange(options, first, last)) {
         return kExitUsage;
     }
     CollectPlan plan;
@@ -163,11 +220,31 @@ int runCollect(const QStringList& args) {
     if (!session.open(options)) {
         return usageError(session.error);
     }
+    if (mapped) {
+        AddressEntries map{};
+        if (loadAddressMap(options.value(QStringLiteral("map")), map, session.prompts) !=
+            MapFileResult::Ok) {
+            if (!session.prompts.errorShown()) {
+                printLine(
+                    stderr,
+                    txt(1078).arg(QDir::toNativeSeparators(options.value(QStringLiteral("map")))));
+            }
+            return kExitUsage;
+        }
+        std::copy_if(map.begin(), map.end(), std::back_inserter(known),
+                     [](const TAddressList& e) { return e.address != 0; });
+        if (known.empty()) {
+            printLine(stderr, txt(1228));
+            return kExitStation;
+        }
+    }
     if (!prepareFolder(plan.out)) {
         return kExitUsage;
     }
     std::vector<StationRun> runs;
-    for (const TAddressList& e : scanBus(session, first, last)) {
+    std::vector<bool> absent;
+    for (const TAddressList& e :
+         known.empty() ? scanBus(session, first, last) : knownStations(session, known, absent)) {
         runs.push_back({e, 0, {}, {}, false});
     }
     if (runs.empty()) {
@@ -176,16 +253,28 @@ int runCollect(const QStringList& args) {
     }
 
     // One failing station never stops the sweep; what failed is tried once more at the end.
-    for (StationRun& run : runs) {
-        readStation(session, plan, items, run);
+    const auto context = [&runs](std::size_t i) {
+        Progress::setContext(txt(1074).arg(i + 1).arg(runs.size()).arg(runs[i].entry.address));
+    };
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (i < absent.size() && absent[i]) {
+            // It did not answer its name: the one more try at the end is its reading.
+            runs[i].failed = items;
+            continue;
+        }
+        context(i);
+        readStation(session, plan, items, runs[i]);
     }
-    for (StationRun& run : runs) {
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        StationRun& run = runs[i];
         if (!run.failed.empty() && !session.interrupted()) {
+            context(i);
             run.retried = true;
             const std::vector<Item> again = run.failed;
             readStation(session, plan, again, run);
         }
     }
+    Progress::setContext({});
 
     printLine(stdout, QStringList{txt(1207), txt(1205), txt(1206), txt(1225), txt(1226)}.join(
                           QLatin1Char('\t')));
@@ -265,7 +354,7 @@ int runHistory(const QStringList& args) {
 
 extern const Command kCollectCommand{
     "collect",
-    "collect --port DEVICE [--from A --to B | --addresses LIST | --map FILE.map]\n"
+    "collect --port DEVICE [--from A --to B | --addresses A,B,... | --map FILE.map]\n"
     "                 [--archives all|actual] [--messages] [--monitoring] [--out DIR]\n"
     "                 [--lang cs|en] [--trace]\n"
     "                 (default: --archives actual --messages; DIR: the program folder)",

@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include "base/cp1250.h"
 #include "base/texts.h"
 #include "cli/cli_session.h"
 #include "files/monitoring_export.h"
@@ -29,7 +30,22 @@ public:
 // use, tab-separated with a decimal point; a lost link on standard error.
 class ConsoleLiveView final : public LiveTrackerView {
 public:
-    explicit ConsoleLiveView(int version) : version_(version) {}
+    // `rows`: standard output, or standard error when standard output carries the CSV.
+    ConsoleLiveView(int version, std::FILE* rows) : version_(version), rows_(rows) {}
+
+    // The column names, as the CSV names the channels: the time, then each channel in use.
+    void header() const {
+        const StationImage& image = station();
+        QStringList names{QStringLiteral("time")};
+        for (int c = 1; c <= kChannelCount; ++c) {
+            if (image.channel(c).in_use) {
+                const definice_PV_udaj_rec& d = image.channelData(c);
+                names << fromCp1250(d.name) + QStringLiteral(" [") + fromCp1250(d.units) +
+                             QLatin1Char(']');
+            }
+        }
+        printLine(rows_, names.join(QLatin1Char('\t')));
+    }
 
     void liveStatus(const QString& text) override {
         if (text == txt(136)) {
@@ -47,8 +63,7 @@ public:
             const auto v = evaluate(c, record.raw[static_cast<std::size_t>(c - 1)]);
             line += '\t' + (v ? csvNumber(*v) : QByteArray("---"));
         }
-        printLine(stdout, QString::fromLatin1(line));
-        std::fflush(stdout);
+        printLine(rows_, QString::fromLatin1(line));
     }
     void liveConnectionLost() override {}
     void liveTrafficNote(const QString&) override {}
@@ -59,13 +74,14 @@ public:
 
 private:
     int version_;
+    std::FILE* rows_;
 };
 
 constexpr OptionSpec kLiveOptions[] = {
     kPortOption,
     kAddressOption,
     {"seconds", 0, "S", "how long it runs, 1..2678400 (default: until interrupted)"},
-    {"csv", 0, "FILE", "then writes the records as CSV"},
+    {"csv", 0, "FILE|-", "then writes the records as CSV, - for standard output"},
     kLangOption,
     kTraceOption};
 
@@ -86,8 +102,8 @@ int runLive(const QStringList& args) {
     if (!session.open(options)) {
         return usageError(session.error);
     }
-    if (options.has(QStringLiteral("csv")) &&
-        !prepareFolderOf(options.value(QStringLiteral("csv")))) {
+    const OutputFile csv(options.value(QStringLiteral("csv")));
+    if (options.has(QStringLiteral("csv")) && !csv.prepare()) {
         return kExitUsage;
     }
     StationImage& image = station();
@@ -101,7 +117,8 @@ int runLive(const QStringList& args) {
     }
 
     const int version = programSettings().version;
-    ConsoleLiveView liveView(version);
+    ConsoleLiveView liveView(version, csv.toStdout() ? stderr : stdout);
+    liveView.header();
     LiveTracker tracker(session.port, defaultLinkContext(), liveView);
     // Only a CSV needs the whole run; a follow of days would otherwise grow for nothing.
     tracker.setKeepRecords(options.has(QStringLiteral("csv")));
@@ -118,10 +135,13 @@ int runLive(const QStringList& args) {
     if (rc != kExitOk && !session.interrupted()) {
         return rc;
     }
-    if (options.has(QStringLiteral("csv")) &&
-        !exportLiveCsv(options.value(QStringLiteral("csv")), image, version, tracker.records(),
-                       session.prompts)) {
-        return kExitUsage;
+    if (options.has(QStringLiteral("csv"))) {
+        if (!exportLiveCsv(csv.path(), image, version, tracker.records(), session.prompts)) {
+            return kExitUsage;
+        }
+        if (csv.toStdout()) {
+            csv.written();
+        }
     }
     return tracker.taken() == 0 ? kExitStation : kExitOk;
 }
@@ -129,7 +149,7 @@ int runLive(const QStringList& args) {
 }  // namespace
 
 extern const Command kLiveCommand{
-    "live", "live --port DEVICE [--address N] [--seconds S] [--csv FILE] [--lang cs|en] [--trace]",
+    "live", "live --port DEVICE [--address N] [--seconds S] [--csv FILE|-] [--lang cs|en] [--trace]",
     runLive, kLiveOptions, "follows the station's live values once a second"};
 
 }  // namespace pelmo::cli

@@ -1,6 +1,7 @@
 // pelmo-cli commands for monitoring samples: monitor and export.
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "base/texts.h"
 #include "cli/cli_session.h"
@@ -17,28 +18,54 @@
 namespace pelmo::cli {
 namespace {
 
-// Transfer progress on standard error; the event loop ends with the transfer.
+// Transfer status on standard error, the gauge on the progress line; the event loop ends
+// with the transfer.
 class ConsoleTransferView final : public MonTransferView {
 public:
-    void transferStatus(const QString& text) override { printStatus(stderr, text); }
+    void transferStatus(const QString& text) override {
+        // The window shows the channel being copied as a bare number: here it is progress.
+        bool number = false;
+        const int channel = text.toInt(&number);
+        if (number) {
+            channel_ = channel;
+            show();
+        } else {
+            printStatus(stderr, text);
+        }
+    }
     void viewStatus(const QString&) override {}
-    void viewSource(const QString& text) override { printLine(stderr, text); }
+    void viewSource(const QString& text) override { printStatus(stderr, text); }
     void expectedCounts(const std::array<std::uint16_t, kChannelCount>& counts) override {
         QStringList parts;
         for (std::uint16_t c : counts) {
             parts << QString::number(c);
         }
         if (counts != std::array<std::uint16_t, kChannelCount>{}) {
-            printLine(stderr, txt(323) + QStringLiteral(": ") + parts.join(QLatin1Char(' ')));
+            printStatus(stderr, txt(323) + QStringLiteral(": ") + parts.join(QLatin1Char(' ')));
         }
     }
     void receivedCount(int, int) override {}
-    void gaugeMaximum(int) override {}
-    void gauge(int) override {}
+    void gaugeMaximum(int maximum) override { maximum_ = maximum; }
+    void gauge(int position) override {
+        position_ = position;
+        show();
+    }
     void trafficNote(const QString&) override {}
     void transferEnded(bool dataReady) override {
+        Progress::show({});
         QCoreApplication::exit(dataReady ? kExitOk : kExitStation);
     }
+
+private:
+    void show() const {
+        if (maximum_ > 0 && channel_ > 0) {
+            Progress::show(txt(1076).arg(channel_).arg(std::min(100, position_ * 100 / maximum_)));
+        }
+    }
+
+    int channel_ = 0;
+    int maximum_ = 0;
+    int position_ = 0;
 };
 
 // The view's configuration read after the transfer, its progress on standard error.
@@ -102,7 +129,7 @@ constexpr OptionSpec kMonitorOptions[] = {
     kLangOption,
     kTraceOption};
 constexpr OptionSpec kExportOptions[] = {
-    {"out", 0, "FILE", "the export to write"},
+    {"out", 0, "FILE|-", "the export to write, - for standard output"},
     {"date", 0, nullptr, "a date column (default: ExportDate of settings.ini)"},
     {"no-date", 0, nullptr, "no date column"},
     {"tab", 0, nullptr, "tab-separated (default: Delimiter of settings.ini)"},
@@ -114,6 +141,10 @@ int runMonitor(const QStringList& args) {
     if (!options.ok() || !options.has(QStringLiteral("out"))) {
         return usageError(options.ok() ? QStringLiteral("--out FILE.mon is required")
                                        : options.error());
+    }
+    if (options.value(QStringLiteral("out")) == QStringLiteral("-")) {
+        return usageError(QStringLiteral(
+            "monitor writes FILE.mon and the station file beside it: --out - is not possible"));
     }
     Session session;
     if (!session.open(options)) {
@@ -161,16 +192,16 @@ int runExport(const QStringList& arguments) {
         loaded != PairResult::Ok) {
         return exitFor(loaded);
     }
-    const QString out = options.value(QStringLiteral("out"));
-    if (!prepareFolderOf(out)) {
+    const OutputFile out(options.value(QStringLiteral("out")));
+    if (!out.prepare()) {
         return kExitUsage;
     }
     const PairResult written = exportMonitoring(
-        out, image, recording,
+        out.path(), image, recording,
         options.has(QStringLiteral("csv")) ? ExportFormat::Csv : ExportFormat::Text, text, version,
         prompts);
     if (written == PairResult::Ok) {
-        printLine(stdout, QFileInfo(out).fileName());
+        out.written();
     }
     return exitFor(written);
 }
@@ -182,7 +213,7 @@ extern const Command kMonitorCommand{
     runMonitor, kMonitorOptions, "copies the station's monitoring buffers into a recording"};
 extern const Command kExportCommand{
     "export",
-    "export FILE.mon --out FILE.txt [--date | --no-date] [--tab | --no-tab] [--csv]",
+    "export FILE.mon --out FILE.txt|- [--date | --no-date] [--tab | --no-tab] [--csv]",
     runExport,
     kExportOptions,
     "writes a recording as column text or CSV",

@@ -20,7 +20,7 @@ namespace {
 
 constexpr OptionSpec kReadOptions[] = {kPortOption,
                                        kAddressOption,
-                                       {"out", 0, "FILE", "the station file to write"},
+                                       {"out", 0, "FILE|-", "the station file to write, - for standard output"},
                                        kLangOption,
                                        kTraceOption};
 constexpr OptionSpec kProgramOptions[] = {
@@ -62,8 +62,8 @@ int runRead(const QStringList& args) {
     if (!session.open(options)) {
         return usageError(session.error);
     }
-    const QString out = options.value(QStringLiteral("out"));
-    if (!prepareFolderOf(out)) {
+    const OutputFile out(options.value(QStringLiteral("out")));
+    if (!out.prepare()) {
         return kExitUsage;
     }
     ConsoleReadView view;
@@ -81,16 +81,11 @@ int runRead(const QStringList& args) {
     }
     storeBoxes(boxes, image);
     const StationFileOptions fileOptions{programSettings().version == 1};
-    switch (saveStationFile(out, image, fileOptions, session.prompts)) {
-        case StationFileResult::Ok:
-            printLine(stdout, QFileInfo(out).fileName());
-            return kExitOk;
-        case StationFileResult::WriteFailed:
-            session.prompts.error(txt(147));
-            return kExitUsage;
-        default:
-            return kExitUsage;
+    if (saveStationFile(out.path(), image, fileOptions, session.prompts) != StationFileResult::Ok) {
+        return kExitUsage;  // the file error has been printed
     }
+    out.written();
+    return kExitOk;
 }
 
 // Prints the backup read's status and ends the event loop with its outcome.
@@ -104,7 +99,9 @@ public:
 class ConsoleProgrammingView final : public ProgrammingView {
 public:
     void programmingStatus(const QString& text) override { printStatus(stdout, text); }
-    void gauge(int) override {}
+    void gauge(int position) override {
+        Progress::show(txt(1077).arg(position * 100 / StationProgrammer::kGaugeMaximum));
+    }
     void phaseDone(Phase) override {}
     void transferCaption(const QString&) override {}
     void restartDots() override {}
@@ -170,6 +167,7 @@ int runProgram(const QStringList& args) {
     StationProgrammer programmer(session.port, defaultLinkContext(), &session.prompts, view, run);
     programmer.start();
     const int rc = session.run();
+    Progress::show({});
     StationBackup::programmingEnded(backupFolder, image.cmos.serial_number, backupFile,
                                     StationBackup::runEnd(rc == kExitOk, programmer.eraseSent()));
     if (rc != kExitOk && programmer.eraseSent()) {
@@ -222,7 +220,7 @@ int runLock(const QStringList& args) {
 }  // namespace
 
 extern const Command kReadCommand{
-    "read", "read --port DEVICE [--address N] --out FILE [--lang cs|en] [--trace]", runRead,
+    "read", "read --port DEVICE [--address N] --out FILE|- [--lang cs|en] [--trace]", runRead,
     kReadOptions, "reads the station's configuration into a station file"};
 extern const Command kProgramCommand{
     "program",

@@ -301,9 +301,6 @@ QString ArchiveSession::save() {
         case ArchiveFileResult::Ok:
             view_.archiveStatus(txt(225));
             return path;
-        case ArchiveFileResult::WriteFailed:
-            prompter().error(txt(147));
-            break;
         default:
             break;
     }

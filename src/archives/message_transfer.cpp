@@ -175,8 +175,6 @@ QString MessageTransfer::exportTo(const QString& path) {
             setStatus(txt(225));
             return target;
         case MessageExportResult::WriteFailed:
-            prompter().error(txt(147));
-            break;
         case MessageExportResult::OpenFailed:
             break;
     }

@@ -77,8 +77,27 @@ const AddedText kAdded[] = {
      "--no-backup).",
      "Programming did not start because the station could not be backed up (--no-backup "
      "programs without a backup)."},
-    {1063, "Složku %1 nelze vytvořit nebo do ní zapisovat.",
-     "The folder %1 cannot be created or written to."},
+    {1063, "Složku %1 nelze vytvořit nebo do ní zapisovat: %2.",
+     "The folder %1 cannot be created or written to: %2."},
+    // File errors: the path and the system's reason.
+    {1064, "Soubor %1 nelze načíst: %2.", "The file %1 cannot be read: %2."},
+    {1065, "Soubor %1 nelze uložit: %2.", "The file %1 cannot be written: %2."},
+    {1066, "přístup odepřen", "permission denied"},
+    {1067, "na zařízení není volné místo", "no space left on device"},
+    {1068, "soubor nebo složka neexistuje", "no such file or directory"},
+    {1069, "systém souborů je jen pro čtení", "read-only file system"},
+    {1070, "je to složka", "it is a folder"},
+    {1071, "soubor je příliš velký", "file too large"},
+    {1072, "neznámá chyba", "unknown error"},
+    // Progress on the command line.
+    {1073, "zkouším adresu %1/%2, nalezeno %3", "probing %1/%2, %3 found"},
+    {1074, "stanice %1/%2 (adresa %3)", "station %1/%2 (address %3)"},
+    {1075, "čtu záznam archivu %1/%2", "reading archive record %1/%2"},
+    {1076, "přenáším vzorky, kanál %1, %2 %", "copying samples, channel %1, %2 %"},
+    {1077, "programuji %1 %", "programming %1 %"},
+    // A file that opens but does not load; a file where a folder should be.
+    {1078, "Soubor %1 nelze načíst.", "The file %1 could not be loaded."},
+    {1079, "v cestě je soubor místo složky", "a file stands where a folder should be"},
     // Live tracking.
     {1140, "Export do CSV...", "Export to CSV..."},
     // History of readings.

@@ -1,11 +1,23 @@
 #pragma once
 
+#include <QByteArray>
 #include <cstdio>
 #include <optional>
 
 #include "base/prompts.h"
 
 namespace pelmo {
+
+// The command line keeps lines of its own on the console (a progress line redrawn in place,
+// a status text held back to be merged with the next one): `before` puts them aside before
+// anyone else writes a line to `out`, `after` brings the progress line back.
+struct ConsoleLineHooks {
+    void (*before)(std::FILE* out) = nullptr;
+    void (*after)() = nullptr;
+};
+ConsoleLineHooks& consoleLineHooks();
+// Writes one line through the hooks.
+void writeConsoleLine(std::FILE* out, const QByteArray& line);
 
 // Prompts of the command-line tool: messages go to standard error, questions take a
 // preset answer (No when none was given), file dialogs choose nothing.

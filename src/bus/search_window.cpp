@@ -193,10 +193,8 @@ void TVyhledani::Export1Click() {
     if (file.isEmpty()) {
         return;
     }
-    if (saveAddressMap(file, search_.image().address_list, prompts()) ==
-        MapFileResult::WriteFailed) {
-        prompts().error(txt(147));
-    }
+    // A failure has shown the file error box.
+    saveAddressMap(file, search_.image().address_list, prompts());
 }
 
 }  // namespace pelmo

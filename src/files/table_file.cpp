@@ -144,9 +144,8 @@ TableSaveResult saveTableFile(const QString& path, double min, double max,
         case WriteResult::Ok:
             return TableSaveResult::Ok;
         case WriteResult::OpenFailed:
-            return TableSaveResult::OpenFailed;
         case WriteResult::WriteFailed:
-            break;
+            return TableSaveResult::OpenFailed;
     }
     return TableSaveResult::Failed;
 }

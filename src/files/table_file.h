@@ -56,7 +56,8 @@ std::optional<LoadedTable> loadTableFile(const QString& path, Prompts& prompts);
 
 enum class TableSaveResult { Ok, OpenFailed, Failed };
 // Writes through a temporary file, so a failure never damages a good file. OpenFailed has
-// shown the file error box; Failed is for the caller to report.
+// shown the file error box (the file could not be created or written); Failed (a table the
+// file cannot hold) is for the caller to report.
 TableSaveResult saveTableFile(const QString& path, double min, double max,
                               const std::vector<TablePoint>& points,
                               std::optional<std::uint16_t> divider, Prompts& prompts);

@@ -66,16 +66,7 @@ QByteArray historyCsv(HistoryDatabase& db, const std::vector<StoredReading>& rea
 }
 
 bool saveHistoryCsv(const QString& path, const QByteArray& bytes, Prompts& prompts) {
-    switch (writeFileAtomically(path, bytes, prompts)) {
-        case WriteResult::Ok:
-            return true;
-        case WriteResult::WriteFailed:
-            reportFileError(prompts);
-            return false;
-        case WriteResult::OpenFailed:
-            break;
-    }
-    return false;
+    return writeFileAtomically(path, bytes, prompts) == WriteResult::Ok;
 }
 
 }  // namespace pelmo

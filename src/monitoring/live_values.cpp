@@ -222,16 +222,8 @@ QByteArray liveCsvExport(const StationImage& image, int version, const LiveRecor
 
 bool exportLiveCsv(const QString& path, const StationImage& image, int version,
                    const LiveRecords& records, Prompts& prompts) {
-    switch (writeFileAtomically(path, liveCsvExport(image, version, records), prompts)) {
-        case WriteResult::Ok:
-            return true;
-        case WriteResult::OpenFailed:
-            return false;
-        case WriteResult::WriteFailed:
-            break;
-    }
-    prompts.error(txt(385));
-    return false;
+    return writeFileAtomically(path, liveCsvExport(image, version, records), prompts) ==
+           WriteResult::Ok;
 }
 
 }  // namespace pelmo

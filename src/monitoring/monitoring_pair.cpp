@@ -15,7 +15,8 @@ namespace {
 
 // How a write ended, as the view reports it: an unopenable file has had its file error box,
 // a failed write shows the text of `failure` (146 for the pair, 385 for an export).
-PairResult written(WriteResult result, PairResult failure, Prompts& prompts) {
+// The file error box has been shown for a failure.
+PairResult written(WriteResult result, PairResult failure) {
     switch (result) {
         case WriteResult::Ok:
             return PairResult::Ok;
@@ -24,7 +25,6 @@ PairResult written(WriteResult result, PairResult failure, Prompts& prompts) {
         case WriteResult::WriteFailed:
             break;
     }
-    prompts.error(txt(failure == PairResult::Corrupt ? 146 : 385));
     return failure;
 }
 
@@ -81,7 +81,7 @@ PairResult saveMonitoringPair(const QString& path, StationImage& image,
         writeFilesAtomically(
             {{path, mon}, {companionStationFile(path), encodeStationFile(image, {version == 1})}},
             prompts),
-        PairResult::Corrupt, prompts);
+        PairResult::Corrupt);
 }
 
 std::optional<std::vector<ExportLine>> monitoringLines(const MonitoringRecording& recording,
@@ -102,7 +102,7 @@ PairResult exportMonitoring(const QString& path, const StationImage& image,
     const QByteArray bytes = format == ExportFormat::Csv
                                  ? monitoringCsvExport(image, *lines)
                                  : monitoringTextExport(image, *lines, options, systemLocalTime());
-    return written(writeFileAtomically(path, bytes, prompts), PairResult::ExportError, prompts);
+    return written(writeFileAtomically(path, bytes, prompts), PairResult::ExportError);
 }
 
 }  // namespace pelmo

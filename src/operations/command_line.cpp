@@ -2,6 +2,7 @@
 
 #include <QMap>
 
+#include "base/console_prompts.h"
 #include "link/station_port.h"
 
 namespace pelmo {
@@ -81,7 +82,11 @@ OptionValueKind valueKind(const OptionSpec& option) {
     if (!option.value) {
         return OptionValueKind::None;
     }
-    const QString v = QLatin1String(option.value);
+    QString v = QLatin1String(option.value);
+    // "FILE|-": a file, or standard output.
+    if (v.endsWith(QStringLiteral("|-"))) {
+        v.chop(2);
+    }
     if (v.contains(QLatin1Char('|'))) {
         return OptionValueKind::Choice;
     }
@@ -126,8 +131,11 @@ void TrafficTrace::attach(StationPort& port) {
                                static_cast<qsizetype>(bytes.size()));
         if (outgoing) {
             flush();
-            print('>', chunk);
+            print(clock_.elapsed(), '>', chunk);
         } else {
+            if (pending_.isEmpty()) {
+                pendingMs_ = clock_.elapsed();
+            }
             pending_ += chunk;
         }
     });
@@ -135,14 +143,14 @@ void TrafficTrace::attach(StationPort& port) {
 
 void TrafficTrace::flush() {
     if (!pending_.isEmpty()) {
-        print('<', pending_);
+        print(pendingMs_, '<', pending_);
         pending_.clear();
     }
 }
 
-void TrafficTrace::print(char direction, const QByteArray& bytes) {
-    std::fprintf(out_, "%c %s\n", direction, bytes.toHex(' ').toUpper().constData());
-    std::fflush(out_);
+void TrafficTrace::print(qint64 ms, char direction, const QByteArray& bytes) {
+    writeConsoleLine(out_, QByteArray("[") + QByteArray::number(ms).rightJustified(6, ' ') + "] " +
+                               direction + ' ' + bytes.toHex(' ').toUpper());
 }
 
 }  // namespace pelmo

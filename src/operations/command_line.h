@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -66,18 +67,22 @@ private:
 
 // Prints each datagram written ("> " and hex) and each answer received ("< " and hex) on
 // a stream; received bytes are gathered until the next write, so an answer is one line.
+// Each line starts with the milliseconds since the trace was made, right-aligned in six
+// places: "[   153] > 01 81 ..."; an answer carries the time its first byte came.
 class TrafficTrace {
 public:
-    explicit TrafficTrace(std::FILE* out = stderr) : out_(out) {}
+    explicit TrafficTrace(std::FILE* out = stderr) : out_(out) { clock_.start(); }
     ~TrafficTrace() { flush(); }
     void attach(StationPort& port);
     void flush();
 
 private:
-    void print(char direction, const QByteArray& bytes);
+    void print(qint64 ms, char direction, const QByteArray& bytes);
 
     std::FILE* out_;
+    QElapsedTimer clock_;
     QByteArray pending_;
+    qint64 pendingMs_ = 0;
 };
 
 }  // namespace pelmo

@@ -250,9 +250,6 @@ void TZobrStanice::m_ulozeniClick() {
             lastFile_ = file;
             setFileText(QFileInfo(file).fileName());
             break;
-        case StationFileResult::WriteFailed:
-            prompts().error(txt(147));
-            break;
         default:
             break;  // the file error box has been shown
     }

@@ -265,7 +265,7 @@ const Interrupt kInterrupts[] = {
      "live --port %1 --csv %2/live.csv --lang en",
      -1,
      0,
-     "\n",
+     "\n20",  // the first record after the column names
      SIGTERM,
      1,
      [](const CliInterrupted& t) {

@@ -62,10 +62,9 @@ TEST_F(CliData, ArchiveSavesTheRequestedPositionAndReportsItAsJson) {
 TEST_F(CliData, ArchiveAllReadsEveryPositionOnce) {
     startSimulator({});
     ASSERT_EQ(cli("archive --port %1 --all --dir %2 --trace"), 0) << err.toStdString();
-    const QStringList written =
-        err.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^> ")));
-    EXPECT_EQ(written.filter(QRegularExpression(QStringLiteral("^> \\S\\S 81 0A "))).size(), 35);
-    EXPECT_EQ(written.filter(QRegularExpression(QStringLiteral("^> \\S\\S 40 0E "))).size(), 34);
+    const QStringList written = traced(err);
+    EXPECT_EQ(written.filter(QRegularExpression(QStringLiteral("^\\S\\S 81 0A "))).size(), 35);
+    EXPECT_EQ(written.filter(QRegularExpression(QStringLiteral("^\\S\\S 40 0E "))).size(), 34);
     const QStringList lines =
         out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).filter(QStringLiteral("2317.000"));
     ASSERT_EQ(lines.size(), 34);

@@ -190,9 +190,18 @@ TEST_P(SafeSaves, AFailedSaveReportsAndKeepsTheOldFile) {
     }
 
     EXPECT_NE(result, Saved::Ok);
-    if (failure != Failure::DiskFull && std::string(w.name) != "settings.ini") {
-        // The folder refuses the temporary file: the file error box.
-        EXPECT_TRUE(prompts.shownError(QString::fromUtf8("Chyba při práci se souborem!")));
+    if (std::string(w.name) != "settings.ini") {
+        // One file error box, naming the file that failed and why.
+        ASSERT_EQ(prompts.shown.size(), 1u) << w.name;
+        const QString& box = prompts.shown[0].text;
+        EXPECT_TRUE(box.startsWith(QStringLiteral("Soubor ") + QDir::toNativeSeparators(path) +
+                                   QStringLiteral(" nelze uložit: ")))
+            << w.name << ": " << box.toStdString();
+        const char* reason = failure == Failure::DiskFull         ? "soubor je příliš velký"
+                             : failure == Failure::ReadOnlyFolder ? "přístup odepřen"
+                                                                  : "";
+        EXPECT_TRUE(box.endsWith(QString::fromUtf8(reason) + QLatin1Char('.')))
+            << w.name << ": " << box.toStdString();
     }
     ASSERT_TRUE(target.open(QIODevice::ReadOnly));
     EXPECT_EQ(target.readAll(), before);

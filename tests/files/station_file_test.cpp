@@ -260,7 +260,12 @@ TEST(StationFile, LoadAndSaveThroughFiles) {
     EXPECT_EQ(saveStationFile(dir.filePath(QStringLiteral("no/such/dir/a.sta")), img, {}, prompts),
               StationFileResult::OpenFailed);
     ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[0].text, QString::fromUtf8("Chyba při práci se souborem!"));
+    EXPECT_EQ(prompts.shown[0].text,
+              QString::fromUtf8("Soubor %1 nelze načíst: soubor nebo složka neexistuje.")
+                  .arg(dir.filePath(QStringLiteral("missing.sta"))));
+    EXPECT_EQ(prompts.shown[1].text,
+              QString::fromUtf8("Soubor %1 nelze uložit: soubor nebo složka neexistuje.")
+                  .arg(dir.filePath(QStringLiteral("no/such/dir/a.sta"))));
 }
 
 }  // namespace

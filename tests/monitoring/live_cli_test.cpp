@@ -30,7 +30,7 @@ protected:
         BuildContext context = defaultBuildContext();
         context.image = &image;
         const int n = buildRequest(tx, END_COMM, context);
-        return "> " + QByteArray(reinterpret_cast<const char*>(tx.data()), n).toHex(' ').toUpper();
+        return QByteArray(reinterpret_cast<const char*>(tx.data()), n).toHex(' ').toUpper();
     }
 };
 
@@ -40,16 +40,21 @@ TEST_F(CliLive, PrintsARecordPerSecondWritesTheCsvAndEndsTheLink) {
                         csv, QStringLiteral("--trace")})),
               0)
         << err.toStdString();
-    const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_GE(lines.size(), 2);
-    // ISO time, then the six channels the simulated station uses.
+    QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 3);
+    // The column names first, as the CSV names them; then ISO time and the six channels the
+    // simulated station uses.
+    const QString header = lines.takeFirst();
+    EXPECT_TRUE(header.startsWith(QStringLiteral("time\t"))) << header.toStdString();
+    EXPECT_EQ(header.count(QLatin1Char('\t')), 6) << header.toStdString();
     for (const QString& line : lines) {
         EXPECT_EQ(line.count(QLatin1Char('\t')), 6) << line.toStdString();
         EXPECT_EQ(line.indexOf(QLatin1Char('T')), 10) << line.toStdString();
     }
     EXPECT_NE(lines[0].section(QLatin1Char('\t'), 0, 0), lines[1].section(QLatin1Char('\t'), 0, 0));
     EXPECT_TRUE(err.contains(QStringLiteral("Data loaded")));
-    EXPECT_TRUE(err.trimmed().endsWith(QString::fromLatin1(endCommTrace())));
+    EXPECT_TRUE(
+        err.trimmed().endsWith(QStringLiteral("] > ") + QString::fromLatin1(endCommTrace())));
 
     QFile f(csv);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -71,9 +76,7 @@ TEST_F(CliLive, InterruptedItEndsCleanly) {
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 128 + 15);
     // The last request written is END_COMM.
-    const QStringList written = QString::fromLocal8Bit(p.readAllStandardError())
-                                    .split(QLatin1Char('\n'))
-                                    .filter(QRegularExpression(QStringLiteral("^> ")));
+    const QStringList written = traced(QString::fromLocal8Bit(p.readAllStandardError()));
     ASSERT_FALSE(written.isEmpty());
     EXPECT_EQ(written.back(), QString::fromLatin1(endCommTrace()));
 }

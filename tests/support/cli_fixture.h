@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "processes.h"
 
@@ -28,10 +30,14 @@ protected:
     int cli(const QStringList& args) {
         QProcess p;
         p.setProcessEnvironment(environment);
+        if (childSetup) {
+            p.setChildProcessModifier(childSetup);
+        }
         p.start(QStringLiteral(PELMO_CLI_PATH), args);
         const bool ended = p.waitForFinished(180000);
         EXPECT_TRUE(ended) << args.join(QLatin1Char(' ')).toStdString();
-        out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        rawOut = p.readAllStandardOutput();
+        out = QString::fromLocal8Bit(rawOut);
         err = QString::fromLocal8Bit(p.readAllStandardError());
         return ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
@@ -43,6 +49,21 @@ protected:
                        .split(QLatin1Char(' ')));
     }
 
+    // The lines --trace printed in `text` going one way ('>' written, '<' received), each
+    // without its "[    ms] > " lead; the lead's form is checked on the way.
+    static QStringList traced(const QString& text, char direction = '>') {
+        static const QRegularExpression lead(QStringLiteral("^\\[ *(\\d+)\\] ([<>]) (.*)$"));
+        QStringList lines;
+        for (const QString& line : text.split(QLatin1Char('\n'))) {
+            const QRegularExpressionMatch m = lead.match(line);
+            if (m.hasMatch() && m.captured(2) == QLatin1Char(direction)) {
+                EXPECT_GE(m.capturedStart(3), 11) << line.toStdString();
+                lines << m.captured(3);
+            }
+        }
+        return lines;
+    }
+
     // A file's bytes, empty when it cannot be read; a relative path is inside `dir`.
     QByteArray read(const QString& path) const {
         QFile f(QDir(dir.path()).filePath(path));
@@ -50,6 +71,9 @@ protected:
     }
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // Run in the child before pelmo-cli starts (limits, standard streams), when set.
+    std::function<void()> childSetup;
+    QByteArray rawOut;  // standard output's bytes, as they came
     QProcess sim;
     QString device;
     QString out;
