@@ -34,7 +34,8 @@ constexpr OptionSpec kArchiveOptions[] = {
 constexpr OptionSpec kMessagesOptions[] = {
     kPortOption,
     kAddressOption,
-    {"out", 0, "FILE|-", "the export to write, - for standard output (default: Hlaseni.dat in the station folder)"},
+    {"out", 0, "FILE|-",
+     "the export to write, - for standard output (default: Hlaseni.dat in the station folder)"},
     {"dir", 0, "DIR", "where the station folder goes (default: the program folder)"},
     kJsonOption,
     kLangOption,

@@ -149,7 +149,8 @@ int runLive(const QStringList& args) {
 }  // namespace
 
 extern const Command kLiveCommand{
-    "live", "live --port DEVICE [--address N] [--seconds S] [--csv FILE|-] [--lang cs|en] [--trace]",
+    "live",
+    "live --port DEVICE [--address N] [--seconds S] [--csv FILE|-] [--lang cs|en] [--trace]",
     runLive, kLiveOptions, "follows the station's live values once a second"};
 
 }  // namespace pelmo::cli

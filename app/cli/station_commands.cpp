@@ -18,11 +18,12 @@
 namespace pelmo::cli {
 namespace {
 
-constexpr OptionSpec kReadOptions[] = {kPortOption,
-                                       kAddressOption,
-                                       {"out", 0, "FILE|-", "the station file to write, - for standard output"},
-                                       kLangOption,
-                                       kTraceOption};
+constexpr OptionSpec kReadOptions[] = {
+    kPortOption,
+    kAddressOption,
+    {"out", 0, "FILE|-", "the station file to write, - for standard output"},
+    kLangOption,
+    kTraceOption};
 constexpr OptionSpec kProgramOptions[] = {
     kPortOption,
     kAddressOption,
