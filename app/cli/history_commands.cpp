@@ -2,6 +2,8 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <algorithm>
 #include <vector>
 
@@ -15,6 +17,8 @@
 #include "files/program_folder.h"
 #include "history/history_csv.h"
 #include "history/history_database.h"
+#include "history/history_recorder.h"
+#include "json/reading_json.h"
 #include "link/communication.h"
 
 namespace pelmo::cli {
@@ -42,12 +46,14 @@ struct StationRun {
     std::vector<Item> read;
     std::vector<Item> failed;
     bool retried = false;
+    QJsonArray readings;  // with --json
 };
 
 struct CollectPlan {
     std::vector<int> archivePositions;  // empty: no archives
     bool messages = false;
     bool monitoring = false;
+    bool json = false;  // standard output carries one document; the rest goes to stderr
     QString out;
 };
 
@@ -67,27 +73,49 @@ void readStation(Session& session, const CollectPlan& plan, const std::vector<It
         // The scan's name goes with the readings that do not read the station block.
         image.station.name = run.entry.name;
         image.station.net_address = static_cast<std::uint16_t>(run.entry.address);
-        printLine(stdout, QStringLiteral("%1 %2: %3")
+        printLine(plan.json ? stderr : stdout, QStringLiteral("%1 %2: %3")
                               .arg(run.entry.address)
                               .arg(fromCp1250(run.entry.name), itemName(item)));
         int rc = kExitOk;
         QString path;
+        QJsonArray records;
+        QJsonObject document;
         switch (item) {
             case Item::Archives:
-                rc = readArchives(session, plan.archivePositions, plan.out, false, nullptr);
+                rc = readArchives(session, plan.archivePositions, plan.out, plan.json,
+                                  plan.json ? &records : nullptr);
                 break;
             case Item::Messages:
-                rc = readMessages(session, plan.out, {}, false, path);
+                rc = readMessages(session, plan.out, {}, plan.json, path,
+                                  plan.json ? &document : nullptr);
                 break;
             case Item::Monitoring:
-                rc = readMonitoring(session, {}, plan.out);
+                rc = readMonitoring(session, {}, plan.out, plan.json ? &document : nullptr);
                 break;
+        }
+        if (rc == kExitOk) {
+            for (const QJsonValue& r : records) {
+                run.readings.append(r);
+            }
+            if (!document.isEmpty()) {
+                run.readings.append(document);
+            }
         }
         if (image.cmos.serial_number != 0) {
             run.serial = image.cmos.serial_number;
         }
         (rc == kExitOk ? run.read : run.failed).push_back(item);
     }
+}
+
+QJsonArray itemsJson(const std::vector<Item>& items) {
+    QJsonArray names;
+    for (Item item : items) {
+        if (!names.contains(itemName(item))) {
+            names.append(itemName(item));
+        }
+    }
+    return names;
 }
 
 QString itemList(const std::vector<Item>& items) {
@@ -105,7 +133,8 @@ int runCollect(const QStringList& args) {
         args,
         {QStringLiteral("port"), QStringLiteral("from"), QStringLiteral("to"),
          QStringLiteral("archives"), QStringLiteral("out"), QStringLiteral("lang")},
-        {QStringLiteral("messages"), QStringLiteral("monitoring"), QStringLiteral("trace")});
+        {QStringLiteral("messages"), QStringLiteral("monitoring"), QStringLiteral("trace"),
+         QStringLiteral("json")});
     if (!options.ok()) {
         return usageError(options.error());
     }
@@ -122,6 +151,7 @@ int runCollect(const QStringList& args) {
     }
     plan.messages = options.has(QStringLiteral("messages"));
     plan.monitoring = options.has(QStringLiteral("monitoring"));
+    plan.json = options.has(QStringLiteral("json"));
     const bool defaults =
         !options.has(QStringLiteral("archives")) && !plan.messages && !plan.monitoring;
     if (options.has(QStringLiteral("archives")) || defaults) {
@@ -152,7 +182,7 @@ int runCollect(const QStringList& args) {
     }
     std::vector<StationRun> runs;
     for (const TAddressList& e : scanBus(session, first, last)) {
-        runs.push_back({e, 0, {}, {}, false});
+        runs.push_back({e, 0, {}, {}, false, {}});
     }
     if (runs.empty()) {
         printLine(stderr, txt(1228));
@@ -171,9 +201,27 @@ int runCollect(const QStringList& args) {
         }
     }
 
+    bool anyFailed = false;
+    if (plan.json) {
+        QJsonArray stations;
+        for (const StationRun& run : runs) {
+            anyFailed = anyFailed || !run.failed.empty();
+            stations.append(QJsonObject{
+                {QStringLiteral("station"),
+                 stationJson({run.serial, fromCp1250(run.entry.name), run.entry.address})},
+                {QStringLiteral("read"), itemsJson(run.read)},
+                {QStringLiteral("failed"), itemsJson(run.failed)},
+                {QStringLiteral("retried"), run.retried},
+                {QStringLiteral("readings"), run.readings}});
+        }
+        std::fputs(jsonText({{QStringLiteral("schema"), QLatin1String(schema::kCollect)},
+                             {QStringLiteral("stations"), stations}})
+                       .constData(),
+                   stdout);
+        return anyFailed ? kExitStation : kExitOk;
+    }
     printLine(stdout, QStringList{txt(1207), txt(1205), txt(1206), txt(1225), txt(1226)}.join(
                           QLatin1Char('\t')));
-    bool anyFailed = false;
     for (const StationRun& run : runs) {
         anyFailed = anyFailed || !run.failed.empty();
         QString failures = itemList(run.failed);
@@ -195,9 +243,12 @@ int runHistory(const QStringList& args) {
     const CommandOptions options(args,
                                  {QStringLiteral("station"), QStringLiteral("kind"),
                                   QStringLiteral("since"), QStringLiteral("lang")},
-                                 {QStringLiteral("csv")});
+                                 {QStringLiteral("csv"), QStringLiteral("json")});
     if (!options.ok()) {
         return usageError(options.error());
+    }
+    if (options.has(QStringLiteral("csv")) && options.has(QStringLiteral("json"))) {
+        return usageError(QStringLiteral("give --csv or --json, not both"));
     }
     ReadingFilter filter;
     if (options.has(QStringLiteral("station"))) {
@@ -239,6 +290,18 @@ int runHistory(const QStringList& args) {
         std::fflush(stdout);
         return kExitOk;
     }
+    if (options.has(QStringLiteral("json"))) {
+        QJsonArray list;
+        for (const StoredReading& r : readings) {
+            list.append(storedReadingJson(db, r));
+        }
+        std::fputs(jsonText({{QStringLiteral("schema"), QLatin1String(schema::kHistory)},
+                             {QStringLiteral("readings"), list}})
+                       .constData(),
+                   stdout);
+        std::fflush(stdout);
+        return kExitOk;
+    }
     for (const StoredReading& r : readings) {
         printLine(stdout,
                   QStringList{r.readAt.toString(Qt::ISODate), QString::number(r.station.serial),
@@ -253,12 +316,13 @@ int runHistory(const QStringList& args) {
 extern const Command kCollectCommand{
     "collect",
     "collect --port DEVICE [--from A --to B] [--archives all|actual] [--messages]\n"
-    "                 [--monitoring] [--out DIR] [--lang cs|en] [--trace]\n"
+    "                 [--monitoring] [--out DIR] [--json] [--lang cs|en] [--trace]\n"
     "                 (default: --archives actual --messages; DIR: the program folder)",
     runCollect};
 extern const Command kHistoryCommand{
     "history",
-    "history [--station SERIAL] [--kind archive|messages|monitoring] [--since DATE] [--csv]",
+    "history [--station SERIAL] [--kind archive|messages|monitoring] [--since DATE]\n"
+    "                 [--csv | --json]",
     runHistory};
 
 }  // namespace pelmo::cli
