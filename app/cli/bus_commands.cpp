@@ -301,8 +301,7 @@ int runFly(const QStringList& args) {
     }
     const FlyValues& v = *view.read;
     if (json) {
-        printJson(
-            flyJson(historyKey(station()), QDateTime::currentDateTime(), circuit, count, v));
+        printJson(flyJson(historyKey(station()), QDateTime::currentDateTime(), circuit, count, v));
         return kExitOk;
     }
     const auto totals = flyTotals(v);

@@ -73,9 +73,10 @@ void readStation(Session& session, const CollectPlan& plan, const std::vector<It
         // The scan's name goes with the readings that do not read the station block.
         image.station.name = run.entry.name;
         image.station.net_address = static_cast<std::uint16_t>(run.entry.address);
-        printLine(plan.json ? stderr : stdout, QStringLiteral("%1 %2: %3")
-                              .arg(run.entry.address)
-                              .arg(fromCp1250(run.entry.name), itemName(item)));
+        printLine(plan.json ? stderr : stdout,
+                  QStringLiteral("%1 %2: %3")
+                      .arg(run.entry.address)
+                      .arg(fromCp1250(run.entry.name), itemName(item)));
         int rc = kExitOk;
         QString path;
         QJsonArray records;

@@ -62,8 +62,8 @@ struct Result {
 
 // Prints the figures: the value, or "name value" lines, or one JSON document with the inputs;
 // `unit` follows the last figure in the text.
-int report(const QString& command, bool json, const Inputs& inputs,
-           const QList<Result>& results, const QString& unit = {}) {
+int report(const QString& command, bool json, const Inputs& inputs, const QList<Result>& results,
+           const QString& unit = {}) {
     bool complete = true;
     for (const auto& r : results) {
         complete = complete && r.value.has_value();
@@ -75,9 +75,9 @@ int report(const QString& command, bool json, const Inputs& inputs,
         }
         QJsonObject out;
         for (const auto& r : results) {
-            out.insert(r.name, quantityJson(r.value ? float32Json(*r.value)
-                                                    : QJsonValue(QJsonValue::Null),
-                                            QString::fromUtf8(r.unit)));
+            out.insert(r.name,
+                       quantityJson(r.value ? float32Json(*r.value) : QJsonValue(QJsonValue::Null),
+                                    QString::fromUtf8(r.unit)));
         }
         const QJsonObject doc{{QStringLiteral("schema"), QLatin1String(schema::kSteam)},
                               {QStringLiteral("command"), command},

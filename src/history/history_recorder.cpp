@@ -106,7 +106,8 @@ bool recordMonitoring(StationImage& image, const MonitoringRecording& recording,
     }
     bytes.con = encodeStationFile(image, {version == 1});
     return withDatabase(prompts, [&](HistoryDatabase& db) {
-        return db.storeMonitoring(historyKey(image), isoFromCode(recording.status.station_time), bytes);
+        return db.storeMonitoring(historyKey(image), isoFromCode(recording.status.station_time),
+                                  bytes);
     });
 }
 

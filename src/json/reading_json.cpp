@@ -50,22 +50,22 @@ template <std::size_t N>
 QJsonObject quantities(const QuantityDef (&defs)[N], const double* values) {
     QJsonObject out;
     for (std::size_t i = 0; i < N; ++i) {
-        out.insert(QLatin1String(defs[i].key),
-                   quantityJson(float32Json(values[i]), unitText(defs[i].unit),
-                                txt(defs[i].label)));
+        out.insert(
+            QLatin1String(defs[i].key),
+            quantityJson(float32Json(values[i]), unitText(defs[i].unit), txt(defs[i].label)));
     }
     return out;
 }
 
-constexpr QuantityDef kCircuitRegisters[] = {
-    {"temperature", "°C", 175}, {"pressure", "MPa", 176}, {"enthalpy", "kJ/kg", 177},
-    {"heat_flow", "MW", 178},   {"heat_dry", "GJ", 179},  {"heat_wet", "GJ", 180},
-    {"mass_dry", "t", 181},     {"mass_wet", "t", 182}};
+constexpr QuantityDef kCircuitRegisters[] = {{"temperature", "°C", 175}, {"pressure", "MPa", 176},
+                                             {"enthalpy", "kJ/kg", 177}, {"heat_flow", "MW", 178},
+                                             {"heat_dry", "GJ", 179},    {"heat_wet", "GJ", 180},
+                                             {"mass_dry", "t", 181},     {"mass_wet", "t", 182}};
 constexpr QuantityDef kCondensateRegisters[] = {
     {"temperature", "°C", 183}, {"heat", "GJ", 184}, {"mass", "t", 185}};
 constexpr QuantityDef kFlyValues[] = {
-    {"heat_dry", "GJ", 283},         {"heat_wet", "GJ", 284},        {"mass_dry", "t", 285},
-    {"mass_wet", "t", 286},          {"time_dry", "s", 287},         {"time_wet", "s", 288},
+    {"heat_dry", "GJ", 283},        {"heat_wet", "GJ", 284},        {"mass_dry", "t", 285},
+    {"mass_wet", "t", 286},         {"time_dry", "s", 287},         {"time_wet", "s", 288},
     {"temperature_max", "°C", 289}, {"temperature_min", "°C", 290}, {"pressure_max", "MPa", 291},
     {"pressure_min", "MPa", 292}};
 
@@ -152,11 +152,11 @@ QJsonObject messagesJson(const StationKey& station, const QDateTime& readAt,
     doc.insert(QStringLiteral("file"), orNull(file));
     QJsonArray list;
     for (const MessageEntry& m : messages) {
-        list.append(QJsonObject{{QStringLiteral("row"), m.row},
-                                {QStringLiteral("time"), isoTimeJson(m.time)},
-                                {QStringLiteral("type"), m.type},
-                                {QStringLiteral("text"),
-                                 messageText(static_cast<std::uint8_t>(m.type))}});
+        list.append(
+            QJsonObject{{QStringLiteral("row"), m.row},
+                        {QStringLiteral("time"), isoTimeJson(m.time)},
+                        {QStringLiteral("type"), m.type},
+                        {QStringLiteral("text"), messageText(static_cast<std::uint8_t>(m.type))}});
     }
     doc.insert(QStringLiteral("messages"), list);
     return doc;
@@ -199,13 +199,13 @@ QJsonObject maximumJson(const StationKey& station, const QDateTime& readAt,
                 {values.current2, values.maximum2, values.time2}};
     int number = 1;
     for (const auto& r : rows) {
-        circuits.append(QJsonObject{
-            {QStringLiteral("circuit"), number++},
-            {QStringLiteral("current"),
-             quantityJson(float32Json(r.current), QStringLiteral("GJ"), txt(275))},
-            {QStringLiteral("maximum"),
-             quantityJson(float32Json(r.maximum), QStringLiteral("GJ"), txt(276))},
-            {QStringLiteral("maximum_time"), timeCodeJson(r.time)}});
+        circuits.append(
+            QJsonObject{{QStringLiteral("circuit"), number++},
+                        {QStringLiteral("current"),
+                         quantityJson(float32Json(r.current), QStringLiteral("GJ"), txt(275))},
+                        {QStringLiteral("maximum"),
+                         quantityJson(float32Json(r.maximum), QStringLiteral("GJ"), txt(276))},
+                        {QStringLiteral("maximum_time"), timeCodeJson(r.time)}});
     }
     doc.insert(QStringLiteral("circuits"), circuits);
     return doc;
@@ -231,12 +231,12 @@ QJsonObject hardwareJson(const StationImage& image, const QDateTime& readAt) {
     for (int i = 1; i <= 4; ++i) {
         const int exponent = image.cmos.prescaler(i);
         const bool divides = exponent >= 1 && exponent <= 15;
-        prescalers.append(QJsonObject{
-            {QStringLiteral("input"), i},
-            {QStringLiteral("exponent"), exponent},
-            {QStringLiteral("divider"),
-             divides ? QJsonValue(1 << (exponent - 1)) : QJsonValue(QJsonValue::Null)},
-            {QStringLiteral("text"), prescalerText(exponent)}});
+        prescalers.append(
+            QJsonObject{{QStringLiteral("input"), i},
+                        {QStringLiteral("exponent"), exponent},
+                        {QStringLiteral("divider"),
+                         divides ? QJsonValue(1 << (exponent - 1)) : QJsonValue(QJsonValue::Null)},
+                        {QStringLiteral("text"), prescalerText(exponent)}});
     }
     doc.insert(QStringLiteral("frequency_inputs"), prescalers);
     return doc;
@@ -250,16 +250,16 @@ QJsonObject flyJson(const StationKey& station, const QDateTime& readAt, int circ
     doc.insert(QStringLiteral("values"), quantities(kFlyValues, values.data()));
     const auto totals = flyTotals(values);
     // Sums in double precision; the enthalpy is kept in single precision.
-    doc.insert(QStringLiteral("totals"),
-               QJsonObject{{QStringLiteral("heat"),
-                            quantityJson(doubleJson(totals[0]), QStringLiteral("GJ"), txt(293))},
-                           {QStringLiteral("mass"),
-                            quantityJson(doubleJson(totals[1]), QStringLiteral("t"), txt(293))},
-                           {QStringLiteral("time"),
-                            quantityJson(doubleJson(totals[2]), QStringLiteral("s"), txt(293))},
-                           {QStringLiteral("enthalpy"),
-                            quantityJson(float32Json(totals[3]), QStringLiteral("GJ/t"),
-                                         txt(294))}});
+    doc.insert(
+        QStringLiteral("totals"),
+        QJsonObject{{QStringLiteral("heat"),
+                     quantityJson(doubleJson(totals[0]), QStringLiteral("GJ"), txt(293))},
+                    {QStringLiteral("mass"),
+                     quantityJson(doubleJson(totals[1]), QStringLiteral("t"), txt(293))},
+                    {QStringLiteral("time"),
+                     quantityJson(doubleJson(totals[2]), QStringLiteral("s"), txt(293))},
+                    {QStringLiteral("enthalpy"),
+                     quantityJson(float32Json(totals[3]), QStringLiteral("GJ/t"), txt(294))}});
     return doc;
 }
 
@@ -304,8 +304,7 @@ QJsonObject scanJson(const std::vector<TAddressList>& found, int from, int to,
 QJsonObject storedReadingJson(HistoryDatabase& db, const StoredReading& r) {
     switch (r.kind) {
         case ReadingKind::Archive:
-            return archiveRecordJson(r.station, r.readAt, r.stationTime, db.archiveRows(r.id),
-                                     {});
+            return archiveRecordJson(r.station, r.readAt, r.stationTime, db.archiveRows(r.id), {});
         case ReadingKind::Messages:
             return messagesJson(r.station, r.readAt, r.stationTime, db.messages(r.id), {});
         case ReadingKind::Monitoring:

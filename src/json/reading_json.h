@@ -50,8 +50,7 @@ QJsonObject messagesJson(const StationKey& station, const QDateTime& readAt,
                          const QString& file);
 // A monitoring recording: where it went and what the history notes of it.
 QJsonObject monitoringJson(const StationKey& station, const QDateTime& readAt,
-                           const QString& stationTime, const QString& file,
-                           const QString& summary);
+                           const QString& stationTime, const QString& file, const QString& summary);
 
 QJsonObject registersJson(const RegisterValues& values, const QDateTime& readAt);
 QJsonObject maximumJson(const StationKey& station, const QDateTime& readAt,

@@ -82,8 +82,7 @@ TEST_F(SafeProgramming, TheBackupHoldsTheStationAndOnlyTheNewestTwentyStay) {
     const auto d = compareConfigurations(link.image, saved, false);
     ASSERT_EQ(d.size(), 1u);
     EXPECT_EQ(d[0], (FieldDifference{QStringLiteral("Kanál 4"), QStringLiteral("Maximální meze"),
-                                     QStringLiteral("65534"), QStringLiteral("0"), 65534.0,
-                                     0.0}));
+                                     QStringLiteral("65534"), QStringLiteral("0"), 65534.0, 0.0}));
 
     const QStringList kept = QDir(folder()).entryList({QStringLiteral("backup-2317-*")});
     ASSERT_EQ(kept.size(), StationBackup::kKept);
