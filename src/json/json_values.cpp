@@ -50,6 +50,10 @@ QJsonValue isoTimeJson(const QString& localIso) {
 }
 
 QJsonValue isoTimeJson(const StationCalendar& time) {
+    // The ISO reader would take 24:00 as the next midnight; from a station it is garbage.
+    if (!QTime::isValid(time.hour, time.minute, time.second)) {
+        return QJsonValue(QJsonValue::Null);
+    }
     return isoTimeJson(isoStationTime(time));
 }
 

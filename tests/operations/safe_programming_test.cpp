@@ -226,8 +226,12 @@ TEST(ConfigurationCompare, DifferencesInTheOperatorsTerms) {
     ASSERT_EQ(d.size(), 4u);
     EXPECT_EQ(d[0].record, txt(1028));
     EXPECT_EQ(d[0].left, QStringLiteral("180,0000"));
-    EXPECT_EQ(d[1], (FieldDifference{QStringLiteral("Kanál 3"), QStringLiteral("Jméno"),
-                                     QStringLiteral("TP1"), QStringLiteral("TP2")}));
+    EXPECT_EQ(d[1], (FieldDifference{QStringLiteral("Kanál 3"),
+                                     QStringLiteral("Jméno"),
+                                     QStringLiteral("TP1"),
+                                     QStringLiteral("TP2"),
+                                     {},
+                                     {}}));
     EXPECT_EQ(d[2].field, QStringLiteral("Bod tabulky 3"));
     EXPECT_EQ(d[3].record, txt(1024));
     EXPECT_EQ(d[3].right, QStringLiteral("7"));
