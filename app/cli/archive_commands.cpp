@@ -15,8 +15,9 @@
 #include "cli/cli_session.h"
 #include "cli/readings.h"
 #include "files/program_folder.h"
+#include "history/history_recorder.h"
+#include "json/reading_json.h"
 #include "link/communication.h"
-#include "link/time_code.h"
 
 namespace pelmo::cli {
 namespace {
@@ -75,21 +76,8 @@ private:
     bool quiet_;
 };
 
-QJsonArray rowsJson(const ArchiveRows& rows) {
-    QJsonArray out;
-    for (const ArchiveRow& r : rows) {
-        if (r.label.isEmpty()) {
-            break;
-        }
-        out.append(QJsonObject{{QStringLiteral("label"), r.label},
-                               {QStringLiteral("value"), r.value},
-                               {QStringLiteral("unit"), r.unit}});
-    }
-    return out;
-}
-
 void printJson(const QJsonObject& doc) {
-    std::fprintf(stdout, "%s", QJsonDocument(doc).toJson(QJsonDocument::Indented).constData());
+    std::fputs(jsonText(doc).constData(), stdout);
     std::fflush(stdout);
 }
 
@@ -130,7 +118,7 @@ std::vector<int> archivePositionsToRead(bool all, int position) {
 }
 
 int readArchives(Session& session, const std::vector<int>& wanted, const QString& baseFolder,
-                 bool quiet, QJsonArray* records, QString* stationTime) {
+                 bool quiet, QJsonArray* records) {
     ConsoleArchiveView view(quiet);
     ArchiveSession archive(session.port, defaultLinkContext(), &session.prompts, view);
     archive.setBaseFolder(baseFolder);
@@ -141,10 +129,6 @@ int readArchives(Session& session, const std::vector<int>& wanted, const QString
     };
     view.recordDone = [&] {
         // The description's own read of the actual state is saved only when asked for.
-        const int read = archive.lastReadPosition();
-        if (first && stationTime) {
-            *stationTime = archive.stationDate() + QLatin1Char(' ') + archive.stationTime();
-        }
         if (!first || wanted.front() == kArchivePositionActual) {
             const QString path = archive.save();
             if (path.isEmpty()) {
@@ -153,13 +137,9 @@ int readArchives(Session& session, const std::vector<int>& wanted, const QString
             }
             printLine(quiet ? stderr : stdout, path);
             if (records) {
-                records->append(QJsonObject{{QStringLiteral("position"), read},
-                                            {QStringLiteral("archive"), archive.archiveNumber()},
-                                            {QStringLiteral("file"), QFileInfo(path).fileName()},
-                                            {QStringLiteral("path"), path},
-                                            {QStringLiteral("record_time"), archive.recordTime()},
-                                            {QStringLiteral("record_date"), archive.recordDate()},
-                                            {QStringLiteral("rows"), rowsJson(archive.grid())}});
+                records->append(archiveRecordJson(
+                    historyKey(station()), QDateTime::currentDateTime(),
+                    isoStationTime(archive.state().station), archive.readRows(), path));
             }
             ++next;
         }
@@ -179,7 +159,7 @@ int readArchives(Session& session, const std::vector<int>& wanted, const QString
 }
 
 int readMessages(Session& session, const QString& baseFolder, const QString& out, bool quiet,
-                 QString& path, std::vector<MessageRow>* rows, QString* stationTime) {
+                 QString& path, QJsonObject* document) {
     ConsoleMessageView view(quiet);
     MessageTransfer transfer(session.port, defaultLinkContext(), &session.prompts, view);
     transfer.setBaseFolder(baseFolder);
@@ -196,15 +176,11 @@ int readMessages(Session& session, const QString& baseFolder, const QString& out
     if (!outputOptions().stdoutIsFile) {
         printLine(quiet ? stderr : stdout, path);
     }
-    if (rows) {
-        *rows = transfer.table().rows;
-    }
-    if (stationTime) {
-        // The clock as READ_STATUS gave it, shown as the archive document shows it.
-        const StationCalendar& clock = archiveRecordState().station;
-        *stationTime = QString::fromStdString(timeText(clock, TimeTextKind::Date)) +
-                       QLatin1Char(' ') +
-                       QString::fromStdString(timeText(clock, TimeTextKind::Time));
+    if (document) {
+        // The clock as READ_STATUS gave it.
+        *document = messagesJson(historyKey(station()), QDateTime::currentDateTime(),
+                                 isoStationTime(archiveRecordState().station),
+                                 messageEntries(transfer.bytes()), path);
     }
     return kExitOk;
 }
@@ -239,15 +215,14 @@ int runArchive(const QStringList& args) {
         return kExitUsage;
     }
     QJsonArray records;
-    QString stationTime;
-    const int rc = readArchives(session, wanted, folder, json, &records, &stationTime);
+    const int rc = readArchives(session, wanted, folder, json, &records);
     // Interrupted, the document lists the records saved before the stop.
     if (rc != kExitOk && !session.interrupted()) {
         return rc;
     }
     if (json) {
-        printJson({{QStringLiteral("serial"), station().cmos.serial_number},
-                   {QStringLiteral("station_time"), stationTime},
+        printJson({{QStringLiteral("schema"), QLatin1String(schema::kArchive)},
+                   {QStringLiteral("station"), stationJson(historyKey(station()))},
                    {QStringLiteral("records"), records}});
     }
     return kExitOk;
@@ -276,9 +251,8 @@ int runMessages(const QStringList& args) {
         return kExitUsage;
     }
     QString path;
-    std::vector<MessageRow> rows;
-    QString stationTime;
-    const int rc = readMessages(session, folder, out.path(), json, path, &rows, &stationTime);
+    QJsonObject document;
+    const int rc = readMessages(session, folder, out.path(), json, path, &document);
     if (rc != kExitOk) {
         return rc;
     }
@@ -286,17 +260,7 @@ int runMessages(const QStringList& args) {
         out.written();
     }
     if (json) {
-        QJsonArray messages;
-        for (const MessageRow& r : rows) {
-            messages.append(QJsonObject{{QStringLiteral("row"), r[0]},
-                                        {QStringLiteral("time"), r[1]},
-                                        {QStringLiteral("date"), r[2]},
-                                        {QStringLiteral("text"), r[3]}});
-        }
-        printJson({{QStringLiteral("serial"), station().cmos.serial_number},
-                   {QStringLiteral("station_time"), stationTime},
-                   {QStringLiteral("file"), path},
-                   {QStringLiteral("messages"), messages}});
+        printJson(document);
     }
     return kExitOk;
 }

@@ -1,7 +1,6 @@
 // pelmo-cli commands for the bus and the station queries: scan, registers, maximum, info, fly.
 #include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
+#include <QDateTime>
 #include <QJsonObject>
 
 #include "base/cp1250.h"
@@ -14,6 +13,8 @@
 #include "bus/registers_reader.h"
 #include "cli/bus_scan.h"
 #include "cli/cli_session.h"
+#include "history/history_recorder.h"
+#include "json/reading_json.h"
 #include "link/communication.h"
 
 namespace pelmo::cli {
@@ -43,7 +44,7 @@ constexpr OptionSpec kFlyOptions[] = {
     kTraceOption};
 
 void printJson(const QJsonObject& object) {
-    std::fprintf(stdout, "%s", QJsonDocument(object).toJson(QJsonDocument::Indented).constData());
+    std::fputs(jsonText(object).constData(), stdout);
     std::fflush(stdout);
 }
 
@@ -83,12 +84,7 @@ int runScan(const QStringList& args) {
         });
     const StationImage& image = station();
     if (json) {
-        QJsonArray stations;
-        for (const TAddressList& e : found) {
-            stations.append(QJsonObject{{QStringLiteral("address"), e.address},
-                                        {QStringLiteral("name"), fromCp1250(e.name)}});
-        }
-        printJson(QJsonObject{{QStringLiteral("stations"), stations}});
+        printJson(scanJson(found, first, last, QDateTime::currentDateTime()));
     }
     if (options.has(QStringLiteral("map")) &&
         saveAddressMap(options.value(QStringLiteral("map")), image.address_list, session.prompts) !=
@@ -116,15 +112,6 @@ private:
     bool json_;
 };
 
-template <std::size_t N>
-QJsonArray jsonValues(const std::array<double, N>& values) {
-    QJsonArray out;
-    for (double v : values) {
-        out.append(v);
-    }
-    return out;
-}
-
 int runRegisters(const QStringList& args) {
     const CommandOptions options(args, kRegistersOptions);
     if (options.ok() && options.has(QStringLiteral("address"))) {
@@ -147,10 +134,7 @@ int runRegisters(const QStringList& args) {
     }
     const RegisterValues& v = *view.read;
     if (json) {
-        printJson(QJsonObject{{QStringLiteral("address"), v.address},
-                              {QStringLiteral("circuit1"), jsonValues(v.circuit1)},
-                              {QStringLiteral("circuit2"), jsonValues(v.circuit2)},
-                              {QStringLiteral("condensate"), jsonValues(v.condensate)}});
+        printJson(registersJson(v, QDateTime::currentDateTime()));
         return kExitOk;
     }
     printLine(stdout, QLatin1Char('\t') + txt(172) + QLatin1Char('\t') + txt(173));
@@ -183,13 +167,6 @@ private:
     bool json_;
 };
 
-QJsonObject jsonCircuit(double current, double maximum, std::uint32_t time) {
-    return {{QStringLiteral("current"), current},
-            {QStringLiteral("maximum"), maximum},
-            {QStringLiteral("time"), maximumTimeText(time)},
-            {QStringLiteral("date"), maximumDateText(time)}};
-}
-
 int runMaximum(const QStringList& args) {
     const CommandOptions options(args, kQueryOptions);
     Session session;
@@ -205,9 +182,7 @@ int runMaximum(const QStringList& args) {
     }
     const MaximumValues& v = *view.read;
     if (json) {
-        printJson(QJsonObject{
-            {QStringLiteral("circuit1"), jsonCircuit(v.current1, v.maximum1, v.time1)},
-            {QStringLiteral("circuit2"), jsonCircuit(v.current2, v.maximum2, v.time2)}});
+        printJson(maximumJson(historyKey(station()), QDateTime::currentDateTime(), v));
         return kExitOk;
     }
     printLine(stdout, QLatin1Char('\t') + txt(172) + QLatin1Char('\t') + txt(173));
@@ -251,6 +226,10 @@ int runInfo(const QStringList& args) {
         return kExitStation;
     }
     const StationImage& img = station();
+    if (json) {
+        printJson(hardwareJson(img, QDateTime::currentDateTime()));
+        return kExitOk;
+    }
     QStringList cards;
     for (std::uint8_t code : img.cmos.input_types) {
         cards << inputCardText(code);
@@ -258,17 +237,6 @@ int runInfo(const QStringList& args) {
     QStringList prescalers;
     for (int input = 1; input <= 4; ++input) {
         prescalers << prescalerText(img.cmos.prescaler(input));
-    }
-    if (json) {
-        printJson(QJsonObject{
-            {QStringLiteral("serial_number"), img.cmos.serial_number},
-            {QStringLiteral("address"), img.station.net_address},
-            {QStringLiteral("memory_size"), img.station.memory_size},
-            {QStringLiteral("locked"), img.cmos.locked},
-            {QStringLiteral("sw_version"), fromCp1250(img.cmos.sw_version)},
-            {QStringLiteral("inputs"), QJsonArray::fromStringList(cards)},
-            {QStringLiteral("frequency_inputs"), QJsonArray::fromStringList(prescalers)}});
-        return kExitOk;
     }
     auto line = [](int caption, const QString& value) {
         printLine(stdout, txt(caption) + QLatin1Char('\t') + value);
@@ -343,21 +311,11 @@ int runFly(const QStringList& args) {
         return kExitStation;
     }
     const FlyValues& v = *view.read;
-    const auto totals = flyTotals(v);
     if (json) {
-        QJsonArray values;
-        for (double f : v) {
-            values.append(f);
-        }
-        printJson(QJsonObject{{QStringLiteral("circuit"), circuit},
-                              {QStringLiteral("count"), count},
-                              {QStringLiteral("values"), values},
-                              {QStringLiteral("heat_total"), totals[0]},
-                              {QStringLiteral("mass_total"), totals[1]},
-                              {QStringLiteral("time_total"), totals[2]},
-                              {QStringLiteral("enthalpy"), totals[3]}});
+        printJson(flyJson(historyKey(station()), QDateTime::currentDateTime(), circuit, count, v));
         return kExitOk;
     }
+    const auto totals = flyTotals(v);
     for (std::size_t i = 0; i < v.size(); ++i) {
         printLine(stdout, txt(283 + static_cast<int>(i)) + QLatin1Char('\t') + flyText(v[i]));
     }

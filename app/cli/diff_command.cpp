@@ -1,12 +1,11 @@
 // pelmo-cli diff: a station compared with a station file, or two station files.
 #include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include "base/texts.h"
 #include "cli/cli_session.h"
 #include "files/program_settings.h"
+#include "files/station_file.h"
+#include "json/reading_json.h"
 #include "model/station_image.h"
 #include "operations/station_compare.h"
 
@@ -15,28 +14,17 @@ namespace {
 
 constexpr int kExitDifferent = 3;
 
+void printDiff(const QJsonObject& document) {
+    std::fputs(jsonText(document).constData(), stdout);
+}
+
 class ConsoleCompareView final : public CompareView {
 public:
     void compareStatus(const QString&) override {}
     void compareEnded(bool ok) override { QCoreApplication::exit(ok ? kExitOk : kExitStation); }
 };
 
-void report(const std::vector<FieldDifference>& differences, bool json, bool fromStation) {
-    if (json) {
-        const QString left = fromStation ? QStringLiteral("station") : QStringLiteral("a");
-        const QString right = fromStation ? QStringLiteral("file") : QStringLiteral("b");
-        QJsonArray list;
-        for (const FieldDifference& d : differences) {
-            list.append(QJsonObject{{QStringLiteral("record"), d.record},
-                                    {QStringLiteral("field"), d.field},
-                                    {left, d.left},
-                                    {right, d.right}});
-        }
-        const QJsonObject doc{{QStringLiteral("equal"), differences.empty()},
-                              {QStringLiteral("differences"), list}};
-        std::fputs(QJsonDocument(doc).toJson(QJsonDocument::Indented).constData(), stdout);
-        return;
-    }
+void report(const std::vector<FieldDifference>& differences) {
     if (differences.empty()) {
         printLine(stdout, txt(1026));
         return;
@@ -73,6 +61,7 @@ int runDiff(const QStringList& args) {
         return kExitUsage;
     }
     const bool gas = programSettings().version == 1;
+    const bool json = options.has(QStringLiteral("json"));
     std::vector<FieldDifference> differences;
     if (fromStation) {
         ConsoleCompareView view;
@@ -82,14 +71,26 @@ int runDiff(const QStringList& args) {
             return kExitStation;
         }
         differences = compare.differences();
+        if (json) {
+            // Compared at the resolution the file holds, as the sequence compared it.
+            printDiff(diffJson(throughStationFile(compare.stationRead(), {gas}), right, gas,
+                               {QStringLiteral("station"), {}, station().bus_address},
+                               {QStringLiteral("file"), files.back(), 0}));
+        }
     } else {
         StationImage left;
         if (!loadStationInto(files.front(), left, session)) {
             return kExitUsage;
         }
         differences = compareConfigurations(left, right, gas);
+        if (json) {
+            printDiff(diffJson(left, right, gas, {QStringLiteral("file"), files.front(), 0},
+                               {QStringLiteral("file"), files.back(), 0}));
+        }
     }
-    report(differences, options.has(QStringLiteral("json")), fromStation);
+    if (!json) {
+        report(differences);
+    }
     return differences.empty() ? kExitOk : kExitDifferent;
 }
 

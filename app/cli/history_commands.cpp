@@ -2,6 +2,8 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <algorithm>
 #include <iterator>
@@ -18,6 +20,8 @@
 #include "files/program_folder.h"
 #include "history/history_csv.h"
 #include "history/history_database.h"
+#include "history/history_recorder.h"
+#include "json/reading_json.h"
 #include "link/communication.h"
 
 namespace pelmo::cli {
@@ -45,12 +49,14 @@ struct StationRun {
     std::vector<Item> read;
     std::vector<Item> failed;
     bool retried = false;
+    QJsonArray readings;  // with --json
 };
 
 struct CollectPlan {
     std::vector<int> archivePositions;  // empty: no archives
     bool messages = false;
     bool monitoring = false;
+    bool json = false;  // standard output carries one document; the rest goes to stderr
     QString out;
 };
 
@@ -73,21 +79,34 @@ void readStation(Session& session, const CollectPlan& plan, const std::vector<It
         // A station that does not answer must not keep the serial of the one before.
         image.cmos.serial_number = 0;
         const QString name = fromCp1250(run.entry.name);
-        printStatus(stdout, QString::number(run.entry.address) +
-                                (name.isEmpty() ? QString() : QLatin1Char(' ') + name) +
-                                QStringLiteral(": ") + itemName(item));
+        printStatus(plan.json ? stderr : stdout,
+                    QString::number(run.entry.address) +
+                        (name.isEmpty() ? QString() : QLatin1Char(' ') + name) +
+                        QStringLiteral(": ") + itemName(item));
         int rc = kExitOk;
         QString path;
+        QJsonArray records;
+        QJsonObject document;
         switch (item) {
             case Item::Archives:
-                rc = readArchives(session, plan.archivePositions, plan.out, false, nullptr);
+                rc = readArchives(session, plan.archivePositions, plan.out, plan.json,
+                                  plan.json ? &records : nullptr);
                 break;
             case Item::Messages:
-                rc = readMessages(session, plan.out, {}, false, path);
+                rc = readMessages(session, plan.out, {}, plan.json, path,
+                                  plan.json ? &document : nullptr);
                 break;
             case Item::Monitoring:
-                rc = readMonitoring(session, {}, plan.out);
+                rc = readMonitoring(session, {}, plan.out, plan.json ? &document : nullptr);
                 break;
+        }
+        if (rc == kExitOk) {
+            for (const QJsonValue& r : records) {
+                run.readings.append(r);
+            }
+            if (!document.isEmpty()) {
+                run.readings.append(document);
+            }
         }
         if (image.cmos.serial_number != 0) {
             run.serial = image.cmos.serial_number;
@@ -129,6 +148,16 @@ std::vector<TAddressList> knownStations(Session& session, const std::vector<TAdd
     return stations;
 }
 
+QJsonArray itemsJson(const std::vector<Item>& items) {
+    QJsonArray names;
+    for (Item item : items) {
+        if (!names.contains(itemName(item))) {
+            names.append(itemName(item));
+        }
+    }
+    return names;
+}
+
 QString itemList(const std::vector<Item>& items) {
     QStringList names;
     for (Item item : items) {
@@ -149,6 +178,7 @@ constexpr OptionSpec kCollectOptions[] = {
     {"messages", 0, nullptr, "the message log"},
     {"monitoring", 0, nullptr, "the monitoring recording"},
     {"out", 0, "DIR", "where the station folders go (default: the program folder)"},
+    kJsonOption,
     kLangOption,
     kTraceOption};
 constexpr OptionSpec kHistoryOptions[] = {
@@ -195,6 +225,7 @@ int runCollect(const QStringList& args) {
     }
     plan.messages = options.has(QStringLiteral("messages"));
     plan.monitoring = options.has(QStringLiteral("monitoring"));
+    plan.json = options.has(QStringLiteral("json"));
     const bool defaults =
         !options.has(QStringLiteral("archives")) && !plan.messages && !plan.monitoring;
     if (options.has(QStringLiteral("archives")) || defaults) {
@@ -245,7 +276,7 @@ int runCollect(const QStringList& args) {
     std::vector<bool> absent;
     for (const TAddressList& e :
          known.empty() ? scanBus(session, first, last) : knownStations(session, known, absent)) {
-        runs.push_back({e, 0, {}, {}, false});
+        runs.push_back({e, 0, {}, {}, false, {}});
     }
     if (runs.empty()) {
         printLine(stderr, txt(1228));
@@ -276,9 +307,27 @@ int runCollect(const QStringList& args) {
     }
     Progress::setContext({});
 
+    bool anyFailed = false;
+    if (plan.json) {
+        QJsonArray stations;
+        for (const StationRun& run : runs) {
+            anyFailed = anyFailed || !run.failed.empty();
+            stations.append(QJsonObject{
+                {QStringLiteral("station"),
+                 stationJson({run.serial, fromCp1250(run.entry.name), run.entry.address})},
+                {QStringLiteral("read"), itemsJson(run.read)},
+                {QStringLiteral("failed"), itemsJson(run.failed)},
+                {QStringLiteral("retried"), run.retried},
+                {QStringLiteral("readings"), run.readings}});
+        }
+        std::fputs(jsonText({{QStringLiteral("schema"), QLatin1String(schema::kCollect)},
+                             {QStringLiteral("stations"), stations}})
+                       .constData(),
+                   stdout);
+        return anyFailed ? kExitStation : kExitOk;
+    }
     printLine(stdout, QStringList{txt(1207), txt(1205), txt(1206), txt(1225), txt(1226)}.join(
                           QLatin1Char('\t')));
-    bool anyFailed = false;
     for (const StationRun& run : runs) {
         anyFailed = anyFailed || !run.failed.empty();
         QString failures = itemList(run.failed);
@@ -300,6 +349,9 @@ int runHistory(const QStringList& args) {
     const CommandOptions options(args, kHistoryOptions);
     if (!options.ok()) {
         return usageError(options.error());
+    }
+    if (options.has(QStringLiteral("csv")) && options.has(QStringLiteral("json"))) {
+        return usageError(QStringLiteral("give --csv or --json, not both"));
     }
     ReadingFilter filter;
     if (options.has(QStringLiteral("station"))) {
@@ -341,6 +393,18 @@ int runHistory(const QStringList& args) {
         std::fflush(stdout);
         return kExitOk;
     }
+    if (options.has(QStringLiteral("json"))) {
+        QJsonArray list;
+        for (const StoredReading& r : readings) {
+            list.append(storedReadingJson(db, r));
+        }
+        std::fputs(jsonText({{QStringLiteral("schema"), QLatin1String(schema::kHistory)},
+                             {QStringLiteral("readings"), list}})
+                       .constData(),
+                   stdout);
+        std::fflush(stdout);
+        return kExitOk;
+    }
     for (const StoredReading& r : readings) {
         printLine(stdout,
                   QStringList{r.readAt.toString(Qt::ISODate), QString::number(r.station.serial),
@@ -356,7 +420,7 @@ extern const Command kCollectCommand{
     "collect",
     "collect --port DEVICE [--from A --to B | --addresses A,B,... | --map FILE.map]\n"
     "                 [--archives all|actual] [--messages] [--monitoring] [--out DIR]\n"
-    "                 [--lang cs|en] [--trace]\n"
+    "                 [--json] [--lang cs|en] [--trace]\n"
     "                 (default: --archives actual --messages; DIR: the program folder)",
     runCollect, kCollectOptions, "reads every station on the bus into the history"};
 extern const Command kHistoryCommand{

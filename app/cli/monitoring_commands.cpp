@@ -1,5 +1,6 @@
 // pelmo-cli commands for monitoring samples: monitor and export.
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -10,6 +11,7 @@
 #include "files/program_settings.h"
 #include "files/settings_ini.h"
 #include "history/history_recorder.h"
+#include "json/reading_json.h"
 #include "link/communication.h"
 #include "monitoring/mon_transfer.h"
 #include "monitoring/monitoring_pair.h"
@@ -86,7 +88,8 @@ int exitFor(PairResult result) {
 
 }  // namespace
 
-int readMonitoring(Session& session, const QString& requested, const QString& baseFolder) {
+int readMonitoring(Session& session, const QString& requested, const QString& baseFolder,
+                   QJsonObject* document) {
     session.prompts.resetErrors();
     StationImage& image = station();
     resetNewStation(image);
@@ -115,7 +118,13 @@ int readMonitoring(Session& session, const QString& requested, const QString& ba
     const PairResult saved =
         saveMonitoringPair(out, image, recording, programSettings().version, session.prompts);
     if (saved == PairResult::Ok) {
-        printLine(stdout, QFileInfo(out).fileName());
+        printLine(document ? stderr : stdout, QFileInfo(out).fileName());
+        if (document) {
+            StationCalendar clock;
+            calendarFromTimeCode(recording.status.station_time, clock);
+            *document = monitoringJson(historyKey(image), QDateTime::currentDateTime(),
+                                       isoStationTime(clock), out, {});
+        }
     }
     return exitFor(saved);
 }

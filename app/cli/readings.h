@@ -2,11 +2,11 @@
 
 #include <QDir>
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QString>
 #include <vector>
 
 #include "cli/cli_session.h"
-#include "files/message_file.h"
 
 namespace pelmo::cli {
 
@@ -19,21 +19,20 @@ std::vector<int> archivePositionsToRead(bool all, int position);
 // Runs the description sequence (which ends with the actual state), then the data sequence
 // of each further position in `wanted` (the first entry may be the actual state), saving
 // each requested record in the station folder under `baseFolder`. The saved paths go to
-// stdout, or to stderr when `records` collects the JSON.
+// stdout, or to stderr when quiet; `records` collects the records' JSON.
 int readArchives(Session& session, const std::vector<int>& wanted, const QString& baseFolder,
-                 bool quiet, QJsonArray* records, QString* stationTime = nullptr);
+                 bool quiet, QJsonArray* records);
 
 // Reads the message log and writes its export to `out`, or Hlaseni.dat in the station folder
-// under `baseFolder`; `path` receives the file written, `stationTime` the station's clock
-// ("dd/mm/yy hh:mm:ss").
+// under `baseFolder`; `path` receives the file written, `document` the log's JSON.
 int readMessages(Session& session, const QString& baseFolder, const QString& out, bool quiet,
-                 QString& path, std::vector<MessageRow>* rows = nullptr,
-                 QString* stationTime = nullptr);
+                 QString& path, QJsonObject* document = nullptr);
 
 // Copies the monitoring buffers, reads the configuration and writes `out` (.mon) with its
 // companion station file; with `out` empty, Monitoring.mon in the station folder under
-// `baseFolder`.
-int readMonitoring(Session& session, const QString& out, const QString& baseFolder = {});
+// `baseFolder`. With `document`, the file name goes to stderr and the recording's JSON there.
+int readMonitoring(Session& session, const QString& out, const QString& baseFolder = {},
+                   QJsonObject* document = nullptr);
 inline constexpr char kCollectMonitoringName[] = "Monitoring.mon";
 
 }  // namespace pelmo::cli

@@ -1,4 +1,5 @@
 // pelmo-cli steam: the program's steam table figures, for engineers checking a station's.
+#include <QJsonObject>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -6,6 +7,8 @@
 #include "calc/steam_calculator.h"
 #include "calc/steam_tables.h"
 #include "cli/cli_session.h"
+#include "json/json_values.h"
+#include "json/reading_json.h"
 
 namespace pelmo::cli {
 namespace {
@@ -13,10 +16,6 @@ namespace {
 // Single-precision figures need nine significant digits to be told apart.
 QString figure(double v) {
     return QString::asprintf("%.9g", v);
-}
-
-QString jsonFigure(CalcValue v) {
-    return v ? figure(*v) : QStringLiteral("null");
 }
 
 // A number as scripts write it (a decimal point; the operator's comma is taken too).
@@ -47,38 +46,49 @@ Invocation split(const QStringList& args) {
     return call;
 }
 
-// Inputs as JSON members: a name and its JSON text.
-using Inputs = QList<std::pair<QString, QString>>;
+// Inputs as JSON members: a name and its value (a quantity or a word).
+using Inputs = QList<std::pair<QString, QJsonValue>>;
 
-// Prints the figures: the value, or "name value" lines, or one JSON document with the inputs.
-int report(const QString& command, bool json, const Inputs& inputs,
-           const QList<std::pair<QString, CalcValue>>& results, const QString& unit = {}) {
+QJsonValue given(double value, const char* unit) {
+    return quantityJson(doubleJson(value), QString::fromUtf8(unit));
+}
+
+// A figure of the tables, in the unit of its name.
+struct Result {
+    QString name;
+    CalcValue value;
+    const char* unit;
+};
+
+// Prints the figures: the value, or "name value" lines, or one JSON document with the inputs;
+// `unit` follows the last figure in the text.
+int report(const QString& command, bool json, const Inputs& inputs, const QList<Result>& results,
+           const QString& unit = {}) {
     bool complete = true;
     for (const auto& r : results) {
-        complete = complete && r.second.has_value();
+        complete = complete && r.value.has_value();
     }
     if (json) {
-        QStringList in;
+        QJsonObject in;
         for (const auto& i : inputs) {
-            in << QStringLiteral("\"%1\": %2").arg(i.first, i.second);
+            in.insert(i.first, i.second);
         }
-        QString result;
-        if (results.size() == 1) {
-            result = jsonFigure(results.front().second);
-        } else {
-            QStringList parts;
-            for (const auto& r : results) {
-                parts << QStringLiteral("\"%1\": %2").arg(r.first, jsonFigure(r.second));
-            }
-            result = QStringLiteral("{") + parts.join(QStringLiteral(", ")) + QStringLiteral("}");
+        QJsonObject out;
+        for (const auto& r : results) {
+            out.insert(r.name,
+                       quantityJson(r.value ? float32Json(*r.value) : QJsonValue(QJsonValue::Null),
+                                    QString::fromUtf8(r.unit)));
         }
-        printLine(stdout, QStringLiteral("{\"command\": \"%1\", \"input\": {%2}, \"result\": %3}")
-                              .arg(command, in.join(QStringLiteral(", ")), result));
+        const QJsonObject doc{{QStringLiteral("schema"), QLatin1String(schema::kSteam)},
+                              {QStringLiteral("command"), command},
+                              {QStringLiteral("input"), in},
+                              {QStringLiteral("result"), out}};
+        std::fputs(jsonText(doc).constData(), stdout);
     } else {
         for (const auto& r : results) {
-            const QString value = r.second ? figure(*r.second) : QStringLiteral("------");
-            const QString line = results.size() == 1 ? value : r.first + QLatin1Char(' ') + value;
-            printLine(stdout, r.second && !unit.isEmpty() && &r == &results.back()
+            const QString value = r.value ? figure(*r.value) : QStringLiteral("------");
+            const QString line = results.size() == 1 ? value : r.name + QLatin1Char(' ') + value;
+            printLine(stdout, r.value && !unit.isEmpty() && &r == &results.back()
                                   ? line + QLatin1Char(' ') + unit
                                   : line);
         }
@@ -132,7 +142,7 @@ int runSteam(const QStringList& args) {
         if (!numbers(1, n)) {
             return usageError(QStringLiteral("saturation-temperature needs one pressure P [MPa]"));
         }
-        Inputs inputs{{QStringLiteral("pressure"), figure(n[0])}};
+        Inputs inputs{{QStringLiteral("pressure"), given(n[0], "MPa")}};
         double limits[2] = {-std::numeric_limits<double>::infinity(),
                             std::numeric_limits<double>::infinity()};
         const char* names[2] = {"min", "max"};
@@ -144,12 +154,12 @@ int runSteam(const QStringList& args) {
                     return usageError(QStringLiteral("--%1 must be a number").arg(name));
                 }
                 limits[k] = *v;
-                inputs << std::pair{name, figure(*v)};
+                inputs << std::pair{name, given(*v, "MPa")};
             }
         }
         return report(sub, options.has(QStringLiteral("json")), inputs,
                       {{QStringLiteral("temperature"),
-                        calc.saturationTemperature(n[0], limits[0], limits[1])}});
+                        calc.saturationTemperature(n[0], limits[0], limits[1]), "°C"}});
     }
 
     if (sub == QStringLiteral("saturation-pressure")) {
@@ -161,8 +171,8 @@ int runSteam(const QStringList& args) {
             return usageError(QStringLiteral("saturation-pressure needs one temperature T [°C]"));
         }
         return report(sub, options.has(QStringLiteral("json")),
-                      {{QStringLiteral("temperature"), figure(n[0])}},
-                      {{QStringLiteral("pressure"), calc.saturationPressure(n[0])}});
+                      {{QStringLiteral("temperature"), given(n[0], "°C")}},
+                      {{QStringLiteral("pressure"), calc.saturationPressure(n[0]), "MPa"}});
     }
 
     if (sub == QStringLiteral("density")) {
@@ -186,11 +196,11 @@ int runSteam(const QStringList& args) {
             return usageError(QStringLiteral("--method must be volume, mass or direct"));
         }
         return report(sub, options.has(QStringLiteral("json")),
-                      {{QStringLiteral("pressure"), figure(n[0])},
-                       {QStringLiteral("temperature"), figure(n[1])},
-                       {QStringLiteral("method"), QLatin1Char('"') + method + QLatin1Char('"')}},
-                      {{QStringLiteral("omega"), calc.density(2, n[0], n[1])},
-                       {QStringLiteral("rho"), steamDensity(n[0], n[1])}},
+                      {{QStringLiteral("pressure"), given(n[0], "MPa")},
+                       {QStringLiteral("temperature"), given(n[1], "°C")},
+                       {QStringLiteral("method"), method}},
+                      {{QStringLiteral("omega"), calc.density(2, n[0], n[1]), "kg/m3"},
+                       {QStringLiteral("rho"), steamDensity(n[0], n[1]), "kg/m3"}},
                       QStringLiteral("kg/m3"));
     }
 

@@ -173,7 +173,8 @@ void ArchiveSession::showRecord(std::span<const std::uint8_t> answer) {
     const bool gas = programSettings().version == 1;
     const Archiv_popis_rec& d = image().archive_description;
     const QString recordTime = isoStationTime(state_.record);
-    std::vector<ArchiveEntry> stored;
+    std::vector<ArchiveEntry>& stored = readRows_;
+    stored.clear();
     std::size_t row = 0;
     for (int q = 1; q <= kArchiveQuantities; ++q) {
         const auto i = static_cast<std::size_t>(q - 1);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "files/archive_file.h"
+#include "history/history_database.h"
 #include "link/communication.h"
 
 namespace pelmo {
@@ -90,6 +91,8 @@ public:
     bool running() const { return engine_ != nullptr; }
     TCommunication* engine() const { return engine_.get(); }
     const ArchiveRecordState& state() const { return state_; }
+    // The values of the last record read from the station, as the history keeps them.
+    const std::vector<ArchiveEntry>& readRows() const { return readRows_; }
 
 private:
     StationImage& image() const;
@@ -118,6 +121,7 @@ private:
     bool loadedFromFile_ = false;
     bool hasRecord_ = false;
     ArchiveRows grid_;
+    std::vector<ArchiveEntry> readRows_;
     std::array<QString, 4> times_;
     int recordCaption_ = 247;
 };

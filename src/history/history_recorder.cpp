@@ -10,9 +10,7 @@
 
 namespace pelmo {
 
-namespace {
-
-StationKey keyOf(const StationImage& image) {
+StationKey historyKey(const StationImage& image) {
     // Archives and messages do not read the station block: the name in the image is this
     // station's only when the block was read at this address. Else the history keeps the
     // name it knows.
@@ -20,6 +18,8 @@ StationKey keyOf(const StationImage& image) {
     return {image.cmos.serial_number,
             nameIsThisStations ? fromCp1250(image.station.name) : QString(), image.bus_address};
 }
+
+namespace {
 
 // Opens the configured database and runs `store`; true when stored or when no database is
 // set up.
@@ -70,25 +70,30 @@ bool stationTimeFromIso(const QString& text, StationCalendar& out) {
     return true;
 }
 
-bool recordArchiveReading(const StationImage& image, const StationCalendar& stationClock,
-                          const QString& summary, const std::vector<ArchiveEntry>& rows,
-                          Prompts& prompts) {
-    return withDatabase(prompts, [&](HistoryDatabase& db) {
-        return db.storeArchive(keyOf(image), isoStationTime(stationClock), summary, rows);
-    });
-}
-
-bool recordMessageLog(const StationImage& image, const StationCalendar& stationClock,
-                      std::span<const std::uint8_t> log, Prompts& prompts) {
+std::vector<MessageEntry> messageEntries(std::span<const std::uint8_t> log) {
     std::vector<MessageEntry> entries;
     int row = 1;
     for (const MessageRecord& r : messageRecords(log).records) {
         entries.push_back({row++, isoFromCode(r.stamp), r.type, messageText(r.type)});
     }
+    return entries;
+}
+
+bool recordArchiveReading(const StationImage& image, const StationCalendar& stationClock,
+                          const QString& summary, const std::vector<ArchiveEntry>& rows,
+                          Prompts& prompts) {
+    return withDatabase(prompts, [&](HistoryDatabase& db) {
+        return db.storeArchive(historyKey(image), isoStationTime(stationClock), summary, rows);
+    });
+}
+
+bool recordMessageLog(const StationImage& image, const StationCalendar& stationClock,
+                      std::span<const std::uint8_t> log, Prompts& prompts) {
+    const std::vector<MessageEntry> entries = messageEntries(log);
     const QByteArray bytes(reinterpret_cast<const char*>(log.data()),
                            static_cast<qsizetype>(log.size()));
     return withDatabase(prompts, [&](HistoryDatabase& db) {
-        return db.storeMessages(keyOf(image), isoStationTime(stationClock), bytes, entries);
+        return db.storeMessages(historyKey(image), isoStationTime(stationClock), bytes, entries);
     });
 }
 
@@ -101,7 +106,8 @@ bool recordMonitoring(StationImage& image, const MonitoringRecording& recording,
     }
     bytes.con = encodeStationFile(image, {version == 1});
     return withDatabase(prompts, [&](HistoryDatabase& db) {
-        return db.storeMonitoring(keyOf(image), isoFromCode(recording.status.station_time), bytes);
+        return db.storeMonitoring(historyKey(image), isoFromCode(recording.status.station_time),
+                                  bytes);
     });
 }
 

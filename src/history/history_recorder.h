@@ -28,6 +28,12 @@ bool recordMessageLog(const StationImage& image, const StationCalendar& stationC
 bool recordMonitoring(StationImage& image, const MonitoringRecording& recording, int version,
                       Prompts& prompts);
 
+// The station a reading of `image` is kept under: the serial number, the bus address and the
+// name when the station block was read at that address.
+StationKey historyKey(const StationImage& image);
+// The rows of a message log as the history keeps them, texts in the current language.
+std::vector<MessageEntry> messageEntries(std::span<const std::uint8_t> log);
+
 // ISO 8601 text of a station moment; empty for the zero time code (year 80 shows "--").
 QString isoStationTime(const StationCalendar& c);
 // Back to the station's calendar; false for an empty or malformed text.

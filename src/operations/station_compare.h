@@ -34,6 +34,8 @@ public:
     bool running() const { return reader_.running(); }
     TCommunication* engine() const { return reader_.engine(); }
     const std::vector<FieldDifference>& differences() const { return differences_; }
+    // The configuration read from the station.
+    const StationImage& stationRead() const { return station_; }
 
 private:
     void readStarting() override {}

@@ -44,12 +44,13 @@ public:
     template <typename Int>
     void integer(const QString& field, Int a, Int b) {
         if (a != b) {
-            add(field, QString::number(a), QString::number(b));
+            add(field, QString::number(a), QString::number(b), static_cast<double>(a),
+                static_cast<double>(b));
         }
     }
     void real(const QString& field, double a, double b) {
         if (!realsEqual(a, b)) {
-            add(field, realText(a), realText(b));
+            add(field, realText(a), realText(b), a, b);
         }
     }
     void text(const QString& field, const std::string& a, const std::string& b) {
@@ -57,8 +58,9 @@ public:
             add(field, fromCp1250(a), fromCp1250(b));
         }
     }
-    void add(const QString& field, const QString& a, const QString& b) {
-        out_.push_back({record_, field, a, b});
+    void add(const QString& field, const QString& a, const QString& b,
+             std::optional<double> aNumber = {}, std::optional<double> bNumber = {}) {
+        out_.push_back({record_, field, a, b, aNumber, bNumber});
     }
 
 private:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace pelmo {
@@ -14,6 +15,9 @@ struct FieldDifference {
     QString field;
     QString left;   // the station's value (or the first file's)
     QString right;  // the file's value (or the second file's)
+    // The two values as numbers, for a field that holds a number.
+    std::optional<double> leftNumber;
+    std::optional<double> rightNumber;
     bool operator==(const FieldDifference&) const = default;
 };
 

@@ -239,7 +239,8 @@ TEST_F(CliRead, DocumentsErrorsAndFiguresAreAsTheReadmeSays) {
     startSimulator({QStringLiteral("--address"), QStringLiteral("7")});
     ASSERT_EQ(cli("messages --port %1 --address 7 --dir %2 --json"), 0) << err.toStdString();
     const QJsonObject doc = QJsonDocument::fromJson(out.toUtf8()).object();
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
+    EXPECT_TRUE(QRegularExpression(
+                    QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d$"))
                     .match(doc[QStringLiteral("station_time")].toString())
                     .hasMatch())
         << doc[QStringLiteral("station_time")].toString().toStdString();

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <QProcess>
 
 namespace pelmo {
@@ -40,29 +44,40 @@ TEST(SteamCli, PrintsTheFiguresWithNineDigits) {
          0,
          "omega 0.589518428\nrho 0.589518428 kg/m3\n"},
         {{"density", "0.1", "100", "--method", "direct"}, 0, "omega 1\nrho 0.589518428 kg/m3\n"},
-        {{"saturation-pressure", "-5", "--json"},
-         0,
-         "{\"command\": \"saturation-pressure\", \"input\": {\"temperature\": -5}, \"result\": "
-         "-0.303976834}\n"},
-        {{"saturation-temperature", "30", "--json", "--max", "25"},
-         0,
-         "{\"command\": \"saturation-temperature\", \"input\": {\"pressure\": 30, \"max\": 25}, "
-         "\"result\": 99}\n"},
-        {{"density", "1", "200", "--json"},
-         0,
-         "{\"command\": \"density\", \"input\": {\"pressure\": 1, \"temperature\": 200, "
-         "\"method\": \"mass\"}, \"result\": {\"omega\": 0.069709003, \"rho\": 4.85934496}}\n"},
-        // Beyond single precision: no value, never inf or nan.
-        {{"saturation-pressure", "1e300", "--json"},
-         1,
-         "{\"command\": \"saturation-pressure\", \"input\": {\"temperature\": 1e+300}, "
-         "\"result\": null}\n"},
         {{"density", "1e300", "200"}, 1, "omega ------\nrho ------\n"},
     };
     for (const auto& c : cases) {
         const CliRun r = steam(c.args);
         EXPECT_EQ(r.rc, c.rc) << c.args.join(' ').toStdString();
         EXPECT_EQ(r.out, QString::fromLatin1(c.out)) << c.args.join(' ').toStdString();
+    }
+}
+
+// The document carries the single a figure is, as its shortest decimal, beside its unit.
+TEST(SteamCli, JsonGivesTheFiguresAsNumbersWithTheirUnits) {
+    const struct {
+        QStringList args;
+        int rc;
+        const char* result;  // the result's member and its value as written
+        const char* written;
+        const char* unit;
+    } cases[] = {
+        {{"saturation-pressure", "-5", "--json"}, 0, "pressure", "-0.30397683", "MPa"},
+        {{"saturation-temperature", "30", "--json", "--max", "25"}, 0, "temperature", "99", "°C"},
+        {{"density", "1", "200", "--json"}, 0, "rho", "4.859345", "kg/m3"},
+        {{"density", "1", "200", "--json"}, 0, "omega", "0.069709", "kg/m3"},
+        // Beyond single precision: no value, never inf or nan.
+        {{"saturation-pressure", "1e300", "--json"}, 1, "pressure", "null", "MPa"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = steam(c.args);
+        EXPECT_EQ(r.rc, c.rc) << c.args.join(' ').toStdString();
+        const QJsonObject result =
+            QJsonDocument::fromJson(r.out.toUtf8())["result"][QLatin1String(c.result)].toObject();
+        EXPECT_EQ(QJsonDocument(QJsonArray{result["value"]}).toJson(QJsonDocument::Compact),
+                  QByteArray("[") + c.written + "]")
+            << c.args.join(' ').toStdString();
+        EXPECT_EQ(result["unit"].toString(), QString::fromUtf8(c.unit));
     }
 }
 

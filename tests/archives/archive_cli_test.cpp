@@ -34,18 +34,17 @@ TEST_F(CliData, ArchiveSavesTheRequestedPositionAndReportsItAsJson) {
     const QString file = stationFile(QStringLiteral("Den_-1.dat"));
     EXPECT_TRUE(err.contains(file));
     const QJsonObject doc = QJsonDocument::fromJson(out.toUtf8()).object();
-    EXPECT_EQ(doc.value(QStringLiteral("serial")).toInt(), 2317);
-    EXPECT_TRUE(doc.value(QStringLiteral("station_time"))
-                    .toString()
-                    .startsWith(QStringLiteral("15/03/25 10:")));
+    EXPECT_EQ(doc["station"]["serial"].toInt(), 2317);
     const QJsonArray records = doc.value(QStringLiteral("records")).toArray();
     ASSERT_EQ(records.size(), 1);
     const QJsonObject r = records[0].toObject();
+    EXPECT_TRUE(r["station_time"].toString().startsWith(QStringLiteral("2025-03-15T10:")));
     EXPECT_EQ(r.value(QStringLiteral("position")).toInt(), 26);
-    EXPECT_EQ(r.value(QStringLiteral("file")).toString(), QStringLiteral("Den_-1.dat"));
-    EXPECT_EQ(r.value(QStringLiteral("record_date")).toString(), QStringLiteral("14/03/25"));
-    EXPECT_EQ(r.value(QStringLiteral("record_time")).toString(), QStringLiteral("23:59:59"));
-    const QJsonArray rows = r.value(QStringLiteral("rows")).toArray();
+    EXPECT_EQ(r.value(QStringLiteral("file")).toString(), file);
+    EXPECT_TRUE(r.value(QStringLiteral("record_time"))
+                    .toString()
+                    .startsWith(QStringLiteral("2025-03-14T23:59:59")));
+    const QJsonArray rows = r.value(QStringLiteral("values")).toArray();
     ASSERT_EQ(rows.size(), 9);
     EXPECT_EQ(rows[0].toObject().value(QStringLiteral("label")).toString(),
               QStringLiteral("Teplo P1 sucha"));

@@ -52,7 +52,7 @@ TEST_F(BusCli, RegistersRefuseAnAddressAndNameTheStationThatAnswered) {
     EXPECT_TRUE(out.contains(QStringLiteral("Temperature [°C]\t")));
     EXPECT_TRUE(out.contains(QStringLiteral("Condens. mass [t]\t")));
     ASSERT_EQ(cli("registers --port %1 --json --lang en"), 0);
-    EXPECT_EQ(QJsonDocument::fromJson(out.toUtf8())["address"].toInt(), 3);
+    EXPECT_EQ(QJsonDocument::fromJson(out.toUtf8())["station"]["address"].toInt(), 3);
     EXPECT_TRUE(err.contains(QStringLiteral("Net address:3\n")));
 }
 
@@ -63,8 +63,8 @@ TEST_F(BusCli, QueriesPrintTheWindowsValuesWithTheirLabels) {
 
     ASSERT_EQ(cli("info --port %1 --address 3 --json"), 0);
     const QJsonObject info = QJsonDocument::fromJson(out.toUtf8()).object();
-    EXPECT_EQ(info["serial_number"].toInt(), 2317);
-    EXPECT_EQ(info["address"].toInt(), 3);
+    EXPECT_EQ(info["station"]["serial"].toInt(), 2317);
+    EXPECT_EQ(info["station"]["address"].toInt(), 3);
     EXPECT_EQ(info["inputs"].toArray().size(), 8);
     EXPECT_FALSE(info["locked"].toBool());
 }

@@ -82,7 +82,7 @@ TEST_F(SafeProgramming, TheBackupHoldsTheStationAndOnlyTheNewestTwentyStay) {
     const auto d = compareConfigurations(link.image, saved, false);
     ASSERT_EQ(d.size(), 1u);
     EXPECT_EQ(d[0], (FieldDifference{QStringLiteral("Kanál 4"), QStringLiteral("Maximální meze"),
-                                     QStringLiteral("65534"), QStringLiteral("0")}));
+                                     QStringLiteral("65534"), QStringLiteral("0"), 65534.0, 0.0}));
 
     const QStringList kept = QDir(folder()).entryList({QStringLiteral("backup-2317-*")});
     ASSERT_EQ(kept.size(), StationBackup::kKept);
@@ -226,8 +226,12 @@ TEST(ConfigurationCompare, DifferencesInTheOperatorsTerms) {
     ASSERT_EQ(d.size(), 4u);
     EXPECT_EQ(d[0].record, txt(1028));
     EXPECT_EQ(d[0].left, QStringLiteral("180,0000"));
-    EXPECT_EQ(d[1], (FieldDifference{QStringLiteral("Kanál 3"), QStringLiteral("Jméno"),
-                                     QStringLiteral("TP1"), QStringLiteral("TP2")}));
+    EXPECT_EQ(d[1], (FieldDifference{QStringLiteral("Kanál 3"),
+                                     QStringLiteral("Jméno"),
+                                     QStringLiteral("TP1"),
+                                     QStringLiteral("TP2"),
+                                     {},
+                                     {}}));
     EXPECT_EQ(d[2].field, QStringLiteral("Bod tabulky 3"));
     EXPECT_EQ(d[3].record, txt(1024));
     EXPECT_EQ(d[3].right, QStringLiteral("7"));
