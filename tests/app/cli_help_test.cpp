@@ -38,7 +38,7 @@ const struct CommandCase {
     {"fly", "--port= --address= --circuit= --count= --keep-buffer --json --lang= --trace"},
     {"collect",
      "--port= --from= --to= --addresses= --map= --archives= --messages --monitoring --out= "
-     "--lang= --trace"},
+     "--json --lang= --trace"},
     {"history", "--station= --kind= --since= --csv --json --lang="},
 };
 const char* const kCommonOptions = "--stats --turnaround= -q --quiet -v --verbose -h --help";
