@@ -169,22 +169,34 @@ int runProgram(const QStringList& args) {
     programmer.start();
     const int rc = session.run();
     Progress::show({});
-    StationBackup::programmingEnded(backupFolder, image.cmos.serial_number, backupFile,
-                                    StationBackup::runEnd(rc == kExitOk, programmer.eraseSent()));
+    // After a run of failures the backup to go back to is the working station's, kept.
+    const QString goBackTo = StationBackup::programmingEnded(
+        backupFolder, image.cmos.serial_number, backupFile,
+        StationBackup::runEnd(rc == kExitOk, programmer.eraseSent()));
     if (rc != kExitOk && programmer.eraseSent()) {
         printLine(stderr, txt(1061));
-        if (!backupFile.isEmpty()) {
-            printLine(stderr, txt(1015).arg(QDir::toNativeSeparators(backupFile)));
-            // A line to paste into a shell, to the station where it answers now.
-            const QStringList line{QCoreApplication::applicationFilePath(),
-                                   QStringLiteral("program"),
-                                   QStringLiteral("--port"),
-                                   options.value(QStringLiteral("port")),
-                                   QStringLiteral("--address"),
-                                   QString::number(programmer.answeringAddress()),
-                                   QStringLiteral("--in"),
-                                   backupFile,
-                                   QStringLiteral("--no-backup")};
+        if (!goBackTo.isEmpty()) {
+            const QString file = QFileInfo(goBackTo).absoluteFilePath();
+            printLine(stderr, txt(1015).arg(QDir::toNativeSeparators(file)));
+            // A line to paste into a shell anywhere, to the station where it answers now.
+            QStringList line{QCoreApplication::applicationFilePath(),
+                             QStringLiteral("program"),
+                             QStringLiteral("--port"),
+                             options.value(QStringLiteral("port")),
+                             QStringLiteral("--address"),
+                             QString::number(programmer.answeringAddress()),
+                             QStringLiteral("--in"),
+                             file,
+                             QStringLiteral("--no-backup")};
+            for (const char* kept : {"dir", "lang"}) {
+                const QString name = QLatin1String(kept);
+                if (options.has(name)) {
+                    const QString value = options.value(name);
+                    line << QStringLiteral("--") + name
+                         << (name == QStringLiteral("dir") ? QFileInfo(value).absoluteFilePath()
+                                                           : value);
+                }
+            }
             printLine(stderr, QStringLiteral("  ") + shellCommand(line));
         }
     }

@@ -122,16 +122,18 @@ void AddressSearch::completion(int failed) {
                 // No name, no entry: the row that showed the address is free again.
                 view_.addressAnswered(found_, 0);
             }
-            img.bus_address = a + 1;
+            // END_COMM still belongs to this address (the bus health counts it here); the
+            // next probe's address is set once it is done.
             send(END_COMM, 0, kModeAck);
             break;
         case END_COMM:
             // The station at the last address is listed too; after it nothing is left.
-            if (a > last_) {
+            if (a >= last_) {
                 img.bus_address = last_;
                 end();
                 return;
             }
+            img.bus_address = a + 1;
             pause_.start();
             break;
         default:

@@ -100,25 +100,30 @@ QString StationBackup::keptBackup(const QString& folder, std::uint16_t serial) {
     return usable ? name : QString();
 }
 
-void StationBackup::programmingEnded(const QString& baseFolder, std::uint16_t serial,
-                                     const QString& backupFile, RunEnd end) {
+QString StationBackup::programmingEnded(const QString& baseFolder, std::uint16_t serial,
+                                        const QString& backupFile, RunEnd end) {
     const QString folder = stationFolder(baseFolder, serial);
     const QString marker = keepMarker(folder, serial);
     if (end == RunEnd::Completed) {
-        // The station holds a whole configuration again; its backups rotate as before.
-        QFile::remove(marker);
-        return;
+        // The station holds a whole configuration again; the kept backup rotates with the
+        // others from now on.
+        if (QFile::remove(marker)) {
+            prune(folder, serial);
+        }
+        return {};
     }
-    // The first failure keeps its backup: later ones read a station already erased.
-    if (end == RunEnd::FailedBeforeErase || backupFile.isEmpty() ||
-        serialOf(backupFile) != serial || !keptBackup(folder, serial).isEmpty()) {
-        return;
+    // The first failure after the erase keeps its backup: later ones read a station that
+    // was already erased.
+    if (end == RunEnd::FailedAfterErase && !backupFile.isEmpty() &&
+        serialOf(backupFile) == serial && keptBackup(folder, serial).isEmpty()) {
+        QSaveFile file(marker);
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(QFileInfo(backupFile).fileName().toUtf8() + '\n');
+            file.commit();
+        }
     }
-    QSaveFile file(marker);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(QFileInfo(backupFile).fileName().toUtf8() + '\n');
-        file.commit();
-    }
+    const QString kept = keptBackup(folder, serial);
+    return kept.isEmpty() ? backupFile : QDir(folder).absoluteFilePath(kept);
 }
 
 void StationBackup::readCompleted() {

@@ -62,8 +62,10 @@ public:
         return completed ? RunEnd::Completed
                          : (eraseSent ? RunEnd::FailedAfterErase : RunEnd::FailedBeforeErase);
     }
-    static void programmingEnded(const QString& baseFolder, std::uint16_t serial,
-                                 const QString& backupFile, RunEnd end);
+    // Returns the backup to program back after a failure: the kept one of the working
+    // station, else `backupFile`; empty after a completed run.
+    static QString programmingEnded(const QString& baseFolder, std::uint16_t serial,
+                                    const QString& backupFile, RunEnd end);
     // The backup kept that way for the station in `folder`, or an empty string.
     static QString keptBackup(const QString& folder, std::uint16_t serial);
     // The serial number a backup's file name carries, 0 for another name.

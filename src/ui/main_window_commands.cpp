@@ -345,24 +345,26 @@ void TZobrStanice::runProgramming(const QString& backupFile) {
     form.exec();
     const bool erased = form.programmer().eraseSent();
     const bool failed = form.ending() != ProgrammingView::Ending::Finished;
-    StationBackup::programmingEnded(programFolder(), image_.cmos.serial_number, backupFile,
-                                    StationBackup::runEnd(!failed, erased));
+    // After a run of failures the backup to go back to is the working station's, kept.
+    const QString restore =
+        StationBackup::programmingEnded(programFolder(), image_.cmos.serial_number, backupFile,
+                                        StationBackup::runEnd(!failed, erased));
     // A programmed file may have moved the station to another address before the failure.
     const int answering = form.programmer().answeringAddress();
-    if (form.ending() != ProgrammingView::Ending::Failed || !erased || backupFile.isEmpty() ||
-        !prompts().yesNo(txt(1013).arg(QDir::toNativeSeparators(backupFile)).arg(answering))) {
+    if (form.ending() != ProgrammingView::Ending::Failed || !erased || restore.isEmpty() ||
+        !prompts().yesNo(txt(1013).arg(QDir::toNativeSeparators(restore)).arg(answering))) {
         return;
     }
     // The operator takes the backup back into the station, where it answers now.
     resetNewStation(image_);
-    if (!loadStationFileReporting(backupFile, image_, fileOptions(), prompts())) {
+    if (!loadStationFileReporting(restore, image_, fileOptions(), prompts())) {
         loadFailed();
         return;
     }
     image_.bus_address = answering;
-    lastFile_ = backupFile;
+    lastFile_ = restore;
     loadSucceeded();
-    runProgramming(backupFile);
+    runProgramming(restore);
 }
 
 void TZobrStanice::m_porovnaniClick() {

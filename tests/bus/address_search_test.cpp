@@ -6,6 +6,7 @@
 
 #include "base/texts.h"
 #include "bus/address_map.h"
+#include "link/bus_statistics.h"
 #include "scripted_prompts.h"
 #include "sim_link.h"
 
@@ -61,8 +62,16 @@ TEST_F(Search, FindsTheStationsInAddressOrderAndSkipsSilentOnes) {
     link.bus.addStation(17).setName("Predavaci");
     link.image.address_list[5] = TAddressList{99, "stale"};
     AddressSearch::clearFound(link.image);
+    BusStatistics statistics;
+    link.context.statistics = &statistics;
     search.start();
     run();
+    link.context.statistics = nullptr;
+    // A found station's three exchanges count at its own address, none at the next one.
+    EXPECT_EQ(statistics.byAddress().at(3).exchanges, 3);
+    EXPECT_EQ(statistics.byAddress().at(4).exchanges, 1);
+    EXPECT_EQ(statistics.byAddress().at(17).exchanges, 3);
+    EXPECT_EQ(statistics.byAddress().at(18).exchanges, 1);
 
     ASSERT_EQ(view.stations.size(), 2u);
     EXPECT_EQ(view.stations[0], std::make_tuple(1, 3, QStringLiteral("Kotelna 3")));

@@ -102,14 +102,19 @@ TEST_F(SafeProgramming, TheLastWorkingBackupOutlivesAnyRunOfFailures) {
     using RunEnd = StationBackup::RunEnd;
     QDir().mkpath(folder());
     int minute = 0;
+    QString restore;  // what the last run offers to program back
     const auto programRun = [&](RunEnd end) {
         const QString name = StationBackup::freeFileName(
             folder(), 2317, QDateTime(QDate(2026, 12, 9), QTime(8, 0)).addSecs(60 * minute++));
         const QString path = QDir(folder()).filePath(name);
         QFile(path).open(QIODevice::WriteOnly);
         StationBackup::prune(folder(), 2317);
-        StationBackup::programmingEnded(dir.path(), 2317, path, end);
+        restore =
+            QFileInfo(StationBackup::programmingEnded(dir.path(), 2317, path, end)).fileName();
         return name;
+    };
+    const auto backups = [this] {
+        return QDir(folder()).entryList({QStringLiteral("backup-2317-*.sta")}).size();
     };
     const auto present = [this](const QString& name) {
         return QFile::exists(QDir(folder()).filePath(name));
@@ -122,17 +127,24 @@ TEST_F(SafeProgramming, TheLastWorkingBackupOutlivesAnyRunOfFailures) {
     for (int k = 0; k < 30; ++k) {
         programRun(k % 3 == 0 ? RunEnd::FailedBeforeErase : RunEnd::FailedAfterErase);
     }
-    StationBackup::programmingEnded(dir.path(), 2317, QString(), RunEnd::FailedAfterErase);
+    // Every failed run offers the working station's backup, not its own of the erased one.
+    EXPECT_EQ(restore, working);
+    EXPECT_EQ(QFileInfo(StationBackup::programmingEnded(dir.path(), 2317, QString(),
+                                                        RunEnd::FailedAfterErase))
+                  .fileName(),
+              working);
     EXPECT_TRUE(present(working));
-    EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("backup-2317-*.sta")}).size(),
-              StationBackup::kKept + 1);
+    EXPECT_EQ(backups(), StationBackup::kKept + 1);
 
-    // The restore (no backup of its own) completes: the backups rotate again.
-    StationBackup::programmingEnded(dir.path(), 2317, QString(), RunEnd::Completed);
+    // The restore (no backup of its own) completes: the kept one rotates out at once.
+    EXPECT_EQ(StationBackup::programmingEnded(dir.path(), 2317, QString(), RunEnd::Completed),
+              QString());
     EXPECT_EQ(StationBackup::keptBackup(folder(), 2317), QString());
-    const QString next = programRun(RunEnd::FailedAfterErase);
     EXPECT_FALSE(present(working));
+    EXPECT_EQ(backups(), StationBackup::kKept);
+    const QString next = programRun(RunEnd::FailedAfterErase);
     EXPECT_EQ(StationBackup::keptBackup(folder(), 2317), next);
+    EXPECT_EQ(restore, next);
 
     // A marker naming a missing file or a file outside the folder protects nothing.
     for (const char* text : {"backup-2317-20000101-000000.sta", "../backup-2317-x.sta", ""}) {
