@@ -104,9 +104,8 @@ private:
 bool loadStationInto(const QString& path, StationImage& image, Session& session);
 
 // The options most commands share, for their tables.
-inline constexpr OptionSpec kPortOption{
-    "port", 0, "DEVICE",
-    "the bus: a serial device (/dev/ttyUSB0), tcp://HOST:PORT or rfc2217://HOST:PORT"};
+inline constexpr OptionSpec kPortOption{"port", 0, "DEVICE",
+                                        "the bus: a serial device (/dev/ttyUSB0)"};
 inline constexpr OptionSpec kAddressOption{
     "address", 0, "N", "the station's address 1..251 (default: addr of settings.ini, else 251)"};
 inline constexpr OptionSpec kLangOption{

@@ -136,7 +136,7 @@ QString bashCompletion(std::span<const Command* const> commands) {
             "    COMPREPLY=($(IFS=' '; compgen -W \"$1\" -- \"$cur\"))\n"
             "}\n"
             "\n"
-            "# Serial devices; tcp:// and rfc2217:// addresses are typed.\n"
+            "# Serial devices.\n"
             "_pelmo_cli_devices() {\n"
             "    local IFS=$'\\n'\n"
             "    COMPREPLY=($(compgen -G \"${cur:-/dev/tty}*\"))\n"
