@@ -66,9 +66,8 @@ void readStation(Session& session, const CollectPlan& plan, const std::vector<It
     run.failed.clear();
     for (Item item : items) {
         if (session.interrupted()) {
-            // Not read: an interrupt stopped the sweep.
-            run.failed.push_back(item);
-            continue;
+            // Never tried: an interrupt stopped the sweep, the station did not fail.
+            break;
         }
         StationImage& image = station();
         resetNewStation(image);

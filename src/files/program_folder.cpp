@@ -30,7 +30,21 @@ QString programFolderFor(const QString& programDir) {
                                 QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
+namespace {
+QString& folderOverride() {
+    static QString folder;
+    return folder;
+}
+}  // namespace
+
+void overrideProgramFolder(const QString& folder) {
+    folderOverride() = folder;
+}
+
 QString programFolder() {
+    if (!folderOverride().isEmpty()) {
+        return folderOverride();
+    }
     return programFolderFor(QCoreApplication::applicationDirPath());
 }
 

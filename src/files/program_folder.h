@@ -9,6 +9,9 @@ namespace pelmo {
 // it is writable, else the per-user data folder the platform names (created when missing),
 // so an installation in a read-only place still keeps its archives.
 QString programFolder();
+// Points programFolder() at `folder` for the rest of the process (empty: the rule above);
+// test programs use it so that nothing is written beside them.
+void overrideProgramFolder(const QString& folder);
 // The same choice for a given program folder; exposed for tests.
 QString programFolderFor(const QString& programDir);
 

@@ -389,7 +389,7 @@ TEST(MainWindowProgramming, TheStationIsBackedUpBeforeTheRunAndOfferedBackAfterA
     const QStringList ran = programFromTheMainWindow(link, window, scope.prompts, "");
     EXPECT_EQ(ran,
               QStringList{QString::number(static_cast<int>(ProgrammingView::Ending::Finished))});
-    // Other suites back up into the same folder at the same time: look for this one's file.
+    // The first run added a backup of its own.
     const QStringList after = backups();
     EXPECT_TRUE(std::any_of(after.begin(), after.end(),
                             [&before](const QString& f) { return !before.contains(f); }));
