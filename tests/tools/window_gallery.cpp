@@ -4,7 +4,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <cstdio>
 
@@ -133,7 +136,9 @@ void saveBusWindows(pelmo::TZobrStanice& main, const QString& dir, const QString
         pelmo::TMezAlarmu w(port, link, m, &main);
         w.show();
         run(w.limits());
-        w.StringGrid1SelectCell(1, 1);
+        auto* grid = w.findChild<QTableWidget*>(QStringLiteral("StringGrid1"));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(grid->model()->index(1, 1)).center());
         save(w, dir, QStringLiteral("alarmlimits") + suffix);
     }
 }
@@ -162,7 +167,8 @@ int main(int argc, char** argv) {
     pelmo::station().address_list[pelmo::kUserAddressEntry].address = 251;
 
     main.show();
-    main.m_cteniClick();
+    QApplication::setActiveWindow(&main);
+    QTest::keyClick(&main, Qt::Key_C, Qt::ControlModifier);
     for (int i = 0; i < 100000 && main.reader().engine(); ++i) {
         sim.advance(pelmo::kPollIntervalMs);
         main.reader().engine()->poll();
@@ -251,10 +257,12 @@ int main(int argc, char** argv) {
                                    "le_maxPracTlak"};
             const char* values[] = {"200", "1", "250", "1,5"};
             for (int k = 0; k < 4; ++k) {
-                conversion.findChild<QLineEdit*>(QString::fromLatin1(boxes[k]))
-                    ->setText(QString::fromLatin1(values[k]));
+                auto* box = conversion.findChild<QLineEdit*>(QString::fromLatin1(boxes[k]));
+                box->selectAll();
+                QTest::keyClicks(box, QString::fromLatin1(values[k]));
             }
-            conversion.l_prepClick();
+            QTest::mouseClick(conversion.findChild<QPushButton*>(QStringLiteral("l_prep")),
+                              Qt::LeftButton);
             save(conversion, dir, QStringLiteral("flowconversion") + suffix);
             pelmo::TArchiv archive(port, pelmo::defaultLinkContext(), &main);
             archive.session().setBaseFolder(dir);
