@@ -114,15 +114,16 @@ QString StationBackup::programmingEnded(const QString& baseFolder, std::uint16_t
     }
     // The first failure after the erase keeps its backup: later ones read a station that
     // was already erased.
-    if (end == RunEnd::FailedAfterErase && !backupFile.isEmpty() &&
-        serialOf(backupFile) == serial && keptBackup(folder, serial).isEmpty()) {
+    QString kept = keptBackup(folder, serial);
+    const QString name = QFileInfo(backupFile).fileName();
+    if (kept.isEmpty() && end == RunEnd::FailedAfterErase && serialOf(name) == serial &&
+        QFileInfo::exists(QDir(folder).filePath(name))) {
         QSaveFile file(marker);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(QFileInfo(backupFile).fileName().toUtf8() + '\n');
-            file.commit();
+        if (file.open(QIODevice::WriteOnly) && file.write(name.toUtf8() + '\n') > 0 &&
+            file.commit()) {
+            kept = name;
         }
     }
-    const QString kept = keptBackup(folder, serial);
     return kept.isEmpty() ? backupFile : QDir(folder).absoluteFilePath(kept);
 }
 
