@@ -31,17 +31,18 @@ bool referenceTrailer(std::span<const std::uint8_t> b, std::size_t start) {
     return (sum & 0xFF) == b[b.size() - 2] && x == b[b.size() - 1];
 }
 
-bool referenceVerified(std::span<const std::uint8_t> b, int mode, int expected, bool ackFirst) {
+bool referenceVerified(std::span<const std::uint8_t> b, AnswerMode mode, int expected,
+                       bool ackFirst) {
     const int n = static_cast<int>(b.size());
     const std::size_t start = (ackFirst && n > 0 && b[0] != kAckByte) ? 0 : 1;
     switch (mode) {
-        case kModeAtLeast:
+        case AnswerMode::AtLeast:
             return n >= expected && referenceTrailer(b, start);
-        case kModeExact:
+        case AnswerMode::Exact:
             return n == expected && referenceTrailer(b, start);
-        case kModeTrailer:
+        case AnswerMode::Trailer:
             return referenceTrailer(b, start);
-        case kModeAck:
+        case AnswerMode::Ack:
             return (n >= 1 && b[0] == kAckByte) || (n >= 2 && b[0] == kDleByte && b[1] == kAckByte);
         default:
             return false;
@@ -62,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int selector = data[0] % (kRequestCount + 1);
     const bool probe = selector == kRequestCount;
     const int request = probe ? COMM : selector;
-    const int mode = data[1] & 0x07;  // 0..7: the four modes and four that verify nothing
+    const auto mode = static_cast<AnswerMode>(
+        data[1] & 0x07);  // 0..7: the four modes and four that verify nothing
     const bool ackFirst = (data[1] & 0x08) != 0;
     const int expected = (data[1] & 0x10) ? data[2] : requestInfo(request).answerLength;
 
@@ -75,7 +77,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SilentPrompts prompts;
     LinkContext link;
     link.build.image = &image;
-    link.build.prompts = &prompts;
     link.build.clock = [] { return LocalDateTime{2024, 5, 6, 7, 8, 9}; };
     link.tx = &tx;
     link.rx = &rx;
@@ -85,17 +86,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int reports = 0;
     int lastFailed = -1;
     TCommunication engine(
-        [&](int, int failed) {
+        [&](ExchangeResult result) {
             ++reports;
-            lastFailed = failed;
+            lastFailed = result == ExchangeResult::Failed ? 1 : 0;
         },
-        nullptr, kMessageFinished, port, link);
+        nullptr, port, link);
     if (probe) {
         engine.probe();
     } else {
-        engine.send(request, expected, mode, ackFirst);
+        engine.send(static_cast<Request>(request), {expected, mode, ackFirst});
     }
-    const int modeUsed = engine.mode();
+    const AnswerMode modeUsed = engine.mode();
     const int expectedUsed = engine.expected();
     const bool ackFirstUsed = engine.ackFirst();
     const int maxPolls = (engine.maxRepeats() + 1) * (kPollsPerAttempt + 1) + 1;

@@ -52,7 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SilentPrompts prompts;
     LinkContext link;
     link.build.image = &image;
-    link.build.prompts = &prompts;
     link.tx = &tx;
     link.rx = &rx;
     InProcessPort port;
@@ -76,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     CountingView view;
     {
-        AddressSearch search(port, link, &prompts, view, first, last);
+        AddressSearch search(port, link, prompts, view, first, last);
         AddressSearch::clearFound(image);
         search.start();
         bool stopped = false;

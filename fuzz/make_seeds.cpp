@@ -61,7 +61,7 @@ struct Capture {
     Bytes ask(int request, std::uint16_t index = 0) {
         image.current_index = index;
         TxBuffer tx{};
-        const int n = buildRequest(tx, request, ctx);
+        const int n = buildRequest(tx, request, ctx).length;
         received.clear();
         (void)port.write(std::span<const std::uint8_t>(tx.data(), static_cast<std::size_t>(n)));
         sim.advance(200);
@@ -83,7 +83,8 @@ struct Capture {
 
 // An engine seed: request, mode byte, expected length, then the answer as one chunk.
 Bytes engineSeed(int request, const Bytes& answer, bool ackFirst = false) {
-    const int mode = requestInfo(request).mode < 0 ? kModeTrailer : requestInfo(request).mode;
+    const AnswerMode listed = requestInfo(request).mode;
+    const int mode = static_cast<int>(listed == AnswerMode::None ? AnswerMode::Trailer : listed);
     Bytes s{static_cast<std::uint8_t>(request),
             static_cast<std::uint8_t>(mode | (ackFirst ? 0x08 : 0)), 0};
     for (std::size_t at = 0; at < answer.size(); at += 255) {

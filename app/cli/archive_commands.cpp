@@ -120,7 +120,7 @@ std::vector<int> archivePositionsToRead(bool all, int position) {
 int readArchives(Session& session, const std::vector<int>& wanted, const QString& baseFolder,
                  bool quiet, QJsonArray* records) {
     ConsoleArchiveView view(quiet);
-    ArchiveSession archive(session.port, defaultLinkContext(), &session.prompts, view);
+    ArchiveSession archive(session.port, defaultLinkContext(), session.prompts, view);
     archive.setBaseFolder(baseFolder);
     std::size_t next = 0;
     bool first = true;
@@ -161,7 +161,7 @@ int readArchives(Session& session, const std::vector<int>& wanted, const QString
 int readMessages(Session& session, const QString& baseFolder, const QString& out, bool quiet,
                  QString& path, QJsonObject* document) {
     ConsoleMessageView view(quiet);
-    MessageTransfer transfer(session.port, defaultLinkContext(), &session.prompts, view);
+    MessageTransfer transfer(session.port, defaultLinkContext(), session.prompts, view);
     transfer.setBaseFolder(baseFolder);
     transfer.start();
     const int rc = session.run();

@@ -127,7 +127,7 @@ int runRegisters(const QStringList& args) {
     }
     const bool json = options.has(QStringLiteral("json"));
     ConsoleRegistersView view(json);
-    RegistersReader reader(session.port, defaultLinkContext(), &session.prompts, view);
+    RegistersReader reader(session.port, defaultLinkContext(), session.prompts, view);
     reader.read(false);
     if (session.run() != kExitOk || !view.read) {
         return kExitStation;
@@ -175,7 +175,7 @@ int runMaximum(const QStringList& args) {
     }
     const bool json = options.has(QStringLiteral("json"));
     ConsoleMaximumView view(json);
-    MaximumReader reader(session.port, defaultLinkContext(), &session.prompts, view);
+    MaximumReader reader(session.port, defaultLinkContext(), session.prompts, view);
     reader.start();
     if (session.run() != kExitOk || !view.read) {
         return kExitStation;
@@ -219,7 +219,7 @@ int runInfo(const QStringList& args) {
     }
     const bool json = options.has(QStringLiteral("json"));
     ConsoleHardwareView view(json);
-    HardwareInfoReader reader(session.port, defaultLinkContext(), &session.prompts, view);
+    HardwareInfoReader reader(session.port, defaultLinkContext(), session.prompts, view);
     reader.start();
     // A channel that did not decode is reported and the read goes on; the data still failed.
     if (session.run() != kExitOk || session.prompts.errorShown()) {
@@ -304,7 +304,7 @@ int runFly(const QStringList& args) {
         flushStatus();
         running->startMeasurement(circuit, count, clear);
     });
-    FlyingMeasurement fly(session.port, defaultLinkContext(), &session.prompts, view);
+    FlyingMeasurement fly(session.port, defaultLinkContext(), session.prompts, view);
     running = &fly;
     fly.setup();
     if (session.run() != kExitOk || !view.read) {

@@ -68,7 +68,7 @@ std::vector<TAddressList> scanBus(Session& session, int first, int last,
     StationImage& image = station();
     AddressSearch::clearFound(image);
     ConsoleSearchView view(last, found);
-    AddressSearch search(session.port, defaultLinkContext(), &session.prompts, view, first, last);
+    AddressSearch search(session.port, defaultLinkContext(), session.prompts, view, first, last);
     search.start();
     session.run();
     search.restoreAddress();

@@ -65,7 +65,7 @@ int runDiff(const QStringList& args) {
     std::vector<FieldDifference> differences;
     if (fromStation) {
         ConsoleCompareView view;
-        StationCompare compare(session.port, defaultLinkContext(), &session.prompts, view);
+        StationCompare compare(session.port, defaultLinkContext(), session.prompts, view);
         compare.start(right, station(), gas);
         if (session.run() != kExitOk) {
             return kExitStation;

@@ -66,7 +66,7 @@ Interrupts::~Interrupts() {
 
 void Interrupts::watch(LinkContext& link) {
     link_ = &link;
-    link.admit = [this](TCommunication& engine, int request) { return admit(engine, request); };
+    link.admit = [this](TCommunication& engine, Request request) { return admit(engine, request); };
 }
 
 bool Interrupts::requested() {
@@ -77,7 +77,7 @@ int Interrupts::exitCode() {
     return g_first == 0 ? 0 : 128 + g_first;
 }
 
-bool Interrupts::admit(TCommunication& engine, int request) {
+bool Interrupts::admit(TCommunication& engine, Request request) {
     if (closed_) {
         return false;
     }
@@ -139,7 +139,7 @@ void Interrupts::endSession(StationPort& port) {
     }
     closing_ = true;
     QEventLoop loop;
-    TCommunication engine([&loop](int, int) { loop.quit(); }, nullptr, kMessageOther, port, *link_);
+    TCommunication engine([&loop](ExchangeResult) { loop.quit(); }, nullptr, port, *link_);
     closingEngine_ = &engine;
     if (g_count >= 2) {
         engine.sendWithoutWaiting(END_COMM);
@@ -154,7 +154,7 @@ void Interrupts::endSession(StationPort& port) {
             }
         });
         closingLoop_ = &loop;
-        engine.send(END_COMM, 0, kModeAck, false);
+        engine.send(END_COMM, tableExpectation(END_COMM));
         if (engine.waiting()) {
             check.start();
             loop.exec();

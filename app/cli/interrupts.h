@@ -47,7 +47,7 @@ public:
     void drain(StationPort& port);
 
 private:
-    bool admit(TCommunication& engine, int request);
+    bool admit(TCommunication& engine, Request request);
     void signalled();
     void stopLoop();
 

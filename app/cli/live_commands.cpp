@@ -108,7 +108,7 @@ int runLive(const QStringList& args) {
     }
     StationImage& image = station();
     ConsoleReadView readView;
-    StationReader reader(session.port, defaultLinkContext(), &session.prompts, readView);
+    StationReader reader(session.port, defaultLinkContext(), session.prompts, readView);
     reader.start();
     // Ctrl+C and SIGTERM end the run at the next exchange, with END_COMM (the session's
     // interrupts), during the configuration read as during the follow.
@@ -119,7 +119,7 @@ int runLive(const QStringList& args) {
     const int version = programSettings().version;
     ConsoleLiveView liveView(version, csv.toStdout() ? stderr : stdout);
     liveView.header();
-    LiveTracker tracker(session.port, defaultLinkContext(), liveView);
+    LiveTracker tracker(session.port, defaultLinkContext(), session.prompts, liveView);
     // Only a CSV needs the whole run; a follow of days would otherwise grow for nothing.
     tracker.setKeepRecords(options.has(QStringLiteral("csv")));
     QTimer limit;

@@ -95,14 +95,14 @@ int readMonitoring(Session& session, const QString& requested, const QString& ba
     resetNewStation(image);
     MonitoringRecording recording;
     ConsoleTransferView transferView;
-    MonTransfer transfer(session.port, defaultLinkContext(), &session.prompts, transferView,
+    MonTransfer transfer(session.port, defaultLinkContext(), session.prompts, transferView,
                          recording);
     transfer.start();
     if (session.run() != kExitOk || !transfer.dataReady()) {
         return kExitStation;
     }
     ConsoleConfigView configView;
-    StationReader reader(session.port, defaultLinkContext(), &session.prompts, configView);
+    StationReader reader(session.port, defaultLinkContext(), session.prompts, configView);
     reader.start();
     if (session.run() != kExitOk || session.prompts.errorShown()) {
         return kExitStation;

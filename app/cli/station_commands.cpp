@@ -68,7 +68,7 @@ int runRead(const QStringList& args) {
         return kExitUsage;
     }
     ConsoleReadView view;
-    StationReader reader(session.port, defaultLinkContext(), &session.prompts, view);
+    StationReader reader(session.port, defaultLinkContext(), session.prompts, view);
     reader.start();
     const int rc = session.run();
     if (rc != kExitOk || session.prompts.errorShown()) {
@@ -147,7 +147,7 @@ int runProgram(const QStringList& args) {
         backup.baseFolder = backupFolder;
         backup.gasVersion = programSettings().version == 1;
         ConsoleBackupView backupView;
-        StationBackup reader(session.port, defaultLinkContext(), &session.prompts, backupView,
+        StationBackup reader(session.port, defaultLinkContext(), session.prompts, backupView,
                              backup);
         reader.start(image);
         if (session.run() != kExitOk) {
@@ -165,7 +165,7 @@ int runProgram(const QStringList& args) {
     run.checking = programSettings().checking && !options.has(QStringLiteral("no-check"));
     run.programDir = QCoreApplication::applicationDirPath();
     ConsoleProgrammingView view;
-    StationProgrammer programmer(session.port, defaultLinkContext(), &session.prompts, view, run);
+    StationProgrammer programmer(session.port, defaultLinkContext(), session.prompts, view, run);
     programmer.start();
     const int rc = session.run();
     Progress::show({});
@@ -224,7 +224,7 @@ int runLock(const QStringList& args) {
     }
     session.prompts.setAnswer(true);
     ConsoleLockView view;
-    StationLocker locker(session.port, defaultLinkContext(), &session.prompts, view);
+    StationLocker locker(session.port, defaultLinkContext(), session.prompts, view);
     locker.start();
     const int rc = session.run();
     return rc;

@@ -17,42 +17,21 @@
 namespace pelmo {
 
 namespace {
-constexpr int kCmosAnswer = 45;
-constexpr int kMeterAnswer = 93;
 const QString kOk = QStringLiteral("OK");
 }  // namespace
 
-ArchiveSession::ArchiveSession(StationPort& port, LinkContext& link, Prompts* prompts,
+ArchiveSession::ArchiveSession(StationPort& port, LinkContext& link, Prompts& prompts,
                                ArchiveView& view, ArchiveRecordState& state)
-    : port_(port), link_(link), prompts_(prompts), view_(view), state_(state) {}
+    : StationSequence(port, link, prompts), view_(view), record_(state) {}
 
 ArchiveSession::~ArchiveSession() = default;
-
-StationImage& ArchiveSession::image() const {
-    return link_.build.image ? *link_.build.image : station();
-}
-
-Prompts& ArchiveSession::prompter() const {
-    return prompts_ ? *prompts_ : prompts();
-}
 
 void ArchiveSession::begin(Sequence sequence) {
     sequence_ = sequence;
     view_.sequenceRunning(true);
     view_.archiveStatus(txt(118));
-    engine_ =
-        std::make_unique<TCommunication>([this](int, int failed) { completion(failed); }, nullptr,
-                                         sequence == Sequence::Description ? kMessageFinished
-                                         : sequence == Sequence::Data      ? kMessageData
-                                                                           : kMessageOther,
-                                         port_, link_);
-    TCommunication::setCurrent(engine_.get());
-    send(COMM, 11, kModeExact);
-}
-
-void ArchiveSession::send(int request, int expected, int mode) {
-    step_ = request;
-    engine_->send(request, expected, mode, false);
+    StationSequence::begin();
+    send(COMM);
 }
 
 void ArchiveSession::startDescription() {
@@ -70,7 +49,7 @@ void ArchiveSession::startData(int position) {
         view_.gridChanged();
     }
     position_ = position;
-    number_ = archiveNumberForPosition(position, state_.station_seconds);
+    number_ = archiveNumberForPosition(position, record_.station_seconds);
     if (number_ < 0) {
         return;
     }
@@ -105,7 +84,7 @@ void ArchiveSession::placeDescriptions() {
 
 void ArchiveSession::fail() {
     view_.archiveStatus(txt(136));
-    prompter().error(txt(136));
+    reportConnectionError();
     const Sequence s = sequence_;
     if (engine_) {
         if (s != Sequence::Description) {
@@ -132,7 +111,7 @@ void ArchiveSession::decodingFailed(const char* tag) {
 
 void ArchiveSession::describe(std::span<const std::uint8_t> answer) {
     view_.archiveStatus(txt(220) + QString::number(number_));
-    engine_->acknowledge();
+    acknowledge();
     std::string label;
     std::string unit;
     if (number_ < 1 || number_ > kArchiveQuantities ||
@@ -152,7 +131,7 @@ void ArchiveSession::describe(std::span<const std::uint8_t> answer) {
     }
     if (++number_ <= kArchiveQuantities) {
         image().current_index = static_cast<std::uint16_t>(number_);
-        send(READ_ARCHIVE_INFO, 36, kModeExact);
+        send(READ_ARCHIVE_INFO);
         return;
     }
     // Descriptions complete: this engine goes without END_COMM and the actual state follows.
@@ -164,15 +143,15 @@ void ArchiveSession::describe(std::span<const std::uint8_t> answer) {
 }
 
 void ArchiveSession::showRecord(std::span<const std::uint8_t> answer) {
-    engine_->acknowledge();
+    acknowledge();
     view_.archiveStatus(txt(222));
-    if (!decodeArchiveRecord(answer, number_, state_)) {
+    if (!decodeArchiveRecord(answer, number_, record_)) {
         decodingFailed(" 7.11: Prepare_arch_data");
         return;
     }
     const bool gas = programSettings().version == 1;
     const Archiv_popis_rec& d = image().archive_description;
-    const QString recordTime = isoStationTime(state_.record);
+    const QString recordTime = isoStationTime(record_.record);
     std::vector<ArchiveEntry>& stored = readRows_;
     stored.clear();
     std::size_t row = 0;
@@ -180,87 +159,85 @@ void ArchiveSession::showRecord(std::span<const std::uint8_t> answer) {
         const auto i = static_cast<std::size_t>(q - 1);
         if (quantityShown(q, image().meter.variant, d.labels[i], gas)) {
             const ArchiveRow& shown = grid_[row];
-            grid_[row++].value = formatDecimal(state_.values[i], 5);
+            grid_[row++].value = formatDecimal(record_.values[i], 5);
             stored.push_back({position_, number_, recordTime, static_cast<int>(row), shown.label,
-                              shown.unit, state_.values[i]});
+                              shown.unit, record_.values[i]});
         }
     }
-    times_ = {QString::fromStdString(timeText(state_.record, TimeTextKind::Time)),
-              QString::fromStdString(timeText(state_.record, TimeTextKind::Date)),
-              QString::fromStdString(timeText(state_.station, TimeTextKind::Time)),
-              QString::fromStdString(timeText(state_.station, TimeTextKind::Date))};
+    times_ = {QString::fromStdString(timeText(record_.record, TimeTextKind::Time)),
+              QString::fromStdString(timeText(record_.record, TimeTextKind::Date)),
+              QString::fromStdString(timeText(record_.station, TimeTextKind::Time)),
+              QString::fromStdString(timeText(record_.station, TimeTextKind::Date))};
     recordCaption_ = number_ == kArchiveActual ? 247 : 398;
     hasRecord_ = true;
     view_.gridChanged();
     lastRead_ = position_;
-    step_ = END_COMM;
-    engine_->close();
-    engine_.reset();
+    closeAndRelease();
     sequence_ = Sequence::None;
     // Every record read from the station goes to the history; the file stays the operator's
     // choice.
-    recordArchiveReading(image(), state_.station,
-                         QFileInfo(archiveFileName(position_, state_.station)).completeBaseName(),
+    recordArchiveReading(image(), record_.station,
+                         QFileInfo(archiveFileName(position_, record_.station)).completeBaseName(),
                          stored, prompter());
     view_.sequenceRunning(false);
     view_.recordRead(position_);
     view_.sequenceEnded(true);
 }
 
-void ArchiveSession::completion(int failed) {
+void ArchiveSession::completion(ExchangeResult result) {
     if (!engine_) {
         return;
     }
-    if (failed) {
+    if (result == ExchangeResult::Failed) {
         fail();
         return;
     }
-    const auto answer = link_.rx->bytes();
-    switch (step_) {
+    const auto answer = this->answer();
+    switch (state_) {
         case COMM:
-            engine_->acknowledge();
+            acknowledge();
             view_.archiveStatus(txt(118) + kOk);
             if (sequence_ == Sequence::Description) {
                 view_.archiveStatus(txt(205));
-                send(READ_CMOS, kCmosAnswer, kModeExact);
+                send(READ_CMOS);
             } else if (sequence_ == Sequence::Data) {
                 view_.archiveStatus(txt(120));
-                send(READ_STATUS, 27, kModeExact);
+                send(READ_STATUS);
             } else {
                 view_.archiveStatus(txt(230));
-                send(CLEAR_PARTIAL, 0, kModeAck);
+                send(CLEAR_PARTIAL);
             }
             break;
         case READ_CMOS:
-            engine_->acknowledge();
-            if (answer.size() < static_cast<std::size_t>(kCmosAnswer)) {
+            acknowledge();
+            if (answer.size() < static_cast<std::size_t>(kCmosAnswerLength)) {
                 decodingFailed(" 6.1: CMOS");
                 return;
             }
             decodeCmos(answer, image().cmos_raw_identity, image().cmos);
             view_.archiveStatus(txt(120));
-            send(READ_STATUS, 27, kModeExact);
+            send(READ_STATUS);
             break;
         case READ_STATUS:
-            engine_->acknowledge();
+            acknowledge();
             if (sequence_ == Sequence::Description) {
                 view_.archiveStatus(txt(138));
-                send(READ_METER, kMeterAnswer, kModeExact);
+                send(READ_METER);
                 break;
             }
             if (const auto clock = stationClockFromStatus(answer)) {
-                setStationClock(state_, *clock);
+                setStationClock(record_, *clock);
             } else {
                 decodingFailed(" 7.12: ArchSaveTime");
                 return;
             }
             view_.archiveStatus(txt(221));
             image().current_index = static_cast<std::uint16_t>(number_);
-            send(READ_ARCHIVE_DATA, 70, kModeAtLeast);
+            send(READ_ARCHIVE_DATA);
             break;
         case READ_METER:
-            engine_->acknowledge();
-            if (answer.size() < static_cast<std::size_t>(kMeterAnswer)) {
+            acknowledge();
+            if (answer.size() < static_cast<std::size_t>(kMeterAnswerLength)) {
                 decodingFailed(" 6.2: Def. meridla");
                 return;
             }
@@ -268,16 +245,16 @@ void ArchiveSession::completion(int failed) {
             number_ = 1;
             image().current_index = 1;
             view_.archiveStatus(txt(220) + QString::number(number_));
-            send(READ_ARCHIVE_INFO, 36, kModeExact);
+            send(READ_ARCHIVE_INFO);
             break;
         case READ_ARCHIVE_INFO:
             describe(answer);
             break;
         case CLEAR_PARTIAL:
-            engine_->acknowledge();
+            acknowledge();
             view_.archiveStatus(txt(221));
             image().current_index = static_cast<std::uint16_t>(number_);
-            send(READ_ARCHIVE_DATA, 70, kModeAtLeast);
+            send(READ_ARCHIVE_DATA);
             break;
         case READ_ARCHIVE_DATA:
             showRecord(answer);
@@ -290,7 +267,7 @@ void ArchiveSession::completion(int failed) {
 QString ArchiveSession::archivePath() const {
     const QString base = baseFolder_.isEmpty() ? programFolder() : baseFolder_;
     return QDir(stationFolder(base, image().cmos.serial_number))
-        .filePath(archiveFileName(lastRead_, state_.station));
+        .filePath(archiveFileName(lastRead_, record_.station));
 }
 
 QString ArchiveSession::save() {
@@ -298,7 +275,7 @@ QString ArchiveSession::save() {
         return {};  // nothing read: an empty record must not replace a good file
     }
     const QString path = archivePath();
-    switch (saveArchiveFile(path, encodeArchiveFile(state_, grid_), prompter())) {
+    switch (saveArchiveFile(path, encodeArchiveFile(record_, grid_), prompter())) {
         case ArchiveFileResult::Ok:
             view_.archiveStatus(txt(225));
             return path;

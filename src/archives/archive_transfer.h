@@ -5,7 +5,7 @@
 
 #include "files/archive_file.h"
 #include "history/history_database.h"
-#include "link/communication.h"
+#include "link/station_sequence.h"
 
 namespace pelmo {
 
@@ -41,14 +41,13 @@ public:
 // (COMM, READ_STATUS, READ_ARCHIVE_DATA, END_COMM), the reset of the intermediate state
 // (COMM, CLEAR_PARTIAL, READ_ARCHIVE_DATA, END_COMM), the grid they fill and the archive
 // files it is saved to and loaded from.
-class ArchiveSession {
+class ArchiveSession final : public StationSequence {
 public:
     enum class Sequence { None, Description, Data, Reset };
 
-    // With no prompts given, the program's prompts at the time of each message.
-    ArchiveSession(StationPort& port, LinkContext& link, Prompts* prompts, ArchiveView& view,
+    ArchiveSession(StationPort& port, LinkContext& link, Prompts& prompts, ArchiveView& view,
                    ArchiveRecordState& state = archiveRecordState());
-    ~ArchiveSession();
+    ~ArchiveSession() override;
 
     // Folder the station folders are made in (default: the program folder).
     void setBaseFolder(const QString& folder) { baseFolder_ = folder; }
@@ -58,7 +57,6 @@ public:
     void startData(int position);
     // Asks text 232; on Yes clears the intermediate state and shows it. False when declined.
     bool startReset(int position);
-    void completion(int failed);
 
     // The archive file of the last read position, in the station folder.
     QString archivePath() const;
@@ -86,34 +84,25 @@ public:
     bool hasRecord() const { return hasRecord_; }
     bool resetAllowed() const { return lastRead_ == kArchivePositionPartial; }
     int archiveNumber() const { return number_; }
-    int step() const { return step_; }
+    int step() const { return StationSequence::state(); }
     Sequence sequence() const { return sequence_; }
-    bool running() const { return engine_ != nullptr; }
-    TCommunication* engine() const { return engine_.get(); }
-    const ArchiveRecordState& state() const { return state_; }
+    const ArchiveRecordState& state() const { return record_; }
     // The values of the last record read from the station, as the history keeps them.
     const std::vector<ArchiveEntry>& readRows() const { return readRows_; }
 
 private:
-    StationImage& image() const;
-    Prompts& prompter() const;
+    void completion(ExchangeResult result) override;
     void begin(Sequence sequence);
-    void send(int request, int expected, int mode);
     void describe(std::span<const std::uint8_t> answer);
     void showRecord(std::span<const std::uint8_t> answer);
     void placeDescriptions();
     void fail();
     void decodingFailed(const char* tag);
 
-    StationPort& port_;
-    LinkContext& link_;
-    Prompts* prompts_;
     ArchiveView& view_;
-    ArchiveRecordState& state_;
+    ArchiveRecordState& record_;
     QString baseFolder_;
-    std::unique_ptr<TCommunication> engine_;
     Sequence sequence_ = Sequence::None;
-    int step_ = 0;
     int number_ = 0;
     int position_ = kArchivePositionActual;  // position of the running data or reset sequence
     int nextRow_ = 1;

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 
 #include "archives/archive_logic.h"
+#include "base/prompts.h"
 #include "base/texts.h"
 #include "ui_archive_window.h"
 #include "widgets/grid_cells.h"
@@ -25,7 +26,7 @@ constexpr Item kItems[] = {{"ulozit", 75}, {"nacist", 252}, {"nulovat", 253}, {"
 }  // namespace
 
 TArchiv::TArchiv(StationPort& port, LinkContext& link, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TArchiv>()), session_(port, link, nullptr, *this) {
+    : QDialog(parent), ui(std::make_unique<Ui::TArchiv>()), session_(port, link, prompts(), *this) {
     ui->setupUi(this);
     auto* bar = new QMenuBar(this);
     layout()->setMenuBar(bar);

@@ -12,33 +12,15 @@
 
 namespace pelmo {
 
-namespace {
-constexpr int kCmosAnswer = 45;
-}  // namespace
-
-MessageTransfer::MessageTransfer(StationPort& port, LinkContext& link, Prompts* prompts,
+MessageTransfer::MessageTransfer(StationPort& port, LinkContext& link, Prompts& prompts,
                                  MessageView& view, ArchiveRecordState& state)
-    : port_(port), link_(link), prompts_(prompts), view_(view), state_(state) {}
+    : StationSequence(port, link, prompts), view_(view), record_(state) {}
 
 MessageTransfer::~MessageTransfer() = default;
-
-StationImage& MessageTransfer::image() const {
-    return link_.build.image ? *link_.build.image : station();
-}
-
-Prompts& MessageTransfer::prompter() const {
-    return prompts_ ? *prompts_ : prompts();
-}
 
 void MessageTransfer::setStatus(const QString& text) {
     status_ = text;
     view_.messageStatus(status_);
-}
-
-void MessageTransfer::send(int request, int expected, bool ackFirst) {
-    step_ = request;
-    const int mode = request == READ_MESSAGES ? kModeAtLeast : kModeExact;
-    engine_->send(request, expected, mode, ackFirst);
 }
 
 void MessageTransfer::start() {
@@ -47,14 +29,12 @@ void MessageTransfer::start() {
     firstBlock_ = true;
     view_.transferRunning(true);
     setStatus(txt(118));
-    engine_ = std::make_unique<TCommunication>([this](int, int failed) { completion(failed); },
-                                               nullptr, kMessageFinished, port_, link_);
-    TCommunication::setCurrent(engine_.get());
-    send(COMM, 11, false);
+    begin();
+    send(COMM);
 }
 
 void MessageTransfer::abandon() {
-    engine_.reset();
+    releaseEngine();
 }
 
 void MessageTransfer::showStored(std::span<const std::uint8_t> log) {
@@ -66,62 +46,58 @@ void MessageTransfer::showStored(std::span<const std::uint8_t> log) {
 
 void MessageTransfer::end(bool ok) {
     view_.transferRunning(false);
-    if (engine_) {
-        engine_->close();
-        engine_.reset();
-    }
+    closeEngine();
     if (ok) {
-        recordMessageLog(image(), state_.station, bytes_, prompter());
+        recordMessageLog(image(), record_.station, bytes_, prompter());
     }
     view_.transferEnded(ok);
 }
 
 void MessageTransfer::error(const char* tag) {
     // The error box ends the transfer: nothing more is sent and the window closes.
-    engine_.reset();
+    releaseEngine();
     view_.transferRunning(false);
     reportGeneralError(prompter(), tag);
     view_.transferEnded(false);
 }
 
-void MessageTransfer::completion(int failed) {
+void MessageTransfer::completion(ExchangeResult result) {
     if (!engine_) {
         return;
     }
-    if (failed) {
+    if (result == ExchangeResult::Failed) {
         view_.transferRunning(false);
-        engine_->close();
-        engine_.reset();
+        closeEngine();
         setStatus(txt(136));
-        prompter().error(txt(136));
+        reportConnectionError();
         view_.transferEnded(false);
         return;
     }
-    engine_->acknowledge();
-    const auto answer = link_.rx->bytes();
-    switch (step_) {
+    acknowledge();
+    const auto answer = this->answer();
+    switch (state_) {
         case COMM:
             setStatus(txt(205));
-            send(READ_CMOS, kCmosAnswer, false);
+            send(READ_CMOS);
             break;
         case READ_CMOS:
-            if (answer.size() < static_cast<std::size_t>(kCmosAnswer)) {
+            if (answer.size() < static_cast<std::size_t>(kCmosAnswerLength)) {
                 error(" 9.1: CMOS");
                 return;
             }
             decodeCmos(answer, image().cmos_raw_identity, image().cmos);
             setStatus(txt(120));
-            send(READ_STATUS, 27, false);
+            send(READ_STATUS);
             break;
         case READ_STATUS:
             if (const auto clock = stationClockFromStatus(answer)) {
-                setStationClock(state_, *clock);
+                setStationClock(record_, *clock);
             } else {
                 error(" 9.12: Arch_save_time");
                 return;
             }
             setStatus(txt(235));
-            send(READ_MESSAGES, 6, false);
+            send(READ_MESSAGES);
             break;
         case READ_MESSAGES: {
             const auto block = messageBlock(answer, firstBlock_);
@@ -133,7 +109,7 @@ void MessageTransfer::completion(int failed) {
                 bytes_.insert(bytes_.end(), block->data.begin(), block->data.end());
             } catch (const std::bad_alloc&) {
                 bytes_ = {};
-                engine_.reset();
+                releaseEngine();
                 view_.transferRunning(false);
                 prompter().error(txt(263));
                 view_.transferEnded(false);
@@ -142,11 +118,11 @@ void MessageTransfer::completion(int failed) {
             setStatus(status_ + QStringLiteral("OK"));
             firstBlock_ = false;
             if (block->more) {
-                send(READ_MESSAGES, 6, true);
+                sendContinuation(READ_MESSAGES);
                 setStatus(txt(141));
                 return;
             }
-            step_ = kFinished;
+            state_ = kFinished;
             table_ = fillMessageTable(bytes_);
             if (table_.tailError) {
                 error(" 9.14: Hlaseni stanice");

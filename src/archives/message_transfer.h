@@ -6,7 +6,7 @@
 
 #include "archives/message_log.h"
 #include "files/archive_file.h"
-#include "link/communication.h"
+#include "link/station_sequence.h"
 
 namespace pelmo {
 
@@ -28,20 +28,17 @@ public:
 // Reads the station's message log: COMM, READ_CMOS, READ_STATUS, then READ_MESSAGES block by
 // block while the station announces more, then END_COMM; fills the message table and
 // exports it to Hlaseni.dat.
-class MessageTransfer {
+class MessageTransfer final : public StationSequence {
 public:
-    static constexpr int kFinished = 17;
-
-    MessageTransfer(StationPort& port, LinkContext& link, Prompts* prompts, MessageView& view,
+    MessageTransfer(StationPort& port, LinkContext& link, Prompts& prompts, MessageView& view,
                     ArchiveRecordState& state = archiveRecordState());
-    ~MessageTransfer();
+    ~MessageTransfer() override;
 
     void start();
     // Shows a log kept in the history instead of reading the station (status text 1223).
     void showStored(std::span<const std::uint8_t> log);
     // Closing the window abandons a running transfer: nothing more is sent.
     void abandon();
-    void completion(int failed);
 
     // Folder the station folders are made in (default: the program folder).
     void setBaseFolder(const QString& folder) { baseFolder_ = folder; }
@@ -55,26 +52,17 @@ public:
 
     const MessageTable& table() const { return table_; }
     const std::vector<std::uint8_t>& bytes() const { return bytes_; }
-    int step() const { return step_; }
-    bool running() const { return engine_ != nullptr; }
-    TCommunication* engine() const { return engine_.get(); }
+    int step() const { return state_; }
 
 private:
-    StationImage& image() const;
-    Prompts& prompter() const;
+    void completion(ExchangeResult result) override;
     void setStatus(const QString& text);
-    void send(int request, int expected, bool ackFirst);
     void end(bool ok);
     void error(const char* tag);
 
-    StationPort& port_;
-    LinkContext& link_;
-    Prompts* prompts_;
     MessageView& view_;
-    ArchiveRecordState& state_;
+    ArchiveRecordState& record_;
     QString baseFolder_;
-    std::unique_ptr<TCommunication> engine_;
-    int step_ = 0;
     bool firstBlock_ = true;
     QString status_;
     std::vector<std::uint8_t> bytes_;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/prompts.h"
 #include "base/texts.h"
 #include "ui_messages_window.h"
 #include "widgets/grid_cells.h"
@@ -26,7 +27,9 @@ bool isCtrlS(const QKeyEvent* key) {
 }  // namespace
 
 THlaseni::THlaseni(StationPort& port, LinkContext& link, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::THlaseni>()), transfer_(port, link, nullptr, *this) {
+    : QDialog(parent),
+      ui(std::make_unique<Ui::THlaseni>()),
+      transfer_(port, link, prompts(), *this) {
     ui->setupUi(this);
     auto* bar = new QMenuBar(this);
     layout()->setMenuBar(bar);

@@ -6,9 +6,9 @@
 
 namespace pelmo {
 
-AddressSearch::AddressSearch(StationPort& port, LinkContext& link, Prompts* prompts,
+AddressSearch::AddressSearch(StationPort& port, LinkContext& link, Prompts& prompts,
                              AddressSearchView& view, int first, int last)
-    : QuerySequence(port, link, prompts), view_(view), first_(first), last_(last) {
+    : StationSequence(port, link, prompts), view_(view), first_(first), last_(last) {
     pause_.setSingleShot(true);
     pause_.setInterval(kPauseMs);
     QObject::connect(&pause_, &QTimer::timeout, &pause_, [this] { pauseElapsed(); });
@@ -66,7 +66,7 @@ void AddressSearch::stop() {
     stopping_ = true;
     pause_.stop();
     engine_->stop();
-    send(END_COMM, 0, kModeAck);
+    send(END_COMM);
 }
 
 void AddressSearch::end() {
@@ -77,7 +77,8 @@ void AddressSearch::end() {
     view_.searchEnded();
 }
 
-void AddressSearch::completion(int failed) {
+void AddressSearch::completion(ExchangeResult result) {
+    const bool failed = result == ExchangeResult::Failed;
     if (!engine_) {
         return;
     }
@@ -98,7 +99,7 @@ void AddressSearch::completion(int failed) {
                     return;
                 }
                 view_.addressAnswered(found_, a);
-                send(READ_STATION, 99, kModeExact);
+                send(READ_STATION);
             } else {
                 if (a >= last_ || found_ > kMaxStations) {
                     end();
@@ -124,7 +125,7 @@ void AddressSearch::completion(int failed) {
             }
             // END_COMM still belongs to this address (the bus health counts it here); the
             // next probe's address is set once it is done.
-            send(END_COMM, 0, kModeAck);
+            send(END_COMM);
             break;
         case END_COMM:
             // The station at the last address is listed too; after it nothing is left.

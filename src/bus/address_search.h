@@ -3,7 +3,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "bus/query_sequence.h"
+#include "link/station_sequence.h"
 
 namespace pelmo {
 
@@ -26,14 +26,14 @@ public:
 // every address that answers READ_STATION for its name and END_COMM, then a pause before
 // the next probe. The stations found fill entries 0..31 of the address list in the order
 // found; the 33rd ends the search unrecorded.
-class AddressSearch final : public QuerySequence {
+class AddressSearch final : public StationSequence {
 public:
     static constexpr int kFirstAddress = 1;
     static constexpr int kLastAddress = 250;
     static constexpr int kMaxStations = 32;
     static constexpr int kPauseMs = 200;
 
-    AddressSearch(StationPort& port, LinkContext& link, Prompts* prompts, AddressSearchView& view,
+    AddressSearch(StationPort& port, LinkContext& link, Prompts& prompts, AddressSearchView& view,
                   int first = kFirstAddress, int last = kLastAddress);
     ~AddressSearch() override;
 
@@ -53,7 +53,7 @@ public:
     int foundCount() const { return found_ - 1; }
 
 private:
-    void completion(int failed) override;
+    void completion(ExchangeResult result) override;
     void probe();
     void end();
 

@@ -133,9 +133,9 @@ bool anyOutputDefined(const StationImage& image) {
     return false;
 }
 
-AlarmLimits::AlarmLimits(StationPort& port, LinkContext& link, Prompts* prompts,
+AlarmLimits::AlarmLimits(StationPort& port, LinkContext& link, Prompts& prompts,
                          AlarmLimitsView& view)
-    : QuerySequence(port, link, prompts), view_(view) {}
+    : StationSequence(port, link, prompts), view_(view) {}
 
 void AlarmLimits::read() {
     saving_ = false;
@@ -143,7 +143,7 @@ void AlarmLimits::read() {
     link_.rx->setCount(0);
     view_.alarmStatus(txt(118));
     begin();
-    send(COMM, 11, kModeExact);
+    send(COMM);
 }
 
 void AlarmLimits::save(int channel) {
@@ -151,7 +151,7 @@ void AlarmLimits::save(int channel) {
     image().current_index = static_cast<std::uint16_t>(channel);
     view_.alarmStatus(txt(118));
     begin();
-    send(COMM, 11, kModeExact);
+    send(COMM);
 }
 
 void AlarmLimits::failed() {
@@ -161,7 +161,8 @@ void AlarmLimits::failed() {
     view_.alarmFailed();
 }
 
-void AlarmLimits::completion(int failedNow) {
+void AlarmLimits::completion(ExchangeResult result) {
+    const bool failedNow = result == ExchangeResult::Failed;
     if (!engine_) {
         return;
     }
@@ -174,7 +175,7 @@ void AlarmLimits::completion(int failedNow) {
     if (saving_) {
         view_.progressStep(500);
         if (state_ == COMM) {
-            send(WRITE_CHANNEL, 0, kModeAck);
+            send(WRITE_CHANNEL);
         } else if (state_ == WRITE_CHANNEL) {
             view_.alarmStatus(txt(225) + QStringLiteral(" OK"));
             closeAndRelease();
@@ -185,21 +186,21 @@ void AlarmLimits::completion(int failedNow) {
     }
     switch (state_) {
         case COMM:
-            send(READ_CMOS, 45, kModeExact);
+            send(READ_CMOS);
             break;
         case READ_CMOS:
             decodeCmos(answer(), img.cmos_raw_identity, img.cmos);
             view_.alarmStatus(txt(120));
-            send(READ_STATUS, 27, kModeExact);
+            send(READ_STATUS);
             break;
         case READ_STATUS:
-            send(READ_METER, 93, kModeExact);
+            send(READ_METER);
             break;
         case READ_METER:
             decodeMeter(answer(), img.meter);
             img.current_index = 1;
             view_.alarmStatus(txt(139) + QStringLiteral("1"));
-            send(READ_CHANNEL, 10, kModeAtLeast);
+            send(READ_CHANNEL);
             break;
         case READ_CHANNEL: {
             const int n = img.current_index;
@@ -213,10 +214,10 @@ void AlarmLimits::completion(int failedNow) {
             ++img.current_index;
             if (img.current_index <= kChannelCount) {
                 view_.alarmStatus(txt(139) + QString::number(img.current_index));
-                send(READ_CHANNEL, 10, kModeAtLeast);
+                send(READ_CHANNEL);
             } else {
                 view_.alarmStatus(txt(140));
-                send(READ_STATION, 99, kModeExact);
+                send(READ_STATION);
             }
             break;
         }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "bus/query_sequence.h"
+#include "link/station_sequence.h"
 
 namespace pelmo {
 
@@ -47,16 +47,16 @@ public:
 
 // Read chain: COMM, READ_CMOS, READ_STATUS, READ_METER, eight READ_CHANNEL, READ_STATION,
 // END_COMM. Save chain: COMM, WRITE_CHANNEL of the selected channel, END_COMM.
-class AlarmLimits final : public QuerySequence {
+class AlarmLimits final : public StationSequence {
 public:
-    AlarmLimits(StationPort& port, LinkContext& link, Prompts* prompts, AlarmLimitsView& view);
+    AlarmLimits(StationPort& port, LinkContext& link, Prompts& prompts, AlarmLimitsView& view);
 
     void read();
     void save(int channel);
     bool saving() const { return saving_; }
 
 private:
-    void completion(int failed) override;
+    void completion(ExchangeResult result) override;
     void failed();
 
     AlarmLimitsView& view_;

@@ -20,7 +20,7 @@ constexpr int kFirstColumn = 40;
 TMezAlarmu::TMezAlarmu(StationPort& port, LinkContext& link, MainWindow main, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TMezAlarmu>()),
-      limits_(port, link, nullptr, *this),
+      limits_(port, link, prompts(), *this),
       main_(std::move(main)) {
     ui->setupUi(this);
     prepareFixedGrid(ui->StringGrid1, 1, 1);

@@ -13,7 +13,7 @@
 namespace pelmo {
 
 TLetMer::TLetMer(StationPort& port, LinkContext& link, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TLetMer>()), fly_(port, link, nullptr, *this) {
+    : QDialog(parent), ui(std::make_unique<Ui::TLetMer>()), fly_(port, link, prompts(), *this) {
     ui->setupUi(this);
     prepareFixedGrid(ui->StringGrid1, 0, 1);
     prepareFixedGrid(ui->StringGrid2, 0, 1);

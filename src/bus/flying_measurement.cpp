@@ -38,9 +38,9 @@ QString flySecondsText(std::int64_t seconds) {
     return QString::number(seconds) + QStringLiteral(" sec");
 }
 
-FlyingMeasurement::FlyingMeasurement(StationPort& port, LinkContext& link, Prompts* prompts,
+FlyingMeasurement::FlyingMeasurement(StationPort& port, LinkContext& link, Prompts& prompts,
                                      FlyView& view)
-    : QuerySequence(port, link, prompts), view_(view) {
+    : StationSequence(port, link, prompts), view_(view) {
     timer_.setInterval(kTickMs);
     QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { tick(); });
 }
@@ -70,7 +70,7 @@ void FlyingMeasurement::setup() {
     chain_ = Chain::Setup;
     view_.flyStatus(txt(118));
     begin();
-    send(COMM, 11, kModeExact);
+    send(COMM);
 }
 
 void FlyingMeasurement::startMeasurement(int circuit, int count, bool clearBuffer) {
@@ -87,7 +87,7 @@ void FlyingMeasurement::startMeasurement(int circuit, int count, bool clearBuffe
     setPhase(FlyView::Phase::Starting);
     view_.flyStatus(txt(118));
     begin();
-    send(COMM, 11, kModeExact);
+    send(COMM);
 }
 
 void FlyingMeasurement::tick() {
@@ -99,7 +99,7 @@ void FlyingMeasurement::tick() {
         chain_ = Chain::Retrieve;
         setPhase(FlyView::Phase::Retrieving);
         begin();
-        send(COMM, 11, kModeExact);
+        send(COMM);
     }
 }
 
@@ -122,7 +122,8 @@ void FlyingMeasurement::startPending() {
     startMeasurement(next.band, next.count, next.clear_buffer);
 }
 
-void FlyingMeasurement::completion(int failed) {
+void FlyingMeasurement::completion(ExchangeResult result) {
+    const bool failed = result == ExchangeResult::Failed;
     if (!engine_) {
         return;
     }
@@ -145,30 +146,30 @@ void FlyingMeasurement::completion(int failed) {
     switch (state_) {
         case COMM:
             if (chain == Chain::Setup) {
-                send(READ_CMOS, 45, kModeExact);
+                send(READ_CMOS);
             } else if (chain == Chain::Start) {
                 // A broken-off chain keeps "interrupted" in the status bar.
                 if (!cancelled_) {
                     view_.flyStatus(txt(205));
                 }
                 link_.build.fly = &fly_;
-                send(FLY_SET, 0, kModeAck);
+                send(FLY_SET);
             } else {
                 if (!cancelled_) {
                     view_.gaugeStep();
                     view_.flyStatus(txt(281));
                 }
-                send(FLY_READ, 50, kModeExact);
+                send(FLY_READ);
             }
             break;
         case READ_CMOS:
             decodeCmos(answer(), img.cmos_raw_identity, img.cmos);
             view_.flyStatus(txt(120));
-            send(READ_STATION, 99, kModeExact);
+            send(READ_STATION);
             break;
         case READ_STATION:
             decodeStation(answer(), img.station);
-            send(READ_METER, 93, kModeExact);
+            send(READ_METER);
             break;
         case READ_METER:
             decodeMeter(answer(), img.meter);

@@ -5,7 +5,7 @@
 #include <array>
 #include <optional>
 
-#include "bus/query_sequence.h"
+#include "link/station_sequence.h"
 
 namespace pelmo {
 
@@ -42,11 +42,11 @@ public:
 // Three chains: setup (COMM, READ_CMOS, READ_STATION, READ_METER, END_COMM), start
 // (COMM, FLY_SET, END_COMM) and, once the measuring time has passed on the one-second
 // timer, retrieve (COMM, FLY_READ, END_COMM).
-class FlyingMeasurement final : public QuerySequence {
+class FlyingMeasurement final : public StationSequence {
 public:
     static constexpr int kTickMs = 1000;
 
-    FlyingMeasurement(StationPort& port, LinkContext& link, Prompts* prompts, FlyView& view);
+    FlyingMeasurement(StationPort& port, LinkContext& link, Prompts& prompts, FlyView& view);
     ~FlyingMeasurement() override;
 
     // Interval length of circuit 1 or 2 from the image's meter definition.
@@ -70,7 +70,7 @@ public:
 
 private:
     enum class Chain { None, Setup, Start, Retrieve };
-    void completion(int failed) override;
+    void completion(ExchangeResult result) override;
     void setPhase(FlyView::Phase phase);
     void startPending();
 

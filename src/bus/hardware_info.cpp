@@ -39,19 +39,20 @@ QString prescalerText(int exponent) {
     return divider == 1 ? txt(314) : QStringLiteral("1 / ") + QString::number(divider);
 }
 
-HardwareInfoReader::HardwareInfoReader(StationPort& port, LinkContext& link, Prompts* prompts,
+HardwareInfoReader::HardwareInfoReader(StationPort& port, LinkContext& link, Prompts& prompts,
                                        HardwareInfoView& view)
-    : QuerySequence(port, link, prompts), view_(view) {}
+    : StationSequence(port, link, prompts), view_(view) {}
 
 void HardwareInfoReader::start() {
     resetNewStation(image());
     link_.rx->setCount(0);
     view_.hardwareStatus(txt(118));
     begin();
-    send(COMM, 11, kModeExact);
+    send(COMM);
 }
 
-void HardwareInfoReader::completion(int failed) {
+void HardwareInfoReader::completion(ExchangeResult result) {
+    const bool failed = result == ExchangeResult::Failed;
     if (!engine_) {
         return;
     }
@@ -67,23 +68,23 @@ void HardwareInfoReader::completion(int failed) {
     switch (state_) {
         case COMM:
             view_.hardwareStatus(txt(120));
-            send(READ_STATUS, 27, kModeExact);
+            send(READ_STATUS);
             break;
         case READ_STATUS:
             view_.hardwareStatus(txt(120) + QStringLiteral("OK"));
             view_.hardwareStatus(txt(138));
-            send(READ_CMOS, 45, kModeExact);
+            send(READ_CMOS);
             break;
         case READ_CMOS:
             view_.hardwareStatus(txt(138));
             decodeCmos(answer(), img.cmos_raw_identity, img.cmos);
-            send(READ_METER, 93, kModeExact);
+            send(READ_METER);
             break;
         case READ_METER:
             img.current_index = 1;
             view_.hardwareStatus(txt(139) + QStringLiteral("1"));
             decodeMeter(answer(), img.meter);
-            send(READ_CHANNEL, 10, kModeAtLeast);
+            send(READ_CHANNEL);
             break;
         case READ_CHANNEL: {
             const int n = img.current_index;
@@ -95,10 +96,10 @@ void HardwareInfoReader::completion(int failed) {
             ++img.current_index;
             view_.hardwareStatus(txt(139) + QString::number(img.current_index));
             if (img.current_index <= kChannelCount) {
-                send(READ_CHANNEL, 10, kModeAtLeast);
+                send(READ_CHANNEL);
             } else {
                 view_.hardwareStatus(txt(140));
-                send(READ_STATION, 99, kModeExact);
+                send(READ_STATION);
             }
             break;
         }

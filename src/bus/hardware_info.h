@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "bus/query_sequence.h"
+#include "link/station_sequence.h"
 
 namespace pelmo {
 
@@ -25,14 +25,14 @@ public:
 
 // Reads the whole configuration into the image: COMM, READ_STATUS, READ_CMOS, READ_METER,
 // eight READ_CHANNEL and READ_STATION. The engine is released at the end without END_COMM.
-class HardwareInfoReader final : public QuerySequence {
+class HardwareInfoReader final : public StationSequence {
 public:
-    HardwareInfoReader(StationPort& port, LinkContext& link, Prompts* prompts,
+    HardwareInfoReader(StationPort& port, LinkContext& link, Prompts& prompts,
                        HardwareInfoView& view);
     void start();
 
 private:
-    void completion(int failed) override;
+    void completion(ExchangeResult result) override;
     HardwareInfoView& view_;
 };
 

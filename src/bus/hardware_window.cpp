@@ -3,6 +3,7 @@
 #include <QShowEvent>
 
 #include "base/cp1250.h"
+#include "base/prompts.h"
 #include "base/texts.h"
 #include "ui_hardware_window.h"
 #include "widgets/grid_cells.h"
@@ -14,7 +15,7 @@ constexpr int kProgressIntervalMs = 10;
 }  // namespace
 
 TInfoHW::TInfoHW(StationPort& port, LinkContext& link, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TInfoHW>()), reader_(port, link, nullptr, *this) {
+    : QDialog(parent), ui(std::make_unique<Ui::TInfoHW>()), reader_(port, link, prompts(), *this) {
     ui->setupUi(this);
     resize(282, 433);
     prepareFixedGrid(ui->StringGrid1, 0, 1);

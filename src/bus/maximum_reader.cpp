@@ -51,16 +51,17 @@ QString maximumDateText(std::uint32_t time) {
     return QString::fromStdString(timeText(c, TimeTextKind::Date));
 }
 
-MaximumReader::MaximumReader(StationPort& port, LinkContext& link, Prompts* prompts,
+MaximumReader::MaximumReader(StationPort& port, LinkContext& link, Prompts& prompts,
                              MaximumView& view)
-    : QuerySequence(port, link, prompts), view_(view) {}
+    : StationSequence(port, link, prompts), view_(view) {}
 
 void MaximumReader::start() {
     begin();
-    send(COMM, 11, kModeExact);
+    send(COMM);
 }
 
-void MaximumReader::completion(int failed) {
+void MaximumReader::completion(ExchangeResult result) {
+    const bool failed = result == ExchangeResult::Failed;
     if (!engine_) {
         return;
     }
@@ -76,16 +77,16 @@ void MaximumReader::completion(int failed) {
     switch (state_) {
         case COMM:
             view_.maximumStatus(txt(205));
-            send(READ_CMOS, 45, kModeExact);
+            send(READ_CMOS);
             break;
         case READ_CMOS:
             decodeCmos(answer(), img.cmos_raw_identity, img.cmos);
             view_.maximumStatus(txt(120));
-            send(READ_STATUS, 27, kModeExact);
+            send(READ_STATUS);
             break;
         case READ_STATUS:
             view_.maximumStatus(txt(274));
-            send(READ_MAXIMUM, 31, kModeExact);
+            send(READ_MAXIMUM);
             break;
         case READ_MAXIMUM: {
             const auto values = decodeMaximum(answer());

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "bus/query_sequence.h"
+#include "link/station_sequence.h"
 
 namespace pelmo {
 
@@ -39,13 +39,13 @@ public:
 };
 
 // COMM, READ_CMOS, READ_STATUS, READ_MAXIMUM, END_COMM.
-class MaximumReader final : public QuerySequence {
+class MaximumReader final : public StationSequence {
 public:
-    MaximumReader(StationPort& port, LinkContext& link, Prompts* prompts, MaximumView& view);
+    MaximumReader(StationPort& port, LinkContext& link, Prompts& prompts, MaximumView& view);
     void start();
 
 private:
-    void completion(int failed) override;
+    void completion(ExchangeResult result) override;
     MaximumView& view_;
 };
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/prompts.h"
 #include "base/texts.h"
 #include "ui_maximum_window.h"
 #include "widgets/grid_cells.h"
@@ -13,7 +14,7 @@
 namespace pelmo {
 
 TMaximum::TMaximum(StationPort& port, LinkContext& link, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TMaximum>()), reader_(port, link, nullptr, *this) {
+    : QDialog(parent), ui(std::make_unique<Ui::TMaximum>()), reader_(port, link, prompts(), *this) {
     ui->setupUi(this);
     prepareFixedGrid(ui->StringGrid1, 1, 1);
     prepareFixedGrid(ui->StringGrid2, 1, 1);

@@ -142,24 +142,25 @@ void applyMeterLimits(const MeterLimitEntry& e, bool locked, definice_meridla_re
     m.imp_coef_2 = e.impulse2 == 0.0 ? 0.0 : 1.0 / e.impulse2;
 }
 
-MeterLimits::MeterLimits(StationPort& port, LinkContext& link, Prompts* prompts,
+MeterLimits::MeterLimits(StationPort& port, LinkContext& link, Prompts& prompts,
                          MeterLimitsView& view)
-    : QuerySequence(port, link, prompts), view_(view) {}
+    : StationSequence(port, link, prompts), view_(view) {}
 
 void MeterLimits::read() {
     writing_ = false;
     begin();
-    send(COMM, 11, kModeExact);
+    send(COMM);
 }
 
 void MeterLimits::write(const MeterLimitEntry& entry) {
     entry_ = entry;
     writing_ = true;
     begin();
-    send(COMM, 11, kModeExact);
+    send(COMM);
 }
 
-void MeterLimits::completion(int failed) {
+void MeterLimits::completion(ExchangeResult result) {
+    const bool failed = result == ExchangeResult::Failed;
     if (!engine_) {
         return;
     }
@@ -175,23 +176,23 @@ void MeterLimits::completion(int failed) {
     switch (state_) {
         case COMM:
             view_.meterStatus(txt(120));
-            send(READ_STATUS, 27, kModeExact);
+            send(READ_STATUS);
             break;
         case READ_STATUS:
             view_.meterStatus(txt(205));
-            send(READ_CMOS, 45, kModeExact);
+            send(READ_CMOS);
             break;
         case READ_CMOS:
             decodeCmos(answer(), img.cmos_raw_identity, img.cmos);
             view_.meterStatus(txt(138));
-            send(READ_METER, 93, kModeExact);
+            send(READ_METER);
             break;
         case READ_METER:
             decodeMeter(answer(), img.meter);
             if (writing_) {
                 applyMeterLimits(entry_, img.cmos.locked, img.meter);
                 view_.meterStatus(txt(124));
-                send(WRITE_METER, 0, kModeAck);
+                send(WRITE_METER);
             } else {
                 closeAndRelease();
                 view_.meterRead();

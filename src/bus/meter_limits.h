@@ -3,7 +3,7 @@
 #include <QString>
 #include <array>
 
-#include "bus/query_sequence.h"
+#include "link/station_sequence.h"
 
 namespace pelmo {
 
@@ -57,16 +57,16 @@ public:
 
 // Read chain: COMM, READ_STATUS, READ_CMOS, READ_METER, END_COMM. Write chain: the same
 // reads, the entry stored over the meter definition just read, WRITE_METER, END_COMM.
-class MeterLimits final : public QuerySequence {
+class MeterLimits final : public StationSequence {
 public:
-    MeterLimits(StationPort& port, LinkContext& link, Prompts* prompts, MeterLimitsView& view);
+    MeterLimits(StationPort& port, LinkContext& link, Prompts& prompts, MeterLimitsView& view);
 
     void read();
     void write(const MeterLimitEntry& entry);
     bool writing() const { return writing_; }
 
 private:
-    void completion(int failed) override;
+    void completion(ExchangeResult result) override;
 
     MeterLimitsView& view_;
     MeterLimitEntry entry_;

@@ -38,7 +38,7 @@ MeterLimitColumn readColumn(const QTableWidget* grid) {
 TMezMeridla::TMezMeridla(StationPort& port, LinkContext& link, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TMezMeridla>()),
-      limits_(port, link, nullptr, *this) {
+      limits_(port, link, prompts(), *this) {
     ui->setupUi(this);
     prepareFixedGrid(ui->StringGrid1, 0, 1);
     prepareFixedGrid(ui->StringGrid2, 0, 1);

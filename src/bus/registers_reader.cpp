@@ -45,9 +45,9 @@ QString registerText(double value) {
     return formatDecimal(value, 3);
 }
 
-RegistersReader::RegistersReader(StationPort& port, LinkContext& link, Prompts* prompts,
+RegistersReader::RegistersReader(StationPort& port, LinkContext& link, Prompts& prompts,
                                  RegistersView& view)
-    : QuerySequence(port, link, prompts), view_(view) {}
+    : StationSequence(port, link, prompts), view_(view) {}
 
 void RegistersReader::read(bool refresh) {
     if (refresh) {
@@ -58,10 +58,11 @@ void RegistersReader::read(bool refresh) {
     view_.registersStatus(txt(refresh ? 188 : 187));
     view_.readRunning(true);
     begin();
-    send(READ_REGISTERS, 75, kModeAtLeast);
+    send(READ_REGISTERS);
 }
 
-void RegistersReader::completion(int failed) {
+void RegistersReader::completion(ExchangeResult result) {
+    const bool failed = result == ExchangeResult::Failed;
     if (!engine_) {
         return;
     }

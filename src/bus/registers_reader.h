@@ -4,7 +4,7 @@
 #include <array>
 #include <optional>
 
-#include "bus/query_sequence.h"
+#include "link/station_sequence.h"
 
 namespace pelmo {
 
@@ -41,15 +41,15 @@ public:
 };
 
 // One READ_REGISTERS per read, without COMM or END_COMM, on a new engine each time.
-class RegistersReader final : public QuerySequence {
+class RegistersReader final : public StationSequence {
 public:
-    RegistersReader(StationPort& port, LinkContext& link, Prompts* prompts, RegistersView& view);
+    RegistersReader(StationPort& port, LinkContext& link, Prompts& prompts, RegistersView& view);
 
     // The window's first read (text 187) or a refresh (log cleared, text 188).
     void read(bool refresh);
 
 private:
-    void completion(int failed) override;
+    void completion(ExchangeResult result) override;
     RegistersView& view_;
 };
 

@@ -3,6 +3,7 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include "base/prompts.h"
 #include "base/texts.h"
 #include "ui_registers_window.h"
 #include "widgets/grid_cells.h"
@@ -12,7 +13,7 @@ namespace pelmo {
 TRegistryForm::TRegistryForm(StationPort& port, LinkContext& link, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TRegistryForm>()),
-      reader_(port, link, nullptr, *this) {
+      reader_(port, link, prompts(), *this) {
     ui->setupUi(this);
     prepareFixedGrid(ui->StringGrid1, 1, 1);
     prepareFixedGrid(ui->StringGrid2, 1, 1);

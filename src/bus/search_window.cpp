@@ -32,7 +32,9 @@ void reserveRows(QTableWidget* grid) {
 }  // namespace
 
 TVyhledani::TVyhledani(StationPort& port, LinkContext& link, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TVyhledani>()), search_(port, link, nullptr, *this) {
+    : QDialog(parent),
+      ui(std::make_unique<Ui::TVyhledani>()),
+      search_(port, link, prompts(), *this) {
     ui->setupUi(this);
     auto* bar = new QMenuBar(this);
     layout()->setMenuBar(bar);

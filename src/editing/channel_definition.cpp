@@ -28,7 +28,7 @@ TDefVeliciny::TDefVeliciny(int channel, StationImage& image, StationPort& port, 
       tableEditor_(tableEditor),
       prompts_(prompts),
       callbacks_(std::move(callbacks)),
-      upload_(port, link, &prompts, *this) {
+      upload_(port, link, prompts, *this) {
     // The upload sends what the request builder finds in the link's image.
     Q_ASSERT(&image == (link.build.image ? link.build.image : &station()));
     ui_->setupUi(this);

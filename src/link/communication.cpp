@@ -22,9 +22,9 @@ LinkContext& defaultLinkContext() {
     return link;
 }
 
-TCommunication::TCommunication(Window window, QObject* owner, int message, StationPort& port,
+TCommunication::TCommunication(Completion completion, QObject* owner, StationPort& port,
                                LinkContext& link)
-    : QObject(owner), window_(std::move(window)), message_(message), port_(port), link_(link) {
+    : QObject(owner), completion_(std::move(completion)), port_(port), link_(link) {
     timer_.setInterval(kPollIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &TCommunication::poll);
     reset(true);
@@ -43,27 +43,37 @@ TCommunication::~TCommunication() {
     }
 }
 
-bool TCommunication::transmit() {
+bool TCommunication::write(Request request) {
     TxBuffer& tx = *link_.tx;
-    const int length = buildRequest(tx, request_, link_.build);
-    if (length <= 0) {
+    const BuiltRequest built = buildRequest(tx, request, link_.build);
+    if (built.failure != BuildFailure::None && buildFailed_) {
+        // A copy: the receiver's box may run the event loop.
+        const BuildFailed told = buildFailed_;
+        told(built.failure);
+    }
+    if (built.length <= 0) {
         return false;
     }
-    return port_.write(std::span<const std::uint8_t>(tx.data(), static_cast<std::size_t>(length)));
+    return port_.write(
+        std::span<const std::uint8_t>(tx.data(), static_cast<std::size_t>(built.length)));
 }
 
-bool TCommunication::admitted(int request) {
+bool TCommunication::transmit() {
+    return write(request_);
+}
+
+bool TCommunication::admitted(Request request) {
     return !link_.admit || link_.admit(*this, request);
 }
 
-void TCommunication::send(int request, int expected, int mode, bool ack_first) {
+void TCommunication::send(Request request, AnswerExpectation expect) {
     if (!admitted(request)) {
         return;
     }
     request_ = request;
-    expected_ = expected;
-    mode_ = static_cast<std::uint8_t>(mode);
-    ack_first_ = ack_first;
+    expected_ = expect.length;
+    mode_ = expect.mode;
+    ack_first_ = expect.ackFirst;
     timer_.setInterval(kPollIntervalMs);
     max_repeats_ = kDefaultRepeats;
     reset(true);
@@ -81,14 +91,13 @@ void TCommunication::probe() {
     }
     timer_.setInterval(kProbeIntervalMs);
     reset(true);
-    mode_ = kModeExact;
-    expected_ = 11;
+    mode_ = AnswerMode::Exact;
+    expected_ = requestInfo(COMM).answerLength;
     max_repeats_ = kProbeRepeats;
     request_ = COMM;
     ack_first_ = false;
     if (link_.probeObserver) {
-        const StationImage* image = link_.build.image ? link_.build.image : &station();
-        link_.probeObserver(image->bus_address);
+        link_.probeObserver(address());
     }
     if (link_.statistics) {
         link_.statistics->exchangeStarted(address());
@@ -105,16 +114,11 @@ void TCommunication::transmitOrDefer() {
     }
 }
 
-void TCommunication::sendWithoutWaiting(int request) {
+void TCommunication::sendWithoutWaiting(Request request) {
     if (!admitted(request)) {
         return;
     }
-    TxBuffer& tx = *link_.tx;
-    const int length = buildRequest(tx, request, link_.build);
-    if (length > 0) {
-        (void)port_.write(
-            std::span<const std::uint8_t>(tx.data(), static_cast<std::size_t>(length)));
-    }
+    (void)write(request);
 }
 
 void TCommunication::acknowledge() {
@@ -133,11 +137,11 @@ void TCommunication::abandonAnswer() {
     timer_.stop();
     // Nobody waits for this answer any more, but the station still sends it (END_COMM's
     // 06h, say): the line stays the station's until it is due.
-    port_.abandonAnswer(mode_ == kModeAck ? 1 : std::max(expected_, 1));
+    port_.abandonAnswer(mode_ == AnswerMode::Ack ? 1 : std::max(expected_, 1));
 }
 
 void TCommunication::close() {
-    send(END_COMM, 0, kModeAck, false);
+    send(END_COMM, tableExpectation(END_COMM));
 }
 
 void TCommunication::reset(bool full) {
@@ -167,13 +171,13 @@ bool TCommunication::verifyLength(int expected) const {
 bool TCommunication::verified() const {
     const int n = link_.rx->length();
     switch (mode_) {
-        case kModeAtLeast:
+        case AnswerMode::AtLeast:
             return n >= expected_ && verifyLength(n);
-        case kModeExact:
+        case AnswerMode::Exact:
             return verifyLength(expected_);
-        case kModeTrailer:
+        case AnswerMode::Trailer:
             return verifyLength(n);
-        case kModeAck: {
+        case AnswerMode::Ack: {
             const auto bytes = link_.rx->bytes();
             return (n >= 1 && bytes[0] == kAckByte) ||
                    (n >= 2 && bytes[0] == kDleByte && bytes[1] == kAckByte);
@@ -188,10 +192,9 @@ void TCommunication::servicePort() {
 }
 
 void TCommunication::poll() {
-    // The window may destroy this engine inside the completion call, so the call works on
+    // The receiver may destroy this engine inside the completion call, so the call works on
     // copies and nothing touches a member afterwards.
-    const Window window = window_;
-    const int message = message_;
+    const Completion completion = completion_;
     // Blocks held for a free line go out first; an answer whose last byte came in just
     // before this tick counts now, not a tick later.
     port_.service();
@@ -221,7 +224,7 @@ void TCommunication::poll() {
         if (link_.statistics) {
             link_.statistics->answered(address(), (ticks_ + 1) * timer_.interval());
         }
-        window(message, 0);
+        completion(ExchangeResult::Verified);
         return;
     }
     if (++ticks_ <= kPollsPerAttempt) {
@@ -237,7 +240,7 @@ void TCommunication::poll() {
     ++repeats_;
     if (repeats_ > max_repeats_) {
         timer_.stop();
-        window(message, 1);
+        completion(ExchangeResult::Failed);
         return;
     }
     if (link_.statistics) {
@@ -249,9 +252,9 @@ void TCommunication::poll() {
 bool TCommunication::wholeAnswerWithBadTrailer() const {
     const int n = link_.rx->length();
     switch (mode_) {
-        case kModeAtLeast:
+        case AnswerMode::AtLeast:
             return n >= expected_ && n >= 2;
-        case kModeExact:
+        case AnswerMode::Exact:
             return n == expected_ && n >= 2;
         default:
             return false;
@@ -259,8 +262,7 @@ bool TCommunication::wholeAnswerWithBadTrailer() const {
 }
 
 int TCommunication::address() const {
-    const StationImage* image = link_.build.image ? link_.build.image : &station();
-    return image->bus_address;
+    return link_.build.image->bus_address;
 }
 
 TCommunication* TCommunication::current() {

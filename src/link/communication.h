@@ -17,7 +17,7 @@ class TCommunication;
 // What an engine reads and writes besides its port: the image and selectors the builder
 // uses, the transmit buffer and the receive state. The program uses one shared set.
 struct LinkContext {
-    BuildContext build;
+    BuildContext build;  // its image must be set
     TxBuffer* tx = nullptr;
     ReceiveState* rx = nullptr;
     // Told the bus address whenever a probe starts (the debug console shows it).
@@ -32,15 +32,13 @@ struct LinkContext {
     // Asked before each request an engine starts or sends without waiting (repetitions of
     // the outstanding one are not asked); false holds it back and the engine stays idle, so
     // that an interrupted command stops at an exchange boundary.
-    std::function<bool(TCommunication& engine, int request)> admit;
+    std::function<bool(TCommunication& engine, Request request)> admit;
 };
 
 LinkContext& defaultLinkContext();
 
-// Window messages that carry an engine's completion.
-inline constexpr int kMessageFinished = 1124;
-inline constexpr int kMessageData = 1125;
-inline constexpr int kMessageOther = 1126;
+// How an exchange ended.
+enum class ExchangeResult { Verified, Failed };
 
 inline constexpr int kPollIntervalMs = 20;
 inline constexpr int kProbeIntervalMs = 15;
@@ -51,25 +49,28 @@ inline constexpr int kProbeRepeats = 2;
 inline constexpr int kQuietAfterBytes = 3;
 
 // One request/answer exchange at a time: builds and writes a request, polls the receive
-// state until the answer verifies, repeats after 31 failed polls, and reports to the window
-// that started it. The completion call is the last thing a poll does, so the window may
+// state until the answer verifies, repeats after 31 failed polls, and reports to whoever
+// started it. The completion call is the last thing a poll does, so its receiver may
 // destroy the engine inside it.
 class TCommunication final : public QObject {
     Q_OBJECT
 public:
-    // (message, 0 verified / 1 failed after the last repetition)
-    using Window = std::function<void(int message, int failed)>;
+    // Verified, or failed after the last repetition.
+    using Completion = std::function<void(ExchangeResult result)>;
+    // A request whose block would not encode: told at each attempt, which then sends nothing.
+    using BuildFailed = std::function<void(BuildFailure failure)>;
 
-    TCommunication(Window window, QObject* owner, int message, StationPort& port,
+    TCommunication(Completion completion, QObject* owner, StationPort& port,
                    LinkContext& link = defaultLinkContext());
     ~TCommunication() override;
 
-    // Hands the completion messages to another window.
-    void setWindow(Window window) { window_ = std::move(window); }
+    // Hands the completions to someone else.
+    void setCompletion(Completion completion) { completion_ = std::move(completion); }
+    void setBuildFailed(BuildFailed buildFailed) { buildFailed_ = std::move(buildFailed); }
 
-    void send(int request, int expected, int mode, bool ack_first);
+    void send(Request request, AnswerExpectation expect);
     void probe();
-    void sendWithoutWaiting(int request);
+    void sendWithoutWaiting(Request request);
     void acknowledge();
     void stop();
     // END_COMM, acknowledgement not awaited.
@@ -87,12 +88,11 @@ public:
     QTimer& timer() { return timer_; }
     int ticks() const { return ticks_; }
     int repeats() const { return repeats_; }
-    int request() const { return request_; }
+    Request request() const { return request_; }
     int expected() const { return expected_; }
-    int mode() const { return mode_; }
+    AnswerMode mode() const { return mode_; }
     bool ackFirst() const { return ack_first_; }
     int maxRepeats() const { return max_repeats_; }
-    int message() const { return message_; }
     bool waiting() const { return timer_.isActive(); }
     LinkContext& link() { return link_; }
 
@@ -103,7 +103,9 @@ public:
     static void closeCurrent();
 
 private:
-    bool admitted(int request);
+    bool admitted(Request request);
+    // Builds request and writes it; a block that does not encode is told to buildFailed_.
+    bool write(Request request);
     bool transmit();
     // Stops waiting for the outstanding answer, which the station may still send.
     void abandonAnswer();
@@ -115,15 +117,15 @@ private:
     int address() const;
 
     QTimer timer_;
-    Window window_;
-    int message_;
-    std::uint8_t mode_ = 0;
+    Completion completion_;
+    BuildFailed buildFailed_;
+    AnswerMode mode_ = AnswerMode::AtLeast;
     bool ack_first_ = false;
     std::uint8_t max_repeats_ = kDefaultRepeats;
     StationPort& port_;
     int ticks_ = 0;
     int repeats_ = 0;
-    int request_ = 0;
+    Request request_ = ACK;
     int expected_ = 0;
     // Attempts of this exchange that received nothing at all.
     int silentAttempts_ = 0;

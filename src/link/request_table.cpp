@@ -12,42 +12,42 @@ namespace {
 
 // name, class, code, length, answer length, verification mode
 constexpr std::array<RequestInfo, kRequestCount> kTable{{
-    {"ACK", 0x00, 0x00, 1, 0, -1},
-    {"READ_REGISTERS", 0x81, 0x07, 7, 75, kModeAtLeast},
-    {"COMM", 0x81, 0x0A, 10, 11, kModeExact},
-    {"READ_STATUS", 0x40, 0x10, 5, 27, kModeExact},
-    {"ERASE_STATION", 0x40, 0x13, 5, 0, kModeAck},
-    {"SET_TIME", 0x02, 0x38, 16, 0, kModeAck},
-    {"READ_METER", 0x40, 0x26, 5, 93, kModeExact},
-    {"READ_CHANNEL", 0x02, 0x24, 7, 10, kModeAtLeast},
-    {"READ_STATION", 0x40, 0x22, 5, 99, kModeExact},
-    {"WRITE_STATION", 0x02, 0x20, 98, 0, kModeAck},
-    {"WRITE_METER", 0x02, 0x2D, 92, 0, kModeAck},
-    {"WRITE_CHANNEL", 0x02, 0x21, 109, 0, kModeAck},
-    {"RESTART_MEASURING", 0x40, 0x31, 5, 0, kModeAck},
-    {"WRITE_ADDRESS", 0x80, 0xF6, 10, 0, kModeAck},
-    {"READ_CMOS", 0x40, 0xF3, 5, 45, kModeExact},
-    {"READ_CMOS_CHECK", 0x40, 0xF3, 5, 45, kModeExact},
-    {"WRITE_CMOS", 0x02, 0xF2, 42, 0, kModeAck},
-    {"END_COMM", 0x40, 0x0E, 5, 0, kModeAck},
-    {"LOCK_STATION", 0x80, 0xF6, 10, 0, kModeAck},
-    {"READ_ARCHIVE_INFO", 0x02, 0x2B, 7, 36, kModeExact},
-    {"READ_ARCHIVE_DATA", 0x02, 0x5E, 8, 70, kModeAtLeast},
-    {"CLEAR_PARTIAL", 0x40, 0x5A, 5, 0, kModeAck},
-    {"READ_MESSAGES", 0x40, 0x47, 5, 6, kModeAtLeast},
-    {"READ_LIVE", 0x40, 0x43, 5, 51, -1},
-    {nullptr, 0x00, 0x00, 0, 0, -1},
-    {"STAV_MER", 0x40, 0x41, 5, 87, kModeExact},
-    {"START_PRENOS", 0x40, 0x35, 5, 0, kModeAck},
-    {"SEND_BLOCK", 0x02, 0x45, 7, 10, -1},
-    {nullptr, 0x00, 0x00, 0, 0, -1},
-    {"READ_MAXIMUM", 0x40, 0x4D, 5, 31, kModeExact},
-    {"FLY_SET", 0x02, 0x49, 9, 0, -1},
-    {"FLY_READ", 0x40, 0x4B, 5, 50, kModeExact},
-    {"STOP_PRENOS", 0x02, 0x36, 6, 0, kModeAck},
+    {"ACK", 0x00, 0x00, 1, 0, AnswerMode::None},
+    {"READ_REGISTERS", 0x81, 0x07, 7, 75, AnswerMode::AtLeast},
+    {"COMM", 0x81, 0x0A, 10, 11, AnswerMode::Exact},
+    {"READ_STATUS", 0x40, 0x10, 5, 27, AnswerMode::Exact},
+    {"ERASE_STATION", 0x40, 0x13, 5, 0, AnswerMode::Ack},
+    {"SET_TIME", 0x02, 0x38, 16, 0, AnswerMode::Ack},
+    {"READ_METER", 0x40, 0x26, 5, kMeterAnswerLength, AnswerMode::Exact},
+    {"READ_CHANNEL", 0x02, 0x24, 7, 10, AnswerMode::AtLeast},
+    {"READ_STATION", 0x40, 0x22, 5, 99, AnswerMode::Exact},
+    {"WRITE_STATION", 0x02, 0x20, 98, 0, AnswerMode::Ack},
+    {"WRITE_METER", 0x02, 0x2D, 92, 0, AnswerMode::Ack},
+    {"WRITE_CHANNEL", 0x02, 0x21, 109, 0, AnswerMode::Ack},
+    {"RESTART_MEASURING", 0x40, 0x31, 5, 0, AnswerMode::Ack},
+    {"WRITE_ADDRESS", 0x80, 0xF6, 10, 0, AnswerMode::Ack},
+    {"READ_CMOS", 0x40, 0xF3, 5, kCmosAnswerLength, AnswerMode::Exact},
+    {"READ_CMOS_CHECK", 0x40, 0xF3, 5, kCmosAnswerLength, AnswerMode::Exact},
+    {"WRITE_CMOS", 0x02, 0xF2, 42, 0, AnswerMode::Ack},
+    {"END_COMM", 0x40, 0x0E, 5, 0, AnswerMode::Ack},
+    {"LOCK_STATION", 0x80, 0xF6, 10, 0, AnswerMode::Ack},
+    {"READ_ARCHIVE_INFO", 0x02, 0x2B, 7, 36, AnswerMode::Exact},
+    {"READ_ARCHIVE_DATA", 0x02, 0x5E, 8, 70, AnswerMode::AtLeast},
+    {"CLEAR_PARTIAL", 0x40, 0x5A, 5, 0, AnswerMode::Ack},
+    {"READ_MESSAGES", 0x40, 0x47, 5, 6, AnswerMode::AtLeast},
+    {"READ_LIVE", 0x40, 0x43, 5, 51, AnswerMode::Exact},
+    {nullptr, 0x00, 0x00, 0, 0, AnswerMode::None},
+    {"STAV_MER", 0x40, 0x41, 5, 87, AnswerMode::Exact},
+    {"START_PRENOS", 0x40, 0x35, 5, 0, AnswerMode::Ack},
+    {"SEND_BLOCK", 0x02, 0x45, 7, 10, AnswerMode::AtLeast},
+    {nullptr, 0x00, 0x00, 0, 0, AnswerMode::None},
+    {"READ_MAXIMUM", 0x40, 0x4D, 5, 31, AnswerMode::Exact},
+    {"FLY_SET", 0x02, 0x49, 9, 0, AnswerMode::Ack},
+    {"FLY_READ", 0x40, 0x4B, 5, 50, AnswerMode::Exact},
+    {"STOP_PRENOS", 0x02, 0x36, 6, 0, AnswerMode::Ack},
 }};
 
-constexpr RequestInfo kNothing{nullptr, 0x00, 0x00, 0, 0, -1};
+constexpr RequestInfo kNothing{nullptr, 0x00, 0x00, 0, 0, AnswerMode::None};
 
 // Fixed payload bytes after the code byte, for requests whose payload never changes.
 std::span<const std::uint8_t> fixedPayload(int id) {
@@ -79,6 +79,33 @@ const RequestInfo& requestInfo(int id) {
         return kNothing;
     }
     return kTable[static_cast<std::size_t>(id)];
+}
+
+AnswerExpectation tableExpectation(Request id) {
+    const RequestInfo& info = requestInfo(id);
+    return {info.answerLength, info.mode, false};
+}
+
+const char* buildFailureTag(BuildFailure failure) {
+    switch (failure) {
+        case BuildFailure::StationDefinition:
+            return " 2.8: Definice stanice - progr.";
+        case BuildFailure::MeterDefinition:
+            return " 2.6: Definice meridla - progr.";
+        case BuildFailure::ChannelDefinition:
+            return " 2.7: Definice veliciny-progr";
+        case BuildFailure::Cmos:
+            return " 2.5: CMOS - progr.";
+        case BuildFailure::None:
+            break;
+    }
+    return nullptr;
+}
+
+void reportBuildFailure(Prompts& where, BuildFailure failure) {
+    if (const char* tag = buildFailureTag(failure)) {
+        reportGeneralError(where, tag);
+    }
 }
 
 int requestIdFor(std::uint8_t cls, std::uint8_t code) {
@@ -146,18 +173,17 @@ bool trailerMatches(std::span<const std::uint8_t> bytes, std::size_t start) {
     return sum == bytes[n - 2] && x == bytes[n - 1];
 }
 
-int buildRequest(TxBuffer& tx, int id, const BuildContext& ctx) {
+BuiltRequest buildRequest(TxBuffer& tx, int id, const BuildContext& ctx) {
     const RequestInfo& info = requestInfo(id);
     if (info.length == 0) {
-        return 0;
+        return {};
     }
     tx.fill(0);
     if (id == ACK) {
         tx[0] = kAckByte;
-        return 1;
+        return {1, BuildFailure::None};
     }
-    const StationImage& image = ctx.image ? *ctx.image : station();
-    Prompts& where = ctx.prompts ? *ctx.prompts : prompts();
+    const StationImage& image = *ctx.image;
     const LocalDateTime now = ctx.clock ? ctx.clock() : systemLocalTime();
     header(tx, info);
     FieldWriter w(std::span<std::uint8_t>(tx).subspan(3));
@@ -212,15 +238,13 @@ int buildRequest(TxBuffer& tx, int id, const BuildContext& ctx) {
             w.u8(0, kStationPayload);
             if (!encodeStation(image.station, timeCodeFromLocal(now),
                                payload.first(kStationPayload))) {
-                reportGeneralError(where, " 2.8: Definice stanice - progr.");
-                return 0;
+                return {0, BuildFailure::StationDefinition};
             }
             break;
         case WRITE_METER:
             w.u8(0, kMeterPayload);
             if (!encodeMeter(image.meter, payload.first(kMeterPayload))) {
-                reportGeneralError(where, " 2.6: Definice meridla - progr.");
-                return 0;
+                return {0, BuildFailure::MeterDefinition};
             }
             break;
         case WRITE_CHANNEL: {
@@ -230,8 +254,7 @@ int buildRequest(TxBuffer& tx, int id, const BuildContext& ctx) {
             const std::size_t size = s ? channelPayloadLength(*s) : 0;
             if (!s || s->table_points > kTablePoints ||
                 !encodeChannel(n, *s, image.channelData(n), payload.first(size))) {
-                reportGeneralError(where, " 2.7: Definice veliciny-progr");
-                return 0;
+                return {0, BuildFailure::ChannelDefinition};
             }
             w.u8(0, 103 + 2 * static_cast<std::uint32_t>(s->table_points));
             length = static_cast<int>(size) + 6;
@@ -241,8 +264,7 @@ int buildRequest(TxBuffer& tx, int id, const BuildContext& ctx) {
             w.u8(0, kCmosWritePayload);
             if (!encodeCmos(image.cmos_file_identity, image.cmos,
                             payload.first(kCmosWritePayload))) {
-                reportGeneralError(where, " 2.5: CMOS - progr.");
-                return 0;
+                return {0, BuildFailure::Cmos};
             }
             break;
         default:
@@ -250,7 +272,7 @@ int buildRequest(TxBuffer& tx, int id, const BuildContext& ctx) {
             break;
     }
     appendTrailer(std::span<std::uint8_t>(tx).first(static_cast<std::size_t>(length)));
-    return length;
+    return {length, BuildFailure::None};
 }
 
 TxBuffer& transmitBuffer() {

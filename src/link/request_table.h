@@ -58,11 +58,17 @@ inline constexpr std::uint8_t kStartByte = 0x01;
 inline constexpr std::size_t kAnswerPayloadOffset = 5;
 inline constexpr std::size_t kRequestPayloadOffset = 4;
 
-// Verification modes of the engine.
-inline constexpr int kModeAtLeast = 0;
-inline constexpr int kModeExact = 1;
-inline constexpr int kModeTrailer = 3;
-inline constexpr int kModeAck = 4;
+// How the engine verifies an answer. The values are the ones the fuzz seeds carry.
+enum class AnswerMode : std::int8_t {
+    None = -1,    // never awaited (ACK, the empty rows)
+    AtLeast = 0,  // at least the expected length, trailer over all of it
+    Exact = 1,    // exactly the expected length with a good trailer
+    Trailer = 3,  // any length with a good trailer
+    Ack = 4,      // 06h (or DLE 06h) first
+};
+
+inline constexpr int kCmosAnswerLength = 45;
+inline constexpr int kMeterAnswerLength = 93;
 
 struct RequestInfo {
     const char* name;  // nullptr for identifiers that build nothing
@@ -70,10 +76,22 @@ struct RequestInfo {
     std::uint8_t code;
     int length;        // total datagram length; for WRITE_CHANNEL the length without table
     int answerLength;  // expected answer length, 0 when only 06h comes back
-    int mode;          // verification mode the sequences use, -1 where none applies
+    AnswerMode mode;   // how the sequences verify the answer
 };
 
 const RequestInfo& requestInfo(int id);
+
+// What the engine waits for after a request.
+struct AnswerExpectation {
+    int length = 0;
+    AnswerMode mode = AnswerMode::Ack;
+    // A continuation block: an answer that does not start with 06h is summed from its
+    // first byte.
+    bool ackFirst = false;
+};
+
+// The length and mode the request table gives.
+AnswerExpectation tableExpectation(Request id);
 
 // Identifier of the request with this class and code (READ_CMOS for F3h), or -1.
 int requestIdFor(std::uint8_t cls, std::uint8_t code);
@@ -91,10 +109,9 @@ struct FlySetup {
 
 // Everything the builder reads besides the identifier.
 struct BuildContext {
-    StationImage* image = nullptr;
+    StationImage* image = nullptr;  // must be set for every request but ACK
     const FlySetup* fly = nullptr;
     std::function<LocalDateTime()> clock;  // empty: the PC's local time
-    Prompts* prompts = nullptr;            // null: the program's prompts
 };
 
 BuildContext defaultBuildContext();
@@ -104,9 +121,23 @@ void appendTrailer(std::span<std::uint8_t> datagram);
 // True when the last two bytes are the SUM and XOR of the bytes from `start` before them.
 bool trailerMatches(std::span<const std::uint8_t> bytes, std::size_t start);
 
-// Clears the buffer and builds request `id`; returns its length, or 0 when nothing was
-// built (the buffer is then left as it was for identifiers without a datagram).
-int buildRequest(TxBuffer& tx, int id, const BuildContext& ctx);
+// A block of the image that would not encode; the request is not sent.
+enum class BuildFailure { None, StationDefinition, MeterDefinition, ChannelDefinition, Cmos };
+
+struct BuiltRequest {
+    int length = 0;  // 0: nothing built
+    BuildFailure failure = BuildFailure::None;
+};
+
+// Clears the buffer and builds request `id`. Nothing is built for identifiers without a
+// datagram (the buffer is then left as it was) and for a block that does not encode.
+BuiltRequest buildRequest(TxBuffer& tx, int id, const BuildContext& ctx);
+
+// The general error box's tag of a build failure (" 2.8: Definice stanice - progr."),
+// nullptr for None.
+const char* buildFailureTag(BuildFailure failure);
+// The general error box of a build failure; nothing for None.
+void reportBuildFailure(Prompts& where, BuildFailure failure);
 
 TxBuffer& transmitBuffer();
 

@@ -6,8 +6,9 @@
 
 namespace pelmo {
 
-LiveTracker::LiveTracker(StationPort& port, LinkContext& link, LiveTrackerView& view)
-    : port_(port), link_(link), view_(view) {
+LiveTracker::LiveTracker(StationPort& port, LinkContext& link, Prompts& prompts,
+                         LiveTrackerView& view)
+    : StationSequence(port, link, prompts), view_(view) {
     timer_.setInterval(kTickMs);
     QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { tick(); });
 }
@@ -18,21 +19,19 @@ LiveTracker::~LiveTracker() {
 
 void LiveTracker::start() {
     failedPolls_ = 0;
-    engine_ = std::make_unique<TCommunication>([this](int, int failed) { completion(failed); },
-                                               nullptr, kMessageData, port_, link_);
-    TCommunication::setCurrent(engine_.get());
+    begin();
     openLink();
 }
 
 void LiveTracker::openLink() {
-    engine_->send(COMM, 11, kModeExact, false);
+    send(COMM);
 }
 
-void LiveTracker::completion(int failed) {
+void LiveTracker::completion(ExchangeResult result) {
     if (!engine_) {
         return;
     }
-    if (failed) {
+    if (result == ExchangeResult::Failed) {
         // The ticks go on and try again. When the very first COMM went unanswered nothing
         // ticks yet: the tracker would sit silent with the operator waiting for data.
         if (!timer_.isActive()) {
@@ -42,7 +41,7 @@ void LiveTracker::completion(int failed) {
         }
         return;
     }
-    engine_->acknowledge();
+    acknowledge();
     if (!timer_.isActive()) {
         timer_.start();
     }
@@ -50,10 +49,7 @@ void LiveTracker::completion(int failed) {
 
 void LiveTracker::stop() {
     timer_.stop();
-    if (engine_) {
-        engine_->close();
-        engine_.reset();
-    }
+    closeEngine();
 }
 
 void LiveTracker::releaseRecords() {
@@ -68,7 +64,7 @@ void LiveTracker::tick() {
     }
     engine_->servicePort();
     view_.liveStatus(txt(255));
-    if (liveAnswerVerifies(link_.rx->bytes())) {
+    if (liveAnswerVerifies(answer())) {
         failedPolls_ = 0;
         if (!takeRecord()) {
             stop();
@@ -77,7 +73,7 @@ void LiveTracker::tick() {
         engine_->reset(true);
         view_.liveTrafficNote(QStringLiteral("|SLEDdat2"));
         view_.liveStatus(txt(255) + QStringLiteral("OK"));
-        engine_->acknowledge();
+        acknowledge();
         engine_->sendWithoutWaiting(READ_LIVE);
         return;
     }
@@ -93,7 +89,7 @@ void LiveTracker::tick() {
 }
 
 bool LiveTracker::takeRecord() {
-    const std::optional<LiveRecord> record = decodeLiveAnswer(link_.rx->bytes());
+    const std::optional<LiveRecord> record = decodeLiveAnswer(answer());
     if (!record) {
         return true;
     }

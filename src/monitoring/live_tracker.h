@@ -5,11 +5,12 @@
 #include <memory>
 #include <optional>
 
-#include "link/communication.h"
+#include "link/station_sequence.h"
 #include "monitoring/live_values.h"
 
 namespace pelmo {
 
+class Prompts;
 class StationPort;
 
 // What the live tracking shows; the tracking view implements it with widgets, the
@@ -30,13 +31,13 @@ public:
 
 // Follows a station: COMM, then once a second READ_LIVE sent without waiting, its answer
 // looked for at the next tick. One record per distinct station time.
-class LiveTracker {
+class LiveTracker final : public StationSequence {
 public:
     static constexpr int kTickMs = 1000;
     static constexpr int kFailedPollLimit = 6;
 
-    LiveTracker(StationPort& port, LinkContext& link, LiveTrackerView& view);
-    ~LiveTracker();
+    LiveTracker(StationPort& port, LinkContext& link, Prompts& prompts, LiveTrackerView& view);
+    ~LiveTracker() override;
 
     // Opens the link with COMM; the poll starts when it is answered.
     void start();
@@ -57,17 +58,13 @@ public:
     int failedPolls() const { return failedPolls_; }
     bool polling() const { return timer_.isActive(); }
     QTimer& timer() { return timer_; }
-    TCommunication* engine() const { return engine_.get(); }
 
 private:
-    void completion(int failed);
+    void completion(ExchangeResult result) override;
     void openLink();
     bool takeRecord();
 
-    StationPort& port_;
-    LinkContext& link_;
     LiveTrackerView& view_;
-    std::unique_ptr<TCommunication> engine_;
     QTimer timer_;
     LiveRecords records_;
     std::optional<std::uint32_t> startTime_;

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QTimer>
 
+#include "base/prompts.h"
 #include "base/texts.h"
 #include "ui_mon_splash.h"
 
@@ -22,7 +23,7 @@ TMonSplash::TMonSplash(StationPort& port, LinkContext& link, MonitoringRecording
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       ui(std::make_unique<Ui::TMonSplash>()),
       outlets_(std::move(outlets)),
-      transfer_(port, link, nullptr, *this, recording) {
+      transfer_(port, link, prompts(), *this, recording) {
     ui->setupUi(this);
 }
 

@@ -12,7 +12,6 @@ namespace pelmo {
 namespace {
 
 constexpr int kStatusAnswer = 87;
-constexpr int kBlockAnswer = 10;
 constexpr std::uint8_t kMoreBlocks = 0x08;
 constexpr int kGaugeReserve = 50;
 constexpr std::size_t kTrailer = 2;
@@ -58,19 +57,11 @@ std::optional<MonitoringBlock> monitoringBlock(std::span<const std::uint8_t> ans
     return block;
 }
 
-MonTransfer::MonTransfer(StationPort& port, LinkContext& link, Prompts* prompts,
+MonTransfer::MonTransfer(StationPort& port, LinkContext& link, Prompts& prompts,
                          MonTransferView& view, MonitoringRecording& recording)
-    : port_(port), link_(link), prompts_(prompts), view_(view), recording_(recording) {}
+    : StationSequence(port, link, prompts), view_(view), recording_(recording) {}
 
 MonTransfer::~MonTransfer() = default;
-
-Prompts& MonTransfer::prompter() const {
-    return prompts_ ? *prompts_ : prompts();
-}
-
-StationImage& MonTransfer::image() const {
-    return link_.build.image ? *link_.build.image : station();
-}
 
 void MonTransfer::start() {
     recording_.clear();
@@ -87,24 +78,13 @@ void MonTransfer::start() {
     }
     view_.expectedCounts({});
     view_.transferStatus(txt(118));
-    engine_ = std::make_unique<TCommunication>([this](int, int failed) { completion(failed); },
-                                               nullptr, kMessageFinished, port_, link_);
-    TCommunication::setCurrent(engine_.get());
-    send(COMM, 11, kModeExact);
-}
-
-void MonTransfer::send(int request, int expected, int mode, bool ackFirst) {
-    step_ = request;
-    engine_->send(request, expected, mode, ackFirst);
+    begin();
+    send(COMM);
 }
 
 void MonTransfer::end(bool dataReady) {
     dataReady_ = dataReady;
-    step_ = kFinished;
-    if (engine_) {
-        engine_->close();
-        engine_.reset();
-    }
+    closeAndRelease();
     view_.transferEnded(dataReady);
 }
 
@@ -112,7 +92,7 @@ void MonTransfer::fail() {
     view_.viewStatus(txt(136));
     view_.transferStatus(txt(136));
     end(false);
-    prompter().error(txt(136));
+    reportConnectionError();
 }
 
 void MonTransfer::decodeError(const char* tag) {
@@ -121,7 +101,7 @@ void MonTransfer::decodeError(const char* tag) {
 }
 
 bool MonTransfer::storeBlock(bool& more) {
-    const auto block = monitoringBlock(link_.rx->bytes(), firstBlock_);
+    const auto block = monitoringBlock(answer(), firstBlock_);
     auto& list = recording_.list(channel_);
     if (!block || list.size() + block->data.size() > kMaxListBytes) {
         reportGeneralError(prompter(), " 16.13: Save_data");
@@ -142,7 +122,11 @@ bool MonTransfer::storeBlock(bool& more) {
 
 void MonTransfer::sendBlock(bool ackFirst) {
     image().current_index = static_cast<std::uint16_t>(channel_);
-    send(SEND_BLOCK, kBlockAnswer, kModeAtLeast, ackFirst);
+    if (ackFirst) {
+        sendContinuation(SEND_BLOCK);
+    } else {
+        send(SEND_BLOCK);
+    }
 }
 
 void MonTransfer::channelComplete() {
@@ -161,7 +145,7 @@ void MonTransfer::channelComplete() {
         repairing_ = true;
         recording_.list(channel_).clear();
         firstBlock_ = true;
-        send(STOP_PRENOS, 0, kModeAck);
+        send(STOP_PRENOS);
         return;
     }
     ++channel_;
@@ -175,27 +159,27 @@ void MonTransfer::channelComplete() {
         return;
     }
     view_.transferStatus(txt(141));
-    send(STOP_PRENOS, 0, kModeAck);
+    send(STOP_PRENOS);
     view_.viewSource(txt(271) + fromCp1250(image().station.name));
 }
 
-void MonTransfer::completion(int failed) {
+void MonTransfer::completion(ExchangeResult result) {
     if (!engine_) {
         return;
     }
-    if (failed) {
+    if (result == ExchangeResult::Failed) {
         fail();
         return;
     }
-    switch (step_) {
+    switch (state_) {
         case COMM:
-            engine_->acknowledge();
+            acknowledge();
             view_.trafficNote(QStringLiteral("COMM - Sending STAV_MER"));
-            send(STAV_MER, kStatusAnswer, kModeExact);
+            send(STAV_MER);
             break;
         case STAV_MER:
-            engine_->acknowledge();
-            if (!decodeMonitoringStatus(link_.rx->bytes(), recording_.status)) {
+            acknowledge();
+            if (!decodeMonitoringStatus(answer(), recording_.status)) {
                 decodeError(" 16.19: prepare_Monit_samples");
                 return;
             }
@@ -203,15 +187,15 @@ void MonTransfer::completion(int failed) {
             view_.gaugeMaximum(recording_.status.total + kGaugeReserve);
             view_.transferStatus(txt(265));
             view_.trafficNote(QStringLiteral("STAV_MER - Sending START_PRENOS"));
-            send(START_PRENOS, 0, kModeAck);
+            send(START_PRENOS);
             break;
         case START_PRENOS:
-            engine_->acknowledge();
+            acknowledge();
             view_.trafficNote(QStringLiteral("START_PRENOS - Sending SEND_BLOCK"));
             sendBlock(false);
             break;
         case SEND_BLOCK: {
-            engine_->acknowledge();
+            acknowledge();
             view_.transferStatus(QString::number(channel_));
             view_.trafficNote(QStringLiteral("SEND_BLOCK - Inline"));
             bool more = false;
@@ -232,10 +216,10 @@ void MonTransfer::completion(int failed) {
         case STOP_PRENOS:
             view_.trafficNote(QStringLiteral("STOP_PRENOS - inline"));
             if (repairing_) {
-                engine_->acknowledge();
+                acknowledge();
                 view_.trafficNote(QStringLiteral("STOP_PRENOS - sending START_PRENOS"));
                 repairing_ = false;
-                send(START_PRENOS, 0, kModeAck);
+                send(START_PRENOS);
             } else {
                 view_.viewStatus(txt(141));
                 end(true);

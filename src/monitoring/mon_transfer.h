@@ -7,7 +7,7 @@
 #include <span>
 
 #include "files/monitoring_file.h"
-#include "link/communication.h"
+#include "link/station_sequence.h"
 
 namespace pelmo {
 
@@ -53,32 +53,26 @@ public:
 // per block and channel (channels holding no samples are skipped), STOP_PRENOS. A channel
 // whose buffer comes out shorter than announced is emptied and fetched again after
 // STOP_PRENOS and START_PRENOS, at most kMaxRepairs times.
-class MonTransfer {
+class MonTransfer final : public StationSequence {
 public:
-    static constexpr int kFinished = 17;
     static constexpr int kMaxRepairs = 5;
     // No channel can hold more than a 16-bit count of samples.
     static constexpr std::size_t kMaxListBytes = kSampleListHeader + 65535;
 
-    // With no prompts given, the program's prompts at the time of each message.
-    MonTransfer(StationPort& port, LinkContext& link, Prompts* prompts, MonTransferView& view,
+    MonTransfer(StationPort& port, LinkContext& link, Prompts& prompts, MonTransferView& view,
                 MonitoringRecording& recording);
-    ~MonTransfer();
+    ~MonTransfer() override;
 
     void start();
-    void completion(int failed);
 
-    int step() const { return step_; }
+    int step() const { return state_; }
     int channel() const { return channel_; }
     bool dataReady() const { return dataReady_; }
     int receivedBytes() const { return received_; }
     int repairs(int channel) const { return repairs_[static_cast<std::size_t>(channel - 1)]; }
-    TCommunication* engine() const { return engine_.get(); }
 
 private:
-    StationImage& image() const;
-    Prompts& prompter() const;
-    void send(int request, int expected, int mode, bool ackFirst = false);
+    void completion(ExchangeResult result) override;
     void end(bool dataReady);
     void fail();
     void decodeError(const char* tag);
@@ -87,13 +81,8 @@ private:
     void channelComplete();
     void sendBlock(bool ackFirst);
 
-    StationPort& port_;
-    LinkContext& link_;
-    Prompts* prompts_;
     MonTransferView& view_;
     MonitoringRecording& recording_;
-    std::unique_ptr<TCommunication> engine_;
-    int step_ = 0;
     int channel_ = 1;
     bool firstBlock_ = true;
     int received_ = 0;

@@ -105,8 +105,8 @@ TSledDat::TSledDat(StationPort& port, LinkContext& link, QWidget* parent)
       ui(std::make_unique<Ui::TSledDat>()),
       port_(port),
       link_(link),
-      reader_(port, link, nullptr, *this),
-      tracker_(port, link, *this) {
+      reader_(port, link, prompts(), *this),
+      tracker_(port, link, prompts(), *this) {
     ui->setupUi(this);
     statusPanel_ = new QLabel(this);
     statusPanel_->setObjectName(QStringLiteral("StatusPanel0"));

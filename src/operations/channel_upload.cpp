@@ -8,22 +8,15 @@ namespace pelmo {
 
 namespace {
 constexpr int kStepsPerAnswer = kUploadSteps / 4;
-constexpr int kCmosAnswerLength = 45;
 }  // namespace
 
-ChannelUpload::ChannelUpload(StationPort& port, LinkContext& link, Prompts* prompts,
+ChannelUpload::ChannelUpload(StationPort& port, LinkContext& link, Prompts& prompts,
                              ChannelUploadView& view)
-    : port_(port), link_(link), prompts_(prompts), view_(view) {}
+    : StationSequence(port, link, prompts), view_(view) {
+    state_ = kFinished;
+}
 
 ChannelUpload::~ChannelUpload() = default;
-
-StationImage& ChannelUpload::image() const {
-    return link_.build.image ? *link_.build.image : station();
-}
-
-Prompts& ChannelUpload::prompter() const {
-    return prompts_ ? *prompts_ : prompts();
-}
 
 void ChannelUpload::start(int channel) {
     if (engine_ || channel < 1 || channel > kChannelCount) {
@@ -32,48 +25,37 @@ void ChannelUpload::start(int channel) {
     channel_ = channel;
     view_.uploadStatus(txt(118));
     view_.uploadProgress(0);
-    engine_ = std::make_unique<TCommunication>([this](int, int failed) { completion(failed); },
-                                               nullptr, kMessageFinished, port_, link_);
-    TCommunication::setCurrent(engine_.get());
-    next(COMM, 11, kModeExact);
-}
-
-void ChannelUpload::next(int request, int expected, int mode) {
-    state_ = request;
-    engine_->send(request, expected, mode, false);
+    begin();
+    send(COMM);
 }
 
 void ChannelUpload::finish() {
-    state_ = kFinished;
-    if (engine_) {
-        engine_->close();
-        engine_.reset();
-    }
+    closeAndRelease();
     view_.uploadEnded();
 }
 
-void ChannelUpload::completion(int failed) {
+void ChannelUpload::completion(ExchangeResult result) {
     if (!engine_) {
         return;
     }
-    if (failed) {
+    if (result == ExchangeResult::Failed) {
         finish();
         view_.uploadStatus(txt(136));
-        prompter().error(txt(136));
+        reportConnectionError();
         return;
     }
-    engine_->acknowledge();
+    acknowledge();
     StationImage& img = image();
     switch (state_) {
         case COMM:
             view_.uploadProgress(kStepsPerAnswer);
             view_.uploadStatus(txt(205));
-            next(READ_CMOS, kCmosAnswerLength, kModeExact);
+            send(READ_CMOS);
             break;
         case READ_CMOS: {
             view_.uploadProgress(2 * kStepsPerAnswer);
             view_.uploadStatus(txt(120));
-            const auto answer = link_.rx->bytes();
+            const auto answer = this->answer();
             if (answer.size() < static_cast<std::size_t>(kCmosAnswerLength)) {
                 finish();
                 reportGeneralError(prompter(), " 1.1: CMOS");
@@ -86,14 +68,14 @@ void ChannelUpload::completion(int failed) {
                 prompter().warning(txt(206));
                 return;
             }
-            next(READ_STATUS, 27, kModeExact);
+            send(READ_STATUS);
             break;
         }
         case READ_STATUS:
             view_.uploadProgress(3 * kStepsPerAnswer);
             img.current_index = static_cast<std::uint16_t>(channel_);
             view_.uploadStatus(txt(122) + QString::number(channel_));
-            next(WRITE_CHANNEL, 0, kModeAck);
+            send(WRITE_CHANNEL);
             break;
         case WRITE_CHANNEL:
             view_.uploadProgress(kUploadSteps);

@@ -3,7 +3,7 @@
 #include <QString>
 #include <memory>
 
-#include "link/communication.h"
+#include "link/station_sequence.h"
 
 namespace pelmo {
 
@@ -30,33 +30,18 @@ inline constexpr int kUploadSteps = 60;
 // "Do stanice...": sends one channel definition into the station. COMM, READ_CMOS (a
 // locked station is refused), READ_STATUS, WRITE_CHANNEL, each answer acknowledged, then
 // END_COMM.
-class ChannelUpload {
+class ChannelUpload final : public StationSequence {
 public:
-    static constexpr int kFinished = 17;
-
-    // With no prompts given, the program's prompts at the time of each message.
-    ChannelUpload(StationPort& port, LinkContext& link, Prompts* prompts, ChannelUploadView& view);
-    ~ChannelUpload();
+    ChannelUpload(StationPort& port, LinkContext& link, Prompts& prompts, ChannelUploadView& view);
+    ~ChannelUpload() override;
 
     void start(int channel);
-    void completion(int failed);
-
-    bool running() const { return engine_ != nullptr; }
-    int state() const { return state_; }
-    TCommunication* engine() const { return engine_.get(); }
 
 private:
-    StationImage& image() const;
-    Prompts& prompter() const;
-    void next(int request, int expected, int mode);
+    void completion(ExchangeResult result) override;
     void finish();
 
-    StationPort& port_;
-    LinkContext& link_;
-    Prompts* prompts_;
     ChannelUploadView& view_;
-    std::unique_ptr<TCommunication> engine_;
-    int state_ = kFinished;
     int channel_ = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "base/cp1250.h"
+#include "base/prompts.h"
 #include "base/texts.h"
 #include "ui_lock_window.h"
 
@@ -13,7 +14,7 @@ namespace pelmo {
 TLockStation::TLockStation(StationPort& port, LinkContext& link, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       ui(std::make_unique<Ui::TLockStation>()),
-      locker_(port, link, nullptr, *this) {
+      locker_(port, link, prompts(), *this) {
     ui->setupUi(this);
     ui->l_staniceUzamcena->hide();
     connect(ui->b_close, &QPushButton::clicked, this, &TLockStation::b_closeClick);

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QTimer>
 
+#include "base/prompts.h"
 #include "base/texts.h"
 #include "ui_programming_window.h"
 
@@ -18,7 +19,7 @@ TProgressForm::TProgressForm(StationPort& port, LinkContext& link,
                              StationProgrammer::Options options, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       ui(std::make_unique<Ui::TProgressForm>()),
-      programmer_(port, link, nullptr, *this, std::move(options)) {
+      programmer_(port, link, prompts(), *this, std::move(options)) {
     ui->setupUi(this);
     for (QLabel* ok :
          {ui->l_inicOK, ui->l_mazaniOK, ui->l_prenosOK, ui->l_zahajeniOK, ui->l_ProgrOK}) {

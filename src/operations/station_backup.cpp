@@ -25,7 +25,7 @@ QString keepMarker(const QString& folder, std::uint16_t serial) {
 }
 }  // namespace
 
-StationBackup::StationBackup(StationPort& port, LinkContext& link, Prompts* prompts,
+StationBackup::StationBackup(StationPort& port, LinkContext& link, Prompts& prompts,
                              BackupView& view, Options options)
     : prompts_(prompts),
       view_(view),
@@ -36,10 +36,6 @@ StationBackup::StationBackup(StationPort& port, LinkContext& link, Prompts* prom
 }
 
 StationBackup::~StationBackup() = default;
-
-Prompts& StationBackup::prompter() const {
-    return prompts_ ? *prompts_ : prompts();
-}
 
 void StationBackup::start(const StationImage& current) {
     image_ = current;
@@ -133,8 +129,8 @@ void StationBackup::readCompleted() {
     makeStationFolder(folder);
     const QString path = QDir(folder).filePath(freeFileName(folder, serial, options_.clock()));
     const StationFileOptions fileOptions{options_.gasVersion};
-    if (saveStationFile(path, image_, fileOptions, prompter()) != StationFileResult::Ok) {
-        prompter().error(txt(1014).arg(QDir::toNativeSeparators(path)));
+    if (saveStationFile(path, image_, fileOptions, prompts_) != StationFileResult::Ok) {
+        prompts_.error(txt(1014).arg(QDir::toNativeSeparators(path)));
         view_.backupEnded(false);
         return;
     }

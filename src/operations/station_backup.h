@@ -36,7 +36,7 @@ public:
         std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
     };
 
-    StationBackup(StationPort& port, LinkContext& link, Prompts* prompts, BackupView& view,
+    StationBackup(StationPort& port, LinkContext& link, Prompts& prompts, BackupView& view,
                   Options options);
     ~StationBackup() override;
 
@@ -80,9 +80,7 @@ private:
     void readFailed() override;
     void readInterrupted() override;
 
-    Prompts& prompter() const;
-
-    Prompts* prompts_;
+    Prompts& prompts_;
     BackupView& view_;
     Options options_;
     StationImage image_;

@@ -4,7 +4,7 @@
 
 namespace pelmo {
 
-StationCompare::StationCompare(StationPort& port, LinkContext& link, Prompts* prompts,
+StationCompare::StationCompare(StationPort& port, LinkContext& link, Prompts& prompts,
                                CompareView& view)
     : view_(view), link_(link), reader_(port, link_, prompts, *this) {
     link_.build.image = &station_;

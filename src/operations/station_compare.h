@@ -26,7 +26,7 @@ public:
 // stays as it is) and compares it with a configuration loaded from a file.
 class StationCompare final : private StationReadView {
 public:
-    StationCompare(StationPort& port, LinkContext& link, Prompts* prompts, CompareView& view);
+    StationCompare(StationPort& port, LinkContext& link, Prompts& prompts, CompareView& view);
 
     // `file` is the loaded file; `current` gives the bus address the read goes to.
     void start(const StationImage& file, const StationImage& current, bool gas);

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QShowEvent>
 
+#include "base/prompts.h"
 #include "base/texts.h"
 #include "files/program_settings.h"
 #include "ui_station_compare_window.h"
@@ -14,7 +15,7 @@ TPorovnani::TPorovnani(StationPort& port, LinkContext& link, const StationImage&
                        const QString& fileName, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TPorovnani>()),
-      compare_(port, link, nullptr, *this),
+      compare_(port, link, prompts(), *this),
       file_(file),
       current_(link.build.image ? *link.build.image : station()),
       link_(link) {

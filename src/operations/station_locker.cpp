@@ -7,67 +7,46 @@
 
 namespace pelmo {
 
-StationLocker::StationLocker(StationPort& port, LinkContext& link, Prompts* prompts, LockView& view)
-    : port_(port), link_(link), prompts_(prompts), view_(view) {}
+StationLocker::StationLocker(StationPort& port, LinkContext& link, Prompts& prompts, LockView& view)
+    : StationSequence(port, link, prompts), view_(view) {}
 
 StationLocker::~StationLocker() = default;
 
-StationImage& StationLocker::image() const {
-    return link_.build.image ? *link_.build.image : station();
-}
-
-Prompts& StationLocker::prompter() const {
-    return prompts_ ? *prompts_ : prompts();
-}
-
-void StationLocker::send(int request, int expected, int mode) {
-    step_ = request;
-    engine_->send(request, expected, mode, false);
-}
-
 void StationLocker::start() {
-    engine_ = std::make_unique<TCommunication>([this](int, int failed) { completion(failed); },
-                                               nullptr, kMessageFinished, port_, link_);
-    TCommunication::setCurrent(engine_.get());
-    send(COMM, 11, kModeExact);
+    begin();
+    send(COMM);
 }
 
 void StationLocker::finish(LockView::Ending ending) {
-    step_ = kFinished;
-    if (engine_) {
-        engine_->close();
-        engine_.reset();
-    }
+    closeAndRelease();
     view_.lockEnded(ending);
 }
 
-void StationLocker::completion(int failed) {
+void StationLocker::completion(ExchangeResult result) {
     if (!engine_) {
         return;
     }
-    if (failed) {
-        step_ = kFinished;
-        engine_->close();
-        engine_.reset();
-        prompter().error(txt(136));
+    if (result == ExchangeResult::Failed) {
+        closeAndRelease();
+        reportConnectionError();
         view_.lockEnded(LockView::Ending::Failed);
         return;
     }
-    engine_->acknowledge();
+    acknowledge();
     StationImage& img = image();
-    const auto answer = link_.rx->bytes();
-    switch (step_) {
+    const auto answer = this->answer();
+    switch (state_) {
         case COMM:
             view_.lockStatus(txt(205));
-            send(READ_CMOS, 45, kModeExact);
+            send(READ_CMOS);
             break;
         case READ_CMOS:
             decodeCmos(answer, img.cmos_raw_identity, img.cmos);
             view_.lockStatus(txt(120));
-            send(READ_STATUS, 27, kModeExact);
+            send(READ_STATUS);
             break;
         case READ_STATUS:
-            send(READ_STATION, 99, kModeExact);
+            send(READ_STATION);
             break;
         case READ_STATION: {
             decodeStation(answer, img.station);
@@ -75,8 +54,7 @@ void StationLocker::completion(int failed) {
             if (img.cmos.locked) {
                 engine_->stop();
                 prompter().warning(txt(209));
-                step_ = kFinished;
-                engine_.reset();
+                release();
                 view_.lockEnded(LockView::Ending::AlreadyLocked);
                 return;
             }
@@ -86,12 +64,12 @@ void StationLocker::completion(int failed) {
                 return;
             }
             view_.lockStatus(txt(207));
-            send(LOCK_STATION, 0, kModeAck);
+            send(LOCK_STATION);
             break;
         }
         case LOCK_STATION:
             view_.lockStatus(txt(205));
-            send(READ_CMOS_CHECK, 45, kModeExact);
+            send(READ_CMOS_CHECK);
             break;
         case READ_CMOS_CHECK:
             decodeCmos(answer, img.cmos_raw_identity, img.cmos);

@@ -3,7 +3,7 @@
 #include <QString>
 #include <memory>
 
-#include "link/communication.h"
+#include "link/station_sequence.h"
 
 namespace pelmo {
 
@@ -25,30 +25,19 @@ public:
 
 // COMM, READ_CMOS, READ_STATUS, READ_STATION, then (confirmed) LOCK_STATION and a
 // READ_CMOS_CHECK that must report the station locked; END_COMM at the end.
-class StationLocker {
+class StationLocker final : public StationSequence {
 public:
-    static constexpr int kFinished = 17;
-
-    StationLocker(StationPort& port, LinkContext& link, Prompts* prompts, LockView& view);
-    ~StationLocker();
+    StationLocker(StationPort& port, LinkContext& link, Prompts& prompts, LockView& view);
+    ~StationLocker() override;
 
     void start();
-    void completion(int failed);
-    int step() const { return step_; }
-    TCommunication* engine() const { return engine_.get(); }
+    int step() const { return state_; }
 
 private:
-    StationImage& image() const;
-    Prompts& prompter() const;
-    void send(int request, int expected, int mode);
+    void completion(ExchangeResult result) override;
     void finish(LockView::Ending ending);
 
-    StationPort& port_;
-    LinkContext& link_;
-    Prompts* prompts_;
     LockView& view_;
-    std::unique_ptr<TCommunication> engine_;
-    int step_ = 0;
 };
 
 }  // namespace pelmo

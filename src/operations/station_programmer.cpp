@@ -13,22 +13,14 @@ namespace {
 const QString kOk = QStringLiteral("OK");
 }  // namespace
 
-StationProgrammer::StationProgrammer(StationPort& port, LinkContext& link, Prompts* prompts,
+StationProgrammer::StationProgrammer(StationPort& port, LinkContext& link, Prompts& prompts,
                                      ProgrammingView& view, Options options)
-    : port_(port), link_(link), prompts_(prompts), view_(view), options_(std::move(options)) {}
+    : StationSequence(port, link, prompts), view_(view), options_(std::move(options)) {}
 
 StationProgrammer::~StationProgrammer() = default;
 
-StationImage& StationProgrammer::image() const {
-    return link_.build.image ? *link_.build.image : station();
-}
-
-Prompts& StationProgrammer::prompter() const {
-    return prompts_ ? *prompts_ : prompts();
-}
-
 int StationProgrammer::dotsRow() const {
-    switch (step_) {
+    switch (state_) {
         case COMM:
         case READ_STATUS:
             return 1;
@@ -60,22 +52,20 @@ void StationProgrammer::addGauge(int amount) {
     view_.gauge(gauge_);
 }
 
-void StationProgrammer::send(int request, int expected, int mode) {
-    step_ = request;
+void StationProgrammer::sendStep(Request request) {
     // From here on the station may have lost its configuration, answered or not.
     eraseSent_ = eraseSent_ || request == ERASE_STATION;
     addressSent_ = addressSent_ || request == WRITE_ADDRESS;
-    engine_->send(request, expected, mode, false);
+    send(request);
 }
 
 void StationProgrammer::sendChannel() {
-    send(WRITE_CHANNEL, 0, kModeAck);
+    sendStep(WRITE_CHANNEL);
 }
 
 void StationProgrammer::start() {
     // The run keeps its engine to itself and ends without END_COMM.
-    engine_ = std::make_unique<TCommunication>([this](int, int failed) { completion(failed); },
-                                               nullptr, kMessageOther, port_, link_);
+    begin(Claim::Private);
     view_.clearTrafficLog();
     gauge_ = 0;
     view_.gauge(0);
@@ -85,7 +75,7 @@ void StationProgrammer::start() {
     addressSent_ = false;
     startAddress_ = image().bus_address;
     setStatus(txt(118));
-    send(COMM, 11, kModeExact);
+    sendStep(COMM);
 }
 
 int StationProgrammer::answeringAddress() const {
@@ -93,16 +83,14 @@ int StationProgrammer::answeringAddress() const {
 }
 
 void StationProgrammer::fail() {
-    engine_.reset();
-    step_ = kFinished;
+    release();
     setStatus(txt(136));
-    prompter().error(txt(136));
+    reportConnectionError();
     view_.programmingEnded(ProgrammingView::Ending::Failed);
 }
 
 void StationProgrammer::refuse() {
-    engine_.reset();
-    step_ = kFinished;
+    release();
     view_.programmingEnded(ProgrammingView::Ending::Refused);
 }
 
@@ -116,21 +104,21 @@ bool StationProgrammer::countFailure() {
     return true;
 }
 
-void StationProgrammer::completion(int failed) {
+void StationProgrammer::completion(ExchangeResult result) {
     if (!engine_) {
         return;
     }
-    if (failed) {
+    if (result == ExchangeResult::Failed) {
         // Four unanswered WRITE_ADDRESS: the station heard none of them and stayed put (once
         // moved it would have answered the repetitions in its session).
-        if (step_ == WRITE_ADDRESS) {
+        if (state_ == WRITE_ADDRESS) {
             addressSent_ = false;
         }
         fail();
         return;
     }
-    engine_->acknowledge();
-    switch (step_) {
+    acknowledge();
+    switch (state_) {
         case COMM:
             onComm();
             break;
@@ -139,12 +127,12 @@ void StationProgrammer::completion(int failed) {
             break;
         case WRITE_CMOS:
             setStatus(txt(219) + kOk);
-            send(READ_STATUS, 27, kModeExact);
+            sendStep(READ_STATUS);
             break;
         case READ_STATUS:
             // The station clock is kept as the archive window keeps it; a short answer is
             // not worth stopping the run for.
-            if (const auto clock = stationClockFromStatus(link_.rx->bytes())) {
+            if (const auto clock = stationClockFromStatus(answer())) {
                 setStationClock(archiveRecordState(), *clock);
             }
             addGauge(10);
@@ -152,7 +140,7 @@ void StationProgrammer::completion(int failed) {
             view_.restartDots();
             appendStatus(kOk);
             setStatus(txt(121));
-            send(ERASE_STATION, 0, kModeAck);
+            sendStep(ERASE_STATION);
             break;
         case ERASE_STATION:
             image().current_index = 1;
@@ -161,7 +149,7 @@ void StationProgrammer::completion(int failed) {
             appendStatus(kOk);
             setStatus(txt(223));
             view_.phaseDone(ProgrammingView::Phase::Erasing);
-            send(SET_TIME, 0, kModeAck);
+            sendStep(SET_TIME);
             break;
         case SET_TIME:
             image().current_index = 1;
@@ -193,7 +181,7 @@ void StationProgrammer::completion(int failed) {
             setStatus(txt(128) + kOk);
             view_.restartDots();
             setStatus(txt(129));
-            send(RESTART_MEASURING, 0, kModeAck);
+            sendStep(RESTART_MEASURING);
             break;
         case RESTART_MEASURING:
             onRestarted();
@@ -207,12 +195,12 @@ void StationProgrammer::onComm() {
     appendStatus(kOk);
     addGauge(10);
     setStatus(txt(205));
-    send(READ_CMOS, 45, kModeExact);
+    sendStep(READ_CMOS);
 }
 
 void StationProgrammer::onCmos() {
     StationImage& img = image();
-    decodeCmos(link_.rx->bytes(), img.cmos_raw_identity, img.cmos);
+    decodeCmos(answer(), img.cmos_raw_identity, img.cmos);
     if (img.cmos.locked) {
         engine_->stop();
         prompter().warning(txt(206));
@@ -224,10 +212,10 @@ void StationProgrammer::onCmos() {
                          prompter().askYesNo(Prompts::Kind::Warning, txt(218));
     if (restore) {
         setStatus(txt(219));
-        send(WRITE_CMOS, 0, kModeAck);
+        sendStep(WRITE_CMOS);
     } else {
         setStatus(txt(120));
-        send(READ_STATUS, 27, kModeExact);
+        sendStep(READ_STATUS);
     }
 }
 
@@ -238,14 +226,14 @@ void StationProgrammer::onChannelWritten() {
     setStatus(txt(122) + QString::number(n) + QStringLiteral("...OK"));
     if (options_.checking) {
         addGauge(5);
-        send(READ_CHANNEL, 10, kModeAtLeast);
+        sendStep(READ_CHANNEL);
     } else if (n < kChannelCount) {
         ++img.current_index;
         addGauge(18);
         sendChannel();
     } else {
         setStatus(txt(124));
-        send(WRITE_METER, 0, kModeAck);
+        sendStep(WRITE_METER);
     }
 }
 
@@ -254,7 +242,7 @@ void StationProgrammer::onChannelRead() {
     const int n = img.current_index;
     definice_PV_rec back;
     definice_PV_udaj_rec backData;
-    if (!decodeChannel(link_.rx->bytes(), img.cmos, back, backData)) {
+    if (!decodeChannel(answer(), img.cmos, back, backData)) {
         reportGeneralError(prompter(), " 3.3: Prepare_PV");
     }
     if (channelMatches(img.channel(n), img.channelData(n), back, backData)) {
@@ -270,7 +258,7 @@ void StationProgrammer::onChannelRead() {
     }
     if (img.current_index > kChannelCount) {
         setStatus(txt(124));
-        send(WRITE_METER, 0, kModeAck);
+        sendStep(WRITE_METER);
     } else {
         sendChannel();
     }
@@ -282,28 +270,28 @@ void StationProgrammer::onMeterWritten() {
     if (options_.checking) {
         addGauge(10);
         setStatus(txt(125));
-        send(READ_METER, 93, kModeExact);
+        sendStep(READ_METER);
     } else {
         setStatus(txt(126));
         addGauge(20);
-        send(WRITE_STATION, 0, kModeAck);
+        sendStep(WRITE_STATION);
     }
 }
 
 void StationProgrammer::onMeterRead() {
     definice_meridla_rec back;
-    decodeMeter(link_.rx->bytes(), back);
+    decodeMeter(answer(), back);
     if (meterMatches(image().meter, back)) {
         failures_ = 0;
         setStatus(txt(125) + kOk);
         addGauge(10);
         setStatus(txt(126));
-        send(WRITE_STATION, 0, kModeAck);
+        sendStep(WRITE_STATION);
         return;
     }
     appendStatus(txt(119));
     if (countFailure()) {
-        send(WRITE_METER, 0, kModeAck);
+        sendStep(WRITE_METER);
     }
 }
 
@@ -312,36 +300,36 @@ void StationProgrammer::onStationWritten() {
     if (options_.checking) {
         addGauge(10);
         setStatus(txt(127));
-        send(READ_STATION, 99, kModeExact);
+        sendStep(READ_STATION);
     } else {
         addGauge(20);
         view_.transferCaption(kOk);
         setStatus(txt(128));
-        send(WRITE_ADDRESS, 0, kModeAck);
+        sendStep(WRITE_ADDRESS);
     }
 }
 
 void StationProgrammer::onStationRead() {
     stanice_rec back;
-    decodeStation(link_.rx->bytes(), back);
+    decodeStation(answer(), back);
     if (stationMatches(image().station, back)) {
         failures_ = 0;
         setStatus(txt(127) + kOk);
         addGauge(10);
         view_.transferCaption(kOk);
         setStatus(txt(128));
-        send(WRITE_ADDRESS, 0, kModeAck);
+        sendStep(WRITE_ADDRESS);
         return;
     }
     view_.restartDots();
     appendStatus(txt(119));
     if (countFailure()) {
-        send(WRITE_STATION, 0, kModeAck);
+        sendStep(WRITE_STATION);
     }
 }
 
 void StationProgrammer::onRestarted() {
-    step_ = kFinished;
+    state_ = kFinished;
     setStatus(txt(129) + kOk);
     gauge_ = kGaugeMaximum;
     view_.gauge(gauge_);
@@ -350,7 +338,7 @@ void StationProgrammer::onRestarted() {
     if (options_.completionTone) {
         options_.completionTone();
     }
-    engine_.reset();
+    releaseEngine();
     view_.programmingEnded(ProgrammingView::Ending::Finished);
 }
 

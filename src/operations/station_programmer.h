@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "link/communication.h"
+#include "link/station_sequence.h"
 
 namespace pelmo {
 
@@ -35,9 +35,8 @@ public:
 // refused; a damaged CMOS block may be restored from its correction file), READ_STATUS,
 // ERASE_STATION, SET_TIME, the eight channels, the meter and the station definition,
 // WRITE_ADDRESS and RESTART_MEASURING, with an optional read-back compare of every block.
-class StationProgrammer {
+class StationProgrammer final : public StationSequence {
 public:
-    static constexpr int kFinished = 17;
     static constexpr int kGaugeMaximum = 210;
     static constexpr int kMaxCheckFailures = 3;
 
@@ -47,14 +46,13 @@ public:
         std::function<void()> completionTone;  // empty: silence
     };
 
-    StationProgrammer(StationPort& port, LinkContext& link, Prompts* prompts, ProgrammingView& view,
+    StationProgrammer(StationPort& port, LinkContext& link, Prompts& prompts, ProgrammingView& view,
                       Options options);
-    ~StationProgrammer();
+    ~StationProgrammer() override;
 
     void start();
-    void completion(int failed);
 
-    int step() const { return step_; }
+    int step() const { return state_; }
     int gaugePosition() const { return gauge_; }
     int checkFailures() const { return failures_; }
     // Whether this run has sent the erase: a failure after it leaves the station partly
@@ -64,14 +62,13 @@ public:
     // WRITE_ADDRESS was answered or is still on its way (abandoned by an interrupt), else the
     // address the run started at.
     int answeringAddress() const;
-    TCommunication* engine() const { return engine_.get(); }
     // Which dots label the animation fills now (1..4), 0 for none.
     int dotsRow() const;
 
 private:
-    StationImage& image() const;
-    Prompts& prompter() const;
-    void send(int request, int expected, int mode);
+    void completion(ExchangeResult result) override;
+    // Notes the requests after which the station may have lost its configuration or moved.
+    void sendStep(Request request);
     void addGauge(int amount);
     void setStatus(const QString& text);
     void appendStatus(const QString& text);
@@ -91,13 +88,8 @@ private:
     void onStationRead();
     void onRestarted();
 
-    StationPort& port_;
-    LinkContext& link_;
-    Prompts* prompts_;
     ProgrammingView& view_;
     Options options_;
-    std::unique_ptr<TCommunication> engine_;
-    int step_ = 0;
     int gauge_ = 0;
     std::uint8_t failures_ = 0;
     bool eraseSent_ = false;

@@ -6,19 +6,11 @@
 
 namespace pelmo {
 
-StationReader::StationReader(StationPort& port, LinkContext& link, Prompts* prompts,
+StationReader::StationReader(StationPort& port, LinkContext& link, Prompts& prompts,
                              StationReadView& view)
-    : port_(port), link_(link), prompts_(prompts), view_(view) {}
+    : StationSequence(port, link, prompts), view_(view) {}
 
 StationReader::~StationReader() = default;
-
-Prompts& StationReader::prompter() const {
-    return prompts_ ? *prompts_ : prompts();
-}
-
-StationImage& StationReader::image() const {
-    return link_.build.image ? *link_.build.image : station();
-}
 
 void StationReader::start() {
     StationImage& img = image();
@@ -29,15 +21,8 @@ void StationReader::start() {
     img.current_index = 1;
     state_ = COMM;
     view_.readStatus(txt(118));
-    engine_ = std::make_unique<TCommunication>([this](int, int failed) { completion(failed); },
-                                               nullptr, kMessageFinished, port_, link_);
-    TCommunication::setCurrent(engine_.get());
-    engine_->send(COMM, 11, kModeExact, false);
-}
-
-void StationReader::adopt(std::unique_ptr<TCommunication> engine) {
-    engine_ = std::move(engine);
-    engine_->setWindow([this](int, int failed) { completion(failed); });
+    begin();
+    send(COMM);
 }
 
 void StationReader::interrupt() {
@@ -48,60 +33,48 @@ void StationReader::interrupt() {
     view_.readStatus(txt(189));
 }
 
-void StationReader::next(int request, int expected, int mode) {
-    state_ = request;
-    engine_->send(request, expected, mode, false);
-}
-
-void StationReader::finishEngine() {
-    if (engine_) {
-        engine_->close();
-        engine_.reset();
-    }
-}
-
 void StationReader::fail() {
-    finishEngine();
+    closeEngine();
     view_.readFailed();
     view_.readStatus(txt(136));
-    prompter().error(txt(136));
+    reportConnectionError();
 }
 
-void StationReader::completion(int failed) {
+void StationReader::completion(ExchangeResult result) {
     if (!engine_) {
         return;
     }
-    if (failed) {
+    if (result == ExchangeResult::Failed) {
         fail();
         return;
     }
     StationImage& img = image();
-    const auto answer = link_.rx->bytes();
+    const auto answer = this->answer();
     switch (state_) {
         case COMM:
-            engine_->acknowledge();
+            acknowledge();
             view_.readStatus(txt(120));
-            next(READ_STATUS, 27, kModeExact);
+            send(READ_STATUS);
             break;
         case READ_STATUS:
-            engine_->acknowledge();
+            acknowledge();
             view_.readStatus(txt(138));
-            next(READ_CMOS, 45, kModeExact);
+            send(READ_CMOS);
             break;
         case READ_CMOS:
-            engine_->acknowledge();
+            acknowledge();
             view_.readStatus(txt(138));
             decodeCmos(answer, img.cmos_raw_identity, img.cmos);
-            next(READ_METER, 93, kModeExact);
+            send(READ_METER);
             break;
         case READ_METER:
-            engine_->acknowledge();
+            acknowledge();
             view_.readStatus(txt(139) + QString::number(img.current_index));
             decodeMeter(answer, img.meter);
-            next(READ_CHANNEL, 10, kModeAtLeast);
+            send(READ_CHANNEL);
             break;
         case READ_CHANNEL: {
-            engine_->acknowledge();
+            acknowledge();
             const int n = img.current_index;
             if (n >= 1 && n <= kChannelCount) {
                 if (decodeChannel(answer, img.cmos, img.channel(n), img.channelData(n))) {
@@ -115,15 +88,15 @@ void StationReader::completion(int failed) {
             ++img.current_index;
             view_.readStatus(txt(139) + QString::number(n));
             if (img.current_index <= kChannelCount) {
-                next(READ_CHANNEL, 10, kModeAtLeast);
+                send(READ_CHANNEL);
             } else {
                 view_.readStatus(txt(140));
-                next(READ_STATION, 99, kModeExact);
+                send(READ_STATION);
             }
             break;
         }
         case READ_STATION:
-            engine_->acknowledge();
+            acknowledge();
             decodeStation(answer, img.station);
             view_.stationDecoded();
             view_.readStatus(txt(141));
@@ -135,7 +108,7 @@ void StationReader::completion(int failed) {
             break;
     }
     if (state_ == kFinished) {
-        finishEngine();
+        closeEngine();
     }
 }
 

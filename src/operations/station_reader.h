@@ -3,7 +3,7 @@
 #include <QString>
 #include <memory>
 
-#include "link/communication.h"
+#include "link/station_sequence.h"
 
 namespace pelmo {
 
@@ -27,39 +27,27 @@ public:
 
 // Reads a station's whole configuration into the image: COMM, READ_STATUS, READ_CMOS,
 // READ_METER, eight READ_CHANNEL and READ_STATION, each answer acknowledged.
-class StationReader {
+class StationReader final : public StationSequence {
 public:
-    static constexpr int kFinished = 17;
-
-    // With no prompts given, the program's prompts at the time of each message.
-    StationReader(StationPort& port, LinkContext& link, Prompts* prompts, StationReadView& view);
-    ~StationReader();
+    StationReader(StationPort& port, LinkContext& link, Prompts& prompts, StationReadView& view);
+    ~StationReader() override;
 
     void start();
     // "Přerušit": the engine goes at once, nothing more is sent.
     void interrupt();
     // An engine started elsewhere (the console's Connect) whose answer this sequence
     // handles in the state its last read left.
-    void adopt(std::unique_ptr<TCommunication> engine);
-    void completion(int failed);
+    void adopt(std::unique_ptr<TCommunication> engine) {
+        StationSequence::adopt(std::move(engine));
+    }
 
-    int state() const { return state_; }
     bool running() const { return engine_ != nullptr && state_ != kFinished && state_ != 0; }
-    TCommunication* engine() const { return engine_.get(); }
 
 private:
-    StationImage& image() const;
-    void next(int request, int expected, int mode);
-    void finishEngine();
+    void completion(ExchangeResult result) override;
     void fail();
-    Prompts& prompter() const;
 
-    StationPort& port_;
-    LinkContext& link_;
-    Prompts* prompts_;
     StationReadView& view_;
-    std::unique_ptr<TCommunication> engine_;
-    int state_ = 0;
 };
 
 }  // namespace pelmo

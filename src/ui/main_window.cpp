@@ -58,7 +58,7 @@ TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
       ui(std::make_unique<Ui::TZobrStanice>()),
       host_(host),
       image_(host.link().build.image ? *host.link().build.image : station()),
-      reader_(host.port(), host.link(), nullptr, *this) {
+      reader_(host.port(), host.link(), prompts(), *this) {
     ui->setupUi(this);
     ui->i_pamet->setIcon(memoryIcon());
     // The limits are for typing: a longer name from a station or a file is kept whole.

@@ -309,7 +309,7 @@ void TZobrStanice::m_programovaniClick() {
     backup.baseFolder = programFolder();
     backup.gasVersion = programSettings().version == 1;
     BackupView& view = *this;
-    backup_ = std::make_unique<StationBackup>(host_.port(), host_.link(), nullptr, view, backup);
+    backup_ = std::make_unique<StationBackup>(host_.port(), host_.link(), prompts(), view, backup);
     ui->ProgressBar1->setValue(0);
     ui->ProgressBar1->show();
     progressTimer_.start();

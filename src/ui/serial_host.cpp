@@ -252,10 +252,11 @@ void TForm1::refreshBusHealth() {
 
 void TForm1::writeRequest(int request) {
     TxBuffer& tx = *link_.tx;
-    const int length = buildRequest(tx, request, link_.build);
-    if (length > 0) {
+    const BuiltRequest built = buildRequest(tx, request, link_.build);
+    reportBuildFailure(prompts(), built.failure);
+    if (built.length > 0) {
         (void)bus_->write(
-            std::span<const std::uint8_t>(tx.data(), static_cast<std::size_t>(length)));
+            std::span<const std::uint8_t>(tx.data(), static_cast<std::size_t>(built.length)));
         // Nobody waits for the answer, but it comes all the same.
         const RequestInfo& info = requestInfo(request);
         bus_->abandonAnswer(info.answerLength > 0 ? info.answerLength : 1);
@@ -264,10 +265,11 @@ void TForm1::writeRequest(int request) {
 
 void TForm1::b_connectClick() {
     auto engine = std::make_unique<TCommunication>(
-        [this](int, int failed) {
-            ui->StatusBar1->showMessage(failed ? txt(136) : QStringLiteral("OK"));
+        [this](ExchangeResult result) {
+            ui->StatusBar1->showMessage(result == ExchangeResult::Failed ? txt(136)
+                                                                         : QStringLiteral("OK"));
         },
-        nullptr, kMessageFinished, *bus_, link_);
+        nullptr, *bus_, link_);
     TCommunication* sending = engine.get();
     TCommunication::setCurrent(sending);
     if (adopter_) {
@@ -277,7 +279,7 @@ void TForm1::b_connectClick() {
     }
     (link_.build.image ? *link_.build.image : station()).current_index = 1;
     ui->StatusBar1->showMessage(txt(118));
-    sending->send(COMM, 11, kModeExact, false);
+    sending->send(COMM, tableExpectation(COMM));
 }
 
 void TForm1::b_sendClick() {
@@ -297,7 +299,7 @@ void TForm1::b_clearHealthClick() {
 
 void TForm1::b_setdateClick() {
     setDate_ = std::make_unique<SetDateSequence>(
-        *bus_, link_, [this](const QString& text) { ui->lblDateStatus->setText(text); });
+        *bus_, link_, prompts(), [this](const QString& text) { ui->lblDateStatus->setText(text); });
     setDate_->start();
 }
 

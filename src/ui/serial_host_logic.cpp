@@ -2,9 +2,6 @@
 
 #include <QDateTime>
 
-#include "link/communication.h"
-#include "link/request_table.h"
-
 namespace pelmo {
 
 int portNumberFromName(const QString& name) {
@@ -67,32 +64,29 @@ void TrafficLog::note(const QString& text) {
     file_.flush();
 }
 
-SetDateSequence::SetDateSequence(StationPort& port, LinkContext& link, Label label)
-    : port_(port), link_(link), label_(std::move(label)) {}
+SetDateSequence::SetDateSequence(StationPort& port, LinkContext& link, Prompts& prompts,
+                                 Label label)
+    : StationSequence(port, link, prompts), label_(std::move(label)) {}
 
 SetDateSequence::~SetDateSequence() = default;
 
 void SetDateSequence::start() {
-    engine_ = std::make_unique<TCommunication>([this](int, int failed) { completed(failed); },
-                                               nullptr, kMessageData, port_, link_);
-    TCommunication::setCurrent(engine_.get());
-    state_ = COMM;
-    (link_.build.image ? *link_.build.image : station()).current_index = 1;
-    engine_->send(COMM, 11, kModeExact, false);
+    begin();
+    image().current_index = 1;
+    send(COMM);
 }
 
-void SetDateSequence::completed(int failed) {
+void SetDateSequence::completion(ExchangeResult result) {
+    const bool failed = result == ExchangeResult::Failed;
     if (state_ == COMM && !failed) {
-        state_ = SET_TIME;
-        engine_->send(SET_TIME, 0, kModeAck, false);
+        send(SET_TIME);
         return;
     }
     if (state_ == SET_TIME) {
         label_(failed ? QStringLiteral("failed") : QStringLiteral("OK"));
     }
-    state_ = END_COMM;
     // The sequence has ended; a kept engine would hold the bus for good.
-    engine_.reset();
+    release();
 }
 
 }  // namespace pelmo

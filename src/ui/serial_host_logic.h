@@ -7,11 +7,12 @@
 #include <memory>
 #include <span>
 
+#include "link/station_sequence.h"
+
 namespace pelmo {
 
+class Prompts;
 class StationPort;
-class TCommunication;
-struct LinkContext;
 
 // "COM12" -> 12; fewer than four characters -> 0; -1 when the rest is not a number.
 int portNumberFromName(const QString& name);
@@ -41,25 +42,19 @@ private:
 
 // The console's SetDate: COMM, then SET_TIME; the label shows "OK" or "failed" for the
 // clock setting, and stays as it was when the station does not answer at all.
-class SetDateSequence {
+class SetDateSequence final : public StationSequence {
 public:
     using Label = std::function<void(const QString&)>;
 
-    SetDateSequence(StationPort& port, LinkContext& link, Label label);
-    ~SetDateSequence();
+    SetDateSequence(StationPort& port, LinkContext& link, Prompts& prompts, Label label);
+    ~SetDateSequence() override;
 
     void start();
-    int state() const { return state_; }
-    TCommunication* engine() const { return engine_.get(); }
 
 private:
-    void completed(int failed);
+    void completion(ExchangeResult result) override;
 
-    StationPort& port_;
-    LinkContext& link_;
     Label label_;
-    std::unique_ptr<TCommunication> engine_;
-    int state_ = 0;
 };
 
 }  // namespace pelmo

@@ -92,7 +92,7 @@ protected:
     test::ScriptedPrompts prompts;
     RecordingArchiveView view;
     ArchiveRecordState state;
-    ArchiveSession session{link.port, link.context, &prompts, view, state};
+    ArchiveSession session{link.port, link.context, prompts, view, state};
 };
 
 TEST_F(ArchiveSequences, OpeningReadsTheDescriptionsThenTheActualState) {
@@ -189,7 +189,7 @@ TEST_F(ArchiveSequences, ADescriptionStepWithoutAnswerClosesTheWindow) {
         test::ScriptedPrompts p;
         RecordingArchiveView v;
         ArchiveRecordState s;
-        ArchiveSession a{bus.port, bus.context, &p, v, s};
+        ArchiveSession a{bus.port, bus.context, p, v, s};
         sim::FaultSettings f;
         f.noAnswer.set(static_cast<std::size_t>(request));
         bus.station->addFaults(f);
@@ -341,7 +341,7 @@ protected:
     test::ScriptedPrompts prompts;
     RecordingMessageView view;
     ArchiveRecordState state;
-    MessageTransfer transfer{link.port, link.context, &prompts, view, state};
+    MessageTransfer transfer{link.port, link.context, prompts, view, state};
 };
 
 TEST_F(MessageSequence, TheLogIsReadBlockByBlockAndListedInOrder) {
@@ -382,7 +382,7 @@ TEST(MessageSequenceFailures, AStepWithoutAnswerEndsTheTransferWithEndComm) {
         test::ScriptedPrompts prompts;
         RecordingMessageView view;
         ArchiveRecordState state;
-        MessageTransfer transfer{link.port, link.context, &prompts, view, state};
+        MessageTransfer transfer{link.port, link.context, prompts, view, state};
         sim::FaultSettings f;
         f.noAnswer.set(static_cast<std::size_t>(request));
         link.station->addFaults(f);
@@ -419,7 +419,7 @@ TEST(ProgrammingRun, KeepsTheStationClockOfItsStatusAnswer) {
     test::SimLink link{kMarch25};
     test::ScriptedPrompts prompts;
     test::RecordingReadView readView;
-    StationReader reader(link.port, link.context, &prompts, readView);
+    StationReader reader(link.port, link.context, prompts, readView);
     reader.start();
     link.run([&] { return reader.engine(); });
     ASSERT_TRUE(readView.completed());
@@ -428,7 +428,7 @@ TEST(ProgrammingRun, KeepsTheStationClockOfItsStatusAnswer) {
     test::RecordingProgrammingView view;
     StationProgrammer::Options options;
     options.programDir = dir.path();
-    StationProgrammer programmer(link.port, link.context, &prompts, view, options);
+    StationProgrammer programmer(link.port, link.context, prompts, view, options);
     programmer.start();
     link.run([&] { return programmer.engine(); });
     ASSERT_TRUE(view.finished());

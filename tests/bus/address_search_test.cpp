@@ -53,7 +53,7 @@ protected:
     test::SimLink link;
     test::ScriptedPrompts prompts;
     RecordingSearchView view;
-    AddressSearch search{link.port, link.context, &prompts, view};
+    AddressSearch search{link.port, link.context, prompts, view};
 };
 
 TEST_F(Search, FindsTheStationsInAddressOrderAndSkipsSilentOnes) {
@@ -107,7 +107,7 @@ TEST_F(Search, AStationThatGivesNoNameIsNotListedAndFreesItsRow) {
 }
 
 TEST_F(Search, TheLastAddressIsListedAndThe33rdStationIsNot) {
-    AddressSearch wide{link.port, link.context, &prompts, view, 200, 250};
+    AddressSearch wide{link.port, link.context, prompts, view, 200, 250};
     for (int a = 201; a <= 233; ++a) {
         link.bus.addStation(a);
     }
@@ -128,7 +128,7 @@ TEST_F(Search, TheLastAddressIsListedAndThe33rdStationIsNot) {
 
     RecordingSearchView lastView;
     AddressSearch::clearFound(link.image);
-    AddressSearch tail{link.port, link.context, &prompts, lastView, 248, 250};
+    AddressSearch tail{link.port, link.context, prompts, lastView, 248, 250};
     tail.start();
     for (int polls = 0; polls < 100000 && !tail.finished(); ++polls) {
         if (tail.pausing()) {

@@ -110,7 +110,7 @@ std::vector<int> writtenChannels(const InProcessPort& port) {
 
 class Windows : public ::testing::Test {
 protected:
-    void run(const QuerySequence& s) {
+    void run(const StationSequence& s) {
         link.run([&s] { return s.engine(); });
     }
 

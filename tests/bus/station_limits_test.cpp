@@ -83,7 +83,7 @@ protected:
     test::SimLink link;
     test::ScriptedPrompts prompts;
     AlarmRec view;
-    AlarmLimits limits{link.port, link.context, &prompts, view};
+    AlarmLimits limits{link.port, link.context, prompts, view};
 };
 
 TEST_F(Alarms, ReadChainFillsTheImageAndTheBoxes) {
@@ -225,7 +225,7 @@ protected:
     test::SimLink link;
     test::ScriptedPrompts prompts;
     MeterRec view;
-    MeterLimits limits{link.port, link.context, &prompts, view};
+    MeterLimits limits{link.port, link.context, prompts, view};
 };
 
 TEST_F(MeterLimitsChain, ReadShowsTheMeterAndWriteChangesOnlyWhatTheGridsHold) {

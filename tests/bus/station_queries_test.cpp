@@ -27,12 +27,12 @@ using Strings = std::vector<std::string>;
 
 class Queries : public ::testing::Test {
 protected:
-    void run(const QuerySequence& s) {
+    void run(const StationSequence& s) {
         link.run([&s] { return s.engine(); });
     }
     // Changes the answer to `request` and seals it again.
     void alter(int request, std::function<void(std::vector<std::uint8_t>&)> change,
-               const QuerySequence& s) {
+               const StationSequence& s) {
         link.tamper = [request, change, &s](std::vector<std::uint8_t>& a) {
             if (s.state() == request && a.size() > 3) {
                 change(a);
@@ -62,7 +62,7 @@ struct RegView final : RegistersView {
 
 TEST_F(Queries, RegistersNameTheAnsweringStationAndKeepRefreshOffUntilShown) {
     RegView view;
-    RegistersReader reader(link.port, link.context, &prompts, view);
+    RegistersReader reader(link.port, link.context, prompts, view);
     alter(
         READ_REGISTERS,
         [](auto& a) {
@@ -87,7 +87,7 @@ TEST_F(Queries, RegistersNameTheAnsweringStationAndKeepRefreshOffUntilShown) {
 
 TEST_F(Queries, RegistersTooShortForTheirValuesOrMissingAreReported) {
     RegView view;
-    RegistersReader reader(link.port, link.context, &prompts, view);
+    RegistersReader reader(link.port, link.context, prompts, view);
     // 86 bytes pass the engine (at least 75) but the last value lacks a byte.
     alter(
         READ_REGISTERS, [](auto& a) { a.resize(86); }, reader);
@@ -100,7 +100,7 @@ TEST_F(Queries, RegistersTooShortForTheirValuesOrMissingAreReported) {
     link.tamper = nullptr;
     link.station->faults().settings().silent = true;
     RegView silent;
-    RegistersReader again(link.port, link.context, &prompts, silent);
+    RegistersReader again(link.port, link.context, prompts, silent);
     again.read(false);
     run(again);
     EXPECT_EQ(silent.ending, RegistersView::Ending::Failed);
@@ -128,7 +128,7 @@ struct MaxView final : MaximumView {
 
 TEST_F(Queries, MaximumChainAndItsTexts) {
     MaxView view;
-    MaximumReader reader(link.port, link.context, &prompts, view);
+    MaximumReader reader(link.port, link.context, prompts, view);
     alter(
         READ_MAXIMUM, [](auto& a) { putFloat(a, 5, 12.5f); }, reader);
     reader.start();
@@ -154,7 +154,7 @@ TEST_F(Queries, MaximumAnswersOfTheWrongLengthAreNotAccepted) {
         test::SimLink bus;
         test::ScriptedPrompts shown;
         MaxView view;
-        MaximumReader reader(bus.port, bus.context, &shown, view);
+        MaximumReader reader(bus.port, bus.context, shown, view);
         bus.tamper = [&reader, delta](std::vector<std::uint8_t>& a) {
             if (reader.state() == READ_MAXIMUM && a.size() == 31) {
                 a.resize(a.size() + delta);
@@ -184,7 +184,7 @@ struct HwView final : HardwareInfoView {
 TEST_F(Queries, HardwareReadsTheWholeStationWithoutEndingTheConnection) {
     HwView view;
     link.image.meter.meter_number = 4242;
-    HardwareInfoReader reader(link.port, link.context, &prompts, view);
+    HardwareInfoReader reader(link.port, link.context, prompts, view);
     reader.start();
     EXPECT_EQ(link.image.meter.meter_number, 0);
     run(reader);
@@ -254,7 +254,7 @@ protected:
     }
 
     FlyRec view;
-    FlyingMeasurement fly{link.port, link.context, &prompts, view};
+    FlyingMeasurement fly{link.port, link.context, prompts, view};
 };
 
 TEST_F(Flying, SetupReadsTheMeterAndTheMeasurementRunsItsTime) {

@@ -65,7 +65,6 @@ protected:
         programSettings() = ProgramSettings{};
         image = sim::defaultStation(251, 0x584ACE25u).image;
         image.bus_address = 251;
-        context.build.prompts = &prompts;
     }
     ~ChannelEditorWindow() override {
         setLanguage(Language::Czech);

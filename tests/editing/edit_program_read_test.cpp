@@ -25,11 +25,10 @@ TEST(EditProgramRead, TheEditedChannelAndTableComeBackFromTheStation) {
     setLanguage(Language::Czech);
     test::ScriptedPrompts prompts;
     test::SimLink link;
-    link.context.build.prompts = &prompts;
     StationImage& image = link.image;
 
     test::RecordingReadView read;
-    StationReader reader(link.port, link.context, &prompts, read);
+    StationReader reader(link.port, link.context, prompts, read);
     reader.start();
     link.run([&] { return reader.engine(); });
     ASSERT_TRUE(read.completed());
@@ -59,14 +58,14 @@ TEST(EditProgramRead, TheEditedChannelAndTableComeBackFromTheStation) {
     const StationImage edited = image;
 
     test::RecordingProgrammingView programmed;
-    StationProgrammer programmer(link.port, link.context, &prompts, programmed, {});
+    StationProgrammer programmer(link.port, link.context, prompts, programmed, {});
     programmer.start();
     link.run([&] { return programmer.engine(); });
     ASSERT_TRUE(programmed.finished());
 
     resetNewStation(image);
     test::RecordingReadView again;
-    StationReader second(link.port, link.context, &prompts, again);
+    StationReader second(link.port, link.context, prompts, again);
     second.start();
     link.run([&] { return second.engine(); });
     ASSERT_TRUE(again.completed());

@@ -120,7 +120,7 @@ public:
     }
     void readStation() {
         test::RecordingReadView v;
-        StationReader r(link.port, link.context, &prompts, v);
+        StationReader r(link.port, link.context, prompts, v);
         r.start();
         settle([&r] { return r.engine(); });
         ASSERT_TRUE(v.completed());
@@ -134,7 +134,7 @@ private:
 
 class ReadRun final : public SequenceRun, public StationReadView {
 public:
-    explicit ReadRun(Bench& b) : reader_(b.link.port, b.link.context, &b.prompts, *this) {}
+    explicit ReadRun(Bench& b) : reader_(b.link.port, b.link.context, b.prompts, *this) {}
     void start() override { reader_.start(); }
     TCommunication* engine() const override { return reader_.engine(); }
     void readStarting() override {}
@@ -157,8 +157,8 @@ public:
         StationProgrammer::Options o;
         o.checking = true;
         o.programDir = b_.folder();
-        programmer_ = std::make_unique<StationProgrammer>(b_.link.port, b_.link.context,
-                                                          &b_.prompts, *this, o);
+        programmer_ = std::make_unique<StationProgrammer>(b_.link.port, b_.link.context, b_.prompts,
+                                                          *this, o);
         programmer_->start();
     }
     TCommunication* engine() const override {
@@ -181,7 +181,7 @@ private:
 
 class LockRun final : public SequenceRun, public LockView {
 public:
-    explicit LockRun(Bench& b) : b_(b), locker_(b.link.port, b.link.context, &b.prompts, *this) {}
+    explicit LockRun(Bench& b) : b_(b), locker_(b.link.port, b.link.context, b.prompts, *this) {}
     void start() override {
         b_.prompts.answers = {true};
         locker_.start();
@@ -202,7 +202,7 @@ private:
 
 class UploadRun final : public SequenceRun, public ChannelUploadView {
 public:
-    explicit UploadRun(Bench& b) : b_(b), upload_(b.link.port, b.link.context, &b.prompts, *this) {}
+    explicit UploadRun(Bench& b) : b_(b), upload_(b.link.port, b.link.context, b.prompts, *this) {}
     void prepare() override { b_.readStation(); }
     void start() override { upload_.start(3); }
     TCommunication* engine() const override { return upload_.engine(); }
@@ -220,7 +220,7 @@ class ArchiveRun final : public SequenceRun, public ArchiveView {
 public:
     enum class Kind { Description, Data, Reset };
     ArchiveRun(Bench& b, Kind kind)
-        : b_(b), kind_(kind), session_(b.link.port, b.link.context, &b.prompts, *this, state_) {
+        : b_(b), kind_(kind), session_(b.link.port, b.link.context, b.prompts, *this, state_) {
         session_.setBaseFolder(b.folder());
     }
     void prepare() override {
@@ -270,7 +270,7 @@ private:
 class MessagesRun final : public SequenceRun, public MessageView {
 public:
     explicit MessagesRun(Bench& b)
-        : b_(b), transfer_(b.link.port, b.link.context, &b.prompts, *this, state_) {
+        : b_(b), transfer_(b.link.port, b.link.context, b.prompts, *this, state_) {
         transfer_.setBaseFolder(b.folder());
     }
     void prepare() override {
@@ -295,7 +295,7 @@ private:
 class MonitoringRun final : public SequenceRun, public MonTransferView {
 public:
     explicit MonitoringRun(Bench& b)
-        : transfer_(b.link.port, b.link.context, &b.prompts, *this, recording_) {}
+        : transfer_(b.link.port, b.link.context, b.prompts, *this, recording_) {}
     void start() override { transfer_.start(); }
     TCommunication* engine() const override { return transfer_.engine(); }
     void transferStatus(const QString& t) override { out.setStatus(t); }
@@ -317,7 +317,7 @@ class LiveRun final : public SequenceRun, public LiveTrackerView {
 public:
     // Followed for this long, then stopped as closing the view stops it.
     static constexpr int kFollowMs = 20000;
-    explicit LiveRun(Bench& b) : tracker_(b.link.port, b.link.context, *this) {}
+    explicit LiveRun(Bench& b) : tracker_(b.link.port, b.link.context, b.prompts, *this) {}
     void start() override { tracker_.start(); }
     void timers(int elapsedMs) override {
         if (elapsedMs >= kFollowMs) {
@@ -354,7 +354,7 @@ private:
 class SearchRun final : public SequenceRun, public AddressSearchView {
 public:
     explicit SearchRun(Bench& b)
-        : search_(b.link.port, b.link.context, &b.prompts, *this, 249, 251) {}
+        : search_(b.link.port, b.link.context, b.prompts, *this, 249, 251) {}
     void start() override { search_.start(); }
     void timers(int) override {
         if (search_.pausing()) {
@@ -377,7 +377,7 @@ private:
 
 class RegistersRun final : public SequenceRun, public RegistersView {
 public:
-    explicit RegistersRun(Bench& b) : reader_(b.link.port, b.link.context, &b.prompts, *this) {}
+    explicit RegistersRun(Bench& b) : reader_(b.link.port, b.link.context, b.prompts, *this) {}
     void start() override { reader_.read(false); }
     TCommunication* engine() const override { return reader_.engine(); }
     void registersStatus(const QString& t) override { out.setStatus(t); }
@@ -393,7 +393,7 @@ private:
 class AlarmRun final : public SequenceRun, public AlarmLimitsView {
 public:
     AlarmRun(Bench& b, bool save)
-        : b_(b), save_(save), limits_(b.link.port, b.link.context, &b.prompts, *this) {}
+        : b_(b), save_(save), limits_(b.link.port, b.link.context, b.prompts, *this) {}
     void prepare() override {
         if (save_) {
             limits_.read();
@@ -418,7 +418,7 @@ private:
 class MeterRun final : public SequenceRun, public MeterLimitsView {
 public:
     MeterRun(Bench& b, bool write)
-        : b_(b), write_(write), limits_(b.link.port, b.link.context, &b.prompts, *this) {}
+        : b_(b), write_(write), limits_(b.link.port, b.link.context, b.prompts, *this) {}
     void prepare() override {
         if (write_) {
             limits_.read();
@@ -445,7 +445,7 @@ private:
 
 class HardwareRun final : public SequenceRun, public HardwareInfoView {
 public:
-    explicit HardwareRun(Bench& b) : reader_(b.link.port, b.link.context, &b.prompts, *this) {}
+    explicit HardwareRun(Bench& b) : reader_(b.link.port, b.link.context, b.prompts, *this) {}
     void start() override { reader_.start(); }
     TCommunication* engine() const override { return reader_.engine(); }
     void hardwareStatus(const QString& t) override { out.setStatus(t); }
@@ -458,7 +458,7 @@ private:
 
 class MaximumRun final : public SequenceRun, public MaximumView {
 public:
-    explicit MaximumRun(Bench& b) : reader_(b.link.port, b.link.context, &b.prompts, *this) {}
+    explicit MaximumRun(Bench& b) : reader_(b.link.port, b.link.context, b.prompts, *this) {}
     void start() override { reader_.start(); }
     TCommunication* engine() const override { return reader_.engine(); }
     void maximumStatus(const QString& t) override { out.setStatus(t); }
@@ -473,7 +473,7 @@ class FlyRun final : public SequenceRun, public FlyView {
 public:
     enum class Kind { Setup, Start, Retrieve };
     FlyRun(Bench& b, Kind kind)
-        : b_(b), kind_(kind), fly_(b.link.port, b.link.context, &b.prompts, *this) {}
+        : b_(b), kind_(kind), fly_(b.link.port, b.link.context, b.prompts, *this) {}
     void prepare() override {
         if (kind_ == Kind::Setup) {
             return;
@@ -523,7 +523,7 @@ private:
 class SetDateRun final : public SequenceRun {
 public:
     explicit SetDateRun(Bench& b)
-        : date_(b.link.port, b.link.context,
+        : date_(b.link.port, b.link.context, b.prompts,
                 [this](const QString& label) { out.event("label " + label.toStdString()); }) {}
     void start() override { date_.start(); }
     TCommunication* engine() const override { return date_.engine(); }
@@ -728,7 +728,7 @@ TEST(LateAnswers, AreNotTakenForTheNextRequestsAnswer) {
         Bench bench(QString{});
         bench.link.station->faults().settings().delayMs = delay;
         test::RecordingReadView view;
-        StationReader reader(bench.link.port, bench.link.context, &bench.prompts, view);
+        StationReader reader(bench.link.port, bench.link.context, bench.prompts, view);
         reader.start();
         bench.settle([&reader] { return reader.engine(); });
         ASSERT_TRUE(view.completed());

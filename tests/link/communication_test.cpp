@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <memory>
+#include <optional>
 
 #include "hex.h"
 #include "link/in_process_port.h"
@@ -15,11 +16,6 @@ namespace {
 using test::fromHex;
 using test::stationAnswer;
 
-struct Completion {
-    int message;
-    int failed;
-};
-
 // An engine on an in-process port whose far end the test plays by hand.
 class Engine : public ::testing::Test {
 protected:
@@ -30,10 +26,7 @@ protected:
         link.rx = &rx;
         port.setReceiveHandler([this](std::span<const std::uint8_t> b) { rx.append(b); });
         engine = std::make_unique<TCommunication>(
-            [this](int m, int f) {
-                done.push_back({m, f});
-            },
-            nullptr, kMessageFinished, port, link);
+            [this](ExchangeResult result) { done.push_back(result); }, nullptr, port, link);
     }
 
     void answer(const std::vector<std::uint8_t>& bytes) { port.deliverToHost(bytes); }
@@ -54,7 +47,7 @@ protected:
     LinkContext link;
     InProcessPort port;
     std::unique_ptr<TCommunication> engine;
-    std::vector<Completion> done;
+    std::vector<ExchangeResult> done;
 };
 
 const std::vector<std::uint8_t> kCommAnswer =
@@ -62,7 +55,7 @@ const std::vector<std::uint8_t> kCommAnswer =
 
 TEST_F(Engine, ExactAnswerVerifiesOnTheFirstPollAfterItsLastByte) {
     ASSERT_EQ(kCommAnswer.size(), 11u);
-    engine->send(COMM, 11, kModeExact, false);
+    engine->send(COMM, {11, AnswerMode::Exact, false});
     EXPECT_TRUE(engine->waiting());
     ASSERT_EQ(transmissions(), 1u);
     EXPECT_EQ(test::toHex(port.writes()[0]), "01 81 0A 00 00 00 FB 00 87 71");
@@ -75,8 +68,7 @@ TEST_F(Engine, ExactAnswerVerifiesOnTheFirstPollAfterItsLastByte) {
     answer({kCommAnswer.begin() + 6, kCommAnswer.end()});
     engine->poll();
     ASSERT_EQ(done.size(), 1u);
-    EXPECT_EQ(done[0].message, kMessageFinished);
-    EXPECT_EQ(done[0].failed, 0);
+    EXPECT_EQ(done[0], ExchangeResult::Verified);
     EXPECT_FALSE(engine->waiting());
     EXPECT_EQ(transmissions(), 1u);
 }
@@ -94,10 +86,10 @@ TEST_F(Engine, ExactModeRejectsOneByteTooManyAfterFourTransmissions) {
         longer[longer.size() - 1] = x;
         answer(longer);
     });
-    engine->send(COMM, 11, kModeExact, false);
+    engine->send(COMM, {11, AnswerMode::Exact, false});
     const int polls = pollUntilDone();
     ASSERT_EQ(done.size(), 1u);
-    EXPECT_EQ(done[0].failed, 1);
+    EXPECT_EQ(done[0], ExchangeResult::Failed);
     EXPECT_EQ(transmissions(), 4u);
     EXPECT_EQ(polls, 4 * 31);
     EXPECT_FALSE(engine->waiting());
@@ -109,7 +101,7 @@ TEST_F(Engine, ExactModeRejectsOneByteTooManyAfterFourTransmissions) {
 TEST_F(Engine, VerificationModes) {
     const auto block = stationAnswer(fromHex("11 22 33 44 55 66 77"));  // 14 bytes
     struct Case {
-        int mode;
+        AnswerMode mode;
         int expected;
         std::vector<std::uint8_t> bytes;
         bool ackFirst;
@@ -120,33 +112,33 @@ TEST_F(Engine, VerificationModes) {
     corrupt.back() ^= 0xFF;
     std::vector<std::uint8_t> noAck(block.begin() + 1, block.end());
     const std::vector<Case> cases = {
-        {kModeAtLeast, 10, block, false, true, "longer than the minimum"},
-        {kModeAtLeast, 15, block, false, false, "shorter than the minimum"},
-        {kModeAtLeast, 10, corrupt, false, false, "corrupt trailer"},
-        {kModeExact, 14, block, false, true, "exact"},
-        {kModeExact, 13, block, false, false, "longer than exact"},
-        {kModeTrailer, 99, block, false, true, "any length"},
-        {kModeTrailer, 0, corrupt, false, false, "corrupt, any length"},
-        {kModeAck, 0, {0x06}, false, true, "acknowledge"},
-        {kModeAck, 0, {0x10, 0x06}, false, true, "DLE acknowledge"},
-        {kModeAck, 0, {0x15, 0x06}, false, false, "06h after another byte"},
-        {kModeAck, 0, {0x10}, false, false, "DLE alone"},
+        {AnswerMode::AtLeast, 10, block, false, true, "longer than the minimum"},
+        {AnswerMode::AtLeast, 15, block, false, false, "shorter than the minimum"},
+        {AnswerMode::AtLeast, 10, corrupt, false, false, "corrupt trailer"},
+        {AnswerMode::Exact, 14, block, false, true, "exact"},
+        {AnswerMode::Exact, 13, block, false, false, "longer than exact"},
+        {AnswerMode::Trailer, 99, block, false, true, "any length"},
+        {AnswerMode::Trailer, 0, corrupt, false, false, "corrupt, any length"},
+        {AnswerMode::Ack, 0, {0x06}, false, true, "acknowledge"},
+        {AnswerMode::Ack, 0, {0x10, 0x06}, false, true, "DLE acknowledge"},
+        {AnswerMode::Ack, 0, {0x15, 0x06}, false, false, "06h after another byte"},
+        {AnswerMode::Ack, 0, {0x10}, false, false, "DLE alone"},
         // Without the leading 06h the trailer is computed from byte 0 when ack_first is on.
-        {kModeExact, 13, noAck, true, true, "ack_first without 06h"},
-        {kModeExact, 13, noAck, false, false, "first byte skipped"},
-        {kModeExact, 14, block, true, true, "ack_first with 06h"},
-        {2, 14, block, false, false, "unknown mode"},
-        {kModeTrailer, 0, {0x00}, false, false, "single byte"},
+        {AnswerMode::Exact, 13, noAck, true, true, "ack_first without 06h"},
+        {AnswerMode::Exact, 13, noAck, false, false, "first byte skipped"},
+        {AnswerMode::Exact, 14, block, true, true, "ack_first with 06h"},
+        {static_cast<AnswerMode>(2), 14, block, false, false, "unknown mode"},
+        {AnswerMode::Trailer, 0, {0x00}, false, false, "single byte"},
     };
     for (const Case& c : cases) {
-        engine->send(READ_STATUS, c.expected, c.mode, c.ackFirst);
+        engine->send(READ_STATUS, {c.expected, c.mode, c.ackFirst});
         answer(c.bytes);
         EXPECT_EQ(engine->verified(), c.verifies) << c.what;
     }
 }
 
 TEST_F(Engine, BytesOfATimedOutAttemptAreDiscardedBeforeTheRepetition) {
-    engine->send(COMM, 11, kModeExact, false);
+    engine->send(COMM, {11, AnswerMode::Exact, false});
     answer({kCommAnswer.begin(), kCommAnswer.begin() + 4});  // a torn first answer
     for (int i = 0; i < 31; ++i) {
         engine->poll();
@@ -157,24 +149,41 @@ TEST_F(Engine, BytesOfATimedOutAttemptAreDiscardedBeforeTheRepetition) {
     answer(kCommAnswer);
     engine->poll();
     ASSERT_EQ(done.size(), 1u);
-    EXPECT_EQ(done[0].failed, 0);
+    EXPECT_EQ(done[0], ExchangeResult::Verified);
 }
 
 TEST_F(Engine, ARequestThatBuildsNothingFailsThroughTheRepeatLimit) {
-    engine->send(24, 0, kModeAck, false);
+    engine->send(static_cast<Request>(24), {0, AnswerMode::Ack, false});
     EXPECT_EQ(pollUntilDone(), 4 * 31);
     EXPECT_EQ(transmissions(), 0u);
     ASSERT_EQ(done.size(), 1u);
-    EXPECT_EQ(done[0].failed, 1);
+    EXPECT_EQ(done[0], ExchangeResult::Failed);
+}
+
+TEST_F(Engine, ABlockThatDoesNotEncodeIsToldAtEveryAttemptAndNothingIsWritten) {
+    std::vector<BuildFailure> told;
+    engine->setBuildFailed([&](BuildFailure f) { told.push_back(f); });
+    image.meter.constants[0] = 1e300;
+    engine->send(WRITE_METER, tableExpectation(WRITE_METER));
+    EXPECT_EQ(pollUntilDone(), 4 * 31);
+    EXPECT_EQ(transmissions(), 0u);
+    EXPECT_EQ(told, std::vector<BuildFailure>(4, BuildFailure::MeterDefinition));
+    ASSERT_EQ(done.size(), 1u);
+    EXPECT_EQ(done[0], ExchangeResult::Failed);
+    // A block that encodes again goes out at the next send.
+    image.meter.constants[0] = 1.0;
+    engine->send(WRITE_METER, tableExpectation(WRITE_METER));
+    EXPECT_EQ(transmissions(), 1u);
+    EXPECT_EQ(told.size(), 4u);
 }
 
 TEST_F(Engine, AFailedWriteIsSwallowedAndEndsThroughTheRepeatLimit) {
     port.setFailing(true);
-    engine->send(COMM, 11, kModeExact, false);
+    engine->send(COMM, {11, AnswerMode::Exact, false});
     EXPECT_TRUE(engine->waiting());
     pollUntilDone();
     ASSERT_EQ(done.size(), 1u);
-    EXPECT_EQ(done[0].failed, 1);
+    EXPECT_EQ(done[0], ExchangeResult::Failed);
 }
 
 TEST_F(Engine, ProbeRepeatsCommTwiceWithFastPolls) {
@@ -191,27 +200,27 @@ TEST_F(Engine, ProbeRepeatsCommTwiceWithFastPolls) {
     }
     EXPECT_EQ(probed, std::vector<int>{17});
     ASSERT_EQ(done.size(), 1u);
-    EXPECT_EQ(done[0].failed, 1);
+    EXPECT_EQ(done[0], ExchangeResult::Failed);
     // A normal send afterwards restores the normal pace and limit.
-    engine->send(COMM, 11, kModeExact, false);
+    engine->send(COMM, {11, AnswerMode::Exact, false});
     EXPECT_EQ(engine->timer().interval(), kPollIntervalMs);
     EXPECT_EQ(engine->maxRepeats(), 3);
 }
 
 TEST_F(Engine, ANewSendWhileWaitingStartsOver) {
-    engine->send(COMM, 11, kModeExact, false);
+    engine->send(COMM, {11, AnswerMode::Exact, false});
     for (int i = 0; i < 40; ++i) {
         engine->poll();
     }
     EXPECT_EQ(engine->repeats(), 1);
-    engine->send(READ_STATUS, 27, kModeExact, false);
+    engine->send(READ_STATUS, {27, AnswerMode::Exact, false});
     EXPECT_EQ(engine->repeats(), 0);
     EXPECT_EQ(engine->ticks(), 0);
     EXPECT_EQ(engine->request(), READ_STATUS);
 }
 
 TEST_F(Engine, AcknowledgeAndUnawaitedSendsLeaveTheExchangeAlone) {
-    engine->send(COMM, 11, kModeExact, false);
+    engine->send(COMM, {11, AnswerMode::Exact, false});
     for (int i = 0; i < 5; ++i) {
         engine->poll();
     }
@@ -234,7 +243,7 @@ TEST_F(Engine, CloseSendsEndCommOnTheCurrentEngineOnly) {
     TCommunication::closeCurrent();
     ASSERT_EQ(transmissions(), 1u);
     EXPECT_EQ(test::toHex(port.writes()[0]), "01 40 0E 4F 4F");
-    EXPECT_EQ(engine->mode(), kModeAck);
+    EXPECT_EQ(engine->mode(), AnswerMode::Ack);
     EXPECT_EQ(engine->expected(), 0);
     EXPECT_FALSE(engine->ackFirst());
     engine.reset();
@@ -247,15 +256,15 @@ TEST_F(Engine, TheWindowMayDestroyTheEngineFromItsTimerDrivenCompletion) {
     TCommunication* raw = nullptr;
     std::unique_ptr<TCommunication> owned;
     owned = std::make_unique<TCommunication>(
-        [&](int, int failed) {
-            finished = failed == 0;
+        [&](ExchangeResult result) {
+            finished = result == ExchangeResult::Verified;
             owned.reset();
         },
-        nullptr, kMessageData, port, link);
+        nullptr, port, link);
     raw = owned.get();
     TCommunication::setCurrent(raw);
     port.setPeer([&](std::span<const std::uint8_t>) { answer(kCommAnswer); });
-    raw->send(COMM, 11, kModeExact, false);
+    raw->send(COMM, {11, AnswerMode::Exact, false});
     raw->timer().setInterval(0);
     for (int i = 0; i < 100 && owned; ++i) {
         QCoreApplication::processEvents();
@@ -308,16 +317,15 @@ TEST(HalfDuplexLine, BackToBackSessionsNeitherCollideNorCrowdTheStation) {
             traffic.push_back({link.sim.elapsedMs() * 1000, out});
         });
         for (int session = 0; session < 3; ++session) {
-            int failed = -1;
-            auto engine =
-                std::make_unique<TCommunication>([&failed](int, int f) { failed = f; }, nullptr,
-                                                 kMessageFinished, link.port, link.context);
-            engine->send(COMM, 11, kModeExact, false);
-            for (int polls = 0; failed < 0 && polls < 500; ++polls) {
+            std::optional<ExchangeResult> result;
+            auto engine = std::make_unique<TCommunication>(
+                [&result](ExchangeResult r) { result = r; }, nullptr, link.port, link.context);
+            engine->send(COMM, {11, AnswerMode::Exact, false});
+            for (int polls = 0; !result && polls < 500; ++polls) {
                 link.sim.advance(kPollIntervalMs);
                 engine->poll();
             }
-            EXPECT_EQ(failed, 0) << session;
+            EXPECT_EQ(result, ExchangeResult::Verified) << session;
             EXPECT_EQ(engine->repeats(), 0) << "session " << session << ", " << turnaroundUs;
             engine->acknowledge();
             engine->close();  // its 06h is not waited for

@@ -185,15 +185,14 @@ TYPED_TEST(PortContract, BytesWaitingBeforeASendNeverJoinItsAnswer) {
     link.build.image = &image;
     link.tx = &tx;
     link.rx = &this->rx;
-    std::optional<int> done;
-    TCommunication engine([&](int, int failed) { done = failed; }, nullptr, kMessageFinished, port,
-                          link);
+    std::optional<ExchangeResult> done;
+    TCommunication engine([&](ExchangeResult result) { done = result; }, nullptr, port, link);
     ASSERT_TRUE(port.write(std::vector<std::uint8_t>{kAckByte}));
     this->fixture.readFarEnd(1);
     this->fixture.sendFromFarEnd({kAckByte});
     this->fixture.waitUntilArrived();
 
-    engine.send(COMM, 11, kModeExact, false);
+    engine.send(COMM, {11, AnswerMode::Exact, false});
     EXPECT_EQ(this->fixture.readFarEnd(10).size(), 10u);
     this->fixture.sendFromFarEnd(
         {0x06, 0x01, 0x81, 0x0A, 0x04, 0x00, 0x00, 0x00, 0xFB, 0x8B, 0x75});
@@ -201,7 +200,7 @@ TYPED_TEST(PortContract, BytesWaitingBeforeASendNeverJoinItsAnswer) {
         this->fixture.pump();
     }
     engine.poll();
-    EXPECT_EQ(done, 0);
+    EXPECT_EQ(done, ExchangeResult::Verified);
     EXPECT_EQ(this->rx.length(), 11);
 }
 

@@ -139,7 +139,6 @@ protected:
         ctx.image = &image;
         ctx.fly = &fly;
         ctx.clock = [] { return LocalDateTime{2026, 12, 9, 15, 30, 45}; };
-        ctx.prompts = &scope.prompts;
         tx.fill(0xEE);
     }
 
@@ -153,7 +152,7 @@ protected:
 TEST_F(RequestTable, EveryIdentifierBuildsItsExactDatagram) {
     for (const Frame& f : kFrames) {
         const auto expected = fromHex(f.hex);
-        const int length = buildRequest(tx, f.id, ctx);
+        const int length = buildRequest(tx, f.id, ctx).length;
         ASSERT_EQ(length, static_cast<int>(expected.size())) << requestInfo(f.id).name;
         EXPECT_EQ(toHex({tx.data(), expected.size()}), toHex(expected)) << requestInfo(f.id).name;
         // The rest of the 200-byte buffer is cleared.
@@ -166,7 +165,7 @@ TEST_F(RequestTable, EveryIdentifierBuildsItsExactDatagram) {
 
 TEST_F(RequestTable, IdentifiersWithoutDatagramLeaveTheBufferAlone) {
     for (int id : {24, 28, 33, 200, -1}) {
-        EXPECT_EQ(buildRequest(tx, id, ctx), 0) << id;
+        EXPECT_EQ(buildRequest(tx, id, ctx).length, 0) << id;
         EXPECT_EQ(tx[0], 0xEE);
         EXPECT_EQ(tx[199], 0xEE);
     }
@@ -174,10 +173,10 @@ TEST_F(RequestTable, IdentifiersWithoutDatagramLeaveTheBufferAlone) {
 
 TEST_F(RequestTable, CommCarriesTheLowByteOfTheBusAddress) {
     image.bus_address = 17;
-    ASSERT_EQ(buildRequest(tx, COMM, ctx), 10);
+    ASSERT_EQ(buildRequest(tx, COMM, ctx).length, 10);
     EXPECT_EQ(tx[6], 17);
     image.bus_address = 0x1FF;
-    ASSERT_EQ(buildRequest(tx, COMM, ctx), 10);
+    ASSERT_EQ(buildRequest(tx, COMM, ctx).length, 10);
     EXPECT_EQ(tx[6], 0xFF);
 }
 
@@ -185,7 +184,7 @@ TEST_F(RequestTable, WriteChannelLengthFollowsTheTablePoints) {
     for (int p = 0; p <= kTablePoints; ++p) {
         image.channel(3).table_points = static_cast<std::uint16_t>(p);
         image.channel(3).table_present = 0;
-        const int length = buildRequest(tx, WRITE_CHANNEL, ctx);
+        const int length = buildRequest(tx, WRITE_CHANNEL, ctx).length;
         ASSERT_EQ(length, 109 + 4 * p);
         EXPECT_EQ(tx[3], 103 + 2 * p);
         EXPECT_EQ(requestLength(tx[1], tx[2], tx[3]), length);
@@ -209,40 +208,52 @@ TEST_F(RequestTable, RequestLengthsAgreeWithTheBuilder) {
     EXPECT_EQ(requestLength(0x02, 0x21, 104), 0);  // odd table length byte
 }
 
-TEST_F(RequestTable, EncoderFailuresShowTheirTagAndBuildNothing) {
+TEST_F(RequestTable, EncoderFailuresNameTheirBlockAndBuildNothing) {
     setLanguage(Language::English);
     struct Case {
         int id;
         std::function<void(StationImage&)> spoil;
+        BuildFailure failure;
         const char* tag;
     };
     const Case cases[] = {
         {WRITE_METER, [](StationImage& i) { i.meter.constants[0] = 1e300; },
-         " 2.6: Definice meridla - progr."},
+         BuildFailure::MeterDefinition, " 2.6: Definice meridla - progr."},
         {WRITE_CHANNEL,
          [](StationImage& i) {
              // Finite but beyond single precision; NaN and infinity keep their patterns.
              i.channelData(3).value_max = 1e39;
          },
-         " 2.7: Definice veliciny-progr"},
+         BuildFailure::ChannelDefinition, " 2.7: Definice veliciny-progr"},
         // A frequency table input that would not fit its 16-bit field after scaling.
         {WRITE_CHANNEL, [](StationImage& i) { i.channel(3).table_x[0] = 60000; },
-         " 2.7: Definice veliciny-progr"},
+         BuildFailure::ChannelDefinition, " 2.7: Definice veliciny-progr"},
         {WRITE_CHANNEL, [](StationImage& i) { i.channel(3).table_points = 17; },
-         " 2.7: Definice veliciny-progr"},
+         BuildFailure::ChannelDefinition, " 2.7: Definice veliciny-progr"},
         {WRITE_CHANNEL, [](StationImage& i) { i.current_index = 9; },
-         " 2.7: Definice veliciny-progr"},
+         BuildFailure::ChannelDefinition, " 2.7: Definice veliciny-progr"},
     };
     for (const Case& c : cases) {
         StationImage spoilt = knownImage();
         c.spoil(spoilt);
         ctx.image = &spoilt;
         scope.prompts.shown.clear();
-        EXPECT_EQ(buildRequest(tx, c.id, ctx), 0) << c.tag;
+        const BuiltRequest built = buildRequest(tx, c.id, ctx);
+        EXPECT_EQ(built.length, 0) << c.tag;
+        EXPECT_EQ(built.failure, c.failure) << c.tag;
+        // The builder shows nothing itself; the failure's box is the one operators know.
+        EXPECT_TRUE(scope.prompts.shown.empty()) << c.tag;
+        reportBuildFailure(scope.prompts, built.failure);
         ASSERT_EQ(scope.prompts.shown.size(), 1u) << c.tag;
         EXPECT_TRUE(scope.prompts.shownError(QStringLiteral("General error: ") +
                                              QString::fromLatin1(c.tag)));
     }
+    scope.prompts.shown.clear();
+    reportBuildFailure(scope.prompts, BuildFailure::None);
+    EXPECT_TRUE(scope.prompts.shown.empty());
+    EXPECT_STREQ(buildFailureTag(BuildFailure::StationDefinition),
+                 " 2.8: Definice stanice - progr.");
+    EXPECT_STREQ(buildFailureTag(BuildFailure::Cmos), " 2.5: CMOS - progr.");
     setLanguage(Language::Czech);
 }
 

@@ -29,7 +29,7 @@ protected:
         image.bus_address = 251;
         BuildContext context = defaultBuildContext();
         context.image = &image;
-        const int n = buildRequest(tx, END_COMM, context);
+        const int n = buildRequest(tx, END_COMM, context).length;
         return QByteArray(reinterpret_cast<const char*>(tx.data()), n).toHex(' ').toUpper();
     }
 };

@@ -224,7 +224,8 @@ protected:
 
     test::SimLink link;
     RecordingLiveView view;
-    LiveTracker tracker{link.port, link.context, view};
+    test::ScriptedPrompts prompts;
+    LiveTracker tracker{link.port, link.context, prompts, view};
 };
 
 TEST_F(LiveTracking, OneRecordPerSecondAfterComm) {

@@ -76,7 +76,7 @@ protected:
     RecordingTransferView view;
     test::SimLink link;
     MonitoringRecording recording;
-    MonTransfer transfer{link.port, link.context, &prompts, view, recording};
+    MonTransfer transfer{link.port, link.context, prompts, view, recording};
 };
 
 TEST_F(Transfer, FetchesEveryChannelHoldingSamplesBlockByBlock) {
@@ -180,7 +180,7 @@ TEST_F(Transfer, AFailureAtAnyStepEndsWithTheConnectionError) {
         ASSERT_TRUE(sim::parseFaultSpec(std::string("no-answer=") + request, f));
         l.station->addFaults(f);
         MonitoringRecording rec;
-        MonTransfer t(l.port, l.context, &p, v, rec);
+        MonTransfer t(l.port, l.context, p, v, rec);
         t.start();
         l.run([&t] { return t.engine(); });
         EXPECT_EQ(v.ended, 0);

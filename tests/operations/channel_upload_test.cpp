@@ -39,7 +39,7 @@ protected:
 
     test::ScriptedPrompts prompts;
     RecordingView view;
-    ChannelUpload upload{port, context, &prompts, view};
+    ChannelUpload upload{port, context, prompts, view};
 };
 
 TEST_F(Upload, WritesTheEditedChannelAndNothingElse) {

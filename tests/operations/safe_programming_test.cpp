@@ -38,7 +38,7 @@ protected:
         StationBackup::Options options;
         options.baseFolder = dir.path();
         options.clock = [] { return QDateTime(QDate(2026, 12, 9), QTime(10, 15, 0)); };
-        auto b = std::make_unique<StationBackup>(link.port, link.context, &prompts, view, options);
+        auto b = std::make_unique<StationBackup>(link.port, link.context, prompts, view, options);
         b->start(link.image);
         link.run([&b] { return b->engine(); });
         return b;
@@ -75,7 +75,7 @@ TEST_F(SafeProgramming, TheBackupHoldsTheStationAndOnlyTheNewestTwentyStay) {
     StationImage saved;
     ASSERT_EQ(loadStationFile(b->file(), saved, {}, prompts), StationFileResult::Ok);
     test::RecordingReadView readView;
-    StationReader reader(link.port, link.context, &prompts, readView);
+    StationReader reader(link.port, link.context, prompts, readView);
     reader.start();
     link.run([&] { return reader.engine(); });
     // Except what the file format cannot hold: limits of a channel without a table.
@@ -187,7 +187,7 @@ TEST_F(SafeProgramming, OnlyARunThatReachedTheEraseLeavesAPartlyProgrammedStatio
         test::RecordingProgrammingView programming;
         StationProgrammer::Options options;
         options.checking = false;
-        StationProgrammer programmer(bus.port, bus.context, &prompts, programming, options);
+        StationProgrammer programmer(bus.port, bus.context, prompts, programming, options);
         programmer.start();
         bus.run([&] { return programmer.engine(); });
         EXPECT_EQ(programming.ending, c.ending) << c.fault;
@@ -200,7 +200,7 @@ TEST_F(SafeProgramming, ChecksumFailuresAndAnswerTimesAreCounted) {
     ASSERT_TRUE(sim::parseFaultSpec("corrupt-every=2", faults));
     link.station->addFaults(faults);
     test::RecordingReadView readView;
-    StationReader reader(link.port, link.context, &prompts, readView);
+    StationReader reader(link.port, link.context, prompts, readView);
     reader.start();
     link.run([&] { return reader.engine(); });
     const AddressStatistics& s = statistics.byAddress().at(251);
@@ -266,7 +266,7 @@ TEST_F(SafeProgramming, AStationEqualsItsOwnFileAndAChangeOnEitherSideShows) {
     };
     const auto compare = [this](const StationImage& file) {
         CompareRun run;
-        StationCompare c(link.port, link.context, &prompts, run);
+        StationCompare c(link.port, link.context, prompts, run);
         c.start(file, link.image, false);
         link.run([&c] { return c.engine(); });
         EXPECT_EQ(run.ended, 1);
@@ -290,7 +290,7 @@ TEST_F(SafeProgramming, AStationEqualsItsOwnFileAndAChangeOnEitherSideShows) {
     StationProgrammer::Options options;
     options.checking = false;
     test::RecordingProgrammingView programmingView;
-    StationProgrammer programmer(link.port, link.context, &prompts, programmingView, options);
+    StationProgrammer programmer(link.port, link.context, prompts, programmingView, options);
     link.image = renamed;
     programmer.start();
     link.run([&programmer] { return programmer.engine(); });

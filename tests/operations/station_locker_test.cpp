@@ -29,7 +29,7 @@ protected:
     test::SimLink link;
     test::ScriptedPrompts prompts;
     RecordingLockView view;
-    StationLocker locker{link.port, link.context, &prompts, view};
+    StationLocker locker{link.port, link.context, prompts, view};
 };
 
 TEST_F(Locking, ConfirmedLockIsVerifiedByReadingTheCmosBack) {

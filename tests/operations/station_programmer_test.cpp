@@ -24,7 +24,7 @@ class Programming : public ::testing::Test {
 protected:
     Programming() {
         test::RecordingReadView readView;
-        StationReader reader(link.port, link.context, &prompts, readView);
+        StationReader reader(link.port, link.context, prompts, readView);
         reader.start();
         link.run([&] { return reader.engine(); });
         EXPECT_TRUE(readView.completed());
@@ -35,7 +35,7 @@ protected:
 
     void program() {
         programmer =
-            std::make_unique<StationProgrammer>(link.port, link.context, &prompts, view, options);
+            std::make_unique<StationProgrammer>(link.port, link.context, prompts, view, options);
         programmer->start();
         link.run([this] { return programmer->engine(); });
     }
@@ -124,7 +124,7 @@ TEST_F(Programming, AProgrammedStationReadsBackWhatWasWritten) {
 
     resetNewStation(link.image);
     test::RecordingReadView readView;
-    StationReader reader(link.port, link.context, &prompts, readView);
+    StationReader reader(link.port, link.context, prompts, readView);
     reader.start();
     link.run([&] { return reader.engine(); });
     ASSERT_TRUE(readView.completed());

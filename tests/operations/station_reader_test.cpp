@@ -27,7 +27,7 @@ protected:
     ReceiveState& rx = link.rx;
     InProcessPort& port = link.port;
     sim::InProcessSim& sim = link.sim;
-    StationReader reader{link.port, link.context, &prompts, view};
+    StationReader reader{link.port, link.context, prompts, view};
 };
 
 TEST_F(Reading, RequestsGoOutInOrderAndEachAnswerIsAcknowledged) {

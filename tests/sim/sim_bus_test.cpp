@@ -18,7 +18,7 @@ std::vector<std::uint8_t> frame(int id, int address = kDefaultBusAddress, int in
     ctx.image = &image;
     ctx.clock = [] { return LocalDateTime{2025, 3, 10, 12, 0, 0}; };
     TxBuffer tx{};
-    const int n = buildRequest(tx, id, ctx);
+    const int n = buildRequest(tx, id, ctx).length;
     return {tx.begin(), tx.begin() + n};
 }
 

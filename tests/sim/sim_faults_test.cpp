@@ -142,8 +142,8 @@ TEST_F(Faults, DelayedAnswersCostPollsThenRepetitionsThenTheExchange) {
 
     // A fresh engine: this one would first wait out the late answer its repetition is due
     // (so that it cannot pass for the next request's answer).
-    engine = std::make_unique<TCommunication>([this](int, int failed) { done = failed; }, nullptr,
-                                              kMessageFinished, port, context);
+    engine = std::make_unique<TCommunication>(
+        [this](ExchangeResult r) { done = r == ExchangeResult::Failed; }, nullptr, port, context);
     station.faults().settings().delayMs = 3000;
     link.advance(5000);
     expectGivenUp(request(COMM));

@@ -43,8 +43,9 @@ protected:
         port.setTrafficObserver([this](bool outgoing, std::span<const std::uint8_t> b) {
             heard += outgoing ? 0 : b.size();
         });
-        engine = std::make_unique<TCommunication>([this](int, int failed) { done = failed; },
-                                                  nullptr, kMessageFinished, port, context);
+        engine = std::make_unique<TCommunication>(
+            [this](ExchangeResult r) { done = r == ExchangeResult::Failed; }, nullptr, port,
+            context);
     }
 
     std::uint32_t now() const {
@@ -52,12 +53,12 @@ protected:
     }
 
     // Sends `id` as the sequences do and polls until the engine reports.
-    Outcome exchange(int id, int expected, int mode, bool ackFirst = false) {
+    Outcome exchange(int id, int expected, AnswerMode mode, bool ackFirst = false) {
         port.clearWrites();
         done.reset();
         heard = 0;
         Outcome out;
-        engine->send(id, expected, mode, ackFirst);
+        engine->send(static_cast<Request>(id), {expected, mode, ackFirst});
         while (!done && out.polls < 2000) {
             link.advance(kPollIntervalMs);
             engine->poll();
@@ -71,14 +72,10 @@ protected:
         return out;
     }
 
-    // With the length and mode the request table gives; the live view checks 51 exactly.
+    // With the length and mode the request table gives.
     Outcome request(int id, bool ackFirst = false) {
         const RequestInfo& info = requestInfo(id);
-        const int mode = info.mode >= 0                              ? info.mode
-                         : info.answerLength > 0 && id != SEND_BLOCK ? kModeExact
-                         : id == SEND_BLOCK                          ? kModeAtLeast
-                                                                     : kModeAck;
-        return exchange(id, info.answerLength, mode, ackFirst);
+        return exchange(id, info.answerLength, info.mode, ackFirst);
     }
 
     // request() followed by the host's acknowledgement.

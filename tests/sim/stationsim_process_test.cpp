@@ -68,8 +68,8 @@ protected:
         link.build.image = &image;
         link.tx = &tx;
         link.rx = &rx;
-        engine = std::make_unique<TCommunication>([this](int, int failed) { done = failed; },
-                                                  nullptr, kMessageFinished, port, link);
+        engine = std::make_unique<TCommunication>(
+            [this](ExchangeResult r) { done = r == ExchangeResult::Failed; }, nullptr, port, link);
     }
 
     void TearDown() override {
@@ -86,9 +86,8 @@ protected:
     // One exchange with the engine's own repeat rules: a poll every 20 ms, and in between
     // the serial port's events, waiting for them rather than sleeping.
     bool exchange(int id) {
-        const RequestInfo& info = requestInfo(id);
         done.reset();
-        engine->send(id, info.answerLength, info.mode, false);
+        engine->send(static_cast<Request>(id), tableExpectation(static_cast<Request>(id)));
         const QDeadlineTimer deadline(10000);
         QElapsedTimer sincePoll;
         sincePoll.start();
@@ -158,7 +157,7 @@ TEST_F(StationsimProcess, TheLineRunsAtNineThousandSixHundredBaudBothWays) {
     image.bus_address = 251;
     long long requestBytes = 0;
     for (int id : {COMM, READ_STATION, END_COMM}) {
-        requestBytes += buildRequest(tx, id, link.build) + 1;  // and its acknowledgement
+        requestBytes += buildRequest(tx, id, link.build).length + 1;  // and its acknowledgement
         ASSERT_TRUE(exchange(id));
     }
     // The last acknowledgement waits for the line's turnaround; it must be out first.

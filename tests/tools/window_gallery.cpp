@@ -77,7 +77,7 @@ void saveBusWindows(pelmo::TZobrStanice& main, const QString& dir, const QString
     pelmo::sim::InProcessSim sim(bus, port);
     pelmo::LinkContext& link = pelmo::defaultLinkContext();
     port.setReceiveHandler([&link](std::span<const std::uint8_t> b) { link.rx->append(b); });
-    auto run = [&sim](const pelmo::QuerySequence& s) {
+    auto run = [&sim](const pelmo::StationSequence& s) {
         for (int i = 0; i < 100000 && s.engine(); ++i) {
             sim.advance(pelmo::kPollIntervalMs);
             s.engine()->poll();

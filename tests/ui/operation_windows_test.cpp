@@ -99,7 +99,7 @@ TEST_P(OperationWindows, LockWindowIdentifiesTheStationAndReportsTheLock) {
 TEST_P(OperationWindows, CompareWindowListsWhatTheFileWouldChange) {
     // The station as read, with two fields changed in the "file".
     test::RecordingReadView readView;
-    StationReader reader(port, context, &scope.prompts, readView);
+    StationReader reader(port, context, scope.prompts, readView);
     reader.start();
     drive([&] { return reader.engine(); });
     StationImage file = throughStationFile(link.image, {});
