@@ -257,6 +257,48 @@ TEST_F(RequestTable, EncoderFailuresNameTheirBlockAndBuildNothing) {
     setLanguage(Language::Czech);
 }
 
+// What the sequences wait for after each request they send; a change here changes which
+// answers a station may give.
+TEST(RequestTableAnswers, EachRequestIsAwaitedAsTheSequencesAlwaysDid) {
+    struct Row {
+        Request id;
+        int length;
+        AnswerMode mode;
+    };
+    const Row rows[] = {
+        {COMM, 11, AnswerMode::Exact},
+        {READ_STATUS, 27, AnswerMode::Exact},
+        {READ_CMOS, 45, AnswerMode::Exact},
+        {READ_CMOS_CHECK, 45, AnswerMode::Exact},
+        {READ_METER, 93, AnswerMode::Exact},
+        {READ_CHANNEL, 10, AnswerMode::AtLeast},
+        {READ_STATION, 99, AnswerMode::Exact},
+        {READ_REGISTERS, 75, AnswerMode::AtLeast},
+        {READ_ARCHIVE_INFO, 36, AnswerMode::Exact},
+        {READ_ARCHIVE_DATA, 70, AnswerMode::AtLeast},
+        {READ_MESSAGES, 6, AnswerMode::AtLeast},
+        {STAV_MER, 87, AnswerMode::Exact},
+        {SEND_BLOCK, 10, AnswerMode::AtLeast},
+        {READ_MAXIMUM, 31, AnswerMode::Exact},
+        {FLY_READ, 50, AnswerMode::Exact},
+        {READ_LIVE, 51, AnswerMode::Exact},
+    };
+    for (const Row& r : rows) {
+        const AnswerExpectation e = tableExpectation(r.id);
+        EXPECT_EQ(e.length, r.length) << requestInfo(r.id).name;
+        EXPECT_EQ(e.mode, r.mode) << requestInfo(r.id).name;
+        EXPECT_FALSE(e.ackFirst) << requestInfo(r.id).name;
+    }
+    // Everything that only changes the station is answered with 06h alone.
+    for (Request id : {ERASE_STATION, SET_TIME, WRITE_STATION, WRITE_METER, WRITE_CHANNEL,
+                       RESTART_MEASURING, WRITE_ADDRESS, WRITE_CMOS, END_COMM, LOCK_STATION,
+                       CLEAR_PARTIAL, START_PRENOS, STOP_PRENOS, FLY_SET}) {
+        const AnswerExpectation e = tableExpectation(id);
+        EXPECT_EQ(e.length, 0) << requestInfo(id).name;
+        EXPECT_EQ(e.mode, AnswerMode::Ack) << requestInfo(id).name;
+    }
+}
+
 TEST(Trailer, SumAndXorCoverEverythingBeforeThem) {
     std::vector<std::uint8_t> d{0x01, 0x40, 0x0E, 0, 0};
     appendTrailer(d);

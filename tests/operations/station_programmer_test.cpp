@@ -250,6 +250,26 @@ TEST_F(Programming, ASilentStationFailsWithoutEndComm) {
     EXPECT_EQ(std::count(o.begin(), o.end(), "END_COMM"), 0);
 }
 
+// A block that does not encode goes nowhere: its box comes at every attempt, then the run
+// fails as if the station had not answered.
+TEST_F(Programming, AMeterThatDoesNotEncodeIsReportedAtEachAttemptAndEndsTheRun) {
+    link.image.meter.constants[0] = 1e300;
+    options.checking = false;
+    program();
+    EXPECT_EQ(view.ending, ProgrammingView::Ending::Failed);
+    std::vector<QString> errors;
+    for (const auto& s : prompts.shown) {
+        if (s.kind == Prompts::Kind::Error) {
+            errors.push_back(s.text);
+        }
+    }
+    const QString box = txt(312) + QStringLiteral(" 2.6: Definice meridla - progr.");
+    EXPECT_EQ(errors, (std::vector<QString>{box, box, box, box, txt(136)}));
+    const auto o = order();
+    EXPECT_EQ(std::count(o.begin(), o.end(), "WRITE_METER"), 0);
+    EXPECT_EQ(o.back(), "WRITE_CHANNEL");
+}
+
 TEST(ProgrammingCompare, RealsCompareByTheirRoundedValues) {
     EXPECT_TRUE(realsEqual(12.4, 12.0));
     EXPECT_FALSE(realsEqual(12.5, 13.4));
