@@ -3,8 +3,9 @@
 #include <QString>
 #include <memory>
 
+#include "context/program_context.h"
+#include "context/reading_observer.h"
 #include "files/archive_file.h"
-#include "history/history_database.h"
 #include "link/communication.h"
 
 namespace pelmo {
@@ -47,11 +48,18 @@ public:
 
     // With no prompts given, the program's prompts at the time of each message.
     ArchiveSession(StationPort& port, LinkContext& link, Prompts* prompts, ArchiveView& view,
-                   ArchiveRecordState& state = archiveRecordState());
+                   ArchiveRecordState& state);
+    // Over `program`: its link, prompts and record state, its folder for the station
+    // folders, its version, and its history told of every record read.
+    ArchiveSession(StationPort& port, ProgramContext& program, ArchiveView& view);
     ~ArchiveSession();
 
-    // Folder the station folders are made in (default: the program folder).
+    // Folder the station folders are made in (the program folder).
     void setBaseFolder(const QString& folder) { baseFolder_ = folder; }
+    // The gas version shows and keeps the gas quantities of an archive.
+    void setGasVersion(bool gas) { gas_ = gas; }
+    // Told of every record read from the station; null (the default): nobody.
+    void setReadingObserver(ReadingObserver* observer) { observer_ = observer; }
 
     void startDescription();
     // Reads the archive of scroll-bar position 0..33.
@@ -111,6 +119,8 @@ private:
     ArchiveView& view_;
     ArchiveRecordState& state_;
     QString baseFolder_;
+    bool gas_ = false;
+    ReadingObserver* observer_ = nullptr;
     std::unique_ptr<TCommunication> engine_;
     Sequence sequence_ = Sequence::None;
     int step_ = 0;

@@ -6,7 +6,6 @@
 #include "base/prompts.h"
 #include "base/texts.h"
 #include "files/program_folder.h"
-#include "history/history_recorder.h"
 #include "link/block_codecs.h"
 #include "link/status_answer.h"
 
@@ -19,6 +18,12 @@ constexpr int kCmosAnswer = 45;
 MessageTransfer::MessageTransfer(StationPort& port, LinkContext& link, Prompts* prompts,
                                  MessageView& view, ArchiveRecordState& state)
     : port_(port), link_(link), prompts_(prompts), view_(view), state_(state) {}
+
+MessageTransfer::MessageTransfer(StationPort& port, ProgramContext& program, MessageView& view)
+    : MessageTransfer(port, program.link, &program.prompts(), view, program.archiveRecord) {
+    baseFolder_ = program.folder;
+    observer_ = program.history;
+}
 
 MessageTransfer::~MessageTransfer() = default;
 
@@ -70,8 +75,8 @@ void MessageTransfer::end(bool ok) {
         engine_->close();
         engine_.reset();
     }
-    if (ok) {
-        recordMessageLog(image(), state_.station, bytes_, prompter());
+    if (ok && observer_) {
+        observer_->messageLogRead(image(), state_.station, bytes_, prompter());
     }
     view_.transferEnded(ok);
 }
@@ -163,8 +168,7 @@ void MessageTransfer::completion(int failed) {
 }
 
 QString MessageTransfer::defaultExportPath() const {
-    const QString base = baseFolder_.isEmpty() ? programFolder() : baseFolder_;
-    return QDir(stationFolder(base, image().cmos.serial_number))
+    return QDir(stationFolder(baseFolder_, image().cmos.serial_number))
         .filePath(QString::fromLatin1(kMessageExportName));
 }
 

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "archives/message_log.h"
+#include "context/program_context.h"
+#include "context/reading_observer.h"
 #include "files/archive_file.h"
 #include "link/communication.h"
 
@@ -33,7 +35,10 @@ public:
     static constexpr int kFinished = 17;
 
     MessageTransfer(StationPort& port, LinkContext& link, Prompts* prompts, MessageView& view,
-                    ArchiveRecordState& state = archiveRecordState());
+                    ArchiveRecordState& state);
+    // Over `program`: its link, prompts and record state, its folder for the station
+    // folders, and its history told of every log read.
+    MessageTransfer(StationPort& port, ProgramContext& program, MessageView& view);
     ~MessageTransfer();
 
     void start();
@@ -43,8 +48,10 @@ public:
     void abandon();
     void completion(int failed);
 
-    // Folder the station folders are made in (default: the program folder).
+    // Folder the station folders are made in (the program folder).
     void setBaseFolder(const QString& folder) { baseFolder_ = folder; }
+    // Told of every log read from the station; null (the default): nobody.
+    void setReadingObserver(ReadingObserver* observer) { observer_ = observer; }
     // Hlaseni.dat in the station folder.
     QString defaultExportPath() const;
     // Writes the table to `path`, or to the default file when empty (status 225). The path
@@ -73,6 +80,7 @@ private:
     MessageView& view_;
     ArchiveRecordState& state_;
     QString baseFolder_;
+    ReadingObserver* observer_ = nullptr;
     std::unique_ptr<TCommunication> engine_;
     int step_ = 0;
     bool firstBlock_ = true;

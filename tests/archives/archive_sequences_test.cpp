@@ -57,10 +57,8 @@ class ArchiveSequences : public ::testing::Test {
 protected:
     void SetUp() override {
         setLanguage(Language::English);
-        programSettings().version = 0;
         session.setBaseFolder(dir.path());
     }
-    void TearDown() override { programSettings().version = 0; }
     void run() {
         link.run([this] { return session.engine(); });
     }
@@ -135,7 +133,7 @@ TEST_F(ArchiveSequences, OpeningReadsTheDescriptionsThenTheActualState) {
 }
 
 TEST_F(ArchiveSequences, TheGasVersionHidesWetDryAndCondensateQuantities) {
-    programSettings().version = 1;
+    session.setGasVersion(true);
     open();
     EXPECT_EQ(labels(), (std::vector<QString>{QStringLiteral("Teplo celkem"),
                                               QString::fromUtf8("Množství celk."),
@@ -424,15 +422,15 @@ TEST(ProgrammingRun, KeepsTheStationClockOfItsStatusAnswer) {
     link.run([&] { return reader.engine(); });
     ASSERT_TRUE(readView.completed());
 
-    archiveRecordState() = {};
+    ArchiveRecordState s;
     test::RecordingProgrammingView view;
     StationProgrammer::Options options;
     options.programDir = dir.path();
+    options.recordState = &s;
     StationProgrammer programmer(link.port, link.context, &prompts, view, options);
     programmer.start();
     link.run([&] { return programmer.engine(); });
     ASSERT_TRUE(view.finished());
-    const ArchiveRecordState& s = archiveRecordState();
     EXPECT_GE(s.station_seconds, kMarch25);
     EXPECT_LT(s.station_seconds, kMarch25 + 60);
     EXPECT_EQ(timeText(s.station, TimeTextKind::Date), "15/03/25");

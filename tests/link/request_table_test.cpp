@@ -139,13 +139,13 @@ protected:
         ctx.image = &image;
         ctx.fly = &fly;
         ctx.clock = [] { return LocalDateTime{2026, 12, 9, 15, 30, 45}; };
-        ctx.prompts = &scope.prompts;
+        ctx.prompts = &prompts;
         tx.fill(0xEE);
     }
 
     StationImage image = knownImage();
     FlySetup fly{2, 10, true};
-    test::PromptsScope scope;
+    test::ScriptedPrompts prompts;
     BuildContext ctx;
     TxBuffer tx{};
 };
@@ -161,7 +161,7 @@ TEST_F(RequestTable, EveryIdentifierBuildsItsExactDatagram) {
             ASSERT_EQ(tx[i], 0) << requestInfo(f.id).name << " byte " << i;
         }
     }
-    EXPECT_TRUE(scope.prompts.shown.empty());
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(RequestTable, IdentifiersWithoutDatagramLeaveTheBufferAlone) {
@@ -237,11 +237,11 @@ TEST_F(RequestTable, EncoderFailuresShowTheirTagAndBuildNothing) {
         StationImage spoilt = knownImage();
         c.spoil(spoilt);
         ctx.image = &spoilt;
-        scope.prompts.shown.clear();
+        prompts.shown.clear();
         EXPECT_EQ(buildRequest(tx, c.id, ctx), 0) << c.tag;
-        ASSERT_EQ(scope.prompts.shown.size(), 1u) << c.tag;
-        EXPECT_TRUE(scope.prompts.shownError(QStringLiteral("General error: ") +
-                                             QString::fromLatin1(c.tag)));
+        ASSERT_EQ(prompts.shown.size(), 1u) << c.tag;
+        EXPECT_TRUE(
+            prompts.shownError(QStringLiteral("General error: ") + QString::fromLatin1(c.tag)));
     }
     setLanguage(Language::Czech);
 }
