@@ -58,8 +58,6 @@ public:
     void setBaseFolder(const QString& folder) { baseFolder_ = folder; }
     // The gas version shows and keeps the gas quantities of an archive.
     void setGasVersion(bool gas) { gas_ = gas; }
-    // Told of every record read from the station; null (the default): nobody.
-    void setReadingObserver(ReadingObserver* observer) { observer_ = observer; }
 
     void startDescription();
     // Reads the archive of scroll-bar position 0..33.

@@ -50,8 +50,6 @@ public:
 
     // Folder the station folders are made in (the program folder).
     void setBaseFolder(const QString& folder) { baseFolder_ = folder; }
-    // Told of every log read from the station; null (the default): nobody.
-    void setReadingObserver(ReadingObserver* observer) { observer_ = observer; }
     // Hlaseni.dat in the station folder.
     QString defaultExportPath() const;
     // Writes the table to `path`, or to the default file when empty (status 225). The path

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "archives/archive_logic.h"
@@ -410,6 +411,71 @@ TEST_F(MessageSequence, ABlockClaimingMoreBytesThanItCarriesIsRefused) {
     // The first block went through, the second ended it; nothing was sent after that.
     EXPECT_EQ(link.requests(false),
               (Names{"COMM", "READ_CMOS", "READ_STATUS", "READ_MESSAGES", "READ_MESSAGES"}));
+}
+
+// Records what the sequences tell the program's history.
+struct RecordingObserver final : ReadingObserver {
+    struct Archive {
+        StationCalendar clock;
+        QString summary;
+        std::vector<ArchiveEntry> rows;
+    };
+    bool archiveRead(const StationImage&, const StationCalendar& clock, const QString& summary,
+                     const std::vector<ArchiveEntry>& rows, Prompts&) override {
+        archives.push_back({clock, summary, rows});
+        return true;
+    }
+    bool messageLogRead(const StationImage&, const StationCalendar&,
+                        std::span<const std::uint8_t> log, Prompts&) override {
+        logs.emplace_back(log.begin(), log.end());
+        return true;
+    }
+    bool monitoringRead(StationImage&, const MonitoringRecording&, bool, Prompts&) override {
+        ADD_FAILURE() << "no monitoring was read";
+        return true;
+    }
+    std::vector<Archive> archives;
+    std::vector<std::vector<std::uint8_t>> logs;
+};
+
+// Over a program context, the sequences keep their files in its folder and state, show its
+// version's quantities, and tell its history each record and log read, as the history keeps
+// them.
+TEST(ProgramHistory, IsToldEveryRecordAndLogTheSequencesRead) {
+    setLanguage(Language::English);
+    test::SimLink link{kMarch25};
+    RecordingObserver history;
+    link.program.history = &history;
+    link.program.settings.version = 1;
+    RecordingArchiveView archiveView;
+    ArchiveSession archive(link.port, link.program, archiveView);
+    archive.startDescription();
+    link.run([&] { return archive.engine(); });
+    archive.startData(26);
+    link.run([&] { return archive.engine(); });
+    EXPECT_EQ(archiveView.ended, (std::vector<bool>{true, true}));
+    EXPECT_EQ(&archive.state(), &link.program.archiveRecord);
+    ASSERT_EQ(history.archives.size(), 2u);
+    const RecordingObserver::Archive& last = history.archives.back();
+    EXPECT_EQ(last.rows, archive.readRows());
+    ASSERT_FALSE(last.rows.empty());
+    EXPECT_EQ(last.rows.front().position, 26);
+    EXPECT_EQ(last.clock, link.program.archiveRecord.station);
+    EXPECT_EQ(last.summary, QFileInfo(archive.archivePath()).completeBaseName());
+    EXPECT_TRUE(archive.archivePath().startsWith(link.program.folder + QLatin1Char('/')));
+    // The gas version keeps no wet or dry quantity.
+    for (const ArchiveEntry& row : last.rows) {
+        EXPECT_FALSE(row.label.contains(QStringLiteral("sucha"))) << row.label.toStdString();
+    }
+
+    RecordingMessageView messageView;
+    MessageTransfer messages(link.port, link.program, messageView);
+    messages.start();
+    link.run([&] { return messages.engine(); });
+    ASSERT_EQ(history.logs.size(), 1u);
+    EXPECT_EQ(history.logs[0], messages.bytes());
+    EXPECT_TRUE(messages.defaultExportPath().startsWith(link.program.folder + QLatin1Char('/')));
+    EXPECT_TRUE(link.programPrompts.shown.empty());
 }
 
 TEST(ProgrammingRun, KeepsTheStationClockOfItsStatusAnswer) {
