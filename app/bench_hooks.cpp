@@ -54,17 +54,20 @@ enum class Stage { WaitShown, Reading, Opening, Done };
 class BenchRun final : public QObject {
 public:
     BenchRun(AppShell& shell, QByteArray mode)
-        : QObject(&shell.mainWindow()), shell_(shell), mode_(std::move(mode)) {
+        : QObject(&shell.mainWindow()),
+          shell_(shell),
+          mode_(std::move(mode)),
+          previous_(shell.program().prompts()) {
         if (mode_.startsWith("open:")) {
             prompts_ = std::make_unique<BenchPrompts>(QFile::decodeName(mode_.mid(5)));
         } else {
             prompts_ = std::make_unique<BenchPrompts>(QString());
         }
-        setPrompts(prompts_.get());
+        shell_.program().setPrompts(*prompts_);
         connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
                 &BenchRun::idle);
     }
-    ~BenchRun() override { setPrompts(nullptr); }
+    ~BenchRun() override { shell_.program().setPrompts(previous_); }
 
 private:
     void idle() {
@@ -118,6 +121,7 @@ private:
 
     AppShell& shell_;
     QByteArray mode_;
+    Prompts& previous_;
     std::unique_ptr<BenchPrompts> prompts_;
     Stage stage_ = Stage::WaitShown;
     bool opened_ = false;

@@ -46,7 +46,7 @@ const auto kCommands = std::to_array<const Command*>(
 // Bus health per address on standard error, after the command.
 void printStatistics() {
     printLine(stderr, busHealthHeader().join(QLatin1Char('\t')));
-    for (const auto& [address, s] : busStatistics().byAddress()) {
+    for (const auto& [address, s] : commandBusStatistics().byAddress()) {
         printLine(stderr, busHealthCells(address, s).join(QLatin1Char('\t')));
     }
 }
@@ -84,7 +84,6 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     // One name for both programs, so that they share the per-user folders.
     QCoreApplication::setApplicationName(QStringLiteral("pelmo"));
-    pelmo::setHistoryDatabasePath(pelmo::defaultHistoryDatabasePath());
     QStringList args = QCoreApplication::arguments().mid(1);
     using namespace pelmo::cli;
     const QString first = args.isEmpty() ? QString() : args.front();

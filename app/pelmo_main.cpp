@@ -8,7 +8,6 @@
 
 #include "base/version.h"
 #include "bench_hooks.h"
-#include "history/history_database.h"
 #include "ui/app_shell.h"
 #include "ui/gui_prompts.h"
 #include "ui/main_window.h"
@@ -69,12 +68,11 @@ int main(int argc, char** argv) {
     describe(parser, options);
     parser.process(app);
 
-    pelmo::setHistoryDatabasePath(pelmo::defaultHistoryDatabasePath());
     pelmo::GuiPrompts guiPrompts;
-    pelmo::setPrompts(&guiPrompts);
     int rc = 0;
     {
-        pelmo::AppShell shell(parser.value(options.port));
+        pelmo::AppShell shell(guiPrompts, pelmo::ProgramPlaces::ofTheProgram(),
+                              parser.value(options.port));
         shell.start();
         // Measurement runs of bench/bench.sh only.
         const QByteArray bench = qgetenv("PELMO_BENCH");
@@ -95,6 +93,5 @@ int main(int argc, char** argv) {
         }
         rc = app.exec();
     }
-    pelmo::setPrompts(nullptr);
     return rc;
 }

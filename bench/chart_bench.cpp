@@ -62,7 +62,6 @@ void maximalRecording(pelmo::StationImage& image, pelmo::MonitoringRecording& r)
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     NoPrompts quiet;
-    pelmo::setPrompts(&quiet);
     QTemporaryDir dir;
     pelmo::StationImage image;
     pelmo::MonitoringRecording recording;
@@ -96,20 +95,14 @@ int main(int argc, char** argv) {
     std::printf("chart_parse_ms=%.2f\n", parse);
 
     pelmo::InProcessPort port;
-    pelmo::StationImage viewImage;
-    pelmo::TxBuffer tx{};
-    pelmo::ReceiveState rx;
-    pelmo::LinkContext link;
-    link.build.image = &viewImage;
-    link.tx = &tx;
-    link.rx = &rx;
+    pelmo::ProgramContext program(dir.path(), quiet);
 
     // Each run a new view, as the program opens one per file.
     double openDraw = -1;
     std::unique_ptr<pelmo::TSledDat> view;
     for (int i = 0; i < kRuns; ++i) {
         view.reset();
-        view = std::make_unique<pelmo::TSledDat>(port, link);
+        view = std::make_unique<pelmo::TSledDat>(port, program);
         view->resize(1100, 680);
         timer.start();
         if (!view->openFromFile(path)) {
@@ -146,6 +139,5 @@ int main(int argc, char** argv) {
     chartView->viewport()->repaint();
     std::printf("page_turn_ms=%.2f\n", static_cast<double>(timer.nsecsElapsed()) / 1e6);
     view.reset();
-    pelmo::setPrompts(nullptr);
     return 0;
 }

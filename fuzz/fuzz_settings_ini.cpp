@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     StationImage image;
     resetNewStation(image);
-    (void)applyStartupSettings(ini, image, [](const QString&) { return true; });
+    ProgramSettings settings;
+    (void)applyStartupSettings(ini, image, settings, [](const QString&) { return true; });
     (void)ini.readInteger(kSettings, QStringLiteral("addr"), 251);
     (void)ini.readBool(kSettings, QStringLiteral("ExportDate"), false);
 

@@ -50,7 +50,6 @@ inline SilentPrompts& setUp() {
     static char* argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
     static SilentPrompts silent;
-    setPrompts(&silent);
     return silent;
 }
 

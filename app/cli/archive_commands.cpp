@@ -120,7 +120,7 @@ std::vector<int> archivePositionsToRead(bool all, int position) {
 int readArchives(Session& session, const std::vector<int>& wanted, const QString& baseFolder,
                  bool quiet, QJsonArray* records) {
     ConsoleArchiveView view(quiet);
-    ArchiveSession archive(session.port, defaultLinkContext(), session.prompts, view);
+    ArchiveSession archive(session.port, session.program, view);
     archive.setBaseFolder(baseFolder);
     std::size_t next = 0;
     bool first = true;
@@ -138,7 +138,7 @@ int readArchives(Session& session, const std::vector<int>& wanted, const QString
             printLine(quiet ? stderr : stdout, path);
             if (records) {
                 records->append(archiveRecordJson(
-                    historyKey(station()), QDateTime::currentDateTime(),
+                    historyKey(session.program.station), QDateTime::currentDateTime(),
                     isoStationTime(archive.state().station), archive.readRows(), path));
             }
             ++next;
@@ -161,7 +161,7 @@ int readArchives(Session& session, const std::vector<int>& wanted, const QString
 int readMessages(Session& session, const QString& baseFolder, const QString& out, bool quiet,
                  QString& path, QJsonObject* document) {
     ConsoleMessageView view(quiet);
-    MessageTransfer transfer(session.port, defaultLinkContext(), session.prompts, view);
+    MessageTransfer transfer(session.port, session.program, view);
     transfer.setBaseFolder(baseFolder);
     transfer.start();
     const int rc = session.run();
@@ -178,8 +178,8 @@ int readMessages(Session& session, const QString& baseFolder, const QString& out
     }
     if (document) {
         // The clock as READ_STATUS gave it.
-        *document = messagesJson(historyKey(station()), QDateTime::currentDateTime(),
-                                 isoStationTime(archiveRecordState().station),
+        *document = messagesJson(historyKey(session.program.station), QDateTime::currentDateTime(),
+                                 isoStationTime(session.program.archiveRecord.station),
                                  messageEntries(transfer.bytes()), path);
     }
     return kExitOk;
@@ -209,8 +209,8 @@ int runArchive(const QStringList& args) {
     if (!session.open(options)) {
         return usageError(session.error);
     }
-    const QString folder =
-        options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir")) : programFolder();
+    const QString folder = options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir"))
+                                                              : session.program.folder;
     if (!prepareFolder(folder)) {
         return kExitUsage;
     }
@@ -222,7 +222,7 @@ int runArchive(const QStringList& args) {
     }
     if (json) {
         printJson({{QStringLiteral("schema"), QLatin1String(schema::kArchive)},
-                   {QStringLiteral("station"), stationJson(historyKey(station()))},
+                   {QStringLiteral("station"), stationJson(historyKey(session.program.station))},
                    {QStringLiteral("records"), records}});
     }
     return kExitOk;
@@ -241,8 +241,8 @@ int runMessages(const QStringList& args) {
     if (!session.open(options)) {
         return usageError(session.error);
     }
-    const QString folder =
-        options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir")) : programFolder();
+    const QString folder = options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir"))
+                                                              : session.program.folder;
     if (json && options.value(QStringLiteral("out")) == QStringLiteral("-")) {
         return usageError(QStringLiteral("--json and --out - both want standard output"));
     }

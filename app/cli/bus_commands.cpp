@@ -82,7 +82,7 @@ int runScan(const QStringList& args) {
                           QString::number(e.address) + QLatin1Char('\t') + fromCp1250(e.name));
             }
         });
-    const StationImage& image = station();
+    const StationImage& image = session.program.station;
     if (json) {
         printJson(scanJson(found, first, last, QDateTime::currentDateTime()));
     }
@@ -127,7 +127,7 @@ int runRegisters(const QStringList& args) {
     }
     const bool json = options.has(QStringLiteral("json"));
     ConsoleRegistersView view(json);
-    RegistersReader reader(session.port, defaultLinkContext(), session.prompts, view);
+    RegistersReader reader(session.port, session.program.link, session.prompts, view);
     reader.read(false);
     if (session.run() != kExitOk || !view.read) {
         return kExitStation;
@@ -175,14 +175,15 @@ int runMaximum(const QStringList& args) {
     }
     const bool json = options.has(QStringLiteral("json"));
     ConsoleMaximumView view(json);
-    MaximumReader reader(session.port, defaultLinkContext(), session.prompts, view);
+    MaximumReader reader(session.port, session.program.link, session.prompts, view);
     reader.start();
     if (session.run() != kExitOk || !view.read) {
         return kExitStation;
     }
     const MaximumValues& v = *view.read;
     if (json) {
-        printJson(maximumJson(historyKey(station()), QDateTime::currentDateTime(), v));
+        printJson(
+            maximumJson(historyKey(session.program.station), QDateTime::currentDateTime(), v));
         return kExitOk;
     }
     printLine(stdout, QLatin1Char('\t') + txt(172) + QLatin1Char('\t') + txt(173));
@@ -219,13 +220,13 @@ int runInfo(const QStringList& args) {
     }
     const bool json = options.has(QStringLiteral("json"));
     ConsoleHardwareView view(json);
-    HardwareInfoReader reader(session.port, defaultLinkContext(), session.prompts, view);
+    HardwareInfoReader reader(session.port, session.program.link, session.prompts, view);
     reader.start();
     // A channel that did not decode is reported and the read goes on; the data still failed.
     if (session.run() != kExitOk || session.prompts.errorShown()) {
         return kExitStation;
     }
-    const StationImage& img = station();
+    const StationImage& img = session.program.station;
     if (json) {
         printJson(hardwareJson(img, QDateTime::currentDateTime()));
         return kExitOk;
@@ -304,7 +305,7 @@ int runFly(const QStringList& args) {
         flushStatus();
         running->startMeasurement(circuit, count, clear);
     });
-    FlyingMeasurement fly(session.port, defaultLinkContext(), session.prompts, view);
+    FlyingMeasurement fly(session.port, session.program.link, session.prompts, view);
     running = &fly;
     fly.setup();
     if (session.run() != kExitOk || !view.read) {
@@ -312,7 +313,8 @@ int runFly(const QStringList& args) {
     }
     const FlyValues& v = *view.read;
     if (json) {
-        printJson(flyJson(historyKey(station()), QDateTime::currentDateTime(), circuit, count, v));
+        printJson(flyJson(historyKey(session.program.station), QDateTime::currentDateTime(),
+                          circuit, count, v));
         return kExitOk;
     }
     const auto totals = flyTotals(v);

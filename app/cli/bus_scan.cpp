@@ -14,8 +14,9 @@ namespace {
 // The progress line follows the probe; each station goes to the command as it is found.
 class ConsoleSearchView final : public AddressSearchView {
 public:
-    ConsoleSearchView(int last, const std::function<void(const TAddressList&)>& found)
-        : last_(last), found_(found) {}
+    ConsoleSearchView(const StationImage& image, int last,
+                      const std::function<void(const TAddressList&)>& found)
+        : image_(image), last_(last), found_(found) {}
     void searchStatus(const QString&) override {}
     void probing(int address) override {
         address_ = address;
@@ -25,7 +26,7 @@ public:
     void stationFound(int found, int, const QString&) override {
         ++count_;
         show();
-        const auto& list = station().address_list;
+        const auto& list = image_.address_list;
         if (found_ && found >= 1 && found <= static_cast<int>(list.size())) {
             found_(list[static_cast<std::size_t>(found - 1)]);
         }
@@ -35,6 +36,7 @@ public:
 private:
     void show() const { Progress::show(txt(1073).arg(address_).arg(last_).arg(count_)); }
 
+    const StationImage& image_;
     int last_;
     const std::function<void(const TAddressList&)>& found_;
     int address_ = 0;
@@ -65,10 +67,10 @@ bool readAddressRange(const CommandOptions& options, int& first, int& last) {
 
 std::vector<TAddressList> scanBus(Session& session, int first, int last,
                                   const std::function<void(const TAddressList&)>& found) {
-    StationImage& image = station();
+    StationImage& image = session.program.station;
     AddressSearch::clearFound(image);
-    ConsoleSearchView view(last, found);
-    AddressSearch search(session.port, defaultLinkContext(), session.prompts, view, first, last);
+    ConsoleSearchView view(image, last, found);
+    AddressSearch search(session.port, session.program.link, session.prompts, view, first, last);
     search.start();
     session.run();
     search.restoreAddress();

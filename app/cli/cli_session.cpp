@@ -16,8 +16,10 @@
 #include "base/file_access.h"
 #include "base/texts.h"
 #include "cli/progress.h"
+#include "files/program_folder.h"
 #include "files/program_settings.h"
 #include "files/station_file.h"
+#include "history/history_database.h"
 #include "link/communication.h"
 
 namespace pelmo::cli {
@@ -137,14 +139,26 @@ int usageError(const QString& why) {
     return kExitUsage;
 }
 
-Session::Session() : ini(settingsFilePath()) {}
+BusStatistics& commandBusStatistics() {
+    static BusStatistics statistics;
+    return statistics;
+}
+
+Session::Session()
+    : ini(settingsFilePath()),
+      history(defaultHistoryDatabasePath()),
+      program(programFolderFor(QCoreApplication::applicationDirPath()), prompts) {
+    program.history = &history;
+    program.historyDatabase = history.path();
+    program.link.statistics = &commandBusStatistics();
+}
 
 bool Session::open(const CommandOptions& options, bool needPort) {
     if (!options.ok()) {
         error = options.error();
         return false;
     }
-    interrupts.watch(defaultLinkContext());
+    interrupts.watch(program.link);
     ini.load();
     const int lang = ini.readInteger(settings_keys::kSettings, QStringLiteral("lang"), 1);
     Language language = languageFromSetting(lang);
@@ -157,9 +171,9 @@ bool Session::open(const CommandOptions& options, bool needPort) {
         language = l == QStringLiteral("en") ? Language::English : Language::Czech;
     }
     setLanguage(language);
-    programSettings().version =
+    program.settings.version =
         ini.readInteger(settings_keys::kSettings, QStringLiteral("version"), 0);
-    programSettings().checking =
+    program.settings.checking =
         ini.readBool(settings_keys::kDebug, QStringLiteral("Checking"), true);
 
     int address = busAddressFromSetting(
@@ -172,8 +186,7 @@ bool Session::open(const CommandOptions& options, bool needPort) {
             return false;
         }
     }
-    station().bus_address = address;
-    setPrompts(&prompts);
+    program.station.bus_address = address;
     if (!needPort) {
         return true;
     }
@@ -197,7 +210,7 @@ bool Session::open(const CommandOptions& options, bool needPort) {
             ini.readString(settings_keys::kSettings, QStringLiteral("Turnaround"), QString()))
             .value_or(kDefaultTurnaroundMs));
     port.setTurnaroundUs(std::llround(turnaround * 1000.0));
-    LinkContext& link = defaultLinkContext();
+    LinkContext& link = program.link;
     port.setReceiveHandler([&link](std::span<const std::uint8_t> b) { link.rx->append(b); });
     if (options.has(QStringLiteral("trace"))) {
         trace.attach(port);
@@ -260,7 +273,7 @@ bool loadStationInto(const QString& path, StationImage& image, Session& session)
     // The file does not carry the station's memory; the settings say what it has.
     applyMemorySetting(
         image, session.ini.readInteger(settings_keys::kSettings, QStringLiteral("mem"), 32));
-    const StationFileOptions fileOptions{programSettings().version == 1};
+    const StationFileOptions fileOptions{session.program.settings.isGasVersion()};
     const StationFileResult loaded = loadStationFile(path, image, fileOptions, session.prompts);
     if (loaded == StationFileResult::Corrupt) {
         // The box says what is wrong, not with which file; with two files that matters.
@@ -270,9 +283,7 @@ bool loadStationInto(const QString& path, StationImage& image, Session& session)
     return loaded == StationFileResult::Ok;
 }
 
-Session::~Session() {
-    setPrompts(nullptr);
-}
+Session::~Session() = default;
 
 int Session::run() {
     int rc = Interrupts::exitCode();

@@ -11,13 +11,16 @@
 #include "base/console_prompts.h"
 #include "cli/interrupts.h"
 #include "cli/progress.h"
+#include "context/program_context.h"
 #include "files/settings_ini.h"
+#include "history/history_recorder.h"
 #include "link/serial_port.h"
 #include "operations/command_line.h"
 
 namespace pelmo {
+class BusStatistics;
 struct StationImage;
-}
+}  // namespace pelmo
 
 namespace pelmo::cli {
 
@@ -48,7 +51,12 @@ int usageError(const QString& why);
 // The command usageError() points to; null before a command word was recognised.
 const char*& currentCommandWord();
 
-// What every command shares: settings, language, bus address, the port and its trace.
+// The bus health of the command that runs, whichever sessions it opened; printed after it
+// with --stats.
+BusStatistics& commandBusStatistics();
+
+// What every command shares: settings, language, bus address, the port and its trace, and
+// the program context its sequences run in.
 class Session {
 public:
     Session();
@@ -67,6 +75,8 @@ public:
     QString error;  // why open() failed
     SerialStationPort port;
     ConsolePrompts prompts;
+    HistoryRecorder history;
+    ProgramContext program;
     TrafficTrace trace;
     Interrupts interrupts;
 };

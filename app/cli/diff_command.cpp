@@ -60,13 +60,13 @@ int runDiff(const QStringList& args) {
     if (!loadStationInto(files.back(), right, session)) {
         return kExitUsage;
     }
-    const bool gas = programSettings().version == 1;
+    const bool gas = session.program.settings.isGasVersion();
     const bool json = options.has(QStringLiteral("json"));
     std::vector<FieldDifference> differences;
     if (fromStation) {
         ConsoleCompareView view;
-        StationCompare compare(session.port, defaultLinkContext(), session.prompts, view);
-        compare.start(right, station(), gas);
+        StationCompare compare(session.port, session.program.link, session.prompts, view);
+        compare.start(right, session.program.station, gas);
         if (session.run() != kExitOk) {
             return kExitStation;
         }
@@ -74,7 +74,7 @@ int runDiff(const QStringList& args) {
         if (json) {
             // Compared at the resolution the file holds, as the sequence compared it.
             printDiff(diffJson(throughStationFile(compare.stationRead(), {gas}), right, gas,
-                               {QStringLiteral("station"), {}, station().bus_address},
+                               {QStringLiteral("station"), {}, session.program.station.bus_address},
                                {QStringLiteral("file"), files.back(), 0}));
         }
     } else {

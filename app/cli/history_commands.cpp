@@ -69,7 +69,7 @@ void readStation(Session& session, const CollectPlan& plan, const std::vector<It
             // Never tried: an interrupt stopped the sweep, the station did not fail.
             break;
         }
-        StationImage& image = station();
+        StationImage& image = session.program.station;
         resetNewStation(image);
         image.bus_address = run.entry.address;
         // The scan's name goes with the readings that do not read the station block.
@@ -233,8 +233,6 @@ int runCollect(const QStringList& args) {
     }
     // Without a choice: the actual state and the message log, the quick readings.
     plan.messages = plan.messages || defaults;
-    plan.out =
-        options.has(QStringLiteral("out")) ? options.value(QStringLiteral("out")) : programFolder();
     std::vector<Item> items;
     if (!plan.archivePositions.empty()) {
         items.push_back(Item::Archives);
@@ -247,6 +245,8 @@ int runCollect(const QStringList& args) {
     }
 
     Session session;
+    plan.out = options.has(QStringLiteral("out")) ? options.value(QStringLiteral("out"))
+                                                  : session.program.folder;
     if (!session.open(options)) {
         return usageError(session.error);
     }
@@ -380,7 +380,7 @@ int runHistory(const QStringList& args) {
     if (!session.open(options, false)) {
         return usageError(session.error);
     }
-    HistoryDatabase db(historyDatabasePath());
+    HistoryDatabase db(session.program.historyDatabase);
     if (!db.open()) {
         printLine(stderr, txt(1222).arg(db.error()));
         return kExitUsage;

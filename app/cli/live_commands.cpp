@@ -31,11 +31,12 @@ public:
 class ConsoleLiveView final : public LiveTrackerView {
 public:
     // `rows`: standard output, or standard error when standard output carries the CSV.
-    ConsoleLiveView(int version, std::FILE* rows) : version_(version), rows_(rows) {}
+    ConsoleLiveView(const StationImage& image, int version, std::FILE* rows)
+        : image_(image), version_(version), rows_(rows) {}
 
     // The column names, as the CSV names the channels: the time, then each channel in use.
     void header() const {
-        const StationImage& image = station();
+        const StationImage& image = image_;
         QStringList names{QStringLiteral("time")};
         for (int c = 1; c <= kChannelCount; ++c) {
             if (image.channel(c).in_use) {
@@ -53,7 +54,7 @@ public:
         }
     }
     void liveRecord(const LiveRecord& record, int) override {
-        const StationImage& image = station();
+        const StationImage& image = image_;
         QByteArray line = csvStationTime(record.time);
         LiveEvaluator evaluate(image, version_);
         for (int c = 1; c <= kChannelCount; ++c) {
@@ -73,6 +74,7 @@ public:
     }
 
 private:
+    const StationImage& image_;
     int version_;
     std::FILE* rows_;
 };
@@ -106,9 +108,9 @@ int runLive(const QStringList& args) {
     if (options.has(QStringLiteral("csv")) && !csv.prepare()) {
         return kExitUsage;
     }
-    StationImage& image = station();
+    StationImage& image = session.program.station;
     ConsoleReadView readView;
-    StationReader reader(session.port, defaultLinkContext(), session.prompts, readView);
+    StationReader reader(session.port, session.program.link, session.prompts, readView);
     reader.start();
     // Ctrl+C and SIGTERM end the run at the next exchange, with END_COMM (the session's
     // interrupts), during the configuration read as during the follow.
@@ -116,10 +118,10 @@ int runLive(const QStringList& args) {
         return kExitStation;
     }
 
-    const int version = programSettings().version;
-    ConsoleLiveView liveView(version, csv.toStdout() ? stderr : stdout);
+    const int version = session.program.settings.version;
+    ConsoleLiveView liveView(image, version, csv.toStdout() ? stderr : stdout);
     liveView.header();
-    LiveTracker tracker(session.port, defaultLinkContext(), session.prompts, liveView);
+    LiveTracker tracker(session.port, session.program.link, session.prompts, liveView);
     // Only a CSV needs the whole run; a follow of days would otherwise grow for nothing.
     tracker.setKeepRecords(options.has(QStringLiteral("csv")));
     QTimer limit;

@@ -91,23 +91,26 @@ int exitFor(PairResult result) {
 int readMonitoring(Session& session, const QString& requested, const QString& baseFolder,
                    QJsonObject* document) {
     session.prompts.resetErrors();
-    StationImage& image = station();
+    StationImage& image = session.program.station;
     resetNewStation(image);
     MonitoringRecording recording;
     ConsoleTransferView transferView;
-    MonTransfer transfer(session.port, defaultLinkContext(), session.prompts, transferView,
+    MonTransfer transfer(session.port, session.program.link, session.prompts, transferView,
                          recording);
     transfer.start();
     if (session.run() != kExitOk || !transfer.dataReady()) {
         return kExitStation;
     }
     ConsoleConfigView configView;
-    StationReader reader(session.port, defaultLinkContext(), session.prompts, configView);
+    StationReader reader(session.port, session.program.link, session.prompts, configView);
     reader.start();
     if (session.run() != kExitOk || session.prompts.errorShown()) {
         return kExitStation;
     }
-    recordMonitoring(image, recording, programSettings().version, session.prompts);
+    if (session.program.history) {
+        session.program.history->monitoringRead(
+            image, recording, session.program.settings.isGasVersion(), session.prompts);
+    }
     QString out = requested;
     if (out.isEmpty()) {
         // The serial number is known only now, from the configuration read.
@@ -115,8 +118,8 @@ int readMonitoring(Session& session, const QString& requested, const QString& ba
         makeStationFolder(folder);
         out = QDir(folder).filePath(QString::fromLatin1(kCollectMonitoringName));
     }
-    const PairResult saved =
-        saveMonitoringPair(out, image, recording, programSettings().version, session.prompts);
+    const PairResult saved = saveMonitoringPair(out, image, recording,
+                                                session.program.settings.version, session.prompts);
     if (saved == PairResult::Ok) {
         printLine(document ? stderr : stdout, QFileInfo(out).fileName());
         if (document) {

@@ -10,7 +10,7 @@
 
 namespace pelmo::cli {
 
-// The readings of the station at station().bus_address as the archive, messages and monitor
+// The readings of the station at the session's bus address as the archive, messages and monitor
 // commands run them, shared with collect. Each returns an exit code.
 
 // The positions `archive --all` (or --position P) reads, in reading order.

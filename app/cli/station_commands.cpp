@@ -68,20 +68,20 @@ int runRead(const QStringList& args) {
         return kExitUsage;
     }
     ConsoleReadView view;
-    StationReader reader(session.port, defaultLinkContext(), session.prompts, view);
+    StationReader reader(session.port, session.program.link, session.prompts, view);
     reader.start();
     const int rc = session.run();
     if (rc != kExitOk || session.prompts.errorShown()) {
         return kExitStation;
     }
 
-    StationImage& image = station();
+    StationImage& image = session.program.station;
     StationBoxes boxes = boxesFromImage(image);
     if (!checkStationDefinition(boxes, image, session.prompts)) {
         return kExitStation;
     }
     storeBoxes(boxes, image);
-    const StationFileOptions fileOptions{programSettings().version == 1};
+    const StationFileOptions fileOptions{session.program.settings.isGasVersion()};
     if (saveStationFile(out.path(), image, fileOptions, session.prompts) != StationFileResult::Ok) {
         return kExitUsage;  // the file error has been printed
     }
@@ -125,12 +125,13 @@ int runProgram(const QStringList& args) {
     if (!session.open(options)) {
         return usageError(session.error);
     }
-    const QString backupFolder =
-        options.has(QStringLiteral("dir")) ? options.value(QStringLiteral("dir")) : programFolder();
+    const QString backupFolder = options.has(QStringLiteral("dir"))
+                                     ? options.value(QStringLiteral("dir"))
+                                     : session.program.folder;
     if (!options.has(QStringLiteral("no-backup")) && !prepareFolder(backupFolder)) {
         return kExitUsage;
     }
-    StationImage& image = station();
+    StationImage& image = session.program.station;
     if (!loadStationInto(options.value(QStringLiteral("in")), image, session)) {
         return kExitUsage;
     }
@@ -145,9 +146,9 @@ int runProgram(const QStringList& args) {
     if (!options.has(QStringLiteral("no-backup"))) {
         StationBackup::Options backup;
         backup.baseFolder = backupFolder;
-        backup.gasVersion = programSettings().version == 1;
+        backup.gasVersion = session.program.settings.isGasVersion();
         ConsoleBackupView backupView;
-        StationBackup reader(session.port, defaultLinkContext(), session.prompts, backupView,
+        StationBackup reader(session.port, session.program.link, session.prompts, backupView,
                              backup);
         reader.start(image);
         if (session.run() != kExitOk) {
@@ -162,10 +163,11 @@ int runProgram(const QStringList& args) {
 
     session.prompts.setAnswer(restore == QStringLiteral("yes"));
     StationProgrammer::Options run;
-    run.checking = programSettings().checking && !options.has(QStringLiteral("no-check"));
+    run.checking = session.program.settings.checking && !options.has(QStringLiteral("no-check"));
+    run.recordState = &session.program.archiveRecord;
     run.programDir = QCoreApplication::applicationDirPath();
     ConsoleProgrammingView view;
-    StationProgrammer programmer(session.port, defaultLinkContext(), session.prompts, view, run);
+    StationProgrammer programmer(session.port, session.program.link, session.prompts, view, run);
     programmer.start();
     const int rc = session.run();
     Progress::show({});
@@ -224,7 +226,7 @@ int runLock(const QStringList& args) {
     }
     session.prompts.setAnswer(true);
     ConsoleLockView view;
-    StationLocker locker(session.port, defaultLinkContext(), session.prompts, view);
+    StationLocker locker(session.port, session.program.link, session.prompts, view);
     locker.start();
     const int rc = session.run();
     return rc;

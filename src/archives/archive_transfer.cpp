@@ -9,8 +9,7 @@
 #include "base/prompts.h"
 #include "base/texts.h"
 #include "files/program_folder.h"
-#include "files/program_settings.h"
-#include "history/history_recorder.h"
+#include "files/station_time_iso.h"
 #include "link/block_codecs.h"
 #include "link/status_answer.h"
 
@@ -23,6 +22,13 @@ const QString kOk = QStringLiteral("OK");
 ArchiveSession::ArchiveSession(StationPort& port, LinkContext& link, Prompts& prompts,
                                ArchiveView& view, ArchiveRecordState& state)
     : StationSequence(port, link, prompts), view_(view), record_(state) {}
+
+ArchiveSession::ArchiveSession(StationPort& port, ProgramContext& program, ArchiveView& view)
+    : ArchiveSession(port, program.link, program.prompts(), view, program.archiveRecord) {
+    baseFolder_ = program.folder;
+    gas_ = program.settings.isGasVersion();
+    observer_ = program.history;
+}
 
 ArchiveSession::~ArchiveSession() = default;
 
@@ -68,12 +74,11 @@ bool ArchiveSession::startReset(int position) {
 }
 
 void ArchiveSession::placeDescriptions() {
-    const bool gas = programSettings().version == 1;
     const Archiv_popis_rec& d = image().archive_description;
     nextRow_ = 1;
     for (int q = 1; q <= kArchiveQuantities; ++q) {
         const auto i = static_cast<std::size_t>(q - 1);
-        if (quantityShown(q, image().meter.variant, d.labels[i], gas)) {
+        if (quantityShown(q, image().meter.variant, d.labels[i], gas_)) {
             ArchiveRow& row = grid_[static_cast<std::size_t>(nextRow_ - 1)];
             row.label = fromCp1250(d.labels[i]);
             row.unit = fromCp1250(d.units[i]);
@@ -122,7 +127,7 @@ void ArchiveSession::describe(std::span<const std::uint8_t> answer) {
     const auto i = static_cast<std::size_t>(number_ - 1);
     image().archive_description.labels[i] = label;
     image().archive_description.units[i] = unit;
-    if (quantityShown(number_, image().meter.variant, label, programSettings().version == 1)) {
+    if (quantityShown(number_, image().meter.variant, label, gas_)) {
         ArchiveRow& row = grid_[static_cast<std::size_t>(nextRow_ - 1)];
         row.label = fromCp1250(label);
         row.unit = fromCp1250(unit);
@@ -149,7 +154,6 @@ void ArchiveSession::showRecord(std::span<const std::uint8_t> answer) {
         decodingFailed(" 7.11: Prepare_arch_data");
         return;
     }
-    const bool gas = programSettings().version == 1;
     const Archiv_popis_rec& d = image().archive_description;
     const QString recordTime = isoStationTime(record_.record);
     std::vector<ArchiveEntry>& stored = readRows_;
@@ -157,7 +161,7 @@ void ArchiveSession::showRecord(std::span<const std::uint8_t> answer) {
     std::size_t row = 0;
     for (int q = 1; q <= kArchiveQuantities; ++q) {
         const auto i = static_cast<std::size_t>(q - 1);
-        if (quantityShown(q, image().meter.variant, d.labels[i], gas)) {
+        if (quantityShown(q, image().meter.variant, d.labels[i], gas_)) {
             const ArchiveRow& shown = grid_[row];
             grid_[row++].value = formatDecimal(record_.values[i], 5);
             stored.push_back({position_, number_, recordTime, static_cast<int>(row), shown.label,
@@ -176,9 +180,12 @@ void ArchiveSession::showRecord(std::span<const std::uint8_t> answer) {
     sequence_ = Sequence::None;
     // Every record read from the station goes to the history; the file stays the operator's
     // choice.
-    recordArchiveReading(image(), record_.station,
-                         QFileInfo(archiveFileName(position_, record_.station)).completeBaseName(),
-                         stored, prompter());
+    if (observer_) {
+        observer_->archiveRead(
+            image(), record_.station,
+            QFileInfo(archiveFileName(position_, record_.station)).completeBaseName(), stored,
+            prompter());
+    }
     view_.sequenceRunning(false);
     view_.recordRead(position_);
     view_.sequenceEnded(true);
@@ -265,8 +272,7 @@ void ArchiveSession::completion(ExchangeResult result) {
 }
 
 QString ArchiveSession::archivePath() const {
-    const QString base = baseFolder_.isEmpty() ? programFolder() : baseFolder_;
-    return QDir(stationFolder(base, image().cmos.serial_number))
+    return QDir(stationFolder(baseFolder_, image().cmos.serial_number))
         .filePath(archiveFileName(lastRead_, record_.station));
 }
 

@@ -3,8 +3,9 @@
 #include <QString>
 #include <memory>
 
+#include "context/program_context.h"
+#include "context/reading_observer.h"
 #include "files/archive_file.h"
-#include "history/history_database.h"
 #include "link/station_sequence.h"
 
 namespace pelmo {
@@ -46,11 +47,16 @@ public:
     enum class Sequence { None, Description, Data, Reset };
 
     ArchiveSession(StationPort& port, LinkContext& link, Prompts& prompts, ArchiveView& view,
-                   ArchiveRecordState& state = archiveRecordState());
+                   ArchiveRecordState& state);
+    // Over `program`: its link, prompts and record state, its folder for the station
+    // folders, its version, and its history told of every record read.
+    ArchiveSession(StationPort& port, ProgramContext& program, ArchiveView& view);
     ~ArchiveSession() override;
 
-    // Folder the station folders are made in (default: the program folder).
+    // Folder the station folders are made in (the program folder).
     void setBaseFolder(const QString& folder) { baseFolder_ = folder; }
+    // The gas version shows and keeps the gas quantities of an archive.
+    void setGasVersion(bool gas) { gas_ = gas; }
 
     void startDescription();
     // Reads the archive of scroll-bar position 0..33.
@@ -102,6 +108,8 @@ private:
     ArchiveView& view_;
     ArchiveRecordState& record_;
     QString baseFolder_;
+    bool gas_ = false;
+    ReadingObserver* observer_ = nullptr;
     Sequence sequence_ = Sequence::None;
     int number_ = 0;
     int position_ = kArchivePositionActual;  // position of the running data or reset sequence

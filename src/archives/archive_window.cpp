@@ -25,8 +25,8 @@ constexpr Item kItems[] = {{"ulozit", 75}, {"nacist", 252}, {"nulovat", 253}, {"
 
 }  // namespace
 
-TArchiv::TArchiv(StationPort& port, LinkContext& link, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TArchiv>()), session_(port, link, prompts(), *this) {
+TArchiv::TArchiv(StationPort& port, ProgramContext& program, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TArchiv>()), session_(port, program, *this) {
     ui->setupUi(this);
     auto* bar = new QMenuBar(this);
     layout()->setMenuBar(bar);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "archives/archive_transfer.h"
+#include "context/program_context.h"
 
 namespace Ui {
 class TArchiv;
@@ -21,7 +22,7 @@ namespace pelmo {
 class TArchiv final : public QDialog, private ArchiveView {
     Q_OBJECT
 public:
-    TArchiv(StationPort& port, LinkContext& link, QWidget* parent = nullptr);
+    TArchiv(StationPort& port, ProgramContext& program, QWidget* parent = nullptr);
     ~TArchiv() override;
 
     // The console's traffic log, reset when the intermediate state is cleared.

@@ -6,7 +6,6 @@
 #include "base/prompts.h"
 #include "base/texts.h"
 #include "files/program_folder.h"
-#include "history/history_recorder.h"
 #include "link/block_codecs.h"
 #include "link/status_answer.h"
 
@@ -15,6 +14,12 @@ namespace pelmo {
 MessageTransfer::MessageTransfer(StationPort& port, LinkContext& link, Prompts& prompts,
                                  MessageView& view, ArchiveRecordState& state)
     : StationSequence(port, link, prompts), view_(view), record_(state) {}
+
+MessageTransfer::MessageTransfer(StationPort& port, ProgramContext& program, MessageView& view)
+    : MessageTransfer(port, program.link, program.prompts(), view, program.archiveRecord) {
+    baseFolder_ = program.folder;
+    observer_ = program.history;
+}
 
 MessageTransfer::~MessageTransfer() = default;
 
@@ -47,8 +52,8 @@ void MessageTransfer::showStored(std::span<const std::uint8_t> log) {
 void MessageTransfer::end(bool ok) {
     view_.transferRunning(false);
     closeEngine();
-    if (ok) {
-        recordMessageLog(image(), record_.station, bytes_, prompter());
+    if (ok && observer_) {
+        observer_->messageLogRead(image(), record_.station, bytes_, prompter());
     }
     view_.transferEnded(ok);
 }
@@ -139,8 +144,7 @@ void MessageTransfer::completion(ExchangeResult result) {
 }
 
 QString MessageTransfer::defaultExportPath() const {
-    const QString base = baseFolder_.isEmpty() ? programFolder() : baseFolder_;
-    return QDir(stationFolder(base, image().cmos.serial_number))
+    return QDir(stationFolder(baseFolder_, image().cmos.serial_number))
         .filePath(QString::fromLatin1(kMessageExportName));
 }
 

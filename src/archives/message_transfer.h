@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "archives/message_log.h"
+#include "context/program_context.h"
+#include "context/reading_observer.h"
 #include "files/archive_file.h"
 #include "link/station_sequence.h"
 
@@ -31,7 +33,10 @@ public:
 class MessageTransfer final : public StationSequence {
 public:
     MessageTransfer(StationPort& port, LinkContext& link, Prompts& prompts, MessageView& view,
-                    ArchiveRecordState& state = archiveRecordState());
+                    ArchiveRecordState& state);
+    // Over `program`: its link, prompts and record state, its folder for the station
+    // folders, and its history told of every log read.
+    MessageTransfer(StationPort& port, ProgramContext& program, MessageView& view);
     ~MessageTransfer() override;
 
     void start();
@@ -40,7 +45,7 @@ public:
     // Closing the window abandons a running transfer: nothing more is sent.
     void abandon();
 
-    // Folder the station folders are made in (default: the program folder).
+    // Folder the station folders are made in (the program folder).
     void setBaseFolder(const QString& folder) { baseFolder_ = folder; }
     // Hlaseni.dat in the station folder.
     QString defaultExportPath() const;
@@ -63,6 +68,7 @@ private:
     MessageView& view_;
     ArchiveRecordState& record_;
     QString baseFolder_;
+    ReadingObserver* observer_ = nullptr;
     bool firstBlock_ = true;
     QString status_;
     std::vector<std::uint8_t> bytes_;

@@ -26,10 +26,8 @@ bool isCtrlS(const QKeyEvent* key) {
 
 }  // namespace
 
-THlaseni::THlaseni(StationPort& port, LinkContext& link, QWidget* parent)
-    : QDialog(parent),
-      ui(std::make_unique<Ui::THlaseni>()),
-      transfer_(port, link, prompts(), *this) {
+THlaseni::THlaseni(StationPort& port, ProgramContext& program, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::THlaseni>()), transfer_(port, program, *this) {
     ui->setupUi(this);
     auto* bar = new QMenuBar(this);
     layout()->setMenuBar(bar);

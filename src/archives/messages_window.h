@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "archives/message_transfer.h"
+#include "context/program_context.h"
 
 namespace Ui {
 class THlaseni;
@@ -17,7 +18,7 @@ namespace pelmo {
 class THlaseni final : public QDialog, private MessageView {
     Q_OBJECT
 public:
-    THlaseni(StationPort& port, LinkContext& link, QWidget* parent = nullptr);
+    THlaseni(StationPort& port, ProgramContext& program, QWidget* parent = nullptr);
     ~THlaseni() override;
 
     MessageTransfer& transfer() { return transfer_; }

@@ -24,16 +24,11 @@ public:
 };
 
 StderrPrompts g_fallback;
-Prompts* g_prompts = nullptr;
 
 }  // namespace
 
 Prompts& prompts() {
-    return g_prompts ? *g_prompts : g_fallback;
-}
-
-void setPrompts(Prompts* instance) {
-    g_prompts = instance;
+    return g_fallback;
 }
 
 void reportGeneralError(Prompts& where, const char* tag) {

@@ -35,9 +35,8 @@ public:
     bool yesNo(const QString& text) { return askYesNo(Kind::Confirmation, text); }
 };
 
-// The prompts of the running program (the GUI's dialogs, or the command line's printer).
+// Standard error's prompts, for a sequence that was given none.
 Prompts& prompts();
-void setPrompts(Prompts* instance);
 
 // Text 312 followed by a location tag such as " 2.5: CMOS - progr.", shown as an error.
 void reportGeneralError(Prompts& where, const char* tag);

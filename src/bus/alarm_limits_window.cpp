@@ -17,10 +17,11 @@ constexpr int kProgressIntervalMs = 10;
 constexpr int kFirstColumn = 40;
 }  // namespace
 
-TMezAlarmu::TMezAlarmu(StationPort& port, LinkContext& link, MainWindow main, QWidget* parent)
+TMezAlarmu::TMezAlarmu(StationPort& port, ProgramContext& program, MainWindow main, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TMezAlarmu>()),
-      limits_(port, link, prompts(), *this),
+      program_(program),
+      limits_(port, program.link, program.prompts(), *this),
       main_(std::move(main)) {
     ui->setupUi(this);
     prepareFixedGrid(ui->StringGrid1, 1, 1);
@@ -125,7 +126,7 @@ void TMezAlarmu::configurationRead() {
     fillGrid();
     fitGrid();
     if (!anyOutputDefined(limits_.image())) {
-        prompts().warning(txt(387));
+        program_.prompts().warning(txt(387));
     }
 }
 
@@ -189,7 +190,7 @@ void TMezAlarmu::b_saveClick() {
     b.maxValue = ui->l_maxHodnota->text();
     b.lowLimit = ui->l_minMeze->text();
     b.highLimit = ui->l_maxMeze->text();
-    if (!storeAlarmLimits(b, channel_, limits_.image(), prompts())) {
+    if (!storeAlarmLimits(b, channel_, limits_.image(), program_.prompts())) {
         // Nothing was sent: the grid is usable again.
         ui->ProgressBar1->hide();
         ui->StringGrid1->setEnabled(true);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "bus/alarm_limits.h"
+#include "context/program_context.h"
 
 namespace Ui {
 class TMezAlarmu;
@@ -25,7 +26,8 @@ public:
         std::function<QString(int row, int column)> channelCell;
     };
 
-    TMezAlarmu(StationPort& port, LinkContext& link, MainWindow main, QWidget* parent = nullptr);
+    TMezAlarmu(StationPort& port, ProgramContext& program, MainWindow main,
+               QWidget* parent = nullptr);
     ~TMezAlarmu() override;
 
     AlarmLimits& limits() { return limits_; }
@@ -55,6 +57,7 @@ private:
     void fitGrid();
 
     std::unique_ptr<Ui::TMezAlarmu> ui;
+    ProgramContext& program_;
     AlarmLimits limits_;
     MainWindow main_;
     QTimer progress_;

@@ -12,8 +12,11 @@
 
 namespace pelmo {
 
-TLetMer::TLetMer(StationPort& port, LinkContext& link, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TLetMer>()), fly_(port, link, prompts(), *this) {
+TLetMer::TLetMer(StationPort& port, ProgramContext& program, QWidget* parent)
+    : QDialog(parent),
+      ui(std::make_unique<Ui::TLetMer>()),
+      program_(program),
+      fly_(port, program.link, program.prompts(), *this) {
     ui->setupUi(this);
     prepareFixedGrid(ui->StringGrid1, 0, 1);
     prepareFixedGrid(ui->StringGrid2, 0, 1);
@@ -98,8 +101,10 @@ void TLetMer::b_readClick() {
     const int count = ui->s_pocet->value();
     ui->Gauge1->setValue(0);
     ui->Gauge1->setMaximum(static_cast<int>(fly_.measuringSeconds(circuit, count) + 3));
-    if (!validateField(ui->s_pasmo->cleanText(), txt(295), FieldKind::Integer, prompts(), true) ||
-        !validateField(ui->s_pocet->cleanText(), txt(296), FieldKind::Integer, prompts(), true)) {
+    if (!validateField(ui->s_pasmo->cleanText(), txt(295), FieldKind::Integer, program_.prompts(),
+                       true) ||
+        !validateField(ui->s_pocet->cleanText(), txt(296), FieldKind::Integer, program_.prompts(),
+                       true)) {
         return;
     }
     ui->b_read->setEnabled(false);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "bus/flying_measurement.h"
+#include "context/program_context.h"
 
 namespace Ui {
 class TLetMer;
@@ -16,7 +17,7 @@ namespace pelmo {
 class TLetMer final : public QDialog, private FlyView {
     Q_OBJECT
 public:
-    TLetMer(StationPort& port, LinkContext& link, QWidget* parent = nullptr);
+    TLetMer(StationPort& port, ProgramContext& program, QWidget* parent = nullptr);
     ~TLetMer() override;
 
     FlyingMeasurement& measurement() { return fly_; }
@@ -46,6 +47,7 @@ private:
     void fitGrids();
 
     std::unique_ptr<Ui::TLetMer> ui;
+    ProgramContext& program_;
     FlyingMeasurement fly_;
     bool started_ = false;
 };

@@ -14,8 +14,10 @@ namespace {
 constexpr int kProgressIntervalMs = 10;
 }  // namespace
 
-TInfoHW::TInfoHW(StationPort& port, LinkContext& link, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TInfoHW>()), reader_(port, link, prompts(), *this) {
+TInfoHW::TInfoHW(StationPort& port, ProgramContext& program, QWidget* parent)
+    : QDialog(parent),
+      ui(std::make_unique<Ui::TInfoHW>()),
+      reader_(port, program.link, program.prompts(), *this) {
     ui->setupUi(this);
     resize(282, 433);
     prepareFixedGrid(ui->StringGrid1, 0, 1);

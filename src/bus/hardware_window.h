@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "bus/hardware_info.h"
+#include "context/program_context.h"
 
 namespace Ui {
 class TInfoHW;
@@ -18,7 +19,7 @@ namespace pelmo {
 class TInfoHW final : public QDialog, private HardwareInfoView {
     Q_OBJECT
 public:
-    TInfoHW(StationPort& port, LinkContext& link, QWidget* parent = nullptr);
+    TInfoHW(StationPort& port, ProgramContext& program, QWidget* parent = nullptr);
     ~TInfoHW() override;
 
     // The main window shows the station read here.

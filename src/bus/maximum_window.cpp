@@ -13,8 +13,10 @@
 
 namespace pelmo {
 
-TMaximum::TMaximum(StationPort& port, LinkContext& link, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TMaximum>()), reader_(port, link, prompts(), *this) {
+TMaximum::TMaximum(StationPort& port, ProgramContext& program, QWidget* parent)
+    : QDialog(parent),
+      ui(std::make_unique<Ui::TMaximum>()),
+      reader_(port, program.link, program.prompts(), *this) {
     ui->setupUi(this);
     prepareFixedGrid(ui->StringGrid1, 1, 1);
     prepareFixedGrid(ui->StringGrid2, 1, 1);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "bus/maximum_reader.h"
+#include "context/program_context.h"
 
 namespace Ui {
 class TMaximum;
@@ -15,7 +16,7 @@ namespace pelmo {
 class TMaximum final : public QDialog, private MaximumView {
     Q_OBJECT
 public:
-    TMaximum(StationPort& port, LinkContext& link, QWidget* parent = nullptr);
+    TMaximum(StationPort& port, ProgramContext& program, QWidget* parent = nullptr);
     ~TMaximum() override;
 
     MaximumReader& reader() { return reader_; }

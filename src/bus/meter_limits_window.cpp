@@ -15,10 +15,6 @@ namespace pelmo {
 
 namespace {
 
-bool gasVersion() {
-    return programSettings().version == 1;
-}
-
 void fillColumn(QTableWidget* grid, int column, const MeterLimitColumn& texts) {
     for (int r = 0; r < kMeterLimitRows; ++r) {
         setGridCell(grid, r, column, texts[static_cast<std::size_t>(r)]);
@@ -35,10 +31,11 @@ MeterLimitColumn readColumn(const QTableWidget* grid) {
 
 }  // namespace
 
-TMezMeridla::TMezMeridla(StationPort& port, LinkContext& link, QWidget* parent)
+TMezMeridla::TMezMeridla(StationPort& port, ProgramContext& program, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TMezMeridla>()),
-      limits_(port, link, prompts(), *this) {
+      program_(program),
+      limits_(port, program.link, program.prompts(), *this) {
     ui->setupUi(this);
     prepareFixedGrid(ui->StringGrid1, 0, 1);
     prepareFixedGrid(ui->StringGrid2, 0, 1);
@@ -62,7 +59,7 @@ void TMezMeridla::setCaptions() {
     ui->Label1->setText(txt(19));
     setWindowTitle(txt(19));
     fillColumn(ui->StringGrid1, 0, meterLimitCaptions1());
-    fillColumn(ui->StringGrid2, 0, meterLimitCaptions2(gasVersion()));
+    fillColumn(ui->StringGrid2, 0, meterLimitCaptions2(program_.settings.isGasVersion()));
     ui->b_close->setText(txt(117));
     ui->b_save->setText(txt(75));
     ui->b_refresh->setText(txt(251));
@@ -130,8 +127,8 @@ void TMezMeridla::b_saveClick() {
     ui->StringGrid1->setCurrentItem(nullptr);
     ui->StringGrid2->setCurrentItem(nullptr);
     MeterLimitEntry entry;
-    if (!checkMeterLimits(readColumn(ui->StringGrid1), readColumn(ui->StringGrid2), gasVersion(),
-                          prompts(), entry)) {
+    if (!checkMeterLimits(readColumn(ui->StringGrid1), readColumn(ui->StringGrid2),
+                          program_.settings.isGasVersion(), program_.prompts(), entry)) {
         setButtons(true);
         return;
     }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "bus/meter_limits.h"
+#include "context/program_context.h"
 
 namespace Ui {
 class TMezMeridla;
@@ -19,7 +20,7 @@ namespace pelmo {
 class TMezMeridla final : public QDialog, private MeterLimitsView {
     Q_OBJECT
 public:
-    TMezMeridla(StationPort& port, LinkContext& link, QWidget* parent = nullptr);
+    TMezMeridla(StationPort& port, ProgramContext& program, QWidget* parent = nullptr);
     ~TMezMeridla() override;
 
     // The hidden password entry (Ctrl+Alt+H).
@@ -45,6 +46,7 @@ private:
     void fitGrids();
 
     std::unique_ptr<Ui::TMezMeridla> ui;
+    ProgramContext& program_;
     MeterLimits limits_;
     std::function<void()> openPassword_;
     QAction* pwd_ = nullptr;

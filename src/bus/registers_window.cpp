@@ -10,10 +10,10 @@
 
 namespace pelmo {
 
-TRegistryForm::TRegistryForm(StationPort& port, LinkContext& link, QWidget* parent)
+TRegistryForm::TRegistryForm(StationPort& port, ProgramContext& program, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TRegistryForm>()),
-      reader_(port, link, prompts(), *this) {
+      reader_(port, program.link, program.prompts(), *this) {
     ui->setupUi(this);
     prepareFixedGrid(ui->StringGrid1, 1, 1);
     prepareFixedGrid(ui->StringGrid2, 1, 1);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "bus/registers_reader.h"
+#include "context/program_context.h"
 
 namespace Ui {
 class TRegistryForm;
@@ -16,7 +17,7 @@ namespace pelmo {
 class TRegistryForm final : public QDialog, private RegistersView {
     Q_OBJECT
 public:
-    TRegistryForm(StationPort& port, LinkContext& link, QWidget* parent = nullptr);
+    TRegistryForm(StationPort& port, ProgramContext& program, QWidget* parent = nullptr);
     ~TRegistryForm() override;
 
     // The console's traffic log, cleared before a refresh.

@@ -31,10 +31,11 @@ void reserveRows(QTableWidget* grid) {
 
 }  // namespace
 
-TVyhledani::TVyhledani(StationPort& port, LinkContext& link, QWidget* parent)
+TVyhledani::TVyhledani(StationPort& port, ProgramContext& program, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TVyhledani>()),
-      search_(port, link, prompts(), *this) {
+      program_(program),
+      search_(port, program.link, program.prompts(), *this) {
     ui->setupUi(this);
     auto* bar = new QMenuBar(this);
     layout()->setMenuBar(bar);
@@ -191,12 +192,12 @@ void TVyhledani::Export1Click() {
     spec.defaultExtension = QStringLiteral("map");
     spec.initialDir = QStringLiteral("./");
     spec.confirmOverwrite = true;
-    const QString file = prompts().saveFile(spec);
+    const QString file = program_.prompts().saveFile(spec);
     if (file.isEmpty()) {
         return;
     }
     // A failure has shown the file error box.
-    saveAddressMap(file, search_.image().address_list, prompts());
+    saveAddressMap(file, search_.image().address_list, program_.prompts());
 }
 
 }  // namespace pelmo

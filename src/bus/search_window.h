@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "bus/address_search.h"
+#include "context/program_context.h"
 
 namespace Ui {
 class TVyhledani;
@@ -20,7 +21,7 @@ namespace pelmo {
 class TVyhledani final : public QDialog, private AddressSearchView {
     Q_OBJECT
 public:
-    TVyhledani(StationPort& port, LinkContext& link, QWidget* parent = nullptr);
+    TVyhledani(StationPort& port, ProgramContext& program, QWidget* parent = nullptr);
     ~TVyhledani() override;
 
     // The main window's address entries, shown again from the address list.
@@ -49,6 +50,7 @@ private:
     void fitGrids();
 
     std::unique_ptr<Ui::TVyhledani> ui;
+    ProgramContext& program_;
     AddressSearch search_;
     std::function<void()> entriesChanged_;
     QMenu* exportMenu_ = nullptr;

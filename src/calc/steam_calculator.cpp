@@ -241,9 +241,4 @@ CalcValue SteamCalculator::sampleValue(int channel, double x, bool gasVersion) {
     return derive(channel - 1, x);
 }
 
-SteamCalculator& steamCalculator() {
-    static SteamCalculator calculator(station());
-    return calculator;
-}
-
 }  // namespace pelmo

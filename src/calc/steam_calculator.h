@@ -23,9 +23,8 @@ inline constexpr float kNoFlowChannelPressure = 10000000.0f;
 //
 // The derivation keeps state between calls (the circuit's temperature and pressure, the last
 // saturation values, the in-range flag), so a sample must be fed channel by channel in
-// ascending order: temperature and pressure before the flow of the same circuit. The program
-// has one calculator over its station image (steamCalculator()); tests and the command line
-// make their own.
+// ascending order: temperature and pressure before the flow of the same circuit. Whoever
+// derives makes a calculator of its own over the station image it shows.
 //
 // Results are single precision as the station computes them; the work between is double.
 class SteamCalculator {
@@ -96,9 +95,6 @@ private:
     std::array<float, kChannelCount> calibWaterTemp_{};
     std::array<float, kChannelCount> tempCoef_{};
 };
-
-// The program's one calculator, over station().
-SteamCalculator& steamCalculator();
 
 // The steam density ρ = 1000 × ω² in kg/m³ at p and t, from ω in single precision and
 // rounded as the flow conversion rounds it.

@@ -18,19 +18,17 @@
 
 namespace pelmo {
 
-TDefVeliciny::TDefVeliciny(int channel, StationImage& image, StationPort& port, LinkContext& link,
-                           TLinTab& tableEditor, Prompts& prompts, Callbacks callbacks,
-                           QWidget* parent)
+TDefVeliciny::TDefVeliciny(int channel, ProgramContext& program, StationPort& port,
+                           TLinTab& tableEditor, Callbacks callbacks, QWidget* parent)
     : QDialog(parent),
       ui_(std::make_unique<Ui::TDefVeliciny>()),
       channel_(channel),
-      image_(image),
+      settings_(program.settings),
+      image_(program.station),
       tableEditor_(tableEditor),
-      prompts_(prompts),
+      prompts_(program.prompts()),
       callbacks_(std::move(callbacks)),
-      upload_(port, link, prompts, *this) {
-    // The upload sends what the request builder finds in the link's image.
-    Q_ASSERT(&image == (link.build.image ? link.build.image : &station()));
+      upload_(port, program.link, program.prompts(), *this) {
     ui_->setupUi(this);
     // The channel block holds a longer text than the box lets one type; a read one stays whole.
     limitTyping(ui_->e_text);
@@ -152,7 +150,7 @@ void TDefVeliciny::FormShow() {
     ui_->c_display->setCurrentIndex(f.display);
     ui_->e_pamet->setText(f.memory);
 
-    const TemperatureBoxes boxes = temperatureBoxes(programSettings().version, channel_);
+    const TemperatureBoxes boxes = temperatureBoxes(settings_.version, channel_);
     if (boxes.waterEnabled) {
         ui_->e_teplVody->setEnabled(*boxes.waterEnabled);
     }

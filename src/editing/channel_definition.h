@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "context/program_context.h"
 #include "editing/channel_definition_logic.h"
 #include "editing/lin_table_logic.h"
 #include "operations/channel_upload.h"
@@ -37,9 +38,9 @@ public:
         std::function<void()> openPassword;
     };
 
-    TDefVeliciny(int channel, StationImage& image, StationPort& port, LinkContext& link,
-                 TLinTab& tableEditor, Prompts& prompts, Callbacks callbacks,
-                 QWidget* parent = nullptr);
+    // Edits channel `channel` of the program's station image and uploads it over its link.
+    TDefVeliciny(int channel, ProgramContext& program, StationPort& port, TLinTab& tableEditor,
+                 Callbacks callbacks, QWidget* parent = nullptr);
     ~TDefVeliciny() override;
 
     // The access mode changed: "Do stanice..." follows it.
@@ -96,6 +97,7 @@ private:
 
     std::unique_ptr<Ui::TDefVeliciny> ui_;
     int channel_;
+    const ProgramSettings& settings_;
     StationImage& image_;
     TLinTab& tableEditor_;
     Prompts& prompts_;

@@ -8,10 +8,11 @@
 
 namespace pelmo {
 
-TAutoVypocet::TAutoVypocet(const StationImage& image, Prompts& prompts, QWidget* parent)
+TAutoVypocet::TAutoVypocet(const StationImage& image, Prompts& prompts,
+                           const ProgramSettings& settings, QWidget* parent)
     : QDialog(parent),
       ui_(std::make_unique<Ui::TAutoVypocet>()),
-      conversion_(image, prompts, [] { playSignal(SoundSignal::Warning); }) {
+      conversion_(image, prompts, [&settings] { playSignal(settings, SoundSignal::Warning); }) {
     ui_->setupUi(this);
     for (int box = 0; box < kFlowInputCount; ++box) {
         QLineEdit* e = input(box);

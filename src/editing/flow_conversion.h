@@ -13,12 +13,16 @@ class QLineEdit;
 
 namespace pelmo {
 
+struct ProgramSettings;
+
 // Flow unit conversion of a steam flow channel, opened modally from the table editor; the
 // conversion itself lives in FlowConversion.
 class TAutoVypocet : public QDialog {
     Q_OBJECT
 public:
-    TAutoVypocet(const StationImage& image, Prompts& prompts, QWidget* parent = nullptr);
+    // `settings` decide whether the warning sounds.
+    TAutoVypocet(const StationImage& image, Prompts& prompts, const ProgramSettings& settings,
+                 QWidget* parent = nullptr);
     ~TAutoVypocet() override;
 
     // Everything the window does on opening, for `channel` with the table editor's value of

@@ -26,11 +26,13 @@ void setFixedCell(QTableWidget* grid, int row, int column, const QString& text) 
 
 }  // namespace
 
-TLinTab::TLinTab(StationImage& image, Prompts& prompts, QWidget* parent)
+TLinTab::TLinTab(StationImage& image, Prompts& prompts, const ProgramSettings& settings,
+                 QWidget* parent)
     : QDialog(parent),
       ui_(std::make_unique<Ui::TLinTab>()),
       image_(image),
       prompts_(prompts),
+      settings_(settings),
       editor_(image, prompts) {
     ui_->setupUi(this);
     buildMenus();
@@ -293,7 +295,7 @@ void TLinTab::m_prevodClick() {
         return;
     }
     showForm();
-    TAutoVypocet conversion(image_, prompts_, this);
+    TAutoVypocet conversion(image_, prompts_, settings_, this);
     conversion.prepare(editor_.channel(), editor_.rows[1][1]);
     conversion.exec();
     if (conversion.applied()) {

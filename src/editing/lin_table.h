@@ -14,6 +14,8 @@ class QMenu;
 
 namespace pelmo {
 
+struct ProgramSettings;
+
 class Prompts;
 
 // Linearization table editor. The program creates one at start and shows it modally from
@@ -22,7 +24,9 @@ class Prompts;
 class TLinTab : public QDialog {
     Q_OBJECT
 public:
-    TLinTab(StationImage& image, Prompts& prompts, QWidget* parent = nullptr);
+    // `settings` decide whether the flow conversion's warning sounds.
+    TLinTab(StationImage& image, Prompts& prompts, const ProgramSettings& settings,
+            QWidget* parent = nullptr);
     ~TLinTab() override;
 
     // Shows the table of `channel` modally; `host` is the channel editor that asks.
@@ -63,6 +67,7 @@ private:
     std::unique_ptr<Ui::TLinTab> ui_;
     StationImage& image_;
     Prompts& prompts_;
+    const ProgramSettings& settings_;
     LinTableEditor editor_;
     LinTabHost* host_ = nullptr;
     QMenu* dataMenu_ = nullptr;

@@ -42,14 +42,14 @@ void fillList(QComboBox* list, const QStringList& entries) {
 
 }  // namespace
 
-TDefMeridla::TDefMeridla(StationImage& image, Prompts& prompts, std::function<void()> onStored,
-                         QWidget* parent)
+TDefMeridla::TDefMeridla(StationImage& image, Prompts& prompts, bool gasVersion,
+                         std::function<void()> onStored, QWidget* parent)
     : QDialog(parent),
       ui_(std::make_unique<Ui::TDefMeridla>()),
       image_(image),
       prompts_(prompts),
       onStored_(std::move(onStored)),
-      gas_(programSettings().version == 1) {
+      gas_(gasVersion) {
     ui_->setupUi(this);
     openedOutputWord_ = image_.meter.output_word;
     for (QTableWidget* grid : {ui_->StringGrid1, ui_->StringGrid2}) {

@@ -23,8 +23,9 @@ struct StationImage;
 class TDefMeridla : public QDialog {
     Q_OBJECT
 public:
-    TDefMeridla(StationImage& image, Prompts& prompts, std::function<void()> onStored,
-                QWidget* parent = nullptr);
+    // `gasVersion`: the gas meter's captions and checks.
+    TDefMeridla(StationImage& image, Prompts& prompts, bool gasVersion,
+                std::function<void()> onStored, QWidget* parent = nullptr);
     ~TDefMeridla() override;
 
     // Caption routine, run when the window is created.

@@ -37,11 +37,6 @@ QString twoDigits(int v) {
 
 }  // namespace
 
-ArchiveRecordState& archiveRecordState() {
-    static ArchiveRecordState state;
-    return state;
-}
-
 void setStationClock(ArchiveRecordState& state, std::uint32_t seconds) {
     state.station_seconds = seconds;
     calendarFromTimeCode(seconds, state.station);

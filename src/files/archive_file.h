@@ -24,8 +24,6 @@ struct ArchiveRecordState {
 };
 
 // The program's one archive record state.
-ArchiveRecordState& archiveRecordState();
-
 // Stores a station clock (seconds since 1980) as station seconds and date/time.
 void setStationClock(ArchiveRecordState& state, std::uint32_t seconds);
 

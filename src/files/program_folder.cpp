@@ -1,6 +1,5 @@
 #include "files/program_folder.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -28,24 +27,6 @@ QString writableProgramPlace(const QString& programDir, const QString& userFolde
 QString programFolderFor(const QString& programDir) {
     return writableProgramPlace(programDir,
                                 QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-}
-
-namespace {
-QString& folderOverride() {
-    static QString folder;
-    return folder;
-}
-}  // namespace
-
-void overrideProgramFolder(const QString& folder) {
-    folderOverride() = folder;
-}
-
-QString programFolder() {
-    if (!folderOverride().isEmpty()) {
-        return folderOverride();
-    }
-    return programFolderFor(QCoreApplication::applicationDirPath());
 }
 
 QString stationFolder(const QString& base, std::uint16_t serialNumber) {

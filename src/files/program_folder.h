@@ -5,14 +5,10 @@
 
 namespace pelmo {
 
-// The folder "beside the program" where station folders live: the program's own folder when
-// it is writable, else the per-user data folder the platform names (created when missing),
-// so an installation in a read-only place still keeps its archives.
-QString programFolder();
-// Points programFolder() at `folder` for the rest of the process (empty: the rule above);
-// test programs use it so that nothing is written beside them.
-void overrideProgramFolder(const QString& folder);
-// The same choice for a given program folder; exposed for tests.
+// The folder "beside the program" in `programDir` where station folders live: that folder
+// when it is writable, else the per-user data folder the platform names (created when
+// missing), so an installation in a read-only place still keeps its archives. The program
+// decides it once, for its ProgramContext.
 QString programFolderFor(const QString& programDir);
 
 // An installed program (its folder under /usr) keeps its files with the user, whoever runs

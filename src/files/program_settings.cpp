@@ -11,11 +11,6 @@ namespace pelmo {
 using settings_keys::kDebug;
 using settings_keys::kSettings;
 
-ProgramSettings& programSettings() {
-    static ProgramSettings settings;
-    return settings;
-}
-
 QString deviceForPortNumber(int port) {
     if (port < 1) {
         return {};
@@ -87,10 +82,8 @@ int busAddressFromSetting(int stored) {
     return stored >= 1 && stored <= kDefaultBusAddress ? stored : kDefaultBusAddress;
 }
 
-StartupResult applyStartupSettings(const SettingsIni& ini, StationImage& image,
+StartupResult applyStartupSettings(const SettingsIni& ini, StationImage& image, ProgramSettings& s,
                                    const std::function<bool(const QString&)>& selectPort) {
-    ProgramSettings& s = programSettings();
-
     const int address = busAddressFromSetting(
         ini.readInteger(kSettings, QStringLiteral("addr"), kDefaultBusAddress));
     image.bus_address = address;

@@ -13,6 +13,12 @@ struct StationImage;
 // the language in the text module, memory size and code in stanice_rec.
 inline constexpr double kDefaultTurnaroundMs = 3.646;
 
+// The `version` setting 1 is the gas version of the program (gas quantities and files); 0 is
+// the steam version.
+constexpr bool isGasVersion(int version) {
+    return version == 1;
+}
+
 struct ProgramSettings {
     int port = 1;             // COMn number of the `Port` key
     QString portName;         // `PortName` device path; wins over `Port` when not empty
@@ -26,9 +32,9 @@ struct ProgramSettings {
     // `Turnaround`: milliseconds of silence after the station's last byte before the host
     // writes (3.5 characters at 9600 Bd).
     double turnaroundMs = kDefaultTurnaroundMs;
-};
 
-ProgramSettings& programSettings();
+    bool isGasVersion() const { return pelmo::isGasVersion(version); }
+};
 
 // A turnaround in milliseconds as the `Turnaround` key or --turnaround give it (decimal point
 // or comma, 0..1000); nullopt for anything else.
@@ -47,7 +53,7 @@ inline constexpr int kMemorySize64 = 65536;
 // Device of port number n (COMn): /dev/ttyS{n-1} on Linux. Empty for n < 1.
 QString deviceForPortNumber(int port);
 // The port to use: --port, else PortName, else the device of Port.
-QString currentPortDevice(const ProgramSettings& s = programSettings());
+QString currentPortDevice(const ProgramSettings& s);
 
 // Port number to store for an entry of the port list: "COMn" gives n (an entry shorter
 // than four characters, or with no number after "COM", gives 0); a Linux ttyS<k> gives k+1,
@@ -75,9 +81,10 @@ struct StartupResult {
 
 // Reads the start-up settings in their order (addr, Checking, lang, sound, version,
 // ExportDate, Delimiter, Port/PortName, mem) and applies them: bus_address and address-list
-// entry 32, the language, programSettings(), and stanice_rec's memory. The port goes to
+// entry 32, the language, `settings`, and stanice_rec's memory. The port goes to
 // `selectPort`.
 StartupResult applyStartupSettings(const SettingsIni& ini, StationImage& image,
+                                   ProgramSettings& settings,
                                    const std::function<bool(const QString&)>& selectPort);
 
 }  // namespace pelmo

@@ -61,11 +61,6 @@ QString newConnectionName() {
     return QStringLiteral("pelmo-history-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
-QString& configuredPath() {
-    static QString path;
-    return path;
-}
-
 StoredReading readingFromQuery(const QSqlQuery& q) {
     StoredReading r;
     r.id = q.value(0).toLongLong();
@@ -467,14 +462,6 @@ QString defaultHistoryDatabasePath() {
     }
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
         .filePath(QStringLiteral("history.sqlite"));
-}
-
-void setHistoryDatabasePath(const QString& path) {
-    configuredPath() = path;
-}
-
-QString historyDatabasePath() {
-    return configuredPath();
 }
 
 }  // namespace pelmo

@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "context/reading_observer.h"
+
 class QSqlQuery;
 
 namespace pelmo {
@@ -41,17 +43,6 @@ struct StoredReading {
     QDateTime readAt;     // PC time of the reading (local)
     QString stationTime;  // station clock, ISO 8601, empty when unknown
     QString summary;      // a short language-neutral note (the archive file name, counts)
-};
-
-struct ArchiveEntry {
-    int position = 0;
-    int archiveNumber = 0;
-    QString recordTime;  // ISO 8601 as the station stamped it, empty for a zero stamp
-    int row = 0;         // 1.. as the grid shows it
-    QString label;
-    QString unit;
-    double value = 0.0;
-    bool operator==(const ArchiveEntry&) const = default;
 };
 
 struct MessageEntry {
@@ -141,10 +132,5 @@ private:
 // Where the programs keep their history: $PELMO_HISTORY_DB when set, else history.sqlite in
 // the per-user data folder (shared by pelmo and pelmo-cli).
 QString defaultHistoryDatabasePath();
-
-// The database the sequences store their readings in; empty (the default) stores nothing,
-// so tests and tools never touch the operator's history unless they ask to.
-void setHistoryDatabasePath(const QString& path);
-QString historyDatabasePath();
 
 }  // namespace pelmo

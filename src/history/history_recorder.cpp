@@ -21,11 +21,10 @@ StationKey historyKey(const StationImage& image) {
 
 namespace {
 
-// Opens the configured database and runs `store`; true when stored or when no database is
-// set up.
+// Opens the database at `path` and runs `store`; true when stored or when there is no
+// database.
 template <typename Store>
-bool withDatabase(Prompts& prompts, Store store) {
-    const QString path = historyDatabasePath();
+bool withDatabase(const QString& path, Prompts& prompts, Store store) {
     if (path.isEmpty()) {
         return true;
     }
@@ -45,31 +44,6 @@ QString isoFromCode(std::uint32_t seconds) {
 
 }  // namespace
 
-QString isoStationTime(const StationCalendar& c) {
-    if (c.year == 80 && c.month == 1 && c.day == 1 && c.hour == 0 && c.minute == 0 &&
-        c.second == 0) {
-        return {};
-    }
-    const int year = c.year >= 80 ? 1900 + c.year : 2000 + c.year;
-    return QStringLiteral("%1-%2-%3T%4:%5:%6")
-        .arg(year, 4, 10, QLatin1Char('0'))
-        .arg(c.month, 2, 10, QLatin1Char('0'))
-        .arg(c.day, 2, 10, QLatin1Char('0'))
-        .arg(c.hour, 2, 10, QLatin1Char('0'))
-        .arg(c.minute, 2, 10, QLatin1Char('0'))
-        .arg(c.second, 2, 10, QLatin1Char('0'));
-}
-
-bool stationTimeFromIso(const QString& text, StationCalendar& out) {
-    const QDateTime t = QDateTime::fromString(text, Qt::ISODate);
-    if (!t.isValid() || t.date().year() < 1980 || t.date().year() > 2079) {
-        return false;
-    }
-    out = {t.date().year() % 100, t.date().month(),  t.date().day(),
-           t.time().hour(),       t.time().minute(), t.time().second()};
-    return true;
-}
-
 std::vector<MessageEntry> messageEntries(std::span<const std::uint8_t> log) {
     std::vector<MessageEntry> entries;
     int row = 1;
@@ -79,33 +53,33 @@ std::vector<MessageEntry> messageEntries(std::span<const std::uint8_t> log) {
     return entries;
 }
 
-bool recordArchiveReading(const StationImage& image, const StationCalendar& stationClock,
-                          const QString& summary, const std::vector<ArchiveEntry>& rows,
-                          Prompts& prompts) {
-    return withDatabase(prompts, [&](HistoryDatabase& db) {
+bool HistoryRecorder::archiveRead(const StationImage& image, const StationCalendar& stationClock,
+                                  const QString& summary, const std::vector<ArchiveEntry>& rows,
+                                  Prompts& prompts) {
+    return withDatabase(path_, prompts, [&](HistoryDatabase& db) {
         return db.storeArchive(historyKey(image), isoStationTime(stationClock), summary, rows);
     });
 }
 
-bool recordMessageLog(const StationImage& image, const StationCalendar& stationClock,
-                      std::span<const std::uint8_t> log, Prompts& prompts) {
+bool HistoryRecorder::messageLogRead(const StationImage& image, const StationCalendar& stationClock,
+                                     std::span<const std::uint8_t> log, Prompts& prompts) {
     const std::vector<MessageEntry> entries = messageEntries(log);
     const QByteArray bytes(reinterpret_cast<const char*>(log.data()),
                            static_cast<qsizetype>(log.size()));
-    return withDatabase(prompts, [&](HistoryDatabase& db) {
+    return withDatabase(path_, prompts, [&](HistoryDatabase& db) {
         return db.storeMessages(historyKey(image), isoStationTime(stationClock), bytes, entries);
     });
 }
 
-bool recordMonitoring(StationImage& image, const MonitoringRecording& recording, int version,
-                      Prompts& prompts) {
+bool HistoryRecorder::monitoringRead(StationImage& image, const MonitoringRecording& recording,
+                                     bool gasVersion, Prompts& prompts) {
     MonitoringBytes bytes;
     if (!encodeMonitoringFile(recording, bytes.mon)) {
         // Too long for the file format: the file save reports it, the history keeps nothing.
         return true;
     }
-    bytes.con = encodeStationFile(image, {version == 1});
-    return withDatabase(prompts, [&](HistoryDatabase& db) {
+    bytes.con = encodeStationFile(image, {gasVersion});
+    return withDatabase(path_, prompts, [&](HistoryDatabase& db) {
         return db.storeMonitoring(historyKey(image), isoFromCode(recording.status.station_time),
                                   bytes);
     });

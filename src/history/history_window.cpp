@@ -34,12 +34,12 @@ constexpr std::array<std::optional<ReadingKind>, 4> kKindFilter = {
 
 }  // namespace
 
-THistorie::THistorie(StationPort& port, LinkContext& link, const QString& databasePath,
+THistorie::THistorie(StationPort& port, ProgramContext& program, const QString& databasePath,
                      QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::THistorie>()),
       port_(port),
-      link_(link),
+      program_(program),
       db_(databasePath) {
     ui->setupUi(this);
     for (QTableWidget* grid : {ui->g_stanice, ui->g_cteni}) {
@@ -180,21 +180,21 @@ void THistorie::openReading(const StoredReading& reading) {
     switch (reading.kind) {
         case ReadingKind::Archive: {
             const std::vector<ArchiveEntry> rows = db_.archiveRows(reading.id);
-            TArchiv form(port_, link_, this);
+            TArchiv form(port_, program_, this);
             form.openStored(storedArchiveTexts(reading, rows), storedArchivePosition(rows),
                             storedStationClock(reading), source);
             form.exec();
             break;
         }
         case ReadingKind::Messages: {
-            THlaseni form(port_, link_, this);
+            THlaseni form(port_, program_, this);
             form.openStored(db_.messageLog(reading.id));
             form.exec();
             break;
         }
         case ReadingKind::Monitoring: {
             const auto bytes = db_.monitoring(reading.id);
-            TSledDat view(port_, link_, this);
+            TSledDat view(port_, program_, this);
             if (bytes &&
                 view.openFromBytes(bytes->mon, bytes->con, source, reading.station.serial)) {
                 view.exec();
@@ -215,11 +215,11 @@ void THistorie::b_exportClick() {
     spec.defaultExtension = QStringLiteral("csv");
     spec.initialName = QStringLiteral("history-%1.csv").arg(chosen.front().station.serial);
     spec.confirmOverwrite = true;
-    const QString path = prompts().saveFile(spec);
+    const QString path = program_.prompts().saveFile(spec);
     if (path.isEmpty()) {
         return;
     }
-    if (saveHistoryCsv(path, historyCsv(db_, chosen), prompts())) {
+    if (saveHistoryCsv(path, historyCsv(db_, chosen), program_.prompts())) {
         setStatus(txt(1224).arg(chosen.size()));
     }
 }

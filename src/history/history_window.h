@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
+#include "context/program_context.h"
 #include "history/history_database.h"
-#include "link/communication.h"
 
 namespace Ui {
 class THistorie;
@@ -21,7 +21,7 @@ class StationPort;
 class THistorie final : public QDialog {
     Q_OBJECT
 public:
-    THistorie(StationPort& port, LinkContext& link, const QString& databasePath,
+    THistorie(StationPort& port, ProgramContext& program, const QString& databasePath,
               QWidget* parent = nullptr);
     ~THistorie() override;
 
@@ -45,7 +45,7 @@ private:
 
     std::unique_ptr<Ui::THistorie> ui;
     StationPort& port_;
-    LinkContext& link_;
+    ProgramContext& program_;
     HistoryDatabase db_;
     bool open_ = false;
     std::vector<StoredStation> stations_;

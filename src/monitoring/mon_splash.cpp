@@ -18,12 +18,12 @@ QLabel* countLabel(QWidget& window, const char* prefix, int channel) {
 
 }  // namespace
 
-TMonSplash::TMonSplash(StationPort& port, LinkContext& link, MonitoringRecording& recording,
+TMonSplash::TMonSplash(StationPort& port, ProgramContext& program, MonitoringRecording& recording,
                        Outlets outlets, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       ui(std::make_unique<Ui::TMonSplash>()),
       outlets_(std::move(outlets)),
-      transfer_(port, link, prompts(), *this, recording) {
+      transfer_(port, program.link, program.prompts(), *this, recording) {
     ui->setupUi(this);
 }
 

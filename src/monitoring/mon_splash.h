@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "context/program_context.h"
 #include "monitoring/mon_transfer.h"
 
 namespace Ui {
@@ -24,7 +25,7 @@ public:
         std::function<void(const QString&)> trafficNote;
     };
 
-    TMonSplash(StationPort& port, LinkContext& link, MonitoringRecording& recording,
+    TMonSplash(StationPort& port, ProgramContext& program, MonitoringRecording& recording,
                Outlets outlets, QWidget* parent = nullptr);
     ~TMonSplash() override;
 

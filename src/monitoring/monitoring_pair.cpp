@@ -5,6 +5,7 @@
 #include "base/file_access.h"
 #include "base/prompts.h"
 #include "base/texts.h"
+#include "files/program_settings.h"
 #include "files/station_file.h"
 #include "link/time_code.h"
 #include "monitoring/sample_values.h"
@@ -39,7 +40,7 @@ PairResult loadMonitoringPair(const QString& path, StationImage& image,
     }
     resetNewStation(image);
     recording.clear();
-    switch (loadStationFile(companion, image, {version == 1}, prompts)) {
+    switch (loadStationFile(companion, image, {isGasVersion(version)}, prompts)) {
         case StationFileResult::Ok:
             break;
         case StationFileResult::Corrupt:
@@ -63,7 +64,8 @@ PairResult decodeMonitoringPair(const QByteArray& mon, const QByteArray& con, St
                                 MonitoringRecording& recording, int version, Prompts& prompts) {
     resetNewStation(image);
     recording.clear();
-    if (!decodeStationFile(con, image, {version == 1}) || !decodeMonitoringFile(mon, recording)) {
+    if (!decodeStationFile(con, image, {isGasVersion(version)}) ||
+        !decodeMonitoringFile(mon, recording)) {
         prompts.error(txt(146));
         return PairResult::Corrupt;
     }
@@ -77,11 +79,11 @@ PairResult saveMonitoringPair(const QString& path, StationImage& image,
         prompts.error(txt(146));
         return PairResult::Corrupt;
     }
-    return written(
-        writeFilesAtomically(
-            {{path, mon}, {companionStationFile(path), encodeStationFile(image, {version == 1})}},
-            prompts),
-        PairResult::Corrupt);
+    return written(writeFilesAtomically({{path, mon},
+                                         {companionStationFile(path),
+                                          encodeStationFile(image, {isGasVersion(version)})}},
+                                        prompts),
+                   PairResult::Corrupt);
 }
 
 std::optional<std::vector<ExportLine>> monitoringLines(const MonitoringRecording& recording,

@@ -1,6 +1,7 @@
 #include "monitoring/sample_values.h"
 
 #include "files/monitoring_file.h"
+#include "files/program_settings.h"
 
 namespace pelmo {
 
@@ -34,7 +35,7 @@ std::optional<double> SampleEvaluator::operator()(int channel, std::uint8_t samp
         return std::nullopt;
     }
     const CalcValue derived = calculator_.sampleValue(
-        channel, rangeValue(image_.channelData(channel), sample), version_ == 1);
+        channel, rangeValue(image_.channelData(channel), sample), isGasVersion(version_));
     if (!derived) {
         return std::nullopt;
     }

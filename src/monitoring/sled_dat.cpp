@@ -19,8 +19,8 @@
 #include "base/decimal_text.h"
 #include "base/prompts.h"
 #include "base/texts.h"
+#include "context/reading_observer.h"
 #include "files/program_settings.h"
-#include "history/history_recorder.h"
 #include "monitoring/mon_splash.h"
 #include "monitoring/monitoring_pair.h"
 #include "monitoring/sample_values.h"
@@ -100,13 +100,14 @@ private:
 
 }  // namespace
 
-TSledDat::TSledDat(StationPort& port, LinkContext& link, QWidget* parent)
+TSledDat::TSledDat(StationPort& port, ProgramContext& program, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TSledDat>()),
       port_(port),
-      link_(link),
-      reader_(port, link, prompts(), *this),
-      tracker_(port, link, prompts(), *this) {
+      program_(program),
+      link_(program.link),
+      reader_(port, program.link, program.prompts(), *this),
+      tracker_(port, program.link, program.prompts(), *this) {
     ui->setupUi(this);
     statusPanel_ = new QLabel(this);
     statusPanel_->setObjectName(QStringLiteral("StatusPanel0"));
@@ -148,7 +149,7 @@ TSledDat::~TSledDat() {
 }
 
 StationImage& TSledDat::image() const {
-    return link_.build.image ? *link_.build.image : station();
+    return program_.station;
 }
 
 QLineSeries* TSledDat::series(int channel) const {
@@ -423,7 +424,7 @@ bool TSledDat::runTransfer() {
     outlets.viewStatus = [this](const QString& t) { setStatusText(t); };
     outlets.viewSource = [this](const QString& t) { setSourceText(t); };
     outlets.trafficNote = hooks_.trafficNote;
-    TMonSplash splash(port_, link_, recording_, outlets, this);
+    TMonSplash splash(port_, program_, recording_, outlets, this);
     splash.exec();
     return splash.dataReady();
 }
@@ -437,7 +438,7 @@ bool TSledDat::openFromStation() {
 bool TSledDat::openFromFile(const QString& path) {
     mode_ = TrackingMode::Monitoring;
     if (!QFileInfo(companionStationFile(path)).isFile()) {
-        prompts().error(txt(277));
+        program_.prompts().error(txt(277));
         return false;
     }
     TPleaseWait wait(parentWidget());
@@ -453,8 +454,8 @@ bool TSledDat::openFromFile(const QString& path) {
 bool TSledDat::openFromBytes(const QByteArray& mon, const QByteArray& con, const QString& source,
                              int serial) {
     mode_ = TrackingMode::Monitoring;
-    if (decodeMonitoringPair(mon, con, image(), recording_, programSettings().version, prompts()) !=
-        PairResult::Ok) {
+    if (decodeMonitoringPair(mon, con, image(), recording_, program_.settings.version,
+                             program_.prompts()) != PairResult::Ok) {
         return false;
     }
     // The serial number is the CMOS block's, which no station file carries.
@@ -468,8 +469,8 @@ bool TSledDat::openFromBytes(const QByteArray& mon, const QByteArray& con, const
 }
 
 bool TSledDat::loadFile(const QString& path, TPleaseWait& wait) {
-    if (loadMonitoringPair(path, image(), recording_, programSettings().version, prompts()) !=
-        PairResult::Ok) {
+    if (loadMonitoringPair(path, image(), recording_, program_.settings.version,
+                           program_.prompts()) != PairResult::Ok) {
         return false;
     }
     showLoaded(txt(272) + QFileInfo(path).fileName(), wait);
@@ -558,7 +559,10 @@ void TSledDat::readCompleted() {
     }
     if (mode_ == TrackingMode::Monitoring) {
         // Samples and configuration are complete: the recording goes to the history.
-        recordMonitoring(image(), recording_, programSettings().version, prompts());
+        if (program_.history) {
+            program_.history->monitoringRead(image(), recording_, program_.settings.isGasVersion(),
+                                             program_.prompts());
+        }
     }
     ui->ScrollBar1->setEnabled(true);
     ui->ProgressBar1->hide();
@@ -662,7 +666,7 @@ void TSledDat::ScrollBar1Change(int position) {
 
 void TSledDat::showCursorValues(int position) {
     const StationImage& img = image();
-    SampleEvaluator evaluate(img, programSettings().version);
+    SampleEvaluator evaluate(img, program_.settings.version);
     for (int c = 1; c <= kChannelCount; ++c) {
         if (!img.channel(c).in_use) {
             continue;
@@ -751,18 +755,18 @@ void TSledDat::m_ulozitClick() {
     spec.filter = QString::fromUtf8(kMonitoringFilter);
     spec.defaultExtension = QStringLiteral("mon");
     spec.confirmOverwrite = true;
-    const QString file = prompts().saveFile(spec);
+    const QString file = program_.prompts().saveFile(spec);
     if (file.isEmpty()) {
         return;
     }
-    saveMonitoringPair(file, image(), recording_, programSettings().version, prompts());
+    saveMonitoringPair(file, image(), recording_, program_.settings.version, program_.prompts());
 }
 
 void TSledDat::m_nacistDiskClick() {
     FileDialogSpec spec;
     spec.filter = QString::fromUtf8(kMonitoringFilter);
     spec.defaultExtension = QStringLiteral("mon");
-    const QString file = prompts().openFile(spec);
+    const QString file = program_.prompts().openFile(spec);
     if (file.isEmpty()) {
         return;
     }
@@ -770,15 +774,15 @@ void TSledDat::m_nacistDiskClick() {
     wait.start();
     if (!QFileInfo(companionStationFile(file)).isFile()) {
         wait.close();
-        prompts().error(txt(277));
+        program_.prompts().error(txt(277));
         return;
     }
     // Loaded aside first: a file that fails leaves the recording shown, its station and its
     // texts as they were, with nothing of the failed file.
     StationImage loadedImage = image();
     MonitoringRecording loaded;
-    if (loadMonitoringPair(file, loadedImage, loaded, programSettings().version, prompts()) !=
-        PairResult::Ok) {
+    if (loadMonitoringPair(file, loadedImage, loaded, program_.settings.version,
+                           program_.prompts()) != PairResult::Ok) {
         wait.close();
         return;
     }
@@ -800,7 +804,7 @@ void TSledDat::m_exportClick() {
     spec.filter = QString::fromUtf8(kTextFilter);
     spec.defaultExtension = QStringLiteral("txt");
     spec.initialDir = QStringLiteral(".");
-    const QString file = prompts().saveFile(spec);
+    const QString file = program_.prompts().saveFile(spec);
     if (file.isEmpty()) {
         return;
     }
@@ -809,9 +813,10 @@ void TSledDat::m_exportClick() {
     wait.setLabelText(txt(378));
     wait.setMaximum(1);
     wait.refresh();
-    const ProgramSettings& settings = programSettings();
+    const ProgramSettings& settings = program_.settings;
     exportMonitoring(file, image(), recording_, ExportFormat::Text,
-                     {settings.exportDate, settings.delimiter}, settings.version, prompts());
+                     {settings.exportDate, settings.delimiter}, settings.version,
+                     program_.prompts());
     wait.stepIt();
     wait.close();
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "context/program_context.h"
 #include "files/monitoring_file.h"
 #include "link/communication.h"
 #include "monitoring/live_tracker.h"
@@ -45,7 +46,7 @@ public:
         std::function<void(const QString&)> trafficNote;
     };
 
-    TSledDat(StationPort& port, LinkContext& link, QWidget* parent = nullptr);
+    TSledDat(StationPort& port, ProgramContext& program, QWidget* parent = nullptr);
     ~TSledDat() override;
 
     void setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
@@ -143,6 +144,7 @@ private:
 
     std::unique_ptr<Ui::TSledDat> ui;
     StationPort& port_;
+    ProgramContext& program_;
     LinkContext& link_;
     Hooks hooks_;
     MonitoringRecording recording_;

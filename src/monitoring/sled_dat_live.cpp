@@ -99,7 +99,7 @@ void TSledDat::liveStatus(const QString& text) {
 void TSledDat::liveRecord(const LiveRecord& record, int index) {
     ui->l_datumAkt->setText(stationDateText(record.time));
     ui->l_casAkt->setText(stationTimeText(record.time));
-    const auto texts = liveValueTexts(image(), programSettings().version, record);
+    const auto texts = liveValueTexts(image(), program_.settings.version, record);
     for (int c = 1; c <= kChannelCount; ++c) {
         setGridText(c, 1, texts[static_cast<std::size_t>(c - 1)]);
     }
@@ -117,7 +117,7 @@ void TSledDat::liveRecord(const LiveRecord& record, int index) {
 }
 
 void TSledDat::liveConnectionLost() {
-    playSignal(SoundSignal::Warning);
+    playSignal(program_.settings, SoundSignal::Warning);
 }
 
 void TSledDat::liveTrafficNote(const QString& line) {
@@ -127,13 +127,13 @@ void TSledDat::liveTrafficNote(const QString& line) {
 }
 
 void TSledDat::liveFailed(const QString& message) {
-    prompts().error(message);
+    program_.prompts().error(message);
     QTimer::singleShot(0, this, &QDialog::reject);
 }
 
 void TSledDat::liveCursorChange(int position) {
     const LiveCursor cursor =
-        liveCursor(image(), programSettings().version, tracker_.records(), position);
+        liveCursor(image(), program_.settings.version, tracker_.records(), position);
     for (int c = 1; c <= kChannelCount; ++c) {
         const auto i = static_cast<std::size_t>(c - 1);
         setGridText(c, 2, cursor.values[i]);
@@ -163,11 +163,11 @@ void TSledDat::m_exportCsvClick() {
     spec.filter = QString::fromLatin1(kCsvFilter);
     spec.defaultExtension = QStringLiteral("csv");
     spec.confirmOverwrite = true;
-    const QString file = prompts().saveFile(spec);
+    const QString file = program_.prompts().saveFile(spec);
     if (file.isEmpty()) {
         return;
     }
-    exportLiveCsv(file, image(), programSettings().version, tracker_.records(), prompts());
+    exportLiveCsv(file, image(), program_.settings.version, tracker_.records(), program_.prompts());
 }
 
 }  // namespace pelmo

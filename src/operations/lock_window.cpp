@@ -11,10 +11,11 @@
 
 namespace pelmo {
 
-TLockStation::TLockStation(StationPort& port, LinkContext& link, QWidget* parent)
+TLockStation::TLockStation(StationPort& port, ProgramContext& program, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       ui(std::make_unique<Ui::TLockStation>()),
-      locker_(port, link, prompts(), *this) {
+      program_(program),
+      locker_(port, program.link, program.prompts(), *this) {
     ui->setupUi(this);
     ui->l_staniceUzamcena->hide();
     connect(ui->b_close, &QPushButton::clicked, this, &TLockStation::b_closeClick);
@@ -54,7 +55,7 @@ void TLockStation::lockStatus(const QString& text) {
 void TLockStation::stationIdentified() {
     const StationImage& img = locker_.engine() && locker_.engine()->link().build.image
                                   ? *locker_.engine()->link().build.image
-                                  : station();
+                                  : program_.station;
     ui->l_nazev->setText(fromCp1250(img.station.name));
     ui->l_vyrCislo->setText(QString::number(img.cmos.serial_number));
     ui->l_adresa->setText(QString::number(img.station.net_address));

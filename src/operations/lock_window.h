@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "context/program_context.h"
 #include "operations/station_locker.h"
 
 namespace Ui {
@@ -16,7 +17,7 @@ namespace pelmo {
 class TLockStation final : public QDialog, private LockView {
     Q_OBJECT
 public:
-    TLockStation(StationPort& port, LinkContext& link, QWidget* parent = nullptr);
+    TLockStation(StationPort& port, ProgramContext& program, QWidget* parent = nullptr);
     ~TLockStation() override;
 
     // The main window's station boxes, filled from the station definition read here.
@@ -39,6 +40,7 @@ private:
     void lockEnded(Ending ending) override;
 
     std::unique_ptr<Ui::TLockStation> ui;
+    ProgramContext& program_;
     StationLocker locker_;
     std::function<void()> stationShown_;
     bool started_ = false;

@@ -15,11 +15,11 @@ constexpr int kDotIntervalMs = 200;
 constexpr int kMaxDots = 19;
 }  // namespace
 
-TProgressForm::TProgressForm(StationPort& port, LinkContext& link,
+TProgressForm::TProgressForm(StationPort& port, ProgramContext& program,
                              StationProgrammer::Options options, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       ui(std::make_unique<Ui::TProgressForm>()),
-      programmer_(port, link, prompts(), *this, std::move(options)) {
+      programmer_(port, program.link, program.prompts(), *this, std::move(options)) {
     ui->setupUi(this);
     for (QLabel* ok :
          {ui->l_inicOK, ui->l_mazaniOK, ui->l_prenosOK, ui->l_zahajeniOK, ui->l_ProgrOK}) {

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "context/program_context.h"
 #include "operations/station_programmer.h"
 
 namespace Ui {
@@ -19,7 +20,7 @@ class TForm1;
 class TProgressForm final : public QDialog, private ProgrammingView {
     Q_OBJECT
 public:
-    TProgressForm(StationPort& port, LinkContext& link, StationProgrammer::Options options,
+    TProgressForm(StationPort& port, ProgramContext& program, StationProgrammer::Options options,
                   QWidget* parent = nullptr);
     ~TProgressForm() override;
 

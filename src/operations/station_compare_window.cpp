@@ -11,14 +11,14 @@
 
 namespace pelmo {
 
-TPorovnani::TPorovnani(StationPort& port, LinkContext& link, const StationImage& file,
+TPorovnani::TPorovnani(StationPort& port, ProgramContext& program, const StationImage& file,
                        const QString& fileName, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TPorovnani>()),
-      compare_(port, link, prompts(), *this),
+      compare_(port, program.link, program.prompts(), *this),
       file_(file),
-      current_(link.build.image ? *link.build.image : station()),
-      link_(link) {
+      current_(program.station),
+      program_(program) {
     ui->setupUi(this);
     ui->l_soubor->setText(QFileInfo(fileName).fileName());
     ui->l_soubor->setToolTip(fileName);
@@ -27,7 +27,7 @@ TPorovnani::TPorovnani(StationPort& port, LinkContext& link, const StationImage&
     connect(ui->b_zavrit, &QPushButton::clicked, this, &TPorovnani::b_zavritClick);
     progress_.setInterval(10);
     connect(&progress_, &QTimer::timeout, this,
-            [this] { ui->ProgressBar1->setValue(std::min(link_.rx->count(), 1100)); });
+            [this] { ui->ProgressBar1->setValue(std::min(program_.rx.count(), 1100)); });
     setCaptions();
 }
 
@@ -44,9 +44,9 @@ void TPorovnani::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!started_) {
         started_ = true;
-        link_.rx->setCount(0);
+        program_.rx.setCount(0);
         progress_.start();
-        compare_.start(file_, current_, programSettings().version == 1);
+        compare_.start(file_, current_, program_.settings.isGasVersion());
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "context/program_context.h"
 #include "operations/station_compare.h"
 
 namespace Ui {
@@ -17,7 +18,7 @@ namespace pelmo {
 class TPorovnani final : public QDialog, private CompareView {
     Q_OBJECT
 public:
-    TPorovnani(StationPort& port, LinkContext& link, const StationImage& file,
+    TPorovnani(StationPort& port, ProgramContext& program, const StationImage& file,
                const QString& fileName, QWidget* parent = nullptr);
     ~TPorovnani() override;
 
@@ -39,7 +40,7 @@ private:
     StationImage file_;
     const StationImage& current_;
     QTimer progress_;
-    LinkContext& link_;
+    ProgramContext& program_;
     bool started_ = false;
     bool read_ = false;
 };

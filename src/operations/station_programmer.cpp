@@ -132,8 +132,9 @@ void StationProgrammer::completion(ExchangeResult result) {
         case READ_STATUS:
             // The station clock is kept as the archive window keeps it; a short answer is
             // not worth stopping the run for.
-            if (const auto clock = stationClockFromStatus(answer())) {
-                setStationClock(archiveRecordState(), *clock);
+            if (const auto clock = stationClockFromStatus(answer());
+                clock && options_.recordState) {
+                setStationClock(*options_.recordState, *clock);
             }
             addGauge(10);
             view_.phaseDone(ProgrammingView::Phase::Initialisation);

@@ -8,6 +8,7 @@
 
 namespace pelmo {
 
+struct ArchiveRecordState;
 class Prompts;
 class StationPort;
 
@@ -44,6 +45,8 @@ public:
         bool checking = true;
         QString programDir;                    // where correction files are looked for
         std::function<void()> completionTone;  // empty: silence
+        // Takes the station clock the run reads, as the archive window keeps it; null: none.
+        ArchiveRecordState* recordState = nullptr;
     };
 
     StationProgrammer(StationPort& port, LinkContext& link, Prompts& prompts, ProgrammingView& view,

@@ -1,6 +1,7 @@
 #include "ui/app_shell.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QKeyEvent>
 #include <QSerialPortInfo>
 #include <cmath>
@@ -9,6 +10,7 @@
 #include "base/texts.h"
 #include "editing/channel_definition.h"
 #include "editing/lin_table.h"
+#include "files/program_folder.h"
 #include "files/program_settings.h"
 #include "files/settings_ini.h"
 #include "operations/memory_info.h"
@@ -44,12 +46,34 @@ private:
 };
 }  // namespace
 
-AppShell::AppShell(const QString& portOverride, StationPort* bus)
-    : host_(std::make_unique<TForm1>(defaultLinkContext(), bus)) {
-    programSettings().portOverride = portOverride;
+ProgramPlaces ProgramPlaces::ofTheProgram() {
+    const QString programDir = QCoreApplication::applicationDirPath();
+    return {programFolderFor(programDir), settingsFilePath(),
+            QDir(programDir).filePath(QStringLiteral("pelmo-traffic.log")),
+            defaultHistoryDatabasePath()};
+}
+
+ProgramPlaces ProgramPlaces::inFolder(const QString& folder) {
+    const QDir dir(folder);
+    return {folder, dir.filePath(QStringLiteral("settings.ini")),
+            dir.filePath(QStringLiteral("pelmo-traffic.log")), QString()};
+}
+
+AppShell::AppShell(Prompts& prompts, const ProgramPlaces& places, const QString& portOverride,
+                   StationPort* bus)
+    : settingsFile_(places.settingsFile),
+      history_(places.historyDatabase),
+      program_(places.folder, prompts) {
+    program_.trafficLog = places.trafficLog;
+    program_.historyDatabase = places.historyDatabase;
+    if (!places.historyDatabase.isEmpty()) {
+        program_.history = &history_;
+    }
+    program_.settings.portOverride = portOverride;
+    host_ = std::make_unique<TForm1>(program_, bus);
     // The main window comes first; it needs the serial host's port, so the host object
     // exists already but is set up (settings, lights) after the window.
-    main_ = std::make_unique<TZobrStanice>(*host_);
+    main_ = std::make_unique<TZobrStanice>(program_, *host_);
     main_->setWindows({[this] { openSettings(); }, [this] { openAbout(); },
                        [this] { openPassword(); }, [this] { openDebugInfo(); },
                        [this](int channel) { openChannelEditor(channel); }});
@@ -80,20 +104,22 @@ AppShell::~AppShell() {
 }
 
 void AppShell::start() {
-    SettingsIni ini(settingsFilePath());
+    SettingsIni ini(settingsFile_);
     ini.load();
-    StationImage& image = station();
-    const StartupResult result = applyStartupSettings(
-        ini, image, [this](const QString& device) { return selectPort(device); });
+    StationImage& image = program_.station;
+    const StartupResult result =
+        applyStartupSettings(ini, image, program_.settings,
+                             [this](const QString& device) { return selectPort(device); });
     main_->setUserAddress(image.address_list[kUserAddressEntry].address, true);
-    host_->port().setTurnaroundUs(std::llround(programSettings().turnaroundMs * 1000.0));
+    host_->port().setTurnaroundUs(std::llround(program_.settings.turnaroundMs * 1000.0));
     applyQtTranslation(language());
     host_->startLineMonitoring();
     host_->link().rx->setCount(0);
     main_->show();
     if (!result.portOk) {
         const QString hint = portHint();
-        prompts().error(hint.isEmpty() ? txt(154) : txt(154) + QStringLiteral("\n\n") + hint);
+        program_.prompts().error(hint.isEmpty() ? txt(154)
+                                                : txt(154) + QStringLiteral("\n\n") + hint);
         openSettings();
     }
 }
@@ -101,13 +127,14 @@ void AppShell::start() {
 TLinTab& AppShell::tableEditor() {
     // Made when first needed rather than at start-up, then kept for the program's life.
     if (!tables_) {
-        tables_ = std::make_unique<TLinTab>(station(), prompts(), main_.get());
+        tables_ = std::make_unique<TLinTab>(program_.station, program_.prompts(), program_.settings,
+                                            main_.get());
     }
     return *tables_;
 }
 
 void AppShell::openSettings() {
-    TNastaveni dialog(*this, settingsFilePath(), prompts(), main_.get());
+    TNastaveni dialog(*this, settingsFile_, program_, main_.get());
     dialog.exec();
 }
 
@@ -189,7 +216,7 @@ void AppShell::accessModeChanged() {
 }
 
 void AppShell::openMemoryWindow() {
-    TmemInfo window(station(), main_.get());
+    TmemInfo window(program_.station, main_.get());
     window.exec();
 }
 
@@ -198,8 +225,7 @@ void AppShell::openChannelEditor(int channel) {
     callbacks.refreshGridRow = [this](int n) { main_->fillChannelRow(n); };
     callbacks.openMemoryWindow = [this] { openMemoryWindow(); };
     callbacks.openPassword = [this] { openPassword(); };
-    TDefVeliciny editor(channel, station(), host_->port(), host_->link(), tableEditor(), prompts(),
-                        callbacks, main_.get());
+    TDefVeliciny editor(channel, program_, host_->port(), tableEditor(), callbacks, main_.get());
     channelEditor_ = &editor;
     editor.exec();
     channelEditor_ = nullptr;

@@ -53,12 +53,13 @@ QIcon memoryIcon() {
 
 }  // namespace
 
-TZobrStanice::TZobrStanice(TForm1& host, QWidget* parent)
+TZobrStanice::TZobrStanice(ProgramContext& program, TForm1& host, QWidget* parent)
     : QMainWindow(parent),
       ui(std::make_unique<Ui::TZobrStanice>()),
+      program_(program),
       host_(host),
-      image_(host.link().build.image ? *host.link().build.image : station()),
-      reader_(host.port(), host.link(), prompts(), *this) {
+      image_(program.station),
+      reader_(host.port(), program.link, program.prompts(), *this) {
     ui->setupUi(this);
     ui->i_pamet->setIcon(memoryIcon());
     // The limits are for typing: a longer name from a station or a file is kept whole.
@@ -452,7 +453,7 @@ void TZobrStanice::addressEntryClick(int entry) {
 void TZobrStanice::openHelp(const QString& fileName) {
     const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(fileName);
     if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        prompts().information(txt(190) + path);
+        program_.prompts().information(txt(190) + path);
     }
 }
 
@@ -467,10 +468,10 @@ void TZobrStanice::openManual() {
         const QString page = language() == Language::English
                                  ? QStringLiteral("manual/en/index.html")
                                  : QStringLiteral("manual/cs/index.html");
-        prompts().information(
+        program_.prompts().information(
             txt(1301).arg(QDir::toNativeSeparators(QDir(programDir).filePath(page))));
     } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        prompts().information(txt(1302).arg(QDir::toNativeSeparators(path)));
+        program_.prompts().information(txt(1302).arg(QDir::toNativeSeparators(path)));
     }
 }
 
@@ -486,7 +487,7 @@ void TZobrStanice::StringGrid1SelectCell(int row, int) {
     QTableWidget* grid = ui->StringGrid1;
     grid->setRangeSelected(QTableWidgetSelectionRange(row, 1, row, kGridColumns - 1), true);
     if (!image_.station_loaded) {
-        prompts().warning(txt(143));
+        program_.prompts().warning(txt(143));
         return;
     }
     if (windows_.channelEditor) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "context/program_context.h"
 #include "model/station_image.h"
 #include "operations/station_backup.h"
 #include "operations/station_checks.h"
@@ -39,7 +40,8 @@ public:
         std::function<void(int channel)> channelEditor;
     };
 
-    explicit TZobrStanice(TForm1& host, QWidget* parent = nullptr);
+    // Shows `program`'s station and hands `program` to the windows it opens.
+    TZobrStanice(ProgramContext& program, TForm1& host, QWidget* parent = nullptr);
     ~TZobrStanice() override;
 
     void setWindows(const Windows& windows);
@@ -147,6 +149,7 @@ private:
     void runProgramming(const QString& backupFile);
 
     std::unique_ptr<Ui::TZobrStanice> ui;
+    ProgramContext& program_;
     TForm1& host_;
     StationImage& image_;
     Windows windows_;

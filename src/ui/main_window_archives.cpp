@@ -9,18 +9,18 @@
 namespace pelmo {
 
 void TZobrStanice::m_archivClick() {
-    TArchiv form(host_.port(), host_.link(), this);
+    TArchiv form(host_.port(), program_, this);
     form.setTrafficLogClearer([this] { host_.trafficLog().clear(); });
     form.exec();
 }
 
 void TZobrStanice::m_hlaseniClick() {
-    THlaseni form(host_.port(), host_.link(), this);
+    THlaseni form(host_.port(), program_, this);
     form.exec();
 }
 
 void TZobrStanice::m_historieClick() {
-    THistorie form(host_.port(), host_.link(), historyDatabasePath(), this);
+    THistorie form(host_.port(), program_, program_.historyDatabase, this);
     form.exec();
 }
 

@@ -26,7 +26,7 @@ void TZobrStanice::m_zeSiteClick() {
     setStationBoxesEnabled(true);
     setMeterBoxEnabled(true);
     setUserAddress(image_.address_list[kUserAddressEntry].address, true);
-    TVyhledani search(host_.port(), host_.link(), this);
+    TVyhledani search(host_.port(), program_, this);
     search.setEntriesChanged([this] { refreshAddressEntries(); });
     search.exec();
 }
@@ -35,19 +35,19 @@ void TZobrStanice::m_zDiskuClick() {
     FileDialogSpec spec;
     spec.filter = QStringLiteral("Map files (*.map)|*.map|All files (*.*)|*.*");
     spec.defaultExtension = QStringLiteral("map");
-    const QString file = prompts().openFile(spec);
+    const QString file = program_.prompts().openFile(spec);
     if (file.isEmpty()) {
         return;
     }
     // The file error box has been shown for a file that cannot be opened.
-    if (loadAddressMap(file, image_.address_list, prompts()) == MapFileResult::Malformed) {
-        prompts().error(txt(146));
+    if (loadAddressMap(file, image_.address_list, program_.prompts()) == MapFileResult::Malformed) {
+        program_.prompts().error(txt(146));
     }
     refreshAddressEntries();
 }
 
 void TZobrStanice::m_registryClick() {
-    TRegistryForm form(host_.port(), host_.link(), this);
+    TRegistryForm form(host_.port(), program_, this);
     form.setTrafficLogClearer([this] { host_.trafficLog().clear(); });
     form.exec();
 }
@@ -59,18 +59,18 @@ void TZobrStanice::m_mezeAlarmuClick() {
         const QTableWidgetItem* item = ui->StringGrid1->item(row, column);
         return item ? item->text() : QString();
     };
-    TMezAlarmu form(host_.port(), host_.link(), main, this);
+    TMezAlarmu form(host_.port(), program_, main, this);
     form.exec();
 }
 
 void TZobrStanice::m_mezeMeridlaClick() {
-    TMezMeridla form(host_.port(), host_.link(), this);
+    TMezMeridla form(host_.port(), program_, this);
     form.setPasswordOpener(windows_.password);
     form.exec();
 }
 
 void TZobrStanice::m_infoHWClick() {
-    TInfoHW form(host_.port(), host_.link(), this);
+    TInfoHW form(host_.port(), program_, this);
     form.setStationShown([this] {
         fillFromImage();
         setStatusText(txt(141));
@@ -79,12 +79,12 @@ void TZobrStanice::m_infoHWClick() {
 }
 
 void TZobrStanice::m_maximumClick() {
-    TMaximum form(host_.port(), host_.link(), this);
+    TMaximum form(host_.port(), program_, this);
     form.exec();
 }
 
 void TZobrStanice::m_letmeClick() {
-    TLetMer form(host_.port(), host_.link(), this);
+    TLetMer form(host_.port(), program_, this);
     form.exec();
 }
 

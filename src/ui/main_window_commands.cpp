@@ -33,8 +33,8 @@ namespace pelmo {
 namespace {
 const char* const kStationFilter = "Definice stanice (*.sta)|*.sta|Všechny soubory (*.*)|*.*";
 
-StationFileOptions fileOptions() {
-    return {programSettings().version == 1};
+StationFileOptions fileOptions(const ProgramSettings& settings) {
+    return {settings.isGasVersion()};
 }
 }  // namespace
 
@@ -180,7 +180,7 @@ void TZobrStanice::loadFailed() {
 void TZobrStanice::m_definovaniClick() {
     ui->ProgressBar1->hide();
     findChild<QMenu*>(QStringLiteral("m_dalsi"))->menuAction()->setEnabled(true);
-    if (!prompts().yesNo(confirmationText(true))) {
+    if (!program_.prompts().yesNo(confirmationText(true))) {
         return;
     }
     resetNewStation(image_);
@@ -188,10 +188,11 @@ void TZobrStanice::m_definovaniClick() {
     spec.title = QString::fromUtf8("Otevřít soubor stanice");
     spec.filter = QString::fromUtf8(kStationFilter);
     spec.defaultExtension = QStringLiteral("sta");
-    const QString file = prompts().openFile(spec);
+    const QString file = program_.prompts().openFile(spec);
     if (!file.isEmpty()) {
         lastFile_ = file;
-        if (!loadStationFileReporting(file, image_, fileOptions(), prompts())) {
+        if (!loadStationFileReporting(file, image_, fileOptions(program_.settings),
+                                      program_.prompts())) {
             image_.station_loaded = false;
             loadFailed();
             return;
@@ -208,15 +209,16 @@ void TZobrStanice::consoleLoadStationFile() {
     spec.title = QStringLiteral("Definice stanice");
     spec.filter = QString::fromUtf8(kStationFilter);
     spec.defaultExtension = QStringLiteral("sta");
-    const QString file = prompts().openFile(spec);
+    const QString file = program_.prompts().openFile(spec);
     if (file.isEmpty()) {
         return;
     }
     resetNewStation(image_);
-    const StationFileResult loaded = loadStationFile(file, image_, fileOptions(), prompts());
+    const StationFileResult loaded =
+        loadStationFile(file, image_, fileOptions(program_.settings), program_.prompts());
     if (loaded != StationFileResult::Ok) {
         if (loaded == StationFileResult::Corrupt) {
-            prompts().error(QString::fromUtf8(
+            program_.prompts().error(QString::fromUtf8(
                 "Chybný formát dat ve vstupním souboru. Soubor je zřejmě poškozen."));
         }
         // Nothing was loaded: the main window must not say it was.
@@ -231,7 +233,7 @@ void TZobrStanice::consoleLoadStationFile() {
 
 void TZobrStanice::m_ulozeniClick() {
     StationBoxes b = boxes();
-    if (!checkStationDefinition(b, image_, prompts())) {
+    if (!checkStationDefinition(b, image_, program_.prompts())) {
         return;
     }
     setBoxes(b);
@@ -241,11 +243,11 @@ void TZobrStanice::m_ulozeniClick() {
     spec.filter = QString::fromUtf8(kStationFilter);
     spec.defaultExtension = QStringLiteral("sta");
     spec.initialName = lastFile_;
-    const QString file = prompts().saveFile(spec);
+    const QString file = program_.prompts().saveFile(spec);
     if (file.isEmpty()) {
         return;
     }
-    switch (saveStationFile(file, image_, fileOptions(), prompts())) {
+    switch (saveStationFile(file, image_, fileOptions(program_.settings), program_.prompts())) {
         case StationFileResult::Ok:
             lastFile_ = file;
             setFileText(QFileInfo(file).fileName());
@@ -258,7 +260,7 @@ void TZobrStanice::m_ulozeniClick() {
 void TZobrStanice::m_novaClick() {
     ui->ProgressBar1->hide();
     findChild<QMenu*>(QStringLiteral("m_dalsi"))->menuAction()->setEnabled(true);
-    if (!prompts().yesNo(confirmationText(false))) {
+    if (!program_.prompts().yesNo(confirmationText(false))) {
         return;
     }
     resetNewStation(image_);
@@ -280,7 +282,7 @@ void TZobrStanice::e_hlaseniExit() {
     }
     checking = true;
     const QString value = ui->e_hlaseni->text();
-    if (validateField(value, txt(26), FieldKind::Integer, prompts(), false)) {
+    if (validateField(value, txt(26), FieldKind::Integer, program_.prompts(), false)) {
         image_.station.messages_total = value.toInt();
     } else {
         ui->e_hlaseni->setFocus();
@@ -296,20 +298,21 @@ namespace pelmo {
 
 void TZobrStanice::m_programovaniClick() {
     StationBoxes b = boxes();
-    if (!checkStationDefinition(b, image_, prompts())) {
+    if (!checkStationDefinition(b, image_, program_.prompts())) {
         return;
     }
     setBoxes(b);
-    if (!prompts().yesNo(txt(145))) {
+    if (!program_.prompts().yesNo(txt(145))) {
         return;
     }
     storeBoxes(b, image_);
     // The station's own configuration is saved before the run erases it.
     StationBackup::Options backup;
-    backup.baseFolder = programFolder();
-    backup.gasVersion = programSettings().version == 1;
+    backup.baseFolder = program_.folder;
+    backup.gasVersion = program_.settings.isGasVersion();
     BackupView& view = *this;
-    backup_ = std::make_unique<StationBackup>(host_.port(), host_.link(), prompts(), view, backup);
+    backup_ = std::make_unique<StationBackup>(host_.port(), program_.link, program_.prompts(),
+                                              view, backup);
     ui->ProgressBar1->setValue(0);
     ui->ProgressBar1->show();
     progressTimer_.start();
@@ -329,7 +332,7 @@ void TZobrStanice::backupEnded(bool ok) {
         backup_.reset();
         stopProgress();
         setTopMenusEnabled(true);
-        if (ok || prompts().yesNo(txt(1012))) {
+        if (ok || program_.prompts().yesNo(txt(1012))) {
             runProgramming(file);
         }
     });
@@ -337,27 +340,30 @@ void TZobrStanice::backupEnded(bool ok) {
 
 void TZobrStanice::runProgramming(const QString& backupFile) {
     StationProgrammer::Options options;
-    options.checking = programSettings().checking;
+    options.checking = program_.settings.checking;
     options.programDir = QCoreApplication::applicationDirPath();
-    options.completionTone = [] { playSignal(SoundSignal::Completion); };
-    TProgressForm form(host_.port(), host_.link(), options, this);
+    options.completionTone = [this] { playSignal(program_.settings, SoundSignal::Completion); };
+    options.recordState = &program_.archiveRecord;
+    TProgressForm form(host_.port(), program_, options, this);
     form.setTrafficLogClearer([this] { host_.trafficLog().clear(); });
     form.exec();
     const bool erased = form.programmer().eraseSent();
     const bool failed = form.ending() != ProgrammingView::Ending::Finished;
     // After a run of failures the backup to go back to is the working station's, kept.
     const QString restore =
-        StationBackup::programmingEnded(programFolder(), image_.cmos.serial_number, backupFile,
+        StationBackup::programmingEnded(program_.folder, image_.cmos.serial_number, backupFile,
                                         StationBackup::runEnd(!failed, erased));
     // A programmed file may have moved the station to another address before the failure.
     const int answering = form.programmer().answeringAddress();
     if (form.ending() != ProgrammingView::Ending::Failed || !erased || restore.isEmpty() ||
-        !prompts().yesNo(txt(1013).arg(QDir::toNativeSeparators(restore)).arg(answering))) {
+        !program_.prompts().yesNo(
+            txt(1013).arg(QDir::toNativeSeparators(restore)).arg(answering))) {
         return;
     }
     // The operator takes the backup back into the station, where it answers now.
     resetNewStation(image_);
-    if (!loadStationFileReporting(restore, image_, fileOptions(), prompts())) {
+    if (!loadStationFileReporting(restore, image_, fileOptions(program_.settings),
+                                  program_.prompts())) {
         loadFailed();
         return;
     }
@@ -372,20 +378,21 @@ void TZobrStanice::m_porovnaniClick() {
     spec.title = txt(1020);
     spec.filter = QString::fromUtf8(kStationFilter);
     spec.defaultExtension = QStringLiteral("sta");
-    const QString file = prompts().openFile(spec);
+    const QString file = program_.prompts().openFile(spec);
     if (file.isEmpty()) {
         return;
     }
     StationImage fromFile;
-    if (!loadStationFileReporting(file, fromFile, fileOptions(), prompts())) {
+    if (!loadStationFileReporting(file, fromFile, fileOptions(program_.settings),
+                                  program_.prompts())) {
         return;
     }
-    TPorovnani window(host_.port(), host_.link(), fromFile, file, this);
+    TPorovnani window(host_.port(), program_, fromFile, file, this);
     window.exec();
 }
 
 void TZobrStanice::m_uzamceniClick() {
-    TLockStation form(host_.port(), host_.link(), this);
+    TLockStation form(host_.port(), program_, this);
     form.setStationShown([this] { stationDecoded(); });
     form.exec();
 }
@@ -429,21 +436,22 @@ void TZobrStanice::e_meridloDblClick() {
         return;
     }
     if (!image_.station_loaded) {
-        prompts().warning(txt(143));
+        program_.prompts().warning(txt(143));
         return;
     }
     TDefMeridla editor(
-        image_, prompts(), [this] { markVariantChannels(); }, this);
+        image_, program_.prompts(), program_.settings.isGasVersion(),
+        [this] { markVariantChannels(); }, this);
     editor.exec();
 }
 
 void TZobrStanice::i_pametClick() {
     const QString messages = ui->e_hlaseni->text();
-    if (!validateField(messages, txt(26), FieldKind::Integer, prompts(), true)) {
+    if (!validateField(messages, txt(26), FieldKind::Integer, program_.prompts(), true)) {
         return;
     }
     image_.station.messages_total = messages.size() > 4 ? 9999 : messages.toInt();
-    if (!checkStationMemory(image_, prompts())) {
+    if (!checkStationMemory(image_, program_.prompts())) {
         return;
     }
     TmemInfo window(image_, this);

@@ -24,7 +24,7 @@ TSledDat::Hooks viewHooks(TZobrStanice& main, TForm1& host) {
 
 void TZobrStanice::m_monStaniceClick() {
     resetNewStation(image_);
-    TSledDat view(host_.port(), host_.link(), this);
+    TSledDat view(host_.port(), program_, this);
     view.setHooks(viewHooks(*this, host_));
     if (view.openFromStation()) {
         view.setSourceText(txt(271));
@@ -37,12 +37,12 @@ void TZobrStanice::m_monSouborClick() {
     spec.title = QStringLiteral("Otevřít monitoring");
     spec.filter = QStringLiteral("Monitoring data (*.mon)|*.mon|All files (*.*)|*.*");
     spec.defaultExtension = QStringLiteral("mon");
-    const QString file = prompts().openFile(spec);
+    const QString file = program_.prompts().openFile(spec);
     if (file.isEmpty()) {
         return;
     }
     resetNewStation(image_);
-    TSledDat view(host_.port(), host_.link(), this);
+    TSledDat view(host_.port(), program_, this);
     view.setHooks(viewHooks(*this, host_));
     if (view.openFromFile(file)) {
         view.exec();
@@ -58,7 +58,7 @@ void TZobrStanice::m_sledovaniClick() {
             }
         }
     }
-    TSledDat view(host_.port(), host_.link(), this);
+    TSledDat view(host_.port(), program_, this);
     view.setHooks(viewHooks(*this, host_));
     view.openLive();
     view.exec();

@@ -2,7 +2,6 @@
 
 #include <QActionGroup>
 #include <QCoreApplication>
-#include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -20,11 +19,6 @@ namespace {
 
 constexpr int kLightsIntervalMs = 100;
 
-QString logPath() {
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QStringLiteral("pelmo-traffic.log"));
-}
-
 void paintLight(QLabel* light, bool on, const char* colour) {
     // The lights tick ten times a second, the console shown or not, and a new style sheet
     // means a style polish and a repaint: only a change restyles a light.
@@ -40,12 +34,13 @@ void paintLight(QLabel* light, bool on, const char* colour) {
 
 }  // namespace
 
-TForm1::TForm1(LinkContext& link, StationPort* bus, QWidget* parent)
+TForm1::TForm1(ProgramContext& program, StationPort* bus, QWidget* parent)
     : QMainWindow(parent),
       ui(std::make_unique<Ui::TForm1>()),
-      link_(link),
+      program_(program),
+      link_(program.link),
       bus_(bus ? bus : &port_),
-      log_(logPath()) {
+      log_(program.trafficLog) {
     ui->setupUi(this);
     buildMenu();
     ui->Memo1->installEventFilter(this);
@@ -75,7 +70,7 @@ TForm1::TForm1(LinkContext& link, StationPort* bus, QWidget* parent)
     link_.busyObserver = [this](bool busy) { setBusy(busy); };
 
     // A station counts as locked until a CMOS block says otherwise.
-    (link_.build.image ? *link_.build.image : station()).cmos.locked = true;
+    program_.station.cmos.locked = true;
     link_.rx->setCount(0);
 
     lights_.setInterval(kLightsIntervalMs);
@@ -123,8 +118,8 @@ void TForm1::buildMenu() {
     menu->addSeparator();
     QAction* quit = add("Konec", "m_konec");
     quit->setEnabled(true);
-    connect(quit, &QAction::triggered, this, [] {
-        if (prompts().yesNo(QString::fromUtf8("Ukončit program?"))) {
+    connect(quit, &QAction::triggered, this, [this] {
+        if (program_.prompts().yesNo(QString::fromUtf8("Ukončit program?"))) {
             QCoreApplication::quit();
         }
     });
@@ -277,7 +272,7 @@ void TForm1::b_connectClick() {
     } else {
         connectEngine_ = std::move(engine);
     }
-    (link_.build.image ? *link_.build.image : station()).current_index = 1;
+    program_.station.current_index = 1;
     ui->StatusBar1->showMessage(txt(118));
     sending->send(COMM, tableExpectation(COMM));
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "base/texts.h"
+#include "context/program_context.h"
 #include "link/communication.h"
 #include "link/serial_port.h"
 #include "ui/serial_host_logic.h"
@@ -37,9 +38,9 @@ public:
         std::function<void()> about;
     };
 
-    // `bus` replaces the serial port (tests put the in-process simulator there).
-    explicit TForm1(LinkContext& link = defaultLinkContext(), StationPort* bus = nullptr,
-                    QWidget* parent = nullptr);
+    // Talks over `program`'s link; `bus` replaces the serial port (tests put the in-process
+    // simulator there).
+    explicit TForm1(ProgramContext& program, StationPort* bus = nullptr, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The port every request goes through.
@@ -48,6 +49,7 @@ public:
     SerialStationPort& serialPort() { return port_; }
     TrafficLog& trafficLog() { return log_; }
     LinkContext& link() { return link_; }
+    ProgramContext& program() { return program_; }
 
     void setCommands(const Commands& commands);
     // Connect's engine goes to the main window's read sequence, which handles its answer.
@@ -95,6 +97,7 @@ private:
     void buildMenu();
 
     std::unique_ptr<Ui::TForm1> ui;
+    ProgramContext& program_;
     LinkContext& link_;
     SerialStationPort port_;
     StationPort* bus_;

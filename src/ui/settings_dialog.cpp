@@ -10,16 +10,18 @@
 
 namespace pelmo {
 
-TNastaveni::TNastaveni(SettingsDialogHost& host, const QString& iniPath, Prompts& prompts,
+TNastaveni::TNastaveni(SettingsDialogHost& host, const QString& iniPath, ProgramContext& program,
                        QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       ui_(std::make_unique<Ui::TNastaveni>()),
       host_(host),
       ini_(iniPath),
-      prompts_(prompts) {
+      program_(program),
+      prompts_(program.prompts()) {
     ui_->setupUi(this);
     setCaptions();
-    opened_ = readSettingsForm(ini_, host_.availablePorts(), host_.currentPort());
+    opened_ =
+        readSettingsForm(ini_, program_.settings, host_.availablePorts(), host_.currentPort());
     showForm(opened_);
 
     connect(ui_->Button1, &QPushButton::clicked, this, &TNastaveni::Button1Click);
@@ -85,11 +87,11 @@ void TNastaveni::showEvent(QShowEvent* event) {
 }
 
 void TNastaveni::FormShow() {
-    ui_->ch_kontrola->setChecked(programSettings().checking);
+    ui_->ch_kontrola->setChecked(program_.settings.checking);
 }
 
 void TNastaveni::Button1Click() {
-    if (saveSettingsForm(formState(), ini_, station(), host_, prompts_)) {
+    if (saveSettingsForm(formState(), ini_, program_.station, program_.settings, host_, prompts_)) {
         accept();
     }
 }

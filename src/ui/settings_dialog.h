@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <memory>
 
+#include "context/program_context.h"
 #include "files/settings_ini.h"
 #include "ui/settings_dialog_logic.h"
 
@@ -20,7 +21,8 @@ class SettingsDialogHost;
 class TNastaveni : public QDialog {
     Q_OBJECT
 public:
-    TNastaveni(SettingsDialogHost& host, const QString& iniPath, Prompts& prompts,
+    // Shows and changes `program`'s settings; `iniPath` is the file they are kept in.
+    TNastaveni(SettingsDialogHost& host, const QString& iniPath, ProgramContext& program,
                QWidget* parent = nullptr);
     ~TNastaveni() override;
 
@@ -41,6 +43,7 @@ private:
     std::unique_ptr<Ui::TNastaveni> ui_;
     SettingsDialogHost& host_;
     SettingsIni ini_;
+    ProgramContext& program_;
     Prompts& prompts_;
     SettingsFormState opened_;
 };

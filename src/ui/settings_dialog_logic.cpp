@@ -39,8 +39,8 @@ int portEntryIndex(const QStringList& entries, int port, const QString& portName
     return -1;
 }
 
-SettingsFormState readSettingsForm(SettingsIni& ini, const QStringList& availablePorts,
-                                   const QString& portInUse) {
+SettingsFormState readSettingsForm(SettingsIni& ini, ProgramSettings& settings,
+                                   const QStringList& availablePorts, const QString& portInUse) {
     ini.load();
     SettingsFormState form;
     form.portEntries = portListEntries(availablePorts);
@@ -62,15 +62,15 @@ SettingsFormState readSettingsForm(SettingsIni& ini, const QStringList& availabl
     form.address = QString::number(busAddressFromSetting(address));
 
     const int version = ini.readInteger(kSettings, QStringLiteral("version"), 0);
-    programSettings().version = version;
-    form.gas = version == 1;
+    settings.version = version;
+    form.gas = isGasVersion(version);
 
     form.variant = ini.readBool(kSettings, QStringLiteral("variant"), false);
     form.exportDate = ini.readBool(kSettings, QStringLiteral("ExportDate"), false);
     form.delimiter = ini.readBool(kSettings, QStringLiteral("Delimiter"), false);
 
     form.english = language() == Language::English;
-    form.checking = programSettings().checking;
+    form.checking = settings.checking;
     return form;
 }
 
@@ -99,9 +99,7 @@ void applyAddress(const QString& text, StationImage& image, SettingsDialogHost& 
 }  // namespace
 
 bool saveSettingsForm(const SettingsFormState& form, SettingsIni& ini, StationImage& image,
-                      SettingsDialogHost& host, Prompts& prompts) {
-    ProgramSettings& s = programSettings();
-
+                      ProgramSettings& s, SettingsDialogHost& host, Prompts& prompts) {
     s.checking = form.checking;
     applyAddress(form.address, image, host, prompts);
     image.station.memory_code = form.memory64 ? kMemoryCode64 : kMemoryCode32;

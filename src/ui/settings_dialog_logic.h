@@ -8,6 +8,7 @@ namespace pelmo {
 class Prompts;
 class SettingsDialogHost;
 class SettingsIni;
+struct ProgramSettings;
 struct StationImage;
 
 // First entry of the port list: no port chosen.
@@ -39,15 +40,16 @@ QStringList portListEntries(const QStringList& availablePorts);
 // "COM" and the number or the number's device; -1 when the list has none.
 int portEntryIndex(const QStringList& entries, int port, const QString& portName);
 
-// Opening: reads the file again, sets the program version from it at once, and takes the
-// language and the programming check from the running program. The port list selects
-// `portInUse` (a --port choice wins over the keys); without it, the keys' port.
-SettingsFormState readSettingsForm(SettingsIni& ini, const QStringList& availablePorts,
+// Opening: reads the file again, sets the program version of `settings` from it at once, and
+// takes the language and the programming check from the running program. The port list
+// selects `portInUse` (a --port choice wins over the keys); without it, the keys' port.
+SettingsFormState readSettingsForm(SettingsIni& ini, ProgramSettings& settings,
+                                   const QStringList& availablePorts,
                                    const QString& portInUse = QString());
 
 // The save button's steps in order. Returns false when the dialog stays open (no usable
 // port chosen); the steps before the port check have then already taken effect.
 bool saveSettingsForm(const SettingsFormState& form, SettingsIni& ini, StationImage& image,
-                      SettingsDialogHost& host, Prompts& prompts);
+                      ProgramSettings& settings, SettingsDialogHost& host, Prompts& prompts);
 
 }  // namespace pelmo

@@ -93,8 +93,8 @@ PlayerCommand findPlayer() {
     return {};
 }
 
-void playSignal(SoundSignal kind) {
-    if (!programSettings().sound || QCoreApplication::instance() == nullptr) {
+void playSignal(const ProgramSettings& settings, SoundSignal kind) {
+    if (!settings.sound || QCoreApplication::instance() == nullptr) {
         return;
     }
     const PlayerCommand player = findPlayer();

@@ -8,6 +8,8 @@
 
 namespace pelmo {
 
+struct ProgramSettings;
+
 enum class SoundSignal {
     Completion = 1,  // 800 Hz 100 ms, then 600 Hz 100 ms
     Warning = 2,     // 900 Hz 50 ms
@@ -35,6 +37,6 @@ PlayerCommand findPlayer();
 
 // Plays the signal when the `sound` setting is on and an audio output exists; returns at
 // once and never blocks. Silently does nothing otherwise.
-void playSignal(SoundSignal kind);
+void playSignal(const ProgramSettings& settings, SoundSignal kind);
 
 }  // namespace pelmo

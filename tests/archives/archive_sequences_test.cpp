@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "archives/archive_logic.h"
@@ -57,10 +58,8 @@ class ArchiveSequences : public ::testing::Test {
 protected:
     void SetUp() override {
         setLanguage(Language::English);
-        programSettings().version = 0;
         session.setBaseFolder(dir.path());
     }
-    void TearDown() override { programSettings().version = 0; }
     void run() {
         link.run([this] { return session.engine(); });
     }
@@ -135,7 +134,7 @@ TEST_F(ArchiveSequences, OpeningReadsTheDescriptionsThenTheActualState) {
 }
 
 TEST_F(ArchiveSequences, TheGasVersionHidesWetDryAndCondensateQuantities) {
-    programSettings().version = 1;
+    session.setGasVersion(true);
     open();
     EXPECT_EQ(labels(), (std::vector<QString>{QStringLiteral("Teplo celkem"),
                                               QString::fromUtf8("Množství celk."),
@@ -414,6 +413,71 @@ TEST_F(MessageSequence, ABlockClaimingMoreBytesThanItCarriesIsRefused) {
               (Names{"COMM", "READ_CMOS", "READ_STATUS", "READ_MESSAGES", "READ_MESSAGES"}));
 }
 
+// Records what the sequences tell the program's history.
+struct RecordingObserver final : ReadingObserver {
+    struct Archive {
+        StationCalendar clock;
+        QString summary;
+        std::vector<ArchiveEntry> rows;
+    };
+    bool archiveRead(const StationImage&, const StationCalendar& clock, const QString& summary,
+                     const std::vector<ArchiveEntry>& rows, Prompts&) override {
+        archives.push_back({clock, summary, rows});
+        return true;
+    }
+    bool messageLogRead(const StationImage&, const StationCalendar&,
+                        std::span<const std::uint8_t> log, Prompts&) override {
+        logs.emplace_back(log.begin(), log.end());
+        return true;
+    }
+    bool monitoringRead(StationImage&, const MonitoringRecording&, bool, Prompts&) override {
+        ADD_FAILURE() << "no monitoring was read";
+        return true;
+    }
+    std::vector<Archive> archives;
+    std::vector<std::vector<std::uint8_t>> logs;
+};
+
+// Over a program context, the sequences keep their files in its folder and state, show its
+// version's quantities, and tell its history each record and log read, as the history keeps
+// them.
+TEST(ProgramHistory, IsToldEveryRecordAndLogTheSequencesRead) {
+    setLanguage(Language::English);
+    test::SimLink link{kMarch25};
+    RecordingObserver history;
+    link.program.history = &history;
+    link.program.settings.version = 1;
+    RecordingArchiveView archiveView;
+    ArchiveSession archive(link.port, link.program, archiveView);
+    archive.startDescription();
+    link.run([&] { return archive.engine(); });
+    archive.startData(26);
+    link.run([&] { return archive.engine(); });
+    EXPECT_EQ(archiveView.ended, (std::vector<bool>{true, true}));
+    EXPECT_EQ(&archive.state(), &link.program.archiveRecord);
+    ASSERT_EQ(history.archives.size(), 2u);
+    const RecordingObserver::Archive& last = history.archives.back();
+    EXPECT_EQ(last.rows, archive.readRows());
+    ASSERT_FALSE(last.rows.empty());
+    EXPECT_EQ(last.rows.front().position, 26);
+    EXPECT_EQ(last.clock, link.program.archiveRecord.station);
+    EXPECT_EQ(last.summary, QFileInfo(archive.archivePath()).completeBaseName());
+    EXPECT_TRUE(archive.archivePath().startsWith(link.program.folder + QLatin1Char('/')));
+    // The gas version keeps no wet or dry quantity.
+    for (const ArchiveEntry& row : last.rows) {
+        EXPECT_FALSE(row.label.contains(QStringLiteral("sucha"))) << row.label.toStdString();
+    }
+
+    RecordingMessageView messageView;
+    MessageTransfer messages(link.port, link.program, messageView);
+    messages.start();
+    link.run([&] { return messages.engine(); });
+    ASSERT_EQ(history.logs.size(), 1u);
+    EXPECT_EQ(history.logs[0], messages.bytes());
+    EXPECT_TRUE(messages.defaultExportPath().startsWith(link.program.folder + QLatin1Char('/')));
+    EXPECT_TRUE(link.programPrompts.shown.empty());
+}
+
 TEST(ProgrammingRun, KeepsTheStationClockOfItsStatusAnswer) {
     QTemporaryDir dir;
     test::SimLink link{kMarch25};
@@ -424,15 +488,15 @@ TEST(ProgrammingRun, KeepsTheStationClockOfItsStatusAnswer) {
     link.run([&] { return reader.engine(); });
     ASSERT_TRUE(readView.completed());
 
-    archiveRecordState() = {};
+    ArchiveRecordState s;
     test::RecordingProgrammingView view;
     StationProgrammer::Options options;
     options.programDir = dir.path();
+    options.recordState = &s;
     StationProgrammer programmer(link.port, link.context, prompts, view, options);
     programmer.start();
     link.run([&] { return programmer.engine(); });
     ASSERT_TRUE(view.finished());
-    const ArchiveRecordState& s = archiveRecordState();
     EXPECT_GE(s.station_seconds, kMarch25);
     EXPECT_LT(s.station_seconds, kMarch25 + 60);
     EXPECT_EQ(timeText(s.station, TimeTextKind::Date), "15/03/25");

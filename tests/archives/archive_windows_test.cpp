@@ -52,12 +52,12 @@ protected:
     }
 
     QTemporaryDir dir;
-    test::PromptsScope scope;
     test::SimLink link{kMarch25};
+    test::PromptsScope scope{link.program};
 };
 
 TEST_P(DataWindows, ArchiveWindowReadsMovesResetsSavesAndLoads) {
-    TArchiv form(link.port, link.context);
+    TArchiv form(link.port, link.program);
     form.session().setBaseFolder(dir.path());
     form.show();
     auto* bar = find<QScrollBar>(form, "ScrollBar1");
@@ -135,7 +135,7 @@ TEST_P(DataWindows, ArchiveWindowReadsMovesResetsSavesAndLoads) {
 TEST_P(DataWindows, ArchiveWindowSavesOnlyARecordItReadOrLoaded) {
     QByteArray good;
     {
-        TArchiv first(link.port, link.context);
+        TArchiv first(link.port, link.program);
         first.session().setBaseFolder(dir.path());
         first.show();
         drive([&] { return first.session().engine(); });
@@ -149,7 +149,7 @@ TEST_P(DataWindows, ArchiveWindowSavesOnlyARecordItReadOrLoaded) {
     sim::FaultSettings f;
     f.noAnswer.set(READ_ARCHIVE_DATA);
     link.station->addFaults(f);
-    TArchiv form(link.port, link.context);
+    TArchiv form(link.port, link.program);
     form.session().setBaseFolder(dir.path());
     form.show();
     drive([&] { return form.session().engine(); });
@@ -169,7 +169,7 @@ TEST_P(DataWindows, ArchiveWindowClosesWhenTheStationIsSilent) {
     sim::FaultSettings f;
     f.silent = true;
     link.station->addFaults(f);
-    TArchiv form(link.port, link.context);
+    TArchiv form(link.port, link.program);
     form.show();
     drive([&] { return form.session().engine(); });
     EXPECT_FALSE(form.isVisible());
@@ -177,7 +177,7 @@ TEST_P(DataWindows, ArchiveWindowClosesWhenTheStationIsSilent) {
 }
 
 TEST_P(DataWindows, MessagesWindowListsExportsAndSavesOnCtrlS) {
-    THlaseni form(link.port, link.context);
+    THlaseni form(link.port, link.program);
     form.transfer().setBaseFolder(dir.path());
     form.show();
     EXPECT_EQ(form.windowTitle(), txt(242));
@@ -215,7 +215,7 @@ TEST_P(DataWindows, MessagesWindowClosesWhenTheTransferFails) {
     sim::FaultSettings f;
     f.noAnswer.set(READ_CMOS);
     link.station->addFaults(f);
-    THlaseni form(link.port, link.context);
+    THlaseni form(link.port, link.program);
     form.show();
     drive([&] { return form.transfer().engine(); });
     EXPECT_FALSE(form.isVisible());
@@ -223,10 +223,10 @@ TEST_P(DataWindows, MessagesWindowClosesWhenTheTransferFails) {
 }
 
 TEST(MainWindowData, CtrlAAndCtrlHOpenTheArchiveAndMessagesWindows) {
-    test::PromptsScope scope;
     test::SimLink link;
-    TForm1 host(link.context, &link.port);
-    TZobrStanice window(host);
+    test::PromptsScope scope{link.program};
+    TForm1 host(link.program, &link.port);
+    TZobrStanice window(link.program, host);
     window.show();
     for (const auto& [name, keys, cls] :
          {std::tuple{"m_archiv", QKeySequence(Qt::CTRL | Qt::Key_A), "pelmo::TArchiv"},

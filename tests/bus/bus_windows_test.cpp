@@ -114,17 +114,17 @@ protected:
         link.run([&s] { return s.engine(); });
     }
 
-    test::PromptsScope scope;
     test::SimLink link;
+    test::PromptsScope scope{link.program};
 };
 
 TEST_F(Windows, SearchFillsTheGridsTheMainWindowsEntriesAndExportsTheMap) {
     link.bus.addStation(3).setName("Kotelna 3");
     link.bus.addStation(17).setName("Sklad");
     link.image.address_list[kUserAddressEntry].address = 251;
-    TForm1 host(link.context, &link.port);
-    TZobrStanice main(host);
-    TVyhledani window(link.port, link.context, &main);
+    TForm1 host(link.program, &link.port);
+    TZobrStanice main(link.program, host);
+    TVyhledani window(link.port, link.program, &main);
     window.setEntriesChanged([&main] { main.refreshAddressEntries(); });
     window.show();
     QApplication::processEvents();
@@ -186,8 +186,8 @@ TEST_F(Windows, SearchFillsTheGridsTheMainWindowsEntriesAndExportsTheMap) {
 }
 
 TEST_F(Windows, MainWindowLoadsAMapAndRefusesAMalformedOne) {
-    TForm1 host(link.context, &link.port);
-    TZobrStanice main(host);
+    TForm1 host(link.program, &link.port);
+    TZobrStanice main(link.program, host);
     main.show();
     QTemporaryDir dir;
     const QString good = dir.filePath(QStringLiteral("good.map"));
@@ -212,7 +212,7 @@ TEST_F(Windows, MainWindowLoadsAMapAndRefusesAMalformedOne) {
 }
 
 TEST_F(Windows, TheConsoleMenuOpensRegistersAndMaximum) {
-    TForm1 host(link.context, &link.port);
+    TForm1 host(link.program, &link.port);
     int registers = 0;
     int maximum = 0;
     TForm1::Commands commands;
@@ -233,7 +233,7 @@ TEST_F(Windows, TheConsoleMenuOpensRegistersAndMaximum) {
 }
 
 TEST_F(Windows, RegistersWindowShowsTheValuesAndReenablesRefresh) {
-    TRegistryForm window(link.port, link.context);
+    TRegistryForm window(link.port, link.program);
     window.show();
     QPushButton* refresh = child<QPushButton>(window, "refreshBtn");
     EXPECT_FALSE(refresh->isEnabled());
@@ -253,7 +253,7 @@ TEST_F(Windows, RegistersWindowShowsTheValuesAndReenablesRefresh) {
 TEST_F(Windows, MaximumWindowShowsNotAvailableUntilTheAnswer) {
     for (Language lang : {Language::Czech, Language::English}) {
         setLanguage(lang);
-        TMaximum window(link.port, link.context);
+        TMaximum window(link.port, link.program);
         window.show();
         EXPECT_EQ(child<QLabel>(window, "Label2")->text(), QStringLiteral("N/A"));
         run(window.reader());
@@ -276,7 +276,7 @@ TEST_F(Windows, MaximumWindowShowsNotAvailableUntilTheAnswer) {
 
 TEST_F(Windows, HardwareWindowFillsItsLabelsAndTellsTheMainWindow) {
     setLanguage(Language::English);
-    TInfoHW window(link.port, link.context);
+    TInfoHW window(link.port, link.program);
     int shown = 0;
     window.setStationShown([&shown] { ++shown; });
     window.show();
@@ -294,7 +294,7 @@ TEST_F(Windows, HardwareWindowFillsItsLabelsAndTellsTheMainWindow) {
 }
 
 TEST_F(Windows, FlyingMeasurementWindowControls) {
-    TLetMer window(link.port, link.context);
+    TLetMer window(link.port, link.program);
     window.show();
     activate(window);
     EXPECT_EQ(child<QLabel>(window, "Label1")->text(), txt(297));
@@ -337,7 +337,7 @@ TEST_F(Windows, FlyingMeasurementWindowControls) {
 // "Přerušit" while the start chain is on the bus: idle at once, the chain ends its exchange
 // without a measurement; a new start waits for it.
 TEST_F(Windows, FlyingMeasurementCancelledDuringAChain) {
-    TLetMer window(link.port, link.context);
+    TLetMer window(link.port, link.program);
     window.show();
     activate(window);
     run(window.measurement());
@@ -379,7 +379,7 @@ protected:
         };
     }
     void open() {
-        window = std::make_unique<TMezAlarmu>(link.port, link.context, main);
+        window = std::make_unique<TMezAlarmu>(link.port, link.program, main);
         window->show();
         activate(*window);
         grid = child<QTableWidget>(*window, "StringGrid1");
@@ -481,7 +481,7 @@ TEST_F(AlarmWindow, LabelsFitAndTheGroupBoxStaysPutWhileSaving) {
 }
 
 TEST_F(Windows, AlarmLimitsWarnWhenNoChannelHasAnOutput) {
-    TMezAlarmu window(link.port, link.context, {});
+    TMezAlarmu window(link.port, link.program, {});
     window.show();
     // Every output code read is cleared on its way in.
     link.tamper = [&window](std::vector<std::uint8_t>& a) {
@@ -495,7 +495,7 @@ TEST_F(Windows, AlarmLimitsWarnWhenNoChannelHasAnOutput) {
 }
 
 TEST_F(Windows, MeterLimitsWindowReadsEditsAndWrites) {
-    TMezMeridla window(link.port, link.context);
+    TMezMeridla window(link.port, link.program);
     window.show();
     activate(window);
     QPushButton* save = child<QPushButton>(window, "b_save");

@@ -62,14 +62,13 @@ protected:
     ChannelEditorWindow() {
         setLanguage(Language::Czech);
         setAccessMode(AccessMode::None);
-        programSettings() = ProgramSettings{};
         image = sim::defaultStation(251, 0x584ACE25u).image;
         image.bus_address = 251;
+        program.setPrompts(prompts);
     }
     ~ChannelEditorWindow() override {
         setLanguage(Language::Czech);
         setAccessMode(AccessMode::None);
-        programSettings() = ProgramSettings{};
     }
 
     std::unique_ptr<TDefVeliciny> open(int channel) {
@@ -77,8 +76,7 @@ protected:
         callbacks.refreshGridRow = [this](int n) { refreshed.push_back(n); };
         callbacks.openMemoryWindow = [this] { ++memoryWindows; };
         callbacks.openPassword = [this] { ++passwordWindows; };
-        auto w = std::make_unique<TDefVeliciny>(channel, image, port, context, tables, prompts,
-                                                callbacks);
+        auto w = std::make_unique<TDefVeliciny>(channel, program, port, tables, callbacks);
         w->show();
         return w;
     }
@@ -91,7 +89,7 @@ protected:
     }
 
     test::ScriptedPrompts prompts;
-    TLinTab tables{image, prompts};
+    TLinTab tables{image, prompts, program.settings};
     std::vector<int> refreshed;
     int memoryWindows = 0;
     int passwordWindows = 0;
@@ -358,7 +356,7 @@ TEST_F(ChannelEditorWindow, UploadNeedsAccessAndSendsTheChannel) {
 
 TEST_F(ChannelEditorWindow, CaptionsFollowLanguageAndProgramVersion) {
     setLanguage(Language::English);
-    programSettings().version = 1;
+    program.settings.version = 1;
     auto w = open(1);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Channel setup"));
     EXPECT_EQ(get<QPushButton>(*w, "Button2")->text(), QStringLiteral("Save"));

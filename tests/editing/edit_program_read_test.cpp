@@ -25,6 +25,7 @@ TEST(EditProgramRead, TheEditedChannelAndTableComeBackFromTheStation) {
     setLanguage(Language::Czech);
     test::ScriptedPrompts prompts;
     test::SimLink link;
+    link.program.setPrompts(prompts);
     StationImage& image = link.image;
 
     test::RecordingReadView read;
@@ -33,8 +34,8 @@ TEST(EditProgramRead, TheEditedChannelAndTableComeBackFromTheStation) {
     link.run([&] { return reader.engine(); });
     ASSERT_TRUE(read.completed());
 
-    TLinTab tables(image, prompts);
-    TDefVeliciny editor(7, image, link.port, link.context, tables, prompts, {});
+    TLinTab tables(image, prompts, link.program.settings);
+    TDefVeliciny editor(7, link.program, link.port, tables, {});
     editor.show();
     editor.findChild<QLineEdit*>(QStringLiteral("e_jmeno"))->setText(QStringLiteral("TKV"));
     QTimer::singleShot(0, &tables, [&tables] {

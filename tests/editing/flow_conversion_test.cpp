@@ -226,7 +226,7 @@ class FlowConversionWindow : public ::testing::Test {
 protected:
     FlowConversionWindow() {
         setLanguage(Language::Czech);
-        programSettings().sound = false;
+        settings.sound = false;
         setMethod(image, 1, Method::Volume);
         for (int channel : {3, 5}) {
             definice_PV_rec& s = image.channel(channel);
@@ -237,10 +237,7 @@ protected:
             image.channelData(channel).table_scale = 1000.0 / 65534;
         }
     }
-    ~FlowConversionWindow() override {
-        setLanguage(Language::Czech);
-        programSettings() = ProgramSettings{};
-    }
+    ~FlowConversionWindow() override { setLanguage(Language::Czech); }
 
     struct Host final : LinTabHost {
         bool frequencyInput() const override { return false; }
@@ -300,8 +297,9 @@ protected:
     }
 
     StationImage image;
+    ProgramSettings settings;
     test::ScriptedPrompts prompts;
-    TLinTab tables{image, prompts};
+    TLinTab tables{image, prompts, settings};
 };
 
 TEST_F(FlowConversionWindow, OfferedForTwoPointFlowTablesOnly) {
@@ -358,7 +356,7 @@ TEST_F(FlowConversionWindow, DrivenThroughItsControlsInBothLanguages) {
 // Moving between the boxes keeps every figure typed; the calibration water converts the
 // table's flow, the volume the flow box.
 TEST_F(FlowConversionWindow, KeepsWhatIsTypedWhileTheFocusMoves) {
-    TAutoVypocet w(image, prompts);
+    TAutoVypocet w(image, prompts, settings);
     open(w);
     const std::pair<const char*, const char*> typed[] = {{"le_VypTeplota", "200"},
                                                          {"le_VypTlak", "1"},
@@ -411,7 +409,7 @@ TEST_F(FlowConversionWindow, ContradictingConditionsWriteZeroAndCloseTheTableGet
 }
 
 TEST_F(FlowConversionWindow, AFigureThatCannotBeComputedIsSaid) {
-    TAutoVypocet w(image, prompts);
+    TAutoVypocet w(image, prompts, settings);
     open(w);
     const QString huge = QStringLiteral("1") + QString(40, QLatin1Char('0'));
     for (const auto& [name, text] : std::vector<std::pair<const char*, QString>>{

@@ -22,15 +22,11 @@ using test::ScriptedPrompts;
 // The editor on its own image, in a chosen language and program version.
 class MeterEditor : public ::testing::Test {
 protected:
-    ~MeterEditor() override {
-        programSettings() = ProgramSettings{};
-        setLanguage(Language::Czech);
-    }
+    ~MeterEditor() override { setLanguage(Language::Czech); }
 
     std::unique_ptr<TDefMeridla> open(Language l, bool gas) {
         setLanguage(l);
-        programSettings().version = gas ? 1 : 0;
-        auto w = std::make_unique<TDefMeridla>(image, prompts, [this] { ++stored; });
+        auto w = std::make_unique<TDefMeridla>(image, prompts, gas, [this] { ++stored; });
         w->show();
         return w;
     }

@@ -661,7 +661,6 @@ class FaultCampaign : public ::testing::TestWithParam<Case> {
 protected:
     void SetUp() override {
         setLanguage(Language::English);
-        programSettings().version = 0;
         // Files a previous session left: none of them may change.
         QDir().mkpath(dir.filePath(QStringLiteral("2317.000")));
         for (const char* name : {"settings.ini", "2317.000/backup-2317-20250301-080000.sta",
@@ -671,8 +670,6 @@ protected:
             f.write(QByteArray("kept as it was: ") + name);
         }
     }
-    void TearDown() override { programSettings().version = 0; }
-
     QTemporaryDir dir;
 };
 

@@ -14,11 +14,7 @@ namespace {
 
 class StartupSettings : public ::testing::Test {
 protected:
-    StartupSettings() { programSettings() = ProgramSettings{}; }
-    ~StartupSettings() override {
-        programSettings() = ProgramSettings{};
-        setLanguage(Language::Czech);
-    }
+    ~StartupSettings() override { setLanguage(Language::Czech); }
 
     StartupResult start(const QByteArray& content, bool portUsable = true) {
         const QString path = dir_.filePath(QStringLiteral("settings.ini"));
@@ -28,7 +24,7 @@ protected:
             f.write(content);
         }
         SettingsIni ini(path);
-        return applyStartupSettings(ini, image_, [&](const QString& device) {
+        return applyStartupSettings(ini, image_, settings_, [&](const QString& device) {
             selected_ << device;
             return portUsable;
         });
@@ -36,28 +32,29 @@ protected:
 
     QTemporaryDir dir_;
     StationImage image_;
+    ProgramSettings settings_;
     QStringList selected_;
 };
 
 TEST_F(StartupSettings, OnlyTheLanguageGiven) {
     // Starts from the values a previous run may have left.
-    programSettings().sound = false;
-    programSettings().checking = false;
-    programSettings().version = 1;
+    settings_.sound = false;
+    settings_.checking = false;
+    settings_.version = 1;
     const StartupResult r = start("[Settings]\r\nlang=2\r\n");
     EXPECT_TRUE(r.portOk);
     EXPECT_EQ(language(), Language::English);
     EXPECT_EQ(selected_, QStringList{QStringLiteral("/dev/ttyS0")});
-    EXPECT_EQ(programSettings().port, 1);
+    EXPECT_EQ(settings_.port, 1);
     EXPECT_EQ(image_.bus_address, 251);
     EXPECT_EQ(image_.address_list[kUserAddressEntry].address, 251);
     EXPECT_EQ(image_.station.memory_size, 32768);
     EXPECT_EQ(image_.station.memory_code, 241);
-    EXPECT_TRUE(programSettings().sound);
-    EXPECT_TRUE(programSettings().checking);
-    EXPECT_EQ(programSettings().version, 0);
-    EXPECT_FALSE(programSettings().exportDate);
-    EXPECT_FALSE(programSettings().delimiter);
+    EXPECT_TRUE(settings_.sound);
+    EXPECT_TRUE(settings_.checking);
+    EXPECT_EQ(settings_.version, 0);
+    EXPECT_FALSE(settings_.exportDate);
+    EXPECT_FALSE(settings_.delimiter);
 }
 
 TEST_F(StartupSettings, MissingFileIsCzechWithDefaults) {
@@ -78,11 +75,11 @@ TEST_F(StartupSettings, EveryKeyTakenWithoutRegardToCase) {
     // Any memory value other than 32 means 64 KB.
     EXPECT_EQ(image_.station.memory_size, 65536);
     EXPECT_EQ(image_.station.memory_code, 242);
-    EXPECT_FALSE(programSettings().sound);
-    EXPECT_FALSE(programSettings().checking);
-    EXPECT_EQ(programSettings().version, 1);
-    EXPECT_TRUE(programSettings().exportDate);
-    EXPECT_TRUE(programSettings().delimiter);
+    EXPECT_FALSE(settings_.sound);
+    EXPECT_FALSE(settings_.checking);
+    EXPECT_EQ(settings_.version, 1);
+    EXPECT_TRUE(settings_.exportDate);
+    EXPECT_TRUE(settings_.delimiter);
 }
 
 TEST_F(StartupSettings, AddressesTheBusCannotCarryBecome251) {
@@ -100,14 +97,14 @@ TEST_F(StartupSettings, PortChoiceAndFailure) {
     // The memory size is set although the port failed.
     EXPECT_EQ(image_.station.memory_size, 65536);
 
-    programSettings().portOverride = QStringLiteral("/dev/pts/7");
+    settings_.portOverride = QStringLiteral("/dev/pts/7");
     selected_.clear();
     r = start("[Settings]\nPort=2\nPortName=/dev/ttyUSB1\n");
     EXPECT_TRUE(r.portOk);
     EXPECT_EQ(selected_, QStringList{QStringLiteral("/dev/pts/7")});
 
     // Port 0 names no device: nothing to open, the dialog must come up.
-    programSettings().portOverride.clear();
+    settings_.portOverride.clear();
     selected_.clear();
     r = start("[Settings]\nPort=0\n");
     EXPECT_FALSE(r.portOk);

@@ -182,7 +182,7 @@ TEST(HistoryDatabase, KeepsEveryKindAndFindsItByStationKindAndDate) {
 TEST(HistoryRecorder, KeepsTheStationNameOnlyFromABlockReadAtThisAddressAndWarnsOnFailure) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("h.sqlite"));
-    setHistoryDatabasePath(path);
+    HistoryRecorder recorder(path);
     test::ScriptedPrompts prompts;
     struct Case {
         int netAddress;
@@ -197,18 +197,18 @@ TEST(HistoryRecorder, KeepsTheStationNameOnlyFromABlockReadAtThisAddressAndWarns
         image.bus_address = 251;
         image.station.net_address = static_cast<std::uint16_t>(c.netAddress);
         image.station.name = c.name;
-        EXPECT_TRUE(recordArchiveReading(image, {}, {}, archiveRows(1), prompts));
+        EXPECT_TRUE(recorder.archiveRead(image, {}, {}, archiveRows(1), prompts));
         HistoryDatabase db(path);
         ASSERT_TRUE(db.open());
         EXPECT_EQ(db.stations().at(0).key.name, QString::fromLatin1(c.kept)) << c.name;
     }
     EXPECT_TRUE(prompts.shown.empty());
-    setHistoryDatabasePath(dir.filePath(QStringLiteral("h.sqlite/not-a-folder/h.sqlite")));
-    EXPECT_FALSE(recordArchiveReading(StationImage{}, {}, {}, archiveRows(1), prompts));
+    HistoryRecorder unwritable(dir.filePath(QStringLiteral("h.sqlite/not-a-folder/h.sqlite")));
+    EXPECT_FALSE(unwritable.archiveRead(StationImage{}, {}, {}, archiveRows(1), prompts));
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
-    setHistoryDatabasePath({});
-    EXPECT_TRUE(recordArchiveReading(StationImage{}, {}, {}, archiveRows(1), prompts))
+    EXPECT_TRUE(
+        HistoryRecorder(QString()).archiveRead(StationImage{}, {}, {}, archiveRows(1), prompts))
         << "no history set up: nothing to store, nothing to say";
     EXPECT_EQ(prompts.shown.size(), 1u);
 }

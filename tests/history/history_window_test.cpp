@@ -15,6 +15,7 @@
 #include "archives/messages_window.h"
 #include "base/texts.h"
 #include "history/history_database.h"
+#include "history/history_recorder.h"
 #include "history/history_window.h"
 #include "history/history_window_logic.h"
 #include "monitoring/mon_splash.h"
@@ -28,16 +29,14 @@ namespace {
 
 class HistoryWindow : public ::testing::Test {
 protected:
-    void SetUp() override { setHistoryDatabasePath(path()); }
-    void TearDown() override {
-        setHistoryDatabasePath({});
-        setLanguage(Language::Czech);
-    }
+    HistoryWindow() { link.program.history = &recorder; }
+    ~HistoryWindow() override { setLanguage(Language::Czech); }
     QString path() const { return dir.filePath(QStringLiteral("history.sqlite")); }
 
     QTemporaryDir dir;
-    test::PromptsScope scope;
+    HistoryRecorder recorder{path()};
     test::SimLink link;
+    test::PromptsScope scope{link.program};
 };
 
 TEST_F(HistoryWindow, ReadingsOfTheWindowsReopenAsTheyWereReadInBothLanguages) {
@@ -45,18 +44,18 @@ TEST_F(HistoryWindow, ReadingsOfTheWindowsReopenAsTheyWereReadInBothLanguages) {
         SCOPED_TRACE(static_cast<int>(language));
         setLanguage(language);
         // Read from the station as the operator does.
-        TArchiv archive(link.port, link.context);
+        TArchiv archive(link.port, link.program);
         archive.session().setBaseFolder(dir.path());
         archive.show();
         link.run([&] { return archive.session().engine(); });
         archive.session().startData(26);  // yesterday
         link.run([&] { return archive.session().engine(); });
-        THlaseni messages(link.port, link.context);
+        THlaseni messages(link.port, link.program);
         messages.show();
         link.run([&] { return messages.transfer().engine(); });
         ASSERT_FALSE(messages.transfer().table().rows.empty());
 
-        THistorie history(link.port, link.context, path());
+        THistorie history(link.port, link.program, path());
         ASSERT_EQ(history.stations().size(), 1u);
         EXPECT_EQ(history.stations()[0].key.serial, 2317);
         const auto& readings = history.readings();
@@ -72,7 +71,7 @@ TEST_F(HistoryWindow, ReadingsOfTheWindowsReopenAsTheyWereReadInBothLanguages) {
         const StoredReading& yesterday = readings[1];
         const auto rows = db.archiveRows(yesterday.id);
         ASSERT_EQ(storedArchivePosition(rows), 26);
-        TArchiv stored(link.port, link.context);
+        TArchiv stored(link.port, link.program);
         stored.openStored(storedArchiveTexts(yesterday, rows), storedArchivePosition(rows),
                           storedStationClock(yesterday), QStringLiteral("2317"));
         stored.show();
@@ -83,7 +82,7 @@ TEST_F(HistoryWindow, ReadingsOfTheWindowsReopenAsTheyWereReadInBothLanguages) {
         EXPECT_EQ(stored.session().engine(), nullptr) << "nothing is sent";
         EXPECT_EQ(stored.session().recordCaption(), 398);
 
-        THlaseni storedMessages(link.port, link.context);
+        THlaseni storedMessages(link.port, link.program);
         storedMessages.openStored(db.messageLog(readings[0].id));
         storedMessages.show();
         EXPECT_EQ(storedMessages.transfer().table().rows, messages.transfer().table().rows);
@@ -95,8 +94,8 @@ TEST_F(HistoryWindow, ReadingsOfTheWindowsReopenAsTheyWereReadInBothLanguages) {
 TEST_F(HistoryWindow, AReopenedRecordingShowsTheStationItWasReadFrom) {
     {
         // The chart read from the station keeps its recording in the history.
-        TSledDat view(link.port, link.context);
-        TMonSplash splash(link.port, link.context, view.recording(), {});
+        TSledDat view(link.port, link.program);
+        TMonSplash splash(link.port, link.program, view.recording(), {});
         splash.show();
         link.run([&splash] { return splash.transfer().engine(); });
         ASSERT_TRUE(splash.dataReady());
@@ -106,7 +105,7 @@ TEST_F(HistoryWindow, AReopenedRecordingShowsTheStationItWasReadFrom) {
     }
     // Another day: the program starts with no station read.
     link.image = StationImage{};
-    THistorie history(link.port, link.context, path());
+    THistorie history(link.port, link.program, path());
     history.show();
     QApplication::setActiveWindow(&history);
     ASSERT_EQ(history.readings().size(), 1u);
@@ -142,7 +141,7 @@ TEST_F(HistoryWindow, ExportsTheSelectedReadingsAndSaysWhenTheHistoryCannotBeOpe
     db.storeArchive({2317, {}, 251}, {}, QStringLiteral("Aktualn"),
                     {{24, 0, {}, 1, QStringLiteral("Teplo"), QStringLiteral("GJ"), 1.0},
                      {24, 0, {}, 2, QStringLiteral("Mnozstvi"), QStringLiteral("t"), 2.0}});
-    THistorie history(link.port, link.context, path());
+    THistorie history(link.port, link.program, path());
     auto* grid = history.findChild<QTableWidget*>(QStringLiteral("g_cteni"));
     ASSERT_EQ(grid->rowCount(), 2);
     history.show();
@@ -157,7 +156,7 @@ TEST_F(HistoryWindow, ExportsTheSelectedReadingsAndSaysWhenTheHistoryCannotBeOpe
     EXPECT_EQ(f.readAll().count("\r\n"), 1 + 2 + 1);
     EXPECT_EQ(history.statusText(), txt(1224).arg(2));
 
-    THistorie broken(link.port, link.context, dir.path());  // a folder is no database
+    THistorie broken(link.port, link.program, dir.path());  // a folder is no database
     EXPECT_TRUE(broken.stations().empty());
     EXPECT_TRUE(broken.statusText().startsWith(txt(1222).arg(QString()).trimmed()));
 }

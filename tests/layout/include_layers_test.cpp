@@ -21,8 +21,8 @@ constexpr int kWindowLayer = 4;
 
 // Lowest first. A folder not named here is a feature folder (logic beside its windows).
 int folderLayer(const std::string& folder) {
-    static const std::map<std::string, int> layers = {
-        {"base", 0}, {"model", 1}, {"link", 2}, {"files", 2}, {"calc", 2}};
+    static const std::map<std::string, int> layers = {{"base", 0},  {"model", 1}, {"link", 2},
+                                                      {"files", 2}, {"calc", 2},  {"context", 2}};
     auto it = layers.find(folder);
     return it == layers.end() ? 3 : it->second;
 }

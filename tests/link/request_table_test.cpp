@@ -144,7 +144,7 @@ protected:
 
     StationImage image = knownImage();
     FlySetup fly{2, 10, true};
-    test::PromptsScope scope;
+    test::ScriptedPrompts prompts;
     BuildContext ctx;
     TxBuffer tx{};
 };
@@ -160,7 +160,7 @@ TEST_F(RequestTable, EveryIdentifierBuildsItsExactDatagram) {
             ASSERT_EQ(tx[i], 0) << requestInfo(f.id).name << " byte " << i;
         }
     }
-    EXPECT_TRUE(scope.prompts.shown.empty());
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(RequestTable, IdentifiersWithoutDatagramLeaveTheBufferAlone) {
@@ -237,20 +237,20 @@ TEST_F(RequestTable, EncoderFailuresNameTheirBlockAndBuildNothing) {
         StationImage spoilt = knownImage();
         c.spoil(spoilt);
         ctx.image = &spoilt;
-        scope.prompts.shown.clear();
+        prompts.shown.clear();
         const BuiltRequest built = buildRequest(tx, c.id, ctx);
         EXPECT_EQ(built.length, 0) << c.tag;
         EXPECT_EQ(built.failure, c.failure) << c.tag;
         // The builder shows nothing itself; the failure's box is the one operators know.
-        EXPECT_TRUE(scope.prompts.shown.empty()) << c.tag;
-        reportBuildFailure(scope.prompts, built.failure);
-        ASSERT_EQ(scope.prompts.shown.size(), 1u) << c.tag;
-        EXPECT_TRUE(scope.prompts.shownError(QStringLiteral("General error: ") +
+        EXPECT_TRUE(prompts.shown.empty()) << c.tag;
+        reportBuildFailure(prompts, built.failure);
+        ASSERT_EQ(prompts.shown.size(), 1u) << c.tag;
+        EXPECT_TRUE(prompts.shownError(QStringLiteral("General error: ") +
                                              QString::fromLatin1(c.tag)));
     }
-    scope.prompts.shown.clear();
-    reportBuildFailure(scope.prompts, BuildFailure::None);
-    EXPECT_TRUE(scope.prompts.shown.empty());
+    prompts.shown.clear();
+    reportBuildFailure(prompts, BuildFailure::None);
+    EXPECT_TRUE(prompts.shown.empty());
     EXPECT_STREQ(buildFailureTag(BuildFailure::StationDefinition),
                  " 2.8: Definice stanice - progr.");
     EXPECT_STREQ(buildFailureTag(BuildFailure::Cmos), " 2.5: CMOS - progr.");

@@ -345,10 +345,10 @@ protected:
         }
     }
 
-    test::PromptsScope scope;
     test::SimLink link;
+    test::PromptsScope scope{link.program};
     QTemporaryDir dir;
-    TSledDat view{link.port, link.context};
+    TSledDat view{link.port, link.program};
 };
 
 TEST_P(LiveTrackingView, FollowsTheStationAndTheCursorReadsTheRecords) {

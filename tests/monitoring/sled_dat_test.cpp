@@ -179,10 +179,10 @@ protected:
                            << ") not drawn at pixel " << px << ", " << py;
     }
 
-    test::PromptsScope scope;
     test::SimLink link;
+    test::PromptsScope scope{link.program};
     QTemporaryDir dir;
-    TSledDat view{link.port, link.context};
+    TSledDat view{link.port, link.program};
 };
 
 TEST_P(TrackingView, AFileOpensIntoTheChartAndTheCursorReadsIt) {
@@ -459,7 +459,7 @@ TEST_P(TrackingView, SaveReopenAndExportThroughTheDataMenu) {
 }
 
 TEST_P(TrackingView, FromTheStationItReadsTheConfigurationThenFills) {
-    TMonSplash splash(link.port, link.context, view.recording(), {});
+    TMonSplash splash(link.port, link.program, view.recording(), {});
     splash.show();
     link.run([&splash] { return splash.transfer().engine(); });
     ASSERT_TRUE(splash.dataReady());

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/prompts.h"
+#include "context/program_context.h"
 
 namespace pelmo::test {
 
@@ -55,12 +56,23 @@ private:
     }
 };
 
-// Installs itself as the program's prompts for the lifetime of a test.
+// Scripted prompts that a program context shows its boxes and dialogs to while the scope
+// lasts.
 class PromptsScope {
 public:
-    PromptsScope() { setPrompts(&prompts); }
-    ~PromptsScope() { setPrompts(nullptr); }
+    explicit PromptsScope(ProgramContext& program)
+        : program_(program), previous_(program.prompts()) {
+        program.setPrompts(prompts);
+    }
+    ~PromptsScope() { program_.setPrompts(previous_); }
+    PromptsScope(const PromptsScope&) = delete;
+    PromptsScope& operator=(const PromptsScope&) = delete;
+
     ScriptedPrompts prompts;
+
+private:
+    ProgramContext& program_;
+    Prompts& previous_;
 };
 
 }  // namespace pelmo::test

@@ -1,27 +1,29 @@
 #pragma once
 
+#include <QTemporaryDir>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "context/program_context.h"
 #include "link/communication.h"
 #include "link/in_process_port.h"
+#include "scripted_prompts.h"
 #include "sim/in_process_sim.h"
 #include "sim/sim_station.h"
 
 namespace pelmo::test {
 
 // A station sequence's link to the simulated default station at 251, on the in-process
-// bus (suites using it link pelmo_sim). Answers may be altered on their way in, to play a station
-// that misbehaves.
+// bus (suites using it link pelmo_sim), in a program context of its own whose folder is a
+// temporary one. Answers may be altered on their way in, to play a station that misbehaves.
 struct SimLink {
     // `clockBase`: the station clock at the start, as a time code.
     explicit SimLink(std::uint32_t clockBase = 0x584ACE25u)
         : sim(bus, port), clockBase_(clockBase) {
         station = &bus.addStation(251);
-        context.build.image = &image;
-        context.tx = &tx;
-        context.rx = &rx;
+        // The engines count nothing unless a test asks for it.
+        context.statistics = nullptr;
         image.bus_address = 251;
         port.setReceiveHandler([this](std::span<const std::uint8_t> b) {
             std::vector<std::uint8_t> bytes(b.begin(), b.end());
@@ -83,10 +85,14 @@ struct SimLink {
     InProcessPort port;
     sim::InProcessSim sim;
     sim::SimStation* station = nullptr;
-    StationImage image;
-    TxBuffer tx{};
-    ReceiveState rx;
-    LinkContext context;
+    QTemporaryDir folder;
+    // What the program shows when a test attaches no prompts of its own.
+    ScriptedPrompts programPrompts;
+    ProgramContext program{folder.path(), programPrompts};
+    StationImage& image = program.station;
+    TxBuffer& tx = program.tx;
+    ReceiveState& rx = program.rx;
+    LinkContext& context = program.link;
     std::function<void(std::vector<std::uint8_t>&)> tamper;
 
 private:

@@ -2,8 +2,6 @@
 
 #include <QTemporaryDir>
 
-#include "files/program_folder.h"
-
 #ifdef PELMO_TEST_WIDGETS
 #include <QApplication>
 #else
@@ -17,10 +15,6 @@ int main(int argc, char** argv) {
     // pelmo-cli started by a test keeps its history here, never in the operator's folder.
     const QTemporaryDir history;
     qputenv("PELMO_HISTORY_DB", history.filePath(QStringLiteral("history.sqlite")).toLocal8Bit());
-    // Backups and station folders of the windows under test stay out of the build tree, and
-    // out of each other's way when ctest runs suites side by side.
-    const QTemporaryDir programDir;
-    pelmo::overrideProgramFolder(programDir.path());
 #ifdef PELMO_TEST_WIDGETS
     // Windows never need a display here, also when ctest lists the tests.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

@@ -68,15 +68,15 @@ void save(QWidget& w, const QString& dir, const QString& name) {
 
 // The search over a bus of its own with three stations, and the query windows after their
 // reads.
-void saveBusWindows(pelmo::TZobrStanice& main, const QString& dir, const QString& suffix) {
+void saveBusWindows(pelmo::ProgramContext& program, pelmo::TZobrStanice& main, const QString& dir,
+                    const QString& suffix) {
     pelmo::sim::SimBus bus;
     bus.addStation(3).setName("Kotelna Jih");
     bus.addStation(17).setName("Sklad");
     bus.addStation(251);
     pelmo::InProcessPort port;
     pelmo::sim::InProcessSim sim(bus, port);
-    pelmo::LinkContext& link = pelmo::defaultLinkContext();
-    port.setReceiveHandler([&link](std::span<const std::uint8_t> b) { link.rx->append(b); });
+    port.setReceiveHandler([&program](std::span<const std::uint8_t> b) { program.rx.append(b); });
     auto run = [&sim](const pelmo::StationSequence& s) {
         for (int i = 0; i < 100000 && s.engine(); ++i) {
             sim.advance(pelmo::kPollIntervalMs);
@@ -84,7 +84,7 @@ void saveBusWindows(pelmo::TZobrStanice& main, const QString& dir, const QString
         }
     };
     {
-        pelmo::TVyhledani search(port, link, &main);
+        pelmo::TVyhledani search(port, program, &main);
         search.show();
         pelmo::AddressSearch& s = search.search();
         for (int i = 0; i < 3000000 && !s.finished(); ++i) {
@@ -97,33 +97,33 @@ void saveBusWindows(pelmo::TZobrStanice& main, const QString& dir, const QString
         }
         save(search, dir, QStringLiteral("search") + suffix);
     }
-    pelmo::station().bus_address = 251;
+    program.station.bus_address = 251;
     {
-        pelmo::TRegistryForm w(port, link, &main);
+        pelmo::TRegistryForm w(port, program, &main);
         w.show();
         run(w.reader());
         save(w, dir, QStringLiteral("registers") + suffix);
     }
     {
-        pelmo::TMaximum w(port, link, &main);
+        pelmo::TMaximum w(port, program, &main);
         w.show();
         run(w.reader());
         save(w, dir, QStringLiteral("maximum") + suffix);
     }
     {
-        pelmo::TInfoHW w(port, link, &main);
+        pelmo::TInfoHW w(port, program, &main);
         w.show();
         run(w.reader());
         save(w, dir, QStringLiteral("hardware") + suffix);
     }
     {
-        pelmo::TLetMer w(port, link, &main);
+        pelmo::TLetMer w(port, program, &main);
         w.show();
         run(w.measurement());
         save(w, dir, QStringLiteral("fly") + suffix);
     }
     {
-        pelmo::TMezMeridla w(port, link, &main);
+        pelmo::TMezMeridla w(port, program, &main);
         w.show();
         run(w.limits());
         save(w, dir, QStringLiteral("meterlimits") + suffix);
@@ -133,7 +133,7 @@ void saveBusWindows(pelmo::TZobrStanice& main, const QString& dir, const QString
         m.channelCell = [](int row, int column) {
             return column == 0 ? QStringLiteral("%1. CH").arg(row) : QStringLiteral("-");
         };
-        pelmo::TMezAlarmu w(port, link, m, &main);
+        pelmo::TMezAlarmu w(port, program, m, &main);
         w.show();
         run(w.limits());
         auto* grid = w.findChild<QTableWidget*>(QStringLiteral("StringGrid1"));
@@ -150,21 +150,22 @@ int main(int argc, char** argv) {
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("gallery");
     QDir().mkpath(dir);
     NoPrompts quiet;
-    pelmo::setPrompts(&quiet);
     // The readings below go to a history of their own, which the history window then lists.
     const QTemporaryDir historyDir;
     const QString historyPath = historyDir.filePath(QStringLiteral("history.sqlite"));
-    pelmo::setHistoryDatabasePath(historyPath);
 
     pelmo::sim::SimBus bus;
     bus.addStation(251);
     pelmo::InProcessPort port;
     pelmo::sim::InProcessSim sim(bus, port);
-    pelmo::AppShell shell({}, &port);
+    pelmo::ProgramPlaces places = pelmo::ProgramPlaces::inFolder(dir);
+    places.historyDatabase = historyPath;
+    pelmo::AppShell shell(quiet, places, {}, &port);
+    pelmo::ProgramContext& program = shell.program();
     pelmo::TForm1& host = shell.host();
     pelmo::TZobrStanice& main = shell.mainWindow();
-    pelmo::station().station.memory_size = 32768;
-    pelmo::station().address_list[pelmo::kUserAddressEntry].address = 251;
+    program.station.station.memory_size = 32768;
+    program.station.address_list[pelmo::kUserAddressEntry].address = 251;
 
     main.show();
     QApplication::setActiveWindow(&main);
@@ -189,13 +190,13 @@ int main(int argc, char** argv) {
         save(about, dir, QStringLiteral("about") + suffix);
         pelmo::TDebugInfoForm info(&main);
         save(info, dir, QStringLiteral("modifications") + suffix);
-        pelmo::TNastaveni settings(shell, QDir(dir).filePath(QStringLiteral("settings.ini")), quiet,
-                                   &main);
+        pelmo::TNastaveni settings(shell, QDir(dir).filePath(QStringLiteral("settings.ini")),
+                                   program, &main);
         save(settings, dir, QStringLiteral("settings") + suffix);
         pelmo::TPasswordForm password(shell, &main);
         save(password, dir, QStringLiteral("password") + suffix);
         {
-            pelmo::TProgressForm programming(port, pelmo::defaultLinkContext(), {}, &main);
+            pelmo::TProgressForm programming(port, program, {}, &main);
             programming.show();
             for (int i = 0; i < 100000 && programming.programmer().engine(); ++i) {
                 sim.advance(pelmo::kPollIntervalMs);
@@ -205,11 +206,10 @@ int main(int argc, char** argv) {
         }
         {
             // The station against a copy of itself with two fields changed.
-            pelmo::StationImage file = pelmo::station();
+            pelmo::StationImage file = program.station;
             file.channelData(2).name = "PX";
             file.station.messages_total += 1;
-            pelmo::TPorovnani compare(port, pelmo::defaultLinkContext(), file,
-                                      QStringLiteral("kotelna.sta"), &main);
+            pelmo::TPorovnani compare(port, program, file, QStringLiteral("kotelna.sta"), &main);
             compare.show();
             for (int i = 0; i < 100000 && compare.compare().engine(); ++i) {
                 sim.advance(pelmo::kPollIntervalMs);
@@ -224,8 +224,8 @@ int main(int argc, char** argv) {
             pelmo::InProcessPort lockPort;
             pelmo::sim::InProcessSim lockSim(lockBus, lockPort);
             lockPort.setReceiveHandler(
-                [](std::span<const std::uint8_t> b) { pelmo::defaultLinkContext().rx->append(b); });
-            pelmo::TLockStation lock(lockPort, pelmo::defaultLinkContext(), &main);
+                [&program](std::span<const std::uint8_t> b) { program.rx.append(b); });
+            pelmo::TLockStation lock(lockPort, program, &main);
             lock.show();
             for (int i = 0; i < 100000 && lock.locker().engine(); ++i) {
                 lockSim.advance(pelmo::kPollIntervalMs);
@@ -234,12 +234,12 @@ int main(int argc, char** argv) {
             save(lock, dir, QStringLiteral("lock") + suffix);
         }
         {
-            pelmo::TDefMeridla meter(pelmo::station(), quiet, {}, &main);
+            pelmo::TDefMeridla meter(program.station, quiet, program.settings.isGasVersion(), {},
+                                     &main);
             save(meter, dir, QStringLiteral("meter") + suffix);
-            pelmo::TmemInfo memory(pelmo::station(), &main);
+            pelmo::TmemInfo memory(program.station, &main);
             save(memory, dir, QStringLiteral("memory") + suffix);
-            pelmo::TDefVeliciny channel(1, pelmo::station(), port, pelmo::defaultLinkContext(),
-                                        shell.tableEditor(), quiet, {}, &main);
+            pelmo::TDefVeliciny channel(1, program, port, shell.tableEditor(), {}, &main);
             save(channel, dir, QStringLiteral("channel") + suffix);
             QTimer::singleShot(100, &shell.tableEditor(), [&shell, dir, suffix] {
                 save(shell.tableEditor(), dir, QStringLiteral("table") + suffix);
@@ -248,7 +248,7 @@ int main(int argc, char** argv) {
             shell.tableEditor().editChannel(1, channel);
         }
         {
-            pelmo::TAutoVypocet conversion(pelmo::station(), quiet, &main);
+            pelmo::TAutoVypocet conversion(program.station, quiet, program.settings, &main);
             conversion.prepare(3, QStringLiteral("1000,0000"));
             // Shown first: entering a box on showing would make the figures stale again.
             conversion.show();
@@ -264,7 +264,7 @@ int main(int argc, char** argv) {
             QTest::mouseClick(conversion.findChild<QPushButton*>(QStringLiteral("l_prep")),
                               Qt::LeftButton);
             save(conversion, dir, QStringLiteral("flowconversion") + suffix);
-            pelmo::TArchiv archive(port, pelmo::defaultLinkContext(), &main);
+            pelmo::TArchiv archive(port, program, &main);
             archive.session().setBaseFolder(dir);
             archive.show();
             for (int i = 0; i < 100000 && archive.session().engine(); ++i) {
@@ -272,7 +272,7 @@ int main(int argc, char** argv) {
                 archive.session().engine()->poll();
             }
             save(archive, dir, QStringLiteral("archive") + suffix);
-            pelmo::THlaseni messages(port, pelmo::defaultLinkContext(), &main);
+            pelmo::THlaseni messages(port, program, &main);
             messages.show();
             for (int i = 0; i < 100000 && messages.transfer().engine(); ++i) {
                 sim.advance(pelmo::kPollIntervalMs);
@@ -290,16 +290,15 @@ int main(int argc, char** argv) {
             pelmo::InProcessPort monPort;
             pelmo::sim::InProcessSim monSim(monBus, monPort);
             monPort.setReceiveHandler(
-                [](std::span<const std::uint8_t> b) { pelmo::defaultLinkContext().rx->append(b); });
+                [&program](std::span<const std::uint8_t> b) { program.rx.append(b); });
             auto drive = [&monSim](const std::function<pelmo::TCommunication*()>& engine) {
                 for (int i = 0; i < 200000 && engine(); ++i) {
                     monSim.advance(pelmo::kPollIntervalMs);
                     engine()->poll();
                 }
             };
-            pelmo::TSledDat view(monPort, pelmo::defaultLinkContext(), &main);
-            pelmo::TMonSplash splash(monPort, pelmo::defaultLinkContext(), view.recording(), {},
-                                     &main);
+            pelmo::TSledDat view(monPort, program, &main);
+            pelmo::TMonSplash splash(monPort, program, view.recording(), {}, &main);
             splash.show();
             drive([&splash] { return splash.transfer().engine(); });
             save(splash, dir, QStringLiteral("monitoring-transfer") + suffix);
@@ -319,8 +318,8 @@ int main(int argc, char** argv) {
             pelmo::InProcessPort livePort;
             pelmo::sim::InProcessSim liveLink(liveBus, livePort);
             livePort.setReceiveHandler(
-                [](std::span<const std::uint8_t> b) { pelmo::defaultLinkContext().rx->append(b); });
-            pelmo::TSledDat live(livePort, pelmo::defaultLinkContext(), &main);
+                [&program](std::span<const std::uint8_t> b) { program.rx.append(b); });
+            pelmo::TSledDat live(livePort, program, &main);
             live.openLive();
             live.resize(1100, 680);
             live.show();
@@ -343,7 +342,7 @@ int main(int argc, char** argv) {
             live.close();
         }
         {
-            pelmo::THistorie history(port, pelmo::defaultLinkContext(), historyPath, &main);
+            pelmo::THistorie history(port, program, historyPath, &main);
             history.resize(960, 520);
             save(history, dir, QStringLiteral("history") + suffix);
             // The first archive record kept, as the archive window reopens it.
@@ -352,7 +351,7 @@ int main(int argc, char** argv) {
                 const auto stored = db.readings({0, pelmo::ReadingKind::Archive, {}});
                 if (!stored.empty()) {
                     const auto rows = db.archiveRows(stored.back().id);
-                    pelmo::TArchiv archive(port, pelmo::defaultLinkContext(), &main);
+                    pelmo::TArchiv archive(port, program, &main);
                     archive.openStored(pelmo::storedArchiveTexts(stored.back(), rows),
                                        pelmo::storedArchivePosition(rows),
                                        pelmo::storedStationClock(stored.back()),
@@ -361,8 +360,7 @@ int main(int argc, char** argv) {
                 }
             }
         }
-        saveBusWindows(main, dir, suffix);
+        saveBusWindows(program, main, dir, suffix);
     }
-    pelmo::setPrompts(nullptr);
     return 0;
 }

@@ -142,12 +142,13 @@ public:
 };
 
 TEST(Manual, F1OpensItFromAnyWindowInTheCurrentLanguage) {
-    test::PromptsScope scope;
+    test::ScriptedPrompts prompts;
+    const QTemporaryDir folder;
     ManualHandler handler;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &handler, "open");
     InProcessPort bus;
     {
-        AppShell shell(QString(), &bus);
+        AppShell shell(prompts, ProgramPlaces::inFolder(folder.path()), QString(), &bus);
         shell.mainWindow().show();
         QTest::keyClick(&shell.mainWindow(), Qt::Key_F1);
         setLanguage(Language::English);
@@ -158,7 +159,7 @@ TEST(Manual, F1OpensItFromAnyWindowInTheCurrentLanguage) {
     ASSERT_EQ(handler.urls.size(), 2);
     EXPECT_TRUE(handler.urls[0].toLocalFile().endsWith(QStringLiteral("cs/index.html")));
     EXPECT_TRUE(handler.urls[1].toLocalFile().endsWith(QStringLiteral("en/index.html")));
-    EXPECT_TRUE(scope.prompts.shown.empty());
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST(InstalledProgram, SettingsGoWithTheUserWhenTheProgramFolderIsReadOnly) {

@@ -29,6 +29,7 @@
 #include "scripted_prompts.h"
 #include "sim/sim_faults.h"
 #include "sim_link.h"
+#include "test_program.h"
 #include "ui/app_shell.h"
 #include "ui/qt_translation.h"
 #include "ui/serial_host.h"
@@ -41,13 +42,10 @@ namespace {
 class MainWindow : public ::testing::Test {
 protected:
     MainWindow() {
-        link.build.image = &image;
-        link.tx = &tx;
-        link.rx = &rx;
         image.address_list[kUserAddressEntry].address = 251;
         image.station.memory_size = 32768;  // as the start-up settings leave it
-        host = std::make_unique<TForm1>(link, &bus);
-        window = std::make_unique<TZobrStanice>(*host);
+        host = std::make_unique<TForm1>(program.context, &bus);
+        window = std::make_unique<TZobrStanice>(program.context, *host);
         window->show();
     }
     ~MainWindow() override {
@@ -78,11 +76,9 @@ protected:
         }
     }
 
-    test::PromptsScope scope;
-    StationImage image;
-    TxBuffer tx{};
-    ReceiveState rx;
-    LinkContext link;
+    test::TestProgram program;
+    test::PromptsScope scope{program.context};
+    StationImage& image = program.context.station;
     InProcessPort bus;
     std::unique_ptr<TForm1> host;
     std::unique_ptr<TZobrStanice> window;
@@ -373,26 +369,24 @@ QStringList programFromTheMainWindow(test::SimLink& link, TZobrStanice& window,
 }
 
 TEST(MainWindowProgramming, TheStationIsBackedUpBeforeTheRunAndOfferedBackAfterAFailure) {
-    test::PromptsScope scope;
     test::SimLink link;
-    TForm1 host(link.context, &link.port);
-    TZobrStanice window(host);
+    test::PromptsScope scope{link.program};
+    TForm1 host(link.program, &link.port);
+    TZobrStanice window(link.program, host);
     window.show();
     test::chooseMenuEntry(window, "m_cteni");
     link.run([&] { return window.reader().engine(); });
-    const QDir folder(QDir(programFolder()).filePath(QStringLiteral("2317.000")));
+    const QDir folder(QDir(link.program.folder).filePath(QStringLiteral("2317.000")));
     const auto backups = [&folder] {
         return folder.entryList({QStringLiteral("backup-2317-*.sta")}, QDir::Files, QDir::Name);
     };
-    const QStringList before = backups();
+    ASSERT_TRUE(backups().isEmpty());  // the program's folder is the test's own
 
     const QStringList ran = programFromTheMainWindow(link, window, scope.prompts, "");
     EXPECT_EQ(ran,
               QStringList{QString::number(static_cast<int>(ProgrammingView::Ending::Finished))});
-    // The first run added a backup of its own.
-    const QStringList after = backups();
-    EXPECT_TRUE(std::any_of(after.begin(), after.end(),
-                            [&before](const QString& f) { return !before.contains(f); }));
+    // The first run kept the one backup it made.
+    EXPECT_EQ(backups().size(), 1);
     EXPECT_EQ(window.statusText().left(txt(1011).size()), txt(1011));
 
     // A run that fails after the erase names the backup and offers it.
@@ -407,10 +401,10 @@ TEST(MainWindowProgramming, TheStationIsBackedUpBeforeTheRunAndOfferedBackAfterA
 // The programmed file moved the station to address 9 before the run failed: the backup goes
 // back to the station at 9, where it answers now.
 TEST(MainWindowProgramming, TheBackupGoesBackWhereTheStationAnswersNow) {
-    test::PromptsScope scope;
     test::SimLink link;
-    TForm1 host(link.context, &link.port);
-    TZobrStanice window(host);
+    test::PromptsScope scope{link.program};
+    TForm1 host(link.program, &link.port);
+    TZobrStanice window(link.program, host);
     window.show();
     QApplication::setActiveWindow(&window);
     test::chooseMenuEntry(window, "m_cteni");
@@ -496,10 +490,10 @@ protected:
         QTest::keyClicks(box, text);
     }
 
-    test::PromptsScope scope;
     test::SimLink link;
-    TForm1 host{link.context, &link.port};
-    TZobrStanice window{host};
+    test::PromptsScope scope{link.program};
+    TForm1 host{link.program, &link.port};
+    TZobrStanice window{link.program, host};
     QTemporaryDir dir;
 };
 
@@ -671,9 +665,11 @@ TEST(QtTexts, FollowTheLanguage) {
 }
 
 TEST(ConsoleMenu, ProgrammingRunsTheMainWindowsCommandWithItsEnableRule) {
-    test::PromptsScope scope;
+    test::ScriptedPrompts prompts;
+    const QTemporaryDir folder;
     InProcessPort bus;
-    AppShell shell(QString(), &bus);
+    AppShell shell(prompts, ProgramPlaces::inFolder(folder.path()), QString(), &bus);
+    test::PromptsScope scope{shell.program()};
     QAction* command = shell.mainWindow().action("m_programovani");
     auto* console = shell.host().findChild<QAction*>(QStringLiteral("m_programovani"));
     ASSERT_TRUE(console->isEnabled());
@@ -698,10 +694,10 @@ namespace pelmo {
 namespace {
 
 TEST(MainWindowLiveTracking, OpensTheLiveViewOnACleanGridAndEndsTheLinkWhenClosed) {
-    test::PromptsScope scope;
     test::SimLink link;
-    TForm1 host(link.context, &link.port);
-    TZobrStanice window(host);
+    test::PromptsScope scope{link.program};
+    TForm1 host(link.program, &link.port);
+    TZobrStanice window(link.program, host);
     window.show();
     auto* grid = window.findChild<QTableWidget*>(QStringLiteral("StringGrid1"));
     grid->setItem(1, 1, new QTableWidgetItem(QStringLiteral("old")));

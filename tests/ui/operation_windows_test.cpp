@@ -41,15 +41,15 @@ protected:
         return w.findChild<T*>(QString::fromLatin1(name));
     }
 
-    test::PromptsScope scope;
     test::SimLink link;
+    test::PromptsScope scope{link.program};
     sim::SimStation* station = link.station;
     InProcessPort& port = link.port;
     LinkContext& context = link.context;
 };
 
 TEST_P(OperationWindows, ProgrammingWindowShowsTheRunAndWaitsForClose) {
-    TProgressForm form(port, context, {}, nullptr);
+    TProgressForm form(port, link.program, {}, nullptr);
     form.show();
     EXPECT_EQ(form.windowTitle(), txt(111));
     EXPECT_EQ(find<QLabel>(form, "l_prenos")->text(), txt(114));
@@ -72,7 +72,7 @@ TEST_P(OperationWindows, ProgrammingALockedStationClosesTheWindow) {
     sim::FaultSettings locked;
     locked.locked = true;
     station->addFaults(locked);
-    TProgressForm form(port, context, {}, nullptr);
+    TProgressForm form(port, link.program, {}, nullptr);
     form.show();
     drive([&] { return form.programmer().engine(); });
     EXPECT_EQ(form.ending(), ProgrammingView::Ending::Refused);
@@ -82,7 +82,7 @@ TEST_P(OperationWindows, ProgrammingALockedStationClosesTheWindow) {
 
 TEST_P(OperationWindows, LockWindowIdentifiesTheStationAndReportsTheLock) {
     scope.prompts.answers = {true};
-    TLockStation form(port, context, nullptr);
+    TLockStation form(port, link.program, nullptr);
     bool shown = false;
     form.setStationShown([&] { shown = true; });
     form.show();
@@ -107,7 +107,7 @@ TEST_P(OperationWindows, CompareWindowListsWhatTheFileWouldChange) {
     file.station.messages_total += 1;
     link.image.meter.meter_number = 1;  // the program's image is not what is compared
 
-    TPorovnani window(port, context, file, QStringLiteral("/tmp/kotelna.sta"), nullptr);
+    TPorovnani window(port, link.program, file, QStringLiteral("/tmp/kotelna.sta"), nullptr);
     window.show();
     auto* grid = find<QTableWidget>(window, "g_rozdily");
     EXPECT_EQ(window.windowTitle(), txt(1020));

@@ -31,11 +31,9 @@ namespace {
 class OperatorsDay : public ::testing::Test {
 protected:
     OperatorsDay() {
-        saved_ = station();
         window().show();
         QApplication::setActiveWindow(&window());
     }
-    ~OperatorsDay() override { station() = saved_; }
 
     TZobrStanice& window() { return shell.mainWindow(); }
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
@@ -66,11 +64,11 @@ protected:
         return {all.begin() + static_cast<std::ptrdiff_t>(std::min(from, all.size())), all.end()};
     }
 
-    test::PromptsScope scope;
     test::SimLink link;
-    StationImage saved_;
-    AppShell shell{QString(), &link.port};
     QTemporaryDir dir;
+    test::ScriptedPrompts prompts;
+    AppShell shell{prompts, ProgramPlaces::inFolder(dir.path()), QString(), &link.port};
+    test::PromptsScope scope{shell.program()};
 };
 
 TEST_F(OperatorsDay, ReadEditSaveProgramArchivesAndChart) {
@@ -138,8 +136,8 @@ TEST_F(OperatorsDay, ReadEditSaveProgramArchivesAndChart) {
     // The station now holds the edited channel, and its name whole.
     press(Qt::Key_C);
     link.run([this] { return window().reader().engine(); });
-    EXPECT_EQ(station().channelData(2).text, "Kotel 2");
-    EXPECT_EQ(station().station.name, "Kotelna Jih");
+    EXPECT_EQ(shell.program().station.channelData(2).text, "Kotel 2");
+    EXPECT_EQ(shell.program().station.station.name, "Kotelna Jih");
 
     // Archives: the actual state on opening, then one step right and Enter.
     EXPECT_TRUE(withModal<TArchiv>(Qt::Key_A, [&](TArchiv& archive) {

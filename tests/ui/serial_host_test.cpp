@@ -23,7 +23,7 @@ class Console : public ::testing::Test {
 protected:
     Console() {
         // The console feeds the receive state itself.
-        host = std::make_unique<TForm1>(link.context, &link.port);
+        host = std::make_unique<TForm1>(link.program, &link.port);
         host->show();
         QApplication::setActiveWindow(host.get());
     }
@@ -40,8 +40,8 @@ protected:
         }
     }
 
-    test::PromptsScope scope;
     test::SimLink link;
+    test::PromptsScope scope{link.program};
     sim::SimStation* station = link.station;
     InProcessPort& port = link.port;
     sim::InProcessSim& sim = link.sim;

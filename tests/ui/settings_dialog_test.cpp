@@ -18,6 +18,7 @@
 #include "model/station_image.h"
 #include "recording_hosts.h"
 #include "scripted_prompts.h"
+#include "test_program.h"
 
 namespace pelmo {
 namespace {
@@ -27,22 +28,17 @@ using test::ScriptedPrompts;
 
 class SettingsDialog : public ::testing::Test {
 protected:
-    SettingsDialog() : saved_(station()) {
-        programSettings() = ProgramSettings{};
+    SettingsDialog() {
         setLanguage(Language::Czech);
-        station().bus_address = 33;
-        station().address_list[kUserAddressEntry].address = 33;
+        program_.context.station.bus_address = 33;
+        program_.context.station.address_list[kUserAddressEntry].address = 33;
         host_.ports = {QStringLiteral("ttyS0"), QStringLiteral("ttyS1"), QStringLiteral("ttyUSB0")};
     }
-    ~SettingsDialog() override {
-        station() = saved_;
-        programSettings() = ProgramSettings{};
-        setLanguage(Language::Czech);
-    }
+    ~SettingsDialog() override { setLanguage(Language::Czech); }
 
     std::unique_ptr<TNastaveni> open(const QString& iniPath = {}) {
         auto dialog = std::make_unique<TNastaveni>(
-            host_, iniPath.isEmpty() ? file_.path() : iniPath, prompts_);
+            host_, iniPath.isEmpty() ? file_.path() : iniPath, program_.context);
         dialog->show();
         return dialog;
     }
@@ -63,16 +59,16 @@ protected:
     }
 
     test::TempSettingsFile file_;
-    StationImage saved_;
     RecordingSettingsHost host_;
-    ScriptedPrompts prompts_;
+    test::TestProgram program_;
+    ScriptedPrompts& prompts_ = program_.prompts;
 };
 
 TEST_F(SettingsDialog, OpeningShowsTheFile) {
     file_.write(
         "[Settings]\r\nPort=2\r\nMem=48\r\nsound=0\r\naddr=999\r\nversion=1\r\nvariant=1\r\n"
         "ExportDate=1\r\nDelimiter=0\r\n");
-    programSettings().checking = false;
+    program_.context.settings.checking = false;
     setLanguage(Language::English);
     auto d = open();
 
@@ -90,7 +86,7 @@ TEST_F(SettingsDialog, OpeningShowsTheFile) {
     EXPECT_EQ(get<QLineEdit>(*d, "KomAdresaEdit")->text(), QStringLiteral("251"));
     EXPECT_EQ(get<QLineEdit>(*d, "KomAdresaEdit")->maxLength(), 3);
     EXPECT_TRUE(get<QRadioButton>(*d, "rb_plyn")->isChecked());
-    EXPECT_EQ(programSettings().version, 1) << "the version applies on opening";
+    EXPECT_EQ(program_.context.settings.version, 1) << "the version applies on opening";
     EXPECT_TRUE(get<QCheckBox>(*d, "ch_variant")->isChecked());
     EXPECT_FALSE(get<QCheckBox>(*d, "ch_variant")->isEnabled());
     EXPECT_TRUE(get<QCheckBox>(*d, "ch_exportDate")->isChecked());
@@ -126,17 +122,17 @@ TEST_F(SettingsDialog, SaveAppliesAndWritesInOrder) {
                            QStringLiteral("restartLineMonitoring")}));
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(d->result(), QDialog::Accepted);
-    EXPECT_EQ(station().bus_address, 17);
-    EXPECT_EQ(station().address_list[kUserAddressEntry].address, 17);
-    EXPECT_EQ(station().station.memory_size, 65536);
-    EXPECT_EQ(station().station.memory_code, 242);
+    EXPECT_EQ(program_.context.station.bus_address, 17);
+    EXPECT_EQ(program_.context.station.address_list[kUserAddressEntry].address, 17);
+    EXPECT_EQ(program_.context.station.station.memory_size, 65536);
+    EXPECT_EQ(program_.context.station.station.memory_code, 242);
     EXPECT_EQ(language(), Language::English);
-    EXPECT_EQ(currentPortDevice(), QStringLiteral("/dev/ttyUSB0"));
-    EXPECT_FALSE(programSettings().sound);
-    EXPECT_FALSE(programSettings().checking);
-    EXPECT_EQ(programSettings().version, 1);
-    EXPECT_TRUE(programSettings().exportDate);
-    EXPECT_TRUE(programSettings().delimiter);
+    EXPECT_EQ(currentPortDevice(program_.context.settings), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_FALSE(program_.context.settings.sound);
+    EXPECT_FALSE(program_.context.settings.checking);
+    EXPECT_EQ(program_.context.settings.version, 1);
+    EXPECT_TRUE(program_.context.settings.exportDate);
+    EXPECT_TRUE(program_.context.settings.delimiter);
     // Keys already in the file keep their place; new ones follow in the order written.
     EXPECT_EQ(file_.bytes(), QByteArray("; mine\r\n[Settings]\r\nPort=0\r\nfoo=bar\r\n"
                                         "PortName=/dev/ttyUSB0\r\nMem=64\r\nsound=0\r\nlang=2\r\n"
@@ -203,7 +199,7 @@ TEST_F(SettingsDialog, AddressBeyondTheBusIsSavedButNotUsed) {
     // The warning says what happens: saved as typed, not used.
     EXPECT_EQ(prompts_.shown[0].kind, ScriptedPrompts::Kind::Warning);
     EXPECT_EQ(prompts_.shown[0].text, txt(1300).arg(QStringLiteral("999")).arg(33));
-    EXPECT_EQ(station().bus_address, 33);
+    EXPECT_EQ(program_.context.station.bus_address, 33);
     EXPECT_FALSE(host_.calls.contains(QStringLiteral("writeEndComm")));
     EXPECT_TRUE(file_.bytes().contains("\r\naddr=999\r\n"));
     EXPECT_EQ(get<QLineEdit>(*open(), "KomAdresaEdit")->text(), QStringLiteral("251"));
@@ -216,7 +212,7 @@ TEST_F(SettingsDialog, ThePortInUseIsShownAndKeptUnlessAnotherIsChosen) {
     file_.write(original);
     host_.current = QStringLiteral("/dev/pts/7");
     host_.ports.append(host_.current);
-    programSettings().portOverride = host_.current;
+    program_.context.settings.portOverride = host_.current;
     auto d = open();
     QApplication::setActiveWindow(d.get());
     auto* ports = get<QComboBox>(*d, "cbPortBox");
@@ -227,7 +223,7 @@ TEST_F(SettingsDialog, ThePortInUseIsShownAndKeptUnlessAnotherIsChosen) {
     EXPECT_FALSE(d->isVisible());
     EXPECT_TRUE(host_.calls.contains(QStringLiteral("selectPort /dev/pts/7")));
     EXPECT_EQ(language(), Language::English);
-    EXPECT_EQ(programSettings().portOverride, host_.current);
+    EXPECT_EQ(program_.context.settings.portOverride, host_.current);
     const QByteArray kept = file_.bytes();
     EXPECT_TRUE(kept.startsWith(original)) << kept.toStdString();
     EXPECT_FALSE(kept.contains("PortName")) << kept.toStdString();
@@ -241,7 +237,7 @@ TEST_F(SettingsDialog, ThePortInUseIsShownAndKeptUnlessAnotherIsChosen) {
     EXPECT_EQ(ports->currentText(), QStringLiteral("ttyUSB0"));
     QTest::mouseClick(get<QPushButton>(*d, "Button1"), Qt::LeftButton);
     EXPECT_TRUE(file_.bytes().contains("PortName=/dev/ttyUSB0\r\n"));
-    EXPECT_TRUE(programSettings().portOverride.isEmpty());
+    EXPECT_TRUE(program_.context.settings.portOverride.isEmpty());
 }
 
 TEST_F(SettingsDialog, NonDigitAddressStillSavesTheRest) {
@@ -254,11 +250,11 @@ TEST_F(SettingsDialog, NonDigitAddressStillSavesTheRest) {
     EXPECT_EQ(prompts_.shown[0].kind, ScriptedPrompts::Kind::Information);
     EXPECT_EQ(prompts_.shown[0].text,
               txt(151) + txt(194) + txt(152) + QStringLiteral("2. ") + txt(153));
-    EXPECT_EQ(station().bus_address, 33);
-    EXPECT_EQ(station().address_list[kUserAddressEntry].address, 33);
+    EXPECT_EQ(program_.context.station.bus_address, 33);
+    EXPECT_EQ(program_.context.station.address_list[kUserAddressEntry].address, 33);
     EXPECT_EQ(host_.calls.count(QStringLiteral("writeEndComm")), 0);
     EXPECT_FALSE(d->isVisible());
-    EXPECT_FALSE(programSettings().sound);
+    EXPECT_FALSE(program_.context.settings.sound);
     const QByteArray file = file_.bytes();
     EXPECT_TRUE(file.contains("\r\naddr=1x\r\n"));
     EXPECT_TRUE(file.contains("\r\nsound=0\r\n"));

@@ -19,6 +19,7 @@
 #include "files/program_settings.h"
 #include "recording_hosts.h"
 #include "scripted_prompts.h"
+#include "test_program.h"
 #include "ui/about_box.h"
 #include "ui/debug_info_form.h"
 #include "ui/password_form.h"
@@ -73,8 +74,8 @@ protected:
 TEST_P(ShellWindows, SettingsDialog) {
     QTemporaryDir dir;
     test::RecordingSettingsHost host;
-    test::ScriptedPrompts prompts;
-    TNastaveni d(host, dir.filePath(QStringLiteral("settings.ini")), prompts);
+    test::TestProgram program;
+    TNastaveni d(host, dir.filePath(QStringLiteral("settings.ini")), program.context);
     EXPECT_EQ(d.windowTitle(), txt(21));
     const std::map<const char*, int> numbered{
         {"gb_PortBox", 191},    {"PametRadioArea", 192},    {"KomAdresaArea", 193},
@@ -95,7 +96,7 @@ TEST_P(ShellWindows, SettingsDialog) {
     EXPECT_FALSE(d.windowFlags().testFlag(Qt::WindowCloseButtonHint));
 
     setTextCodes(true);
-    TNastaveni coded(host, dir.filePath(QStringLiteral("settings.ini")), prompts);
+    TNastaveni coded(host, dir.filePath(QStringLiteral("settings.ini")), program.context);
     EXPECT_TRUE(childText(coded, "Label1").startsWith(QStringLiteral("194:  ")));
 }
 
