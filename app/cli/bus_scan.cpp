@@ -48,9 +48,9 @@ bool readAddress(const CommandOptions& options, const QString& name, int fallbac
         out = fallback;
         return true;
     }
-    bool ok = false;
-    out = options.value(name).toInt(&ok);
-    return ok && out >= 1 && out <= kDefaultBusAddress;
+    const std::optional<int> address = parseBusAddress(options.value(name));
+    out = address.value_or(0);
+    return address.has_value();
 }
 
 }  // namespace

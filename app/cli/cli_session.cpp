@@ -179,12 +179,12 @@ bool Session::open(const CommandOptions& options, bool needPort) {
     int address = busAddressFromSetting(
         ini.readInteger(settings_keys::kSettings, QStringLiteral("addr"), kDefaultBusAddress));
     if (options.has(QStringLiteral("address"))) {
-        bool ok = false;
-        address = options.value(QStringLiteral("address")).toInt(&ok);
-        if (!ok || address < 1 || address > 251) {
+        const std::optional<int> given = parseBusAddress(options.value(QStringLiteral("address")));
+        if (!given) {
             error = QStringLiteral("--address must be 1..251");
             return false;
         }
+        address = *given;
     }
     program.station.bus_address = address;
     if (!needPort) {

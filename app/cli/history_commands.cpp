@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <algorithm>
 #include <iterator>
 #include <vector>
@@ -114,23 +113,6 @@ void readStation(Session& session, const CollectPlan& plan, const std::vector<It
     }
 }
 
-// --addresses A,B,C: each 1..251 once, in the order given. Empty with `bad` naming the
-// first item refused.
-std::vector<int> parseAddressList(const QString& text, QString& bad) {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
-    std::vector<int> addresses;
-    for (const QString& item : text.split(QLatin1Char(','))) {
-        const int a = digits.match(item).hasMatch() ? item.toInt() : 0;
-        if (a < 1 || a > kDefaultBusAddress ||
-            std::find(addresses.begin(), addresses.end(), a) != addresses.end()) {
-            bad = item;
-            return {};
-        }
-        addresses.push_back(a);
-    }
-    return addresses;
-}
-
 // The stations at the known addresses only: each is asked for its name at its own address;
 // one that does not answer keeps the name the map gave it and is marked `absent`.
 std::vector<TAddressList> knownStations(Session& session, const std::vector<TAddressList>& known,
@@ -203,7 +185,7 @@ int runCollect(const QStringList& args) {
     std::vector<TAddressList> known;
     if (listed) {
         QString bad;
-        for (int a : parseAddressList(options.value(QStringLiteral("addresses")), bad)) {
+        for (int a : parseBusAddressList(options.value(QStringLiteral("addresses")), bad)) {
             known.push_back({a, {}});
         }
         if (known.empty()) {

@@ -5,6 +5,7 @@
 #include "base/cp1250.h"
 #include "base/texts.h"
 #include "cli/cli_session.h"
+#include "cli/console_read_view.h"
 #include "files/monitoring_export.h"
 #include "files/program_settings.h"
 #include "link/communication.h"
@@ -13,18 +14,6 @@
 
 namespace pelmo::cli {
 namespace {
-
-// The configuration read's progress on standard error.
-class ConsoleReadView final : public StationReadView {
-public:
-    void readStarting() override {}
-    void readStatus(const QString& text) override { printStatus(stderr, text); }
-    void channelDecoded(int) override {}
-    void stationDecoded() override {}
-    void readCompleted() override { QCoreApplication::exit(kExitOk); }
-    void readFailed() override { QCoreApplication::exit(kExitStation); }
-    void readInterrupted() override { QCoreApplication::exit(kExitStation); }
-};
 
 // One line per new record on standard output: the time, then the value of each channel in
 // use, tab-separated with a decimal point; a lost link on standard error.
@@ -109,7 +98,8 @@ int runLive(const QStringList& args) {
         return kExitUsage;
     }
     StationImage& image = session.program.station;
-    ConsoleReadView readView;
+    // The configuration read's progress on standard error: standard output carries the rows.
+    ConsoleReadView readView(stderr);
     StationReader reader(session.port, session.program.link, session.prompts, readView);
     reader.start();
     // Ctrl+C and SIGTERM end the run at the next exchange, with END_COMM (the session's

@@ -6,6 +6,7 @@
 
 #include "base/texts.h"
 #include "cli/cli_session.h"
+#include "cli/console_read_view.h"
 #include "cli/readings.h"
 #include "files/program_folder.h"
 #include "files/program_settings.h"
@@ -70,18 +71,6 @@ private:
     int position_ = 0;
 };
 
-// The view's configuration read after the transfer, its progress on standard error.
-class ConsoleConfigView final : public StationReadView {
-public:
-    void readStarting() override {}
-    void readStatus(const QString& text) override { printStatus(stderr, text); }
-    void channelDecoded(int) override {}
-    void stationDecoded() override {}
-    void readCompleted() override { QCoreApplication::exit(kExitOk); }
-    void readFailed() override { QCoreApplication::exit(kExitStation); }
-    void readInterrupted() override { QCoreApplication::exit(kExitStation); }
-};
-
 int exitFor(PairResult result) {
     return result == PairResult::Ok ? kExitOk : kExitUsage;
 }
@@ -101,7 +90,8 @@ int readMonitoring(Session& session, const QString& requested, const QString& ba
     if (session.run() != kExitOk || !transfer.dataReady()) {
         return kExitStation;
     }
-    ConsoleConfigView configView;
+    // The view's configuration read after the transfer, its progress on standard error.
+    ConsoleReadView configView(stderr);
     StationReader reader(session.port, session.program.link, session.prompts, configView);
     reader.start();
     if (session.run() != kExitOk || session.prompts.errorShown()) {

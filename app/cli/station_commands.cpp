@@ -5,6 +5,7 @@
 
 #include "base/texts.h"
 #include "cli/cli_session.h"
+#include "cli/console_read_view.h"
 #include "files/program_folder.h"
 #include "files/program_settings.h"
 #include "files/station_file.h"
@@ -41,18 +42,6 @@ constexpr OptionSpec kLockOptions[] = {
     kLangOption,
     kTraceOption};
 
-// Prints the read sequence's progress and ends the event loop with its outcome.
-class ConsoleReadView final : public StationReadView {
-public:
-    void readStarting() override {}
-    void readStatus(const QString& text) override { printStatus(stdout, text); }
-    void channelDecoded(int) override {}
-    void stationDecoded() override {}
-    void readCompleted() override { QCoreApplication::exit(kExitOk); }
-    void readFailed() override { QCoreApplication::exit(kExitStation); }
-    void readInterrupted() override { QCoreApplication::exit(kExitStation); }
-};
-
 int runRead(const QStringList& args) {
     const CommandOptions options(args, kReadOptions);
     if (!options.ok() || !options.has(QStringLiteral("out"))) {
@@ -67,7 +56,7 @@ int runRead(const QStringList& args) {
     if (!out.prepare()) {
         return kExitUsage;
     }
-    ConsoleReadView view;
+    ConsoleReadView view(stdout);
     StationReader reader(session.port, session.program.link, session.prompts, view);
     reader.start();
     const int rc = session.run();

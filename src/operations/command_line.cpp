@@ -1,9 +1,12 @@
 #include "operations/command_line.h"
 
 #include <QMap>
+#include <QRegularExpression>
+#include <algorithm>
 
 #include "base/console_prompts.h"
 #include "link/station_port.h"
+#include "model/station_image.h"
 
 namespace pelmo {
 
@@ -123,6 +126,30 @@ QString optionSynopsis(const OptionSpec& option) {
         text += QLatin1Char(' ') + QLatin1String(option.value);
     }
     return text;
+}
+
+std::optional<int> parseBusAddress(const QString& text) {
+    bool ok = false;
+    const int address = text.toInt(&ok);
+    if (!ok || address < 1 || address > kDefaultBusAddress) {
+        return std::nullopt;
+    }
+    return address;
+}
+
+std::vector<int> parseBusAddressList(const QString& text, QString& bad) {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
+    std::vector<int> addresses;
+    for (const QString& item : text.split(QLatin1Char(','))) {
+        const std::optional<int> a =
+            digits.match(item).hasMatch() ? parseBusAddress(item) : std::nullopt;
+        if (!a || std::find(addresses.begin(), addresses.end(), *a) != addresses.end()) {
+            bad = item;
+            return {};
+        }
+        addresses.push_back(*a);
+    }
+    return addresses;
 }
 
 void TrafficTrace::attach(StationPort& port) {

@@ -6,7 +6,9 @@
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <optional>
 #include <span>
+#include <vector>
 
 namespace pelmo {
 
@@ -64,6 +66,13 @@ private:
     QMap<QString, QStringList> all_;
     QString error_;
 };
+
+// A station address as an option gives it (--address, --from, --to): a decimal number
+// 1..251 as QString::toInt reads it; nullopt otherwise.
+std::optional<int> parseBusAddress(const QString& text);
+// A list of addresses (--addresses 3,17,42): each item digits only, 1..251 and given once,
+// in the order given. Empty, with `bad` naming the first item refused, when any is refused.
+std::vector<int> parseBusAddressList(const QString& text, QString& bad);
 
 // Prints each datagram written ("> " and hex) and each answer received ("< " and hex) on
 // a stream; received bytes are gathered until the next write, so an answer is one line.

@@ -311,8 +311,8 @@ void TZobrStanice::m_programovaniClick() {
     backup.baseFolder = program_.folder;
     backup.gasVersion = program_.settings.isGasVersion();
     BackupView& view = *this;
-    backup_ = std::make_unique<StationBackup>(host_.port(), program_.link, program_.prompts(),
-                                              view, backup);
+    backup_ = std::make_unique<StationBackup>(host_.port(), program_.link, program_.prompts(), view,
+                                              backup);
     ui->ProgressBar1->setValue(0);
     ui->ProgressBar1->show();
     progressTimer_.start();

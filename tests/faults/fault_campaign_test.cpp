@@ -738,17 +738,17 @@ TEST(LateAnswers, AreNotTakenForTheNextRequestsAnswer) {
     }
 }
 
-// The matrix in the README is the table above, so it cannot drift from what runs.
-TEST(FaultMatrix, TheReadmeShowsTheCampaignsTable) {
-    QFile readme(QStringLiteral(PELMO_README_PATH));
-    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(readme.readAll());
+// The matrix in docs/fault-campaign.md is the table above, so it cannot drift from what runs.
+TEST(FaultMatrix, TheCampaignPageShowsTheTable) {
+    QFile page(QStringLiteral(PELMO_FAULT_CAMPAIGN_PATH));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(page.readAll());
     const QString table = QString::fromStdString(test::faultMatrixMarkdown());
     if (qEnvironmentVariableIsSet("PELMO_PRINT_FAULT_MATRIX")) {
         std::printf("%s", table.toStdString().c_str());
     }
-    EXPECT_TRUE(text.contains(table)) << "README.md lacks the fault matrix; print it with "
-                                         "PELMO_PRINT_FAULT_MATRIX=1";
+    EXPECT_TRUE(text.contains(table)) << "docs/fault-campaign.md lacks the fault matrix; print it "
+                                         "with PELMO_PRINT_FAULT_MATRIX=1";
     // Every sequence in the table has a run.
     for (const auto& s : test::faultMatrix()) {
         EXPECT_TRUE(factories().count(s.name)) << s.name;

@@ -41,7 +41,7 @@ struct SequenceFaults {
 
 const std::vector<SequenceFaults>& faultMatrix();
 
-// The README's table: one row per sequence, one column per fault.
+// The table of docs/fault-campaign.md: one row per sequence, one column per fault.
 std::string faultMatrixMarkdown();
 
 }  // namespace pelmo::test

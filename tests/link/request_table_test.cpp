@@ -245,8 +245,8 @@ TEST_F(RequestTable, EncoderFailuresNameTheirBlockAndBuildNothing) {
         EXPECT_TRUE(prompts.shown.empty()) << c.tag;
         reportBuildFailure(prompts, built.failure);
         ASSERT_EQ(prompts.shown.size(), 1u) << c.tag;
-        EXPECT_TRUE(prompts.shownError(QStringLiteral("General error: ") +
-                                             QString::fromLatin1(c.tag)));
+        EXPECT_TRUE(
+            prompts.shownError(QStringLiteral("General error: ") + QString::fromLatin1(c.tag)));
     }
     prompts.shown.clear();
     reportBuildFailure(prompts, BuildFailure::None);

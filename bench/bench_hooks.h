@@ -6,10 +6,10 @@ namespace pelmo {
 
 class AppShell;
 
-// Measurement runs for bench/bench.sh, chosen by the PELMO_BENCH environment variable and
-// never part of normal use. At the first moment the event loop is idle after the main
-// window shows, standard output gets "bench idle <CLOCK_MONOTONIC ns> cpu_us=<processor
-// time so far>"; then
+// Measurement runs for bench.sh, chosen by the PELMO_BENCH environment variable; built into
+// bench/pelmo_bench only, never into the shipped pelmo. At the first moment the event loop
+// is idle after the main window shows, standard output gets "bench idle <CLOCK_MONOTONIC ns>
+// cpu_us=<processor time so far>"; then
 //   idle        the program exits;
 //   read        a full read of the station runs, "bench read ok" (or "failed") follows;
 //   open:FILE   FILE (a .mon recording) opens in the data tracking view, which closes once
