@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
     Progress::setContext({});
     // An interrupted command wrote what it had; its exit code says it was stopped.
     if (const int interrupted = Interrupts::exitCode()) {
-        printLine(stderr, pelmo::txt(1060));
+        printLine(stderr, pelmo::txt(pelmo::kTextCommandInterrupted));
         rc = interrupted;
     }
     if (statistics) {

@@ -8,8 +8,8 @@
 
 #include "base/version.h"
 #include "ui/app_shell.h"
-#include "ui/gui_prompts.h"
 #include "ui/main_window.h"
+#include "widgets/gui_prompts.h"
 
 #ifdef PELMO_BENCH_HOOKS
 #include "bench_hooks.h"

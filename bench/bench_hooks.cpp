@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "base/prompts.h"
-#include "monitoring/sled_dat.h"
+#include "monitoring/sled_dat_window.h"
 #include "ui/app_shell.h"
 #include "ui/main_window.h"
 

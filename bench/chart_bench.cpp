@@ -19,7 +19,7 @@
 #include "link/communication.h"
 #include "link/in_process_port.h"
 #include "monitoring/monitoring_pair.h"
-#include "monitoring/sled_dat.h"
+#include "monitoring/sled_dat_window.h"
 
 namespace {
 

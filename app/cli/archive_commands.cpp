@@ -125,7 +125,7 @@ int readArchives(Session& session, const std::vector<int>& wanted, const QString
     std::size_t next = 0;
     bool first = true;
     const auto progress = [&wanted](std::size_t read) {
-        Progress::show(txt(1075).arg(read + 1).arg(wanted.size()));
+        Progress::show(txt(kTextReadingArchiveRecord).arg(read + 1).arg(wanted.size()));
     };
     view.recordDone = [&] {
         // The description's own read of the actual state is saved only when asked for.

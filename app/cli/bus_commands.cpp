@@ -137,13 +137,14 @@ int runRegisters(const QStringList& args) {
         printJson(registersJson(v, QDateTime::currentDateTime()));
         return kExitOk;
     }
-    printLine(stdout, QLatin1Char('\t') + txt(172) + QLatin1Char('\t') + txt(173));
+    printLine(stdout,
+              QLatin1Char('\t') + txt(kTextCircuitNo1) + QLatin1Char('\t') + txt(kTextCircuitNo2));
     for (std::size_t i = 0; i < v.circuit1.size(); ++i) {
         printLine(stdout, txt(circuitRowText(static_cast<int>(i))) + QLatin1Char('\t') +
                               registerText(v.circuit1[i]) + QLatin1Char('\t') +
                               registerText(v.circuit2[i]));
     }
-    printLine(stdout, QLatin1Char('\t') + txt(174));
+    printLine(stdout, QLatin1Char('\t') + txt(kTextCircuitNo3));
     for (std::size_t i = 0; i < v.condensate.size(); ++i) {
         printLine(stdout, txt(condensateRowText(static_cast<int>(i))) + QLatin1Char('\t') +
                               registerText(v.condensate[i]));
@@ -186,11 +187,12 @@ int runMaximum(const QStringList& args) {
             maximumJson(historyKey(session.program.station), QDateTime::currentDateTime(), v));
         return kExitOk;
     }
-    printLine(stdout, QLatin1Char('\t') + txt(172) + QLatin1Char('\t') + txt(173));
-    printLine(stdout, txt(275) + QLatin1Char('\t') + maximumText(v.current1) + QLatin1Char('\t') +
-                          maximumText(v.current2));
-    printLine(stdout, txt(276) + QLatin1Char('\t') + maximumText(v.maximum1) + QLatin1Char('\t') +
-                          maximumText(v.maximum2));
+    printLine(stdout,
+              QLatin1Char('\t') + txt(kTextCircuitNo1) + QLatin1Char('\t') + txt(kTextCircuitNo2));
+    printLine(stdout, txt(kTextCurrentStatusGJ) + QLatin1Char('\t') + maximumText(v.current1) +
+                          QLatin1Char('\t') + maximumText(v.current2));
+    printLine(stdout, txt(kTextMaximumValueGJ) + QLatin1Char('\t') + maximumText(v.maximum1) +
+                          QLatin1Char('\t') + maximumText(v.maximum2));
     printLine(stdout, QLatin1Char('\t') + maximumTimeText(v.time1) + QLatin1Char(' ') +
                           maximumDateText(v.time1) + QLatin1Char('\t') + maximumTimeText(v.time2) +
                           QLatin1Char(' ') + maximumDateText(v.time2));
@@ -248,10 +250,12 @@ int runInfo(const QStringList& args) {
     line(212, txt(img.cmos.locked ? 310 : 311));
     line(321, fromCp1250(img.cmos.sw_version));
     for (qsizetype i = 0; i < cards.size(); ++i) {
-        printLine(stdout, txt(316) + QString::number(i + 1) + QLatin1Char('\t') + cards[i]);
+        printLine(stdout,
+                  txt(kTextChannel316) + QString::number(i + 1) + QLatin1Char('\t') + cards[i]);
     }
     for (qsizetype i = 0; i < prescalers.size(); ++i) {
-        printLine(stdout, txt(317) + QString::number(i + 1) + QLatin1Char('\t') + prescalers[i]);
+        printLine(stdout, txt(kTextFrequencyInput) + QString::number(i + 1) + QLatin1Char('\t') +
+                              prescalers[i]);
     }
     return kExitOk;
 }
@@ -299,7 +303,7 @@ int runFly(const QStringList& args) {
     const bool clear = !options.has(QStringLiteral("keep-buffer"));
     FlyingMeasurement* running = nullptr;
     ConsoleFlyView view(json, [&running, circuit, count, clear, json] {
-        status(json, txt(297) + QStringLiteral(": ") +
+        status(json, txt(kTextFlyingMeasurement297) + QStringLiteral(": ") +
                          flySecondsText(running->measuringSeconds(circuit, count)));
         // The wait it announces begins now.
         flushStatus();

@@ -34,7 +34,9 @@ public:
     void searchEnded() override { QCoreApplication::exit(kExitOk); }
 
 private:
-    void show() const { Progress::show(txt(1073).arg(address_).arg(last_).arg(count_)); }
+    void show() const {
+        Progress::show(txt(kTextProbingFound).arg(address_).arg(last_).arg(count_));
+    }
 
     const StationImage& image_;
     int last_;

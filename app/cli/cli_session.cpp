@@ -74,7 +74,7 @@ void flushStatus() {
 }
 
 void printStatus(std::FILE* out, const QString& text) {
-    if (text == txt(136) || outputOptions().quiet || text.isEmpty()) {
+    if (text == txt(kTextErrorConnectiongToDevice) || outputOptions().quiet || text.isEmpty()) {
         return;
     }
     if (outputOptions().stdoutIsFile) {
@@ -225,7 +225,9 @@ bool prepareFolder(const QString& folder) {
             return true;
         }
     }
-    printLine(stderr, txt(1063).arg(QDir::toNativeSeparators(folder), fileErrorReason(errno)));
+    printLine(
+        stderr,
+        txt(kTextTheFolderCannotBe).arg(QDir::toNativeSeparators(folder), fileErrorReason(errno)));
     return false;
 }
 
@@ -248,7 +250,8 @@ bool OutputFile::prepare() const {
     }
     if (!temp_->isValid()) {
         printLine(stderr,
-                  txt(1063).arg(QDir::toNativeSeparators(QDir::tempPath()), temp_->errorString()));
+                  txt(kTextTheFolderCannotBe)
+                      .arg(QDir::toNativeSeparators(QDir::tempPath()), temp_->errorString()));
         return false;
     }
     return true;
@@ -277,8 +280,8 @@ bool loadStationInto(const QString& path, StationImage& image, Session& session)
     const StationFileResult loaded = loadStationFile(path, image, fileOptions, session.prompts);
     if (loaded == StationFileResult::Corrupt) {
         // The box says what is wrong, not with which file; with two files that matters.
-        session.prompts.error(txt(146));
-        session.prompts.error(txt(1078).arg(QDir::toNativeSeparators(path)));
+        session.prompts.error(txt(kTextFileCorrupted));
+        session.prompts.error(txt(kTextTheFileCouldNot).arg(QDir::toNativeSeparators(path)));
     }
     return loaded == StationFileResult::Ok;
 }

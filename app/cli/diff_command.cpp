@@ -26,13 +26,13 @@ public:
 
 void report(const std::vector<FieldDifference>& differences) {
     if (differences.empty()) {
-        printLine(stdout, txt(1026));
+        printLine(stdout, txt(kTextTheStationAndThe));
         return;
     }
     for (const FieldDifference& d : differences) {
         printLine(stdout, QStringList{d.record, d.field, d.left, d.right}.join(QLatin1Char('\t')));
     }
-    printLine(stdout, txt(1027).arg(differences.size()));
+    printLine(stdout, txt(kTextDifferences).arg(differences.size()));
 }
 
 constexpr OptionSpec kDiffOptions[] = {

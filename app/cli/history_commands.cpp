@@ -237,16 +237,16 @@ int runCollect(const QStringList& args) {
         if (loadAddressMap(options.value(QStringLiteral("map")), map, session.prompts) !=
             MapFileResult::Ok) {
             if (!session.prompts.errorShown()) {
-                printLine(
-                    stderr,
-                    txt(1078).arg(QDir::toNativeSeparators(options.value(QStringLiteral("map")))));
+                printLine(stderr,
+                          txt(kTextTheFileCouldNot)
+                              .arg(QDir::toNativeSeparators(options.value(QStringLiteral("map")))));
             }
             return kExitUsage;
         }
         std::copy_if(map.begin(), map.end(), std::back_inserter(known),
                      [](const TAddressList& e) { return e.address != 0; });
         if (known.empty()) {
-            printLine(stderr, txt(1228));
+            printLine(stderr, txt(kTextNoStationAnsweredOn));
             return kExitStation;
         }
     }
@@ -260,13 +260,14 @@ int runCollect(const QStringList& args) {
         runs.push_back({e, 0, {}, {}, false, {}});
     }
     if (runs.empty()) {
-        printLine(stderr, txt(1228));
+        printLine(stderr, txt(kTextNoStationAnsweredOn));
         return kExitStation;
     }
 
     // One failing station never stops the sweep; what failed is tried once more at the end.
     const auto context = [&runs](std::size_t i) {
-        Progress::setContext(txt(1074).arg(i + 1).arg(runs.size()).arg(runs[i].entry.address));
+        Progress::setContext(
+            txt(kTextStationAddress).arg(i + 1).arg(runs.size()).arg(runs[i].entry.address));
     };
     for (std::size_t i = 0; i < runs.size(); ++i) {
         if (i < absent.size() && absent[i]) {
@@ -307,13 +308,14 @@ int runCollect(const QStringList& args) {
                    stdout);
         return anyFailed ? kExitStation : kExitOk;
     }
-    printLine(stdout, QStringList{txt(1207), txt(1205), txt(1206), txt(1225), txt(1226)}.join(
-                          QLatin1Char('\t')));
+    printLine(stdout, QStringList{txt(kTextAddress1207), txt(kTextSerialNumber1205),
+                                  txt(kTextName1206), txt(kTextRead1225), txt(kTextFailed1226)}
+                          .join(QLatin1Char('\t')));
     for (const StationRun& run : runs) {
         anyFailed = anyFailed || !run.failed.empty();
         QString failures = itemList(run.failed);
         if (run.retried && run.failed.empty()) {
-            failures = txt(1227);
+            failures = txt(kTextNoneAfterARetry);
         }
         printLine(stdout,
                   QStringList{QString::number(run.entry.address),
@@ -364,7 +366,7 @@ int runHistory(const QStringList& args) {
     }
     HistoryDatabase db(session.program.historyDatabase);
     if (!db.open()) {
-        printLine(stderr, txt(1222).arg(db.error()));
+        printLine(stderr, txt(kTextTheHistoryCannotBe).arg(db.error()));
         return kExitUsage;
     }
     const std::vector<StoredReading> readings = db.readings(filter);

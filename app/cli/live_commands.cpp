@@ -38,7 +38,7 @@ public:
     }
 
     void liveStatus(const QString& text) override {
-        if (text == txt(136)) {
+        if (text == txt(kTextErrorConnectiongToDevice)) {
             printLine(stderr, text);
         }
     }

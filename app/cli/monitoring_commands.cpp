@@ -44,7 +44,8 @@ public:
             parts << QString::number(c);
         }
         if (counts != std::array<std::uint16_t, kChannelCount>{}) {
-            printStatus(stderr, txt(323) + QStringLiteral(": ") + parts.join(QLatin1Char(' ')));
+            printStatus(stderr, txt(kTextNumberOfSamples) + QStringLiteral(": ") +
+                                    parts.join(QLatin1Char(' ')));
         }
     }
     void receivedCount(int, int) override {}
@@ -62,7 +63,9 @@ public:
 private:
     void show() const {
         if (maximum_ > 0 && channel_ > 0) {
-            Progress::show(txt(1076).arg(channel_).arg(std::min(100, position_ * 100 / maximum_)));
+            Progress::show(txt(kTextCopyingSamplesChannel)
+                               .arg(channel_)
+                               .arg(std::min(100, position_ * 100 / maximum_)));
         }
     }
 

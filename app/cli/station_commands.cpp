@@ -90,7 +90,8 @@ class ConsoleProgrammingView final : public ProgrammingView {
 public:
     void programmingStatus(const QString& text) override { printStatus(stdout, text); }
     void gauge(int position) override {
-        Progress::show(txt(1077).arg(position * 100 / StationProgrammer::kGaugeMaximum));
+        Progress::show(
+            txt(kTextProgramming).arg(position * 100 / StationProgrammer::kGaugeMaximum));
     }
     void phaseDone(Phase) override {}
     void transferCaption(const QString&) override {}
@@ -143,7 +144,7 @@ int runProgram(const QStringList& args) {
         if (session.run() != kExitOk) {
             // Programming does not start without a backup unless asked to.
             if (!session.interrupted()) {
-                printLine(stderr, txt(1062));
+                printLine(stderr, txt(kTextProgrammingDidNotStart));
             }
             return kExitStation;
         }
@@ -165,10 +166,12 @@ int runProgram(const QStringList& args) {
         backupFolder, image.cmos.serial_number, backupFile,
         StationBackup::runEnd(rc == kExitOk, programmer.eraseSent()));
     if (rc != kExitOk && programmer.eraseSent()) {
-        printLine(stderr, txt(1061));
+        printLine(stderr, txt(kTextProgrammingDidNotFinish));
         if (!goBackTo.isEmpty()) {
             const QString file = QFileInfo(goBackTo).absoluteFilePath();
-            printLine(stderr, txt(1015).arg(QDir::toNativeSeparators(file)));
+            printLine(
+                stderr,
+                txt(kTextTheStationsPreviousConfiguration).arg(QDir::toNativeSeparators(file)));
             // A line to paste into a shell anywhere, to the station where it answers now.
             QStringList line{QCoreApplication::applicationFilePath(),
                              QStringLiteral("program"),

@@ -90,16 +90,16 @@ int archiveNumberForPosition(int position, std::uint32_t stationSeconds) {
 QString positionCaption(int position, const StationCalendar& station) {
     if (position >= kArchivePositionFirst && position < kArchivePositionActual) {
         const ArchiveMonth m = archiveMonth(position, station);
-        return txt(228) + twoDigits(m.month) + QLatin1Char('/') + twoDigits(m.year);
+        return txt(kTextPeriod) + twoDigits(m.month) + QLatin1Char('/') + twoDigits(m.year);
     }
     if (position == kArchivePositionActual) {
-        return txt(226);
+        return txt(kTextActualValues);
     }
     if (position == kArchivePositionPartial) {
-        return txt(227);
+        return txt(kTextPartialValues);
     }
     if (position > kArchivePositionPartial && position <= kArchivePositionLast) {
-        return txt(229) + QString::number(position - kArchivePositionPartial);
+        return txt(kTextDay) + QString::number(position - kArchivePositionPartial);
     }
     return {};
 }

@@ -35,7 +35,7 @@ ArchiveSession::~ArchiveSession() = default;
 void ArchiveSession::begin(Sequence sequence) {
     sequence_ = sequence;
     view_.sequenceRunning(true);
-    view_.archiveStatus(txt(118));
+    view_.archiveStatus(txt(kTextInitializingConnection));
     StationSequence::begin();
     send(COMM);
 }
@@ -63,7 +63,7 @@ void ArchiveSession::startData(int position) {
 }
 
 bool ArchiveSession::startReset(int position) {
-    if (!prompter().yesNo(txt(232))) {
+    if (!prompter().yesNo(txt(kTextResetPartialValues))) {
         return false;
     }
     view_.trafficLogReset();
@@ -88,7 +88,7 @@ void ArchiveSession::placeDescriptions() {
 }
 
 void ArchiveSession::fail() {
-    view_.archiveStatus(txt(136));
+    view_.archiveStatus(txt(kTextErrorConnectiongToDevice));
     reportConnectionError();
     const Sequence s = sequence_;
     if (engine_) {
@@ -115,7 +115,7 @@ void ArchiveSession::decodingFailed(const char* tag) {
 }
 
 void ArchiveSession::describe(std::span<const std::uint8_t> answer) {
-    view_.archiveStatus(txt(220) + QString::number(number_));
+    view_.archiveStatus(txt(kTextTransferingArchiveDataNo) + QString::number(number_));
     acknowledge();
     std::string label;
     std::string unit;
@@ -141,7 +141,7 @@ void ArchiveSession::describe(std::span<const std::uint8_t> answer) {
     }
     // Descriptions complete: this engine goes without END_COMM and the actual state follows.
     engine_.reset();
-    view_.archiveStatus(txt(118));
+    view_.archiveStatus(txt(kTextInitializingConnection));
     loadedFromFile_ = false;
     number_ = kArchiveActual;
     startData(kArchivePositionActual);
@@ -149,7 +149,7 @@ void ArchiveSession::describe(std::span<const std::uint8_t> answer) {
 
 void ArchiveSession::showRecord(std::span<const std::uint8_t> answer) {
     acknowledge();
-    view_.archiveStatus(txt(222));
+    view_.archiveStatus(txt(kTextArchiveTransferCompleted));
     if (!decodeArchiveRecord(answer, number_, record_)) {
         decodingFailed(" 7.11: Prepare_arch_data");
         return;
@@ -203,15 +203,15 @@ void ArchiveSession::completion(ExchangeResult result) {
     switch (state_) {
         case COMM:
             acknowledge();
-            view_.archiveStatus(txt(118) + kOk);
+            view_.archiveStatus(txt(kTextInitializingConnection) + kOk);
             if (sequence_ == Sequence::Description) {
-                view_.archiveStatus(txt(205));
+                view_.archiveStatus(txt(kTextReadingCMOS));
                 send(READ_CMOS);
             } else if (sequence_ == Sequence::Data) {
-                view_.archiveStatus(txt(120));
+                view_.archiveStatus(txt(kTextRetrievingStationInfo));
                 send(READ_STATUS);
             } else {
-                view_.archiveStatus(txt(230));
+                view_.archiveStatus(txt(kTextDeletingPartialValues));
                 send(CLEAR_PARTIAL);
             }
             break;
@@ -222,13 +222,13 @@ void ArchiveSession::completion(ExchangeResult result) {
                 return;
             }
             decodeCmos(answer, image().cmos_raw_identity, image().cmos);
-            view_.archiveStatus(txt(120));
+            view_.archiveStatus(txt(kTextRetrievingStationInfo));
             send(READ_STATUS);
             break;
         case READ_STATUS:
             acknowledge();
             if (sequence_ == Sequence::Description) {
-                view_.archiveStatus(txt(138));
+                view_.archiveStatus(txt(kTextRetrievingMeterData));
                 send(READ_METER);
                 break;
             }
@@ -238,7 +238,7 @@ void ArchiveSession::completion(ExchangeResult result) {
                 decodingFailed(" 7.12: ArchSaveTime");
                 return;
             }
-            view_.archiveStatus(txt(221));
+            view_.archiveStatus(txt(kTextTransferingArchiveData));
             image().current_index = static_cast<std::uint16_t>(number_);
             send(READ_ARCHIVE_DATA);
             break;
@@ -251,7 +251,7 @@ void ArchiveSession::completion(ExchangeResult result) {
             decodeMeter(answer, image().meter);
             number_ = 1;
             image().current_index = 1;
-            view_.archiveStatus(txt(220) + QString::number(number_));
+            view_.archiveStatus(txt(kTextTransferingArchiveDataNo) + QString::number(number_));
             send(READ_ARCHIVE_INFO);
             break;
         case READ_ARCHIVE_INFO:
@@ -259,7 +259,7 @@ void ArchiveSession::completion(ExchangeResult result) {
             break;
         case CLEAR_PARTIAL:
             acknowledge();
-            view_.archiveStatus(txt(221));
+            view_.archiveStatus(txt(kTextTransferingArchiveData));
             image().current_index = static_cast<std::uint16_t>(number_);
             send(READ_ARCHIVE_DATA);
             break;
@@ -283,12 +283,12 @@ QString ArchiveSession::save() {
     const QString path = archivePath();
     switch (saveArchiveFile(path, encodeArchiveFile(record_, grid_), prompter())) {
         case ArchiveFileResult::Ok:
-            view_.archiveStatus(txt(225));
+            view_.archiveStatus(txt(kTextDataSaved));
             return path;
         default:
             break;
     }
-    view_.archiveStatus(txt(147));
+    view_.archiveStatus(txt(kTextErrorWritingOutputFile));
     return {};
 }
 
@@ -297,14 +297,14 @@ bool ArchiveSession::load(const QString& path) {
     ArchiveFileTexts texts;
     if (loadArchiveFile(path.isEmpty() ? archivePath() : path, prompter(), texts) !=
         ArchiveFileResult::Ok) {
-        view_.archiveStatus(txt(146));
+        view_.archiveStatus(txt(kTextFileCorrupted));
         return false;
     }
     grid_ = texts.rows;
     times_ = {texts.recordTime, texts.recordDate, texts.stationTime, texts.stationDate};
     hasRecord_ = true;
     view_.gridChanged();
-    view_.archiveStatus(txt(233));
+    view_.archiveStatus(txt(kTextArchiveLoaded));
     return true;
 }
 
@@ -315,7 +315,7 @@ void ArchiveSession::showStored(const ArchiveFileTexts& texts, int caption) {
     recordCaption_ = caption;
     hasRecord_ = true;
     view_.gridChanged();
-    view_.archiveStatus(txt(1223));
+    view_.archiveStatus(txt(kTextStoredInTheHistory));
 }
 
 bool ArchiveSession::loadFromDisk() {

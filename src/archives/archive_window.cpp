@@ -86,14 +86,14 @@ QAction* TArchiv::addItem(QMenu* menu, const char* name) {
 }
 
 void TArchiv::setCaptions() {
-    setWindowTitle(txt(246).trimmed());
-    ui->Label1->setText(txt(246).trimmed());
+    setWindowTitle(txt(kTextDisplayArchiveValues).trimmed());
+    ui->Label1->setText(txt(kTextDisplayArchiveValues).trimmed());
     // The button reads from the station; the menus' "load" item opens the saved file.
-    ui->b_nacist->setText(txt(266));
-    ui->b_nulovat->setText(txt(253));
-    ui->b_close->setText(txt(117));
-    ui->l_nactenoTitle->setText(txt(248));
-    ui->gb_aktualni->setTitle(txt(249));
+    ui->b_nacist->setText(txt(kTextLoadFromStation));
+    ui->b_nulovat->setText(txt(kTextResetValues));
+    ui->b_close->setText(txt(kTextClose));
+    ui->l_nactenoTitle->setText(txt(kTextLoaded));
+    ui->gb_aktualni->setTitle(txt(kTextCurrentTime));
     ui->gb_zaznam->setTitle(txt(session_.recordCaption()));
     for (const Item& item : kItems) {
         for (const char* prefix : {"m_", "p_"}) {
@@ -140,8 +140,8 @@ void TArchiv::FormShow() {
 void TArchiv::descriptionStarting() {
     const QSignalBlocker block(ui->ScrollBar1);
     ui->ScrollBar1->setValue(kArchivePositionActual);
-    ui->l_pozice->setText(txt(226));
-    ui->l_nacteno->setText(txt(226));
+    ui->l_pozice->setText(txt(kTextActualValues));
+    ui->l_nacteno->setText(txt(kTextActualValues));
     updateResetItems();
 }
 

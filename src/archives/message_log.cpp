@@ -35,13 +35,13 @@ std::optional<MessageBlock> messageBlock(std::span<const std::uint8_t> answer, b
 QString messageText(std::uint8_t type) {
     switch (type) {
         case 3:
-            return txt(236);
+            return txt(kTextPowerOFF);
         case 4:
-            return txt(237);
+            return txt(kTextPowerON);
         case 14:
-            return txt(238);
+            return txt(kTextMeasuringStarted);
         default:
-            return txt(241);
+            return txt(kTextMessageUnknown);
     }
 }
 

@@ -33,7 +33,7 @@ void MessageTransfer::start() {
     table_ = {};
     firstBlock_ = true;
     view_.transferRunning(true);
-    setStatus(txt(118));
+    setStatus(txt(kTextInitializingConnection));
     begin();
     send(COMM);
 }
@@ -46,7 +46,7 @@ void MessageTransfer::showStored(std::span<const std::uint8_t> log) {
     bytes_.assign(log.begin(), log.end());
     table_ = fillMessageTable(bytes_);
     view_.tableFilled();
-    setStatus(txt(1223));
+    setStatus(txt(kTextStoredInTheHistory));
 }
 
 void MessageTransfer::end(bool ok) {
@@ -73,7 +73,7 @@ void MessageTransfer::completion(ExchangeResult result) {
     if (result == ExchangeResult::Failed) {
         view_.transferRunning(false);
         closeEngine();
-        setStatus(txt(136));
+        setStatus(txt(kTextErrorConnectiongToDevice));
         reportConnectionError();
         view_.transferEnded(false);
         return;
@@ -82,7 +82,7 @@ void MessageTransfer::completion(ExchangeResult result) {
     const auto answer = this->answer();
     switch (state_) {
         case COMM:
-            setStatus(txt(205));
+            setStatus(txt(kTextReadingCMOS));
             send(READ_CMOS);
             break;
         case READ_CMOS:
@@ -91,7 +91,7 @@ void MessageTransfer::completion(ExchangeResult result) {
                 return;
             }
             decodeCmos(answer, image().cmos_raw_identity, image().cmos);
-            setStatus(txt(120));
+            setStatus(txt(kTextRetrievingStationInfo));
             send(READ_STATUS);
             break;
         case READ_STATUS:
@@ -101,7 +101,7 @@ void MessageTransfer::completion(ExchangeResult result) {
                 error(" 9.12: Arch_save_time");
                 return;
             }
-            setStatus(txt(235));
+            setStatus(txt(kTextTransferingSystemMessages));
             send(READ_MESSAGES);
             break;
         case READ_MESSAGES: {
@@ -116,7 +116,7 @@ void MessageTransfer::completion(ExchangeResult result) {
                 bytes_ = {};
                 releaseEngine();
                 view_.transferRunning(false);
-                prompter().error(txt(263));
+                prompter().error(txt(kTextNotEnoughMemory));
                 view_.transferEnded(false);
                 return;
             }
@@ -124,7 +124,7 @@ void MessageTransfer::completion(ExchangeResult result) {
             firstBlock_ = false;
             if (block->more) {
                 sendContinuation(READ_MESSAGES);
-                setStatus(txt(141));
+                setStatus(txt(kTextDataLoaded));
                 return;
             }
             state_ = kFinished;
@@ -134,7 +134,7 @@ void MessageTransfer::completion(ExchangeResult result) {
                 return;
             }
             view_.tableFilled();
-            setStatus(txt(141));
+            setStatus(txt(kTextDataLoaded));
             end(true);
             break;
         }
@@ -152,7 +152,7 @@ QString MessageTransfer::exportTo(const QString& path) {
     const QString target = path.isEmpty() ? defaultExportPath() : path;
     switch (exportMessages(target, messageExportRows(table_), prompter())) {
         case MessageExportResult::Ok:
-            setStatus(txt(225));
+            setStatus(txt(kTextDataSaved));
             return target;
         case MessageExportResult::WriteFailed:
         case MessageExportResult::OpenFailed:

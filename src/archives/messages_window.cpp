@@ -48,18 +48,18 @@ THlaseni::THlaseni(StationPort& port, ProgramContext& program, QWidget* parent)
 THlaseni::~THlaseni() = default;
 
 void THlaseni::setCaptions() {
-    setWindowTitle(txt(242));
-    ui->Label1->setText(txt(242));
-    ui->b_close->setText(txt(117));
-    exportItem_->setText(txt(397));
+    setWindowTitle(txt(kTextSystemMessages));
+    ui->Label1->setText(txt(kTextSystemMessages));
+    ui->b_close->setText(txt(kTextClose));
+    exportItem_->setText(txt(kTextExportToFile));
     QTableWidget* grid = ui->StringGrid1;
     const QColor fixed = palette().color(QPalette::Button);
     for (int c = 0; c < 4; ++c) {
         gridCell(grid, 0, c)->setBackground(fixed);
     }
-    gridCell(grid, 0, 1)->setText(txt(243));
-    gridCell(grid, 0, 2)->setText(txt(244));
-    gridCell(grid, 0, 3)->setText(txt(245));
+    gridCell(grid, 0, 1)->setText(txt(kTextTime));
+    gridCell(grid, 0, 2)->setText(txt(kTextDate));
+    gridCell(grid, 0, 3)->setText(txt(kTextMessage));
 }
 
 void THlaseni::sizeGrid() {

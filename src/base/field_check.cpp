@@ -40,7 +40,7 @@ bool validateField(const QString& value, const QString& labelCaption, FieldKind 
                    Prompts& prompts, bool required) {
     if (value.isEmpty()) {
         if (required) {
-            prompts.information(txt(149) + labelCaption + txt(150));
+            prompts.information(txt(kTextBox) + labelCaption + txt(kTextCanTBeEmpty));
             return false;
         }
         return true;
@@ -49,7 +49,8 @@ bool validateField(const QString& value, const QString& labelCaption, FieldKind 
     if (positions.isEmpty()) {
         return true;
     }
-    prompts.information(txt(151) + labelCaption + txt(152) + positions + txt(153));
+    prompts.information(txt(kTextBox151) + labelCaption + txt(kTextContainsIllegalCharactersPos) +
+                        positions + txt(kTextClosingParenthesis));
     return false;
 }
 

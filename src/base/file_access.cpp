@@ -16,23 +16,23 @@ QString fileErrorReason(int error) {
     switch (error) {
         case EACCES:
         case EPERM:
-            return txt(1066);
+            return txt(kTextPermissionDenied);
         case ENOSPC:
         case EDQUOT:
-            return txt(1067);
+            return txt(kTextNoSpaceLeftOn);
         case ENOENT:
-            return txt(1068);
+            return txt(kTextNoSuchFileOr);
         case EROFS:
-            return txt(1069);
+            return txt(kTextReadOnlyFileSystem);
         case EISDIR:
-            return txt(1070);
+            return txt(kTextItIsAFolder);
         case EFBIG:
-            return txt(1071);
+            return txt(kTextFileTooLarge);
         case ENOTDIR:
         case EEXIST:
-            return txt(1079);
+            return txt(kTextAFileStandsWhere);
         case 0:
-            return txt(1072);
+            return txt(kTextUnknownError);
         default:
             break;
     }

@@ -32,7 +32,7 @@ Prompts& prompts() {
 }
 
 void reportGeneralError(Prompts& where, const char* tag) {
-    where.error(txt(312) + QString::fromLatin1(tag));
+    where.error(txt(kTextGeneralError) + QString::fromLatin1(tag));
 }
 
 }  // namespace pelmo

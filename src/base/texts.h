@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "base/text_ids.h"
+
 namespace pelmo {
 
 enum class Language : int { Czech = 1, English = 2 };

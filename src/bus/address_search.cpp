@@ -35,7 +35,7 @@ void AddressSearch::start() {
         saved_ = true;
     }
     img.bus_address = first_;
-    view_.searchStatus(txt(118));
+    view_.searchStatus(txt(kTextInitializingConnection));
     begin();
     probe();
 }
@@ -73,7 +73,7 @@ void AddressSearch::end() {
     pause_.stop();
     release();
     finished_ = true;
-    view_.searchStatus(txt(382));
+    view_.searchStatus(txt(kTextSearchCompleted));
     view_.searchEnded();
 }
 
@@ -91,7 +91,7 @@ void AddressSearch::completion(ExchangeResult result) {
     switch (state_) {
         case COMM:
             view_.probing(a);
-            view_.searchStatus(txt(381) + QString::number(a));
+            view_.searchStatus(txt(kTextSearchInProgress) + QString::number(a));
             if (!failed) {
                 engine_->acknowledge();
                 if (found_ > kMaxStations) {

@@ -83,30 +83,30 @@ bool storeAlarmLimits(const AlarmLimitBoxes& boxes, int channel, StationImage& i
     double maximum = 0.0;
     if (!checkLimit(boxes.lowLimit, 93, prompts, low) ||
         !checkLimit(boxes.highLimit, 94, prompts, high) ||
-        !checkNumberField(boxes.minValue, txt(83), prompts, true, minimum) ||
-        !checkNumberField(boxes.maxValue, txt(84), prompts, true, maximum)) {
+        !checkNumberField(boxes.minValue, txt(kTextMinValue), prompts, true, minimum) ||
+        !checkNumberField(boxes.maxValue, txt(kTextMaxValue), prompts, true, maximum)) {
         return false;
     }
     if (image.cmos.locked) {
-        prompts.warning(txt(206));
+        prompts.warning(txt(kTextStationIsLockedAnd));
         return false;
     }
     const bool limits = boxes.lowLimit != kNoLimit && boxes.highLimit != kNoLimit;
     if (limits) {
         bool ok = true;
         if (low < minimum) {
-            prompts.warning(txt(158));
+            prompts.warning(txt(kTextMinLimitMinValue));
             ok = false;
         } else if (high > maximum) {
-            prompts.warning(txt(159));
+            prompts.warning(txt(kTextMaxLimitMaxValue));
             ok = false;
         }
         if (high < low) {
-            prompts.warning(txt(201));
+            prompts.warning(txt(kTextMaxLimitMinLimit));
             ok = false;
         }
         if (maximum < minimum) {
-            prompts.warning(txt(168));
+            prompts.warning(txt(kTextMinValueMaxValue));
             ok = false;
         }
         if (!ok) {
@@ -141,7 +141,7 @@ void AlarmLimits::read() {
     saving_ = false;
     resetNewStation(image());
     link_.rx->setCount(0);
-    view_.alarmStatus(txt(118));
+    view_.alarmStatus(txt(kTextInitializingConnection));
     begin();
     send(COMM);
 }
@@ -149,14 +149,14 @@ void AlarmLimits::read() {
 void AlarmLimits::save(int channel) {
     saving_ = true;
     image().current_index = static_cast<std::uint16_t>(channel);
-    view_.alarmStatus(txt(118));
+    view_.alarmStatus(txt(kTextInitializingConnection));
     begin();
     send(COMM);
 }
 
 void AlarmLimits::failed() {
     closeAndRelease();
-    view_.alarmStatus(txt(136));
+    view_.alarmStatus(txt(kTextErrorConnectiongToDevice));
     reportConnectionError();
     view_.alarmFailed();
 }
@@ -177,7 +177,7 @@ void AlarmLimits::completion(ExchangeResult result) {
         if (state_ == COMM) {
             send(WRITE_CHANNEL);
         } else if (state_ == WRITE_CHANNEL) {
-            view_.alarmStatus(txt(225) + QStringLiteral(" OK"));
+            view_.alarmStatus(txt(kTextDataSaved) + QStringLiteral(" OK"));
             closeAndRelease();
             saving_ = false;
             view_.channelSaved();
@@ -190,7 +190,7 @@ void AlarmLimits::completion(ExchangeResult result) {
             break;
         case READ_CMOS:
             decodeCmos(answer(), img.cmos_raw_identity, img.cmos);
-            view_.alarmStatus(txt(120));
+            view_.alarmStatus(txt(kTextRetrievingStationInfo));
             send(READ_STATUS);
             break;
         case READ_STATUS:
@@ -199,7 +199,7 @@ void AlarmLimits::completion(ExchangeResult result) {
         case READ_METER:
             decodeMeter(answer(), img.meter);
             img.current_index = 1;
-            view_.alarmStatus(txt(139) + QStringLiteral("1"));
+            view_.alarmStatus(txt(kTextRetrievingChannelCh) + QStringLiteral("1"));
             send(READ_CHANNEL);
             break;
         case READ_CHANNEL: {
@@ -213,17 +213,18 @@ void AlarmLimits::completion(ExchangeResult result) {
             }
             ++img.current_index;
             if (img.current_index <= kChannelCount) {
-                view_.alarmStatus(txt(139) + QString::number(img.current_index));
+                view_.alarmStatus(txt(kTextRetrievingChannelCh) +
+                                  QString::number(img.current_index));
                 send(READ_CHANNEL);
             } else {
-                view_.alarmStatus(txt(140));
+                view_.alarmStatus(txt(kTextRetrievingStationData));
                 send(READ_STATION);
             }
             break;
         }
         case READ_STATION:
             decodeStation(answer(), img.station);
-            view_.alarmStatus(txt(141));
+            view_.alarmStatus(txt(kTextDataLoaded));
             closeAndRelease();
             view_.configurationRead();
             break;

@@ -51,20 +51,20 @@ TMezAlarmu::~TMezAlarmu() {
 }
 
 void TMezAlarmu::setCaptions() {
-    setWindowTitle(txt(15));
-    ui->Label1->setText(txt(15));
-    setGridCell(ui->StringGrid1, 0, 1, txt(28));
-    setGridCell(ui->StringGrid1, 0, 2, txt(29));
-    setGridCell(ui->StringGrid1, 0, 3, txt(30));
-    setGridCell(ui->StringGrid1, 0, 4, txt(92));
+    setWindowTitle(txt(kTextAlarmTresholdChange));
+    ui->Label1->setText(txt(kTextAlarmTresholdChange));
+    setGridCell(ui->StringGrid1, 0, 1, txt(kTextName));
+    setGridCell(ui->StringGrid1, 0, 2, txt(kTextText));
+    setGridCell(ui->StringGrid1, 0, 3, txt(kTextInput));
+    setGridCell(ui->StringGrid1, 0, 4, txt(kTextOutput));
     ui->GroupBox1->setTitle(QStringLiteral(" Ch. %1 ").arg(channel_));
-    ui->l_minHodnotaLabel->setText(txt(83));
-    ui->l_maxHodnotaLabel->setText(txt(84));
-    ui->l_minMezeLabel->setText(txt(93));
-    ui->l_maxMezeLabel->setText(txt(94));
-    ui->ch_Inv->setText(txt(202));
-    ui->b_save->setText(txt(75));
-    ui->b_close->setText(txt(117));
+    ui->l_minHodnotaLabel->setText(txt(kTextMinValue));
+    ui->l_maxHodnotaLabel->setText(txt(kTextMaxValue));
+    ui->l_minMezeLabel->setText(txt(kTextLowLimit));
+    ui->l_maxMezeLabel->setText(txt(kTextHighLimit));
+    ui->ch_Inv->setText(txt(kTextInvertOutputValues));
+    ui->b_save->setText(txt(kTextSave));
+    ui->b_close->setText(txt(kTextClose));
 }
 
 void TMezAlarmu::showEvent(QShowEvent* event) {
@@ -126,7 +126,7 @@ void TMezAlarmu::configurationRead() {
     fillGrid();
     fitGrid();
     if (!anyOutputDefined(limits_.image())) {
-        program_.prompts().warning(txt(387));
+        program_.prompts().warning(txt(kTextNoOutputDefined));
     }
 }
 

@@ -36,22 +36,22 @@ TLetMer::TLetMer(StationPort& port, ProgramContext& program, QWidget* parent)
 TLetMer::~TLetMer() = default;
 
 void TLetMer::setCaptions() {
-    setWindowTitle(txt(297));
-    ui->Label1->setText(txt(297));
-    ui->GroupBox1->setTitle(txt(299));
-    ui->Label3->setText(txt(295));
-    ui->Label4->setText(txt(296));
-    ui->b_read->setText(txt(298));
-    ui->b_cancel->setText(txt(110));
-    ui->b_close->setText(txt(117));
+    setWindowTitle(txt(kTextFlyingMeasurement297));
+    ui->Label1->setText(txt(kTextFlyingMeasurement297));
+    ui->GroupBox1->setTitle(txt(kTextStation));
+    ui->Label3->setText(txt(kTextCircuit));
+    ui->Label4->setText(txt(kTextNumber));
+    ui->b_read->setText(txt(kTextReadData));
+    ui->b_cancel->setText(txt(kTextBreak));
+    ui->b_close->setText(txt(kTextClose));
     cb_nulClick();
     for (int r = 0; r < 10; ++r) {
         setGridCell(ui->StringGrid1, r, 0, txt(283 + r));
     }
     for (int r = 0; r < 3; ++r) {
-        setGridCell(ui->StringGrid2, r, 0, txt(293));
+        setGridCell(ui->StringGrid2, r, 0, txt(kTextDW));
     }
-    setGridCell(ui->StringGrid2, 3, 0, txt(294));
+    setGridCell(ui->StringGrid2, 3, 0, txt(kTextEnthalpy294));
 }
 
 void TLetMer::showEvent(QShowEvent* event) {
@@ -101,10 +101,10 @@ void TLetMer::b_readClick() {
     const int count = ui->s_pocet->value();
     ui->Gauge1->setValue(0);
     ui->Gauge1->setMaximum(static_cast<int>(fly_.measuringSeconds(circuit, count) + 3));
-    if (!validateField(ui->s_pasmo->cleanText(), txt(295), FieldKind::Integer, program_.prompts(),
-                       true) ||
-        !validateField(ui->s_pocet->cleanText(), txt(296), FieldKind::Integer, program_.prompts(),
-                       true)) {
+    if (!validateField(ui->s_pasmo->cleanText(), txt(kTextCircuit), FieldKind::Integer,
+                       program_.prompts(), true) ||
+        !validateField(ui->s_pocet->cleanText(), txt(kTextNumber), FieldKind::Integer,
+                       program_.prompts(), true)) {
         return;
     }
     ui->b_read->setEnabled(false);

@@ -68,7 +68,7 @@ void FlyingMeasurement::setPhase(FlyView::Phase phase) {
 
 void FlyingMeasurement::setup() {
     chain_ = Chain::Setup;
-    view_.flyStatus(txt(118));
+    view_.flyStatus(txt(kTextInitializingConnection));
     begin();
     send(COMM);
 }
@@ -85,7 +85,7 @@ void FlyingMeasurement::startMeasurement(int circuit, int count, bool clearBuffe
     total_ = measuringSeconds(circuit, count);
     chain_ = Chain::Start;
     setPhase(FlyView::Phase::Starting);
-    view_.flyStatus(txt(118));
+    view_.flyStatus(txt(kTextInitializingConnection));
     begin();
     send(COMM);
 }
@@ -95,7 +95,7 @@ void FlyingMeasurement::tick() {
     view_.gaugeStep();
     if (waited_ > total_) {
         timer_.stop();
-        view_.flyStatus(txt(118));
+        view_.flyStatus(txt(kTextInitializingConnection));
         chain_ = Chain::Retrieve;
         setPhase(FlyView::Phase::Retrieving);
         begin();
@@ -110,7 +110,7 @@ void FlyingMeasurement::cancel() {
     // for afterwards.
     cancelled_ = chain_ == Chain::Start || chain_ == Chain::Retrieve;
     setPhase(FlyView::Phase::Idle);
-    view_.flyStatus(txt(189));
+    view_.flyStatus(txt(kTextStationReadingInterrupted));
 }
 
 void FlyingMeasurement::startPending() {
@@ -136,7 +136,7 @@ void FlyingMeasurement::completion(ExchangeResult result) {
         chain_ = Chain::None;
         pending_.reset();
         cancelled_ = false;
-        view_.flyStatus(txt(136));
+        view_.flyStatus(txt(kTextErrorConnectiongToDevice));
         reportConnectionError();
         view_.flyFailed(chain == Chain::Setup);
         return;
@@ -150,21 +150,21 @@ void FlyingMeasurement::completion(ExchangeResult result) {
             } else if (chain == Chain::Start) {
                 // A broken-off chain keeps "interrupted" in the status bar.
                 if (!cancelled_) {
-                    view_.flyStatus(txt(205));
+                    view_.flyStatus(txt(kTextReadingCMOS));
                 }
                 link_.build.fly = &fly_;
                 send(FLY_SET);
             } else {
                 if (!cancelled_) {
                     view_.gaugeStep();
-                    view_.flyStatus(txt(281));
+                    view_.flyStatus(txt(kTextRequestingMeasureResults));
                 }
                 send(FLY_READ);
             }
             break;
         case READ_CMOS:
             decodeCmos(answer(), img.cmos_raw_identity, img.cmos);
-            view_.flyStatus(txt(120));
+            view_.flyStatus(txt(kTextRetrievingStationInfo));
             send(READ_STATION);
             break;
         case READ_STATION:
@@ -173,7 +173,7 @@ void FlyingMeasurement::completion(ExchangeResult result) {
             break;
         case READ_METER:
             decodeMeter(answer(), img.meter);
-            view_.flyStatus(txt(141));
+            view_.flyStatus(txt(kTextDataLoaded));
             closeAndRelease();
             chain_ = Chain::None;
             setPhase(FlyView::Phase::Idle);
@@ -191,7 +191,7 @@ void FlyingMeasurement::completion(ExchangeResult result) {
             }
             waited_ = 0;
             timer_.start();
-            view_.flyStatus(txt(282));
+            view_.flyStatus(txt(kTextMeasurementInProgress));
             setPhase(FlyView::Phase::Measuring);
             break;
         case FLY_READ: {
@@ -211,7 +211,7 @@ void FlyingMeasurement::completion(ExchangeResult result) {
                 startPending();
                 break;
             }
-            view_.flyStatus(txt(141));
+            view_.flyStatus(txt(kTextDataLoaded));
             view_.gaugeStep();
             setPhase(FlyView::Phase::Idle);
             view_.resultsRead(*values);

@@ -9,34 +9,34 @@ namespace pelmo {
 QString inputCardText(std::uint8_t code) {
     switch (code) {
         case 0:
-            return txt(314);
+            return txt(kTextVacantInput);
         case 6:
-            return txt(319) + QStringLiteral("1");
+            return txt(kTextResistorR) + QStringLiteral("1");
         case 8:
-            return txt(318);
+            return txt(kTextCurrent020);
         case 10:
-            return txt(319) + QStringLiteral("2");
+            return txt(kTextResistorR) + QStringLiteral("2");
         case 12:
-            return txt(319) + QStringLiteral("3");
+            return txt(kTextResistorR) + QStringLiteral("3");
         case 16:
-            return txt(313);
+            return txt(kTextCurrent420mA);
         case 80:
-            return txt(313) + QStringLiteral("  P");
+            return txt(kTextCurrent420mA) + QStringLiteral("  P");
         case 82:
-            return txt(313) + QStringLiteral("  P2");
+            return txt(kTextCurrent420mA) + QStringLiteral("  P2");
         case 129:
-            return txt(320);
+            return txt(kTextImpulse);
         default:
-            return txt(315);
+            return txt(kTextUnknownInput);
     }
 }
 
 QString prescalerText(int exponent) {
     if (exponent < 1 || exponent > 15) {
-        return txt(315);
+        return txt(kTextUnknownInput);
     }
     const int divider = 1 << (exponent - 1);
-    return divider == 1 ? txt(314) : QStringLiteral("1 / ") + QString::number(divider);
+    return divider == 1 ? txt(kTextVacantInput) : QStringLiteral("1 / ") + QString::number(divider);
 }
 
 HardwareInfoReader::HardwareInfoReader(StationPort& port, LinkContext& link, Prompts& prompts,
@@ -46,7 +46,7 @@ HardwareInfoReader::HardwareInfoReader(StationPort& port, LinkContext& link, Pro
 void HardwareInfoReader::start() {
     resetNewStation(image());
     link_.rx->setCount(0);
-    view_.hardwareStatus(txt(118));
+    view_.hardwareStatus(txt(kTextInitializingConnection));
     begin();
     send(COMM);
 }
@@ -58,7 +58,7 @@ void HardwareInfoReader::completion(ExchangeResult result) {
     }
     if (failed) {
         release();
-        view_.hardwareStatus(txt(136));
+        view_.hardwareStatus(txt(kTextErrorConnectiongToDevice));
         reportConnectionError();
         view_.hardwareEnded(HardwareInfoView::Ending::Failed);
         return;
@@ -67,22 +67,22 @@ void HardwareInfoReader::completion(ExchangeResult result) {
     StationImage& img = image();
     switch (state_) {
         case COMM:
-            view_.hardwareStatus(txt(120));
+            view_.hardwareStatus(txt(kTextRetrievingStationInfo));
             send(READ_STATUS);
             break;
         case READ_STATUS:
-            view_.hardwareStatus(txt(120) + QStringLiteral("OK"));
-            view_.hardwareStatus(txt(138));
+            view_.hardwareStatus(txt(kTextRetrievingStationInfo) + QStringLiteral("OK"));
+            view_.hardwareStatus(txt(kTextRetrievingMeterData));
             send(READ_CMOS);
             break;
         case READ_CMOS:
-            view_.hardwareStatus(txt(138));
+            view_.hardwareStatus(txt(kTextRetrievingMeterData));
             decodeCmos(answer(), img.cmos_raw_identity, img.cmos);
             send(READ_METER);
             break;
         case READ_METER:
             img.current_index = 1;
-            view_.hardwareStatus(txt(139) + QStringLiteral("1"));
+            view_.hardwareStatus(txt(kTextRetrievingChannelCh) + QStringLiteral("1"));
             decodeMeter(answer(), img.meter);
             send(READ_CHANNEL);
             break;
@@ -94,18 +94,19 @@ void HardwareInfoReader::completion(ExchangeResult result) {
                 reportGeneralError(prompter(), " 1.2: Definice meridla");
             }
             ++img.current_index;
-            view_.hardwareStatus(txt(139) + QString::number(img.current_index));
+            view_.hardwareStatus(txt(kTextRetrievingChannelCh) +
+                                 QString::number(img.current_index));
             if (img.current_index <= kChannelCount) {
                 send(READ_CHANNEL);
             } else {
-                view_.hardwareStatus(txt(140));
+                view_.hardwareStatus(txt(kTextRetrievingStationData));
                 send(READ_STATION);
             }
             break;
         }
         case READ_STATION:
             decodeStation(answer(), img.station);
-            view_.hardwareStatus(txt(141));
+            view_.hardwareStatus(txt(kTextDataLoaded));
             img.station_loaded = true;
             release();
             view_.stationDecoded();

@@ -37,20 +37,20 @@ TInfoHW::~TInfoHW() {
 }
 
 void TInfoHW::setCaptions() {
-    setWindowTitle(txt(20));
-    ui->Title->setText(txt(20));
-    ui->Label1->setText(txt(216));
-    ui->Label2->setText(txt(27));
-    ui->Label3->setText(txt(89));
-    ui->Label4->setText(txt(212));
-    ui->Label6->setText(txt(321));
+    setWindowTitle(txt(kTextHWSystemInfo));
+    ui->Title->setText(txt(kTextHWSystemInfo));
+    ui->Label1->setText(txt(kTextSerialNumber));
+    ui->Label2->setText(txt(kTextNetAddress));
+    ui->Label3->setText(txt(kTextBufferSize));
+    ui->Label4->setText(txt(kTextUnitLocked));
+    ui->Label6->setText(txt(kTextUnitSWVersion));
     for (int r = 0; r < 8; ++r) {
-        setGridCell(ui->StringGrid1, r, 0, txt(316) + QString::number(r + 1));
+        setGridCell(ui->StringGrid1, r, 0, txt(kTextChannel316) + QString::number(r + 1));
     }
     for (int r = 0; r < 4; ++r) {
-        setGridCell(ui->StringGrid2, r, 0, txt(317) + QString::number(r + 1));
+        setGridCell(ui->StringGrid2, r, 0, txt(kTextFrequencyInput) + QString::number(r + 1));
     }
-    ui->b_close->setText(txt(117));
+    ui->b_close->setText(txt(kTextClose));
 }
 
 void TInfoHW::showEvent(QShowEvent* event) {

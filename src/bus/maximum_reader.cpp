@@ -67,7 +67,7 @@ void MaximumReader::completion(ExchangeResult result) {
     }
     if (failed) {
         closeAndRelease();
-        view_.maximumStatus(txt(136));
+        view_.maximumStatus(txt(kTextErrorConnectiongToDevice));
         reportConnectionError();
         view_.maximumEnded(MaximumView::Ending::Failed);
         return;
@@ -76,16 +76,16 @@ void MaximumReader::completion(ExchangeResult result) {
     StationImage& img = image();
     switch (state_) {
         case COMM:
-            view_.maximumStatus(txt(205));
+            view_.maximumStatus(txt(kTextReadingCMOS));
             send(READ_CMOS);
             break;
         case READ_CMOS:
             decodeCmos(answer(), img.cmos_raw_identity, img.cmos);
-            view_.maximumStatus(txt(120));
+            view_.maximumStatus(txt(kTextRetrievingStationInfo));
             send(READ_STATUS);
             break;
         case READ_STATUS:
-            view_.maximumStatus(txt(274));
+            view_.maximumStatus(txt(kTextRetrieving15MinMaximum));
             send(READ_MAXIMUM);
             break;
         case READ_MAXIMUM: {
@@ -97,7 +97,7 @@ void MaximumReader::completion(ExchangeResult result) {
                 return;
             }
             view_.maximumRead(*values);
-            view_.maximumStatus(txt(141));
+            view_.maximumStatus(txt(kTextDataLoaded));
             closeAndRelease();
             view_.maximumEnded(MaximumView::Ending::Read);
             break;

@@ -29,16 +29,16 @@ TMaximum::TMaximum(StationPort& port, ProgramContext& program, QWidget* parent)
 TMaximum::~TMaximum() = default;
 
 void TMaximum::setCaptions() {
-    setWindowTitle(txt(322));
-    ui->Label1->setText(txt(322));
+    setWindowTitle(txt(kText15MinMaximum322));
+    ui->Label1->setText(txt(kText15MinMaximum322));
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        setGridCell(grid, 1, 0, txt(275));
-        setGridCell(grid, 2, 0, txt(276));
+        setGridCell(grid, 1, 0, txt(kTextCurrentStatusGJ));
+        setGridCell(grid, 2, 0, txt(kTextMaximumValueGJ));
     }
-    setGridCell(ui->StringGrid1, 0, 1, txt(172));
-    setGridCell(ui->StringGrid2, 0, 1, txt(173));
+    setGridCell(ui->StringGrid1, 0, 1, txt(kTextCircuitNo1));
+    setGridCell(ui->StringGrid2, 0, 1, txt(kTextCircuitNo2));
     // "Zavřít" in Czech; the shared close text keeps English windows English.
-    ui->OKBtn->setText(txt(117));
+    ui->OKBtn->setText(txt(kTextClose));
 }
 
 void TMaximum::showEvent(QShowEvent* event) {

@@ -29,11 +29,15 @@ QString impulse(double stored) {
 }  // namespace
 
 MeterLimitColumn meterLimitCaptions1() {
-    return {txt(32), txt(53), txt(54), txt(55), txt(56), txt(57), txt(58)};
+    return {txt(kTextModeTabLabel), txt(kTextFlowNo1Max), txt(kTextFlowNo1Min),
+            txt(kTextFlowNo2Max),   txt(kTextFlowNo2Min), txt(kTextMaximumNo1GJ),
+            txt(kTextMaximumNo2GJ)};
 }
 
 MeterLimitColumn meterLimitCaptions2(bool gas) {
-    return {txt(gas ? 360 : 59), txt(gas ? 362 : 69), txt(70), txt(71), txt(72), txt(73), txt(74)};
+    return {txt(gas ? 360 : 59),     txt(gas ? 362 : 69),       txt(kTextIntervalP1Sec),
+            txt(kTextIntervalP2Sec), txt(kTextIntervalCondSec), txt(kTextImpulseCoef1),
+            txt(kTextImpulseCoef2)};
 }
 
 MeterLimitColumn meterLimitValues1(const definice_meridla_rec& m) {
@@ -61,7 +65,7 @@ namespace {
 // A value the characters allow but the 16-bit field cannot hold: said as such, with the range,
 // rather than as a bad character at a position.
 void reportOutOfRange(const QString& caption, Prompts& prompts) {
-    prompts.information(txt(1242).arg(caption).arg(0).arg(65535));
+    prompts.information(txt(kTextTheFieldMustHold).arg(caption).arg(0).arg(65535));
 }
 
 // Number mode for a field that is stored as a 16-bit whole number: a fraction or a value
@@ -166,7 +170,7 @@ void MeterLimits::completion(ExchangeResult result) {
     }
     if (failed) {
         closeAndRelease();
-        view_.meterStatus(txt(136));
+        view_.meterStatus(txt(kTextErrorConnectiongToDevice));
         reportConnectionError();
         view_.meterFailed(!writing_);
         return;
@@ -175,32 +179,32 @@ void MeterLimits::completion(ExchangeResult result) {
     StationImage& img = image();
     switch (state_) {
         case COMM:
-            view_.meterStatus(txt(120));
+            view_.meterStatus(txt(kTextRetrievingStationInfo));
             send(READ_STATUS);
             break;
         case READ_STATUS:
-            view_.meterStatus(txt(205));
+            view_.meterStatus(txt(kTextReadingCMOS));
             send(READ_CMOS);
             break;
         case READ_CMOS:
             decodeCmos(answer(), img.cmos_raw_identity, img.cmos);
-            view_.meterStatus(txt(138));
+            view_.meterStatus(txt(kTextRetrievingMeterData));
             send(READ_METER);
             break;
         case READ_METER:
             decodeMeter(answer(), img.meter);
             if (writing_) {
                 applyMeterLimits(entry_, img.cmos.locked, img.meter);
-                view_.meterStatus(txt(124));
+                view_.meterStatus(txt(kTextTransferingMeterData));
                 send(WRITE_METER);
             } else {
                 closeAndRelease();
                 view_.meterRead();
-                view_.meterStatus(txt(141));
+                view_.meterStatus(txt(kTextDataLoaded));
             }
             break;
         case WRITE_METER:
-            view_.meterStatus(txt(225));
+            view_.meterStatus(txt(kTextDataSaved));
             closeAndRelease();
             writing_ = false;
             view_.meterWritten();

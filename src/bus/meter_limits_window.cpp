@@ -7,7 +7,7 @@
 #include "base/prompts.h"
 #include "base/texts.h"
 #include "files/program_settings.h"
-#include "ui/access_mode.h"
+#include "services/access_mode.h"
 #include "ui_meter_limits_window.h"
 #include "widgets/grid_cells.h"
 
@@ -56,13 +56,13 @@ TMezMeridla::TMezMeridla(StationPort& port, ProgramContext& program, QWidget* pa
 TMezMeridla::~TMezMeridla() = default;
 
 void TMezMeridla::setCaptions() {
-    ui->Label1->setText(txt(19));
-    setWindowTitle(txt(19));
+    ui->Label1->setText(txt(kTextChangeGaugeLimits));
+    setWindowTitle(txt(kTextChangeGaugeLimits));
     fillColumn(ui->StringGrid1, 0, meterLimitCaptions1());
     fillColumn(ui->StringGrid2, 0, meterLimitCaptions2(program_.settings.isGasVersion()));
-    ui->b_close->setText(txt(117));
-    ui->b_save->setText(txt(75));
-    ui->b_refresh->setText(txt(251));
+    ui->b_close->setText(txt(kTextClose));
+    ui->b_save->setText(txt(kTextSave));
+    ui->b_refresh->setText(txt(kTextRefresh));
 }
 
 void TMezMeridla::showEvent(QShowEvent* event) {
@@ -101,7 +101,7 @@ void TMezMeridla::FormShow() {
     resetNewStation(limits_.image());
     ui->StringGrid1->clearSelection();
     ui->StringGrid2->clearSelection();
-    meterStatus(txt(118));
+    meterStatus(txt(kTextInitializingConnection));
     limits_.read();
 }
 

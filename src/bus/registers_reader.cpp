@@ -68,7 +68,7 @@ void RegistersReader::completion(ExchangeResult result) {
     }
     if (failed) {
         release();
-        view_.registersStatus(txt(136));
+        view_.registersStatus(txt(kTextErrorConnectiongToDevice));
         reportConnectionError();
         view_.registersEnded(RegistersView::Ending::Failed);
         return;
@@ -81,7 +81,7 @@ void RegistersReader::completion(ExchangeResult result) {
         view_.registersEnded(RegistersView::Ending::Failed);
         return;
     }
-    view_.registersStatus(txt(27) + QString::number(values->address));
+    view_.registersStatus(txt(kTextNetAddress) + QString::number(values->address));
     view_.registersRead(*values);
     view_.readRunning(false);
     view_.registersEnded(RegistersView::Ending::Read);

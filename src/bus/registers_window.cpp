@@ -24,19 +24,19 @@ TRegistryForm::TRegistryForm(StationPort& port, ProgramContext& program, QWidget
 TRegistryForm::~TRegistryForm() = default;
 
 void TRegistryForm::setCaptions() {
-    setWindowTitle(txt(18));
-    ui->Label1->setText(txt(18));
+    setWindowTitle(txt(kTextSystemRegisters));
+    ui->Label1->setText(txt(kTextSystemRegisters));
     for (int row = 1; row <= 8; ++row) {
         setGridCell(ui->StringGrid1, row, 0, txt(circuitRowText(row - 1)));
     }
     for (int row = 1; row <= 3; ++row) {
         setGridCell(ui->StringGrid2, row, 0, txt(condensateRowText(row - 1)));
     }
-    setGridCell(ui->StringGrid1, 0, 1, txt(172));
-    setGridCell(ui->StringGrid1, 0, 2, txt(173));
-    setGridCell(ui->StringGrid2, 0, 1, txt(174));
-    ui->OKBtn->setText(txt(117));
-    ui->refreshBtn->setText(txt(251));
+    setGridCell(ui->StringGrid1, 0, 1, txt(kTextCircuitNo1));
+    setGridCell(ui->StringGrid1, 0, 2, txt(kTextCircuitNo2));
+    setGridCell(ui->StringGrid2, 0, 1, txt(kTextCircuitNo3));
+    ui->OKBtn->setText(txt(kTextClose));
+    ui->refreshBtn->setText(txt(kTextRefresh));
 }
 
 void TRegistryForm::showEvent(QShowEvent* event) {

@@ -75,14 +75,14 @@ void TVyhledani::setEntriesChanged(std::function<void()> changed) {
 }
 
 void TVyhledani::setCaptions() {
-    setWindowTitle(txt(383));
-    ui->Label1->setText(txt(383));
+    setWindowTitle(txt(kTextStationAddressDetection));
+    ui->Label1->setText(txt(kTextStationAddressDetection));
     for (QTableWidget* grid : {ui->StringGrid1, ui->StringGrid2}) {
-        setGridCell(grid, 0, 1, txt(194));
-        setGridCell(grid, 0, 2, txt(24));
+        setGridCell(grid, 0, 1, txt(kTextAddress));
+        setGridCell(grid, 0, 2, txt(kTextHead));
     }
-    exportAction_->setText(txt(397));
-    ui->b_close->setText(txt(117));
+    exportAction_->setText(txt(kTextExportToFile));
+    ui->b_close->setText(txt(kTextClose));
 }
 
 void TVyhledani::showEvent(QShowEvent* event) {

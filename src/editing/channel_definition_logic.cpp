@@ -5,8 +5,8 @@
 #include "base/field_check.h"
 #include "base/prompts.h"
 #include "base/texts.h"
-#include "editing/memory_allocation.h"
 #include "editing/number_field.h"
+#include "model/memory_allocation.h"
 #include "model/raw_scale.h"
 
 namespace pelmo {
@@ -203,18 +203,18 @@ bool coefficientAsPercentage(const definice_meridla_rec& meter, int channel) {
 
 ChannelCaptions defaultChannelCaptions() {
     ChannelCaptions c;
-    c.name = txt(79);
-    c.text = txt(80);
-    c.units = txt(81);
-    c.sensor = txt(82);
-    c.minValue = txt(83);
-    c.maxValue = txt(84);
-    c.memory = txt(89);
-    c.minLimit = txt(93);
-    c.interval = txt(88);
-    c.water = txt(85);
-    c.coef = txt(86);
-    c.maxLimit = txt(94);
+    c.name = txt(kTextNameLabel);
+    c.text = txt(kTextTextLabel);
+    c.units = txt(kTextUnit);
+    c.sensor = txt(kTextSensorTypeLabel);
+    c.minValue = txt(kTextMinValue);
+    c.maxValue = txt(kTextMaxValue);
+    c.memory = txt(kTextBufferSize);
+    c.minLimit = txt(kTextLowLimit);
+    c.interval = txt(kTextInterval);
+    c.water = txt(kTextCalibrWaterTemp);
+    c.coef = txt(kTextTempCoefficient);
+    c.maxLimit = txt(kTextHighLimit);
     return c;
 }
 
@@ -300,7 +300,7 @@ bool storeChannel(StationImage& image, int channel, const ChannelForm& f, Prompt
     if (intervalFitsCycle(interval)) {
         s.interval = static_cast<std::uint16_t>(interval);
     } else {
-        prompts.warning(txt(156));
+        prompts.warning(txt(kText24HoursIntervalIs));
         ok = false;
     }
 
@@ -317,7 +317,7 @@ bool storeChannel(StationImage& image, int channel, const ChannelForm& f, Prompt
     if (f.outputCode > 0) {
         for (int n = 1; n <= kChannelCount; ++n) {
             if (n != channel && baseOutputCode(image.channel(n).output_code) == f.outputCode) {
-                prompts.error(txt(148) + QString::number(n));
+                prompts.error(txt(kTextThisOutputIsAlready) + QString::number(n));
                 ok = false;
                 break;
             }
@@ -335,25 +335,25 @@ bool storeChannel(StationImage& image, int channel, const ChannelForm& f, Prompt
 
     // 7. Inputs that count or talk carry no table.
     if (s.table_present && tableForbidden(f.inputIndex)) {
-        prompts.warning(txt(157));
+        prompts.warning(txt(kTextLinearizationTableIsNot));
         ok = false;
     }
 
     // 8. Limits against the value range, for a channel that drives an output.
     if (baseOutputCode(s.output_code) != 0 && limits) {
         if (low < d.value_min) {
-            prompts.warning(txt(158));
+            prompts.warning(txt(kTextMinLimitMinValue));
             ok = false;
         } else if (high > d.value_max) {
-            prompts.warning(txt(159));
+            prompts.warning(txt(kTextMaxLimitMaxValue));
             ok = false;
         }
         if (high < low) {
-            prompts.warning(txt(201));
+            prompts.warning(txt(kTextMaxLimitMinLimit));
             ok = false;
         }
         if (d.value_min > d.value_max) {
-            prompts.warning(txt(168));
+            prompts.warning(txt(kTextMinValueMaxValue));
             ok = false;
         }
     }
@@ -365,7 +365,7 @@ bool storeChannel(StationImage& image, int channel, const ChannelForm& f, Prompt
 
     // 10. Analog inputs need their table.
     if (tableRequired(f.inputIndex) && !s.table_present) {
-        prompts.warning(txt(160));
+        prompts.warning(txt(kTextLinearizatinTableMustBe));
         ok = false;
     }
 
@@ -393,7 +393,7 @@ int allocateForChannel(StationImage& image, int channel, int hours, int minutes,
     if (intervalFitsCycle(interval)) {
         image.channel(channel).interval = static_cast<std::uint16_t>(interval);
     } else {
-        prompts.warning(txt(156));
+        prompts.warning(txt(kText24HoursIntervalIs));
     }
     allocateAutomaticMemory(image);
     return image.channel(channel).memory;

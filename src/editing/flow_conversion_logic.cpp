@@ -45,7 +45,7 @@ QString noFigureText() {
 }
 
 QString uncomputableText() {
-    return txt(1240);
+    return txt(kTextCannotBeComputed);
 }
 
 FlowConversion::FlowConversion(const StationImage& image, Prompts& prompts,
@@ -148,7 +148,7 @@ std::optional<double> FlowConversion::convert() {
     const double flow = v[kCalcFlow];
     if (maxT < t || maxP < p) {
         // The table gets 0: no flow is sound under conditions that contradict each other.
-        prompts_.warning(txt(379));
+        prompts_.warning(txt(kTextCalculationTempPressMax));
         return 0.0;
     }
 
@@ -220,7 +220,7 @@ std::optional<QString> FlowConversion::apply() {
         if (figureName.endsWith(QLatin1Char(':'))) {
             figureName.chop(1);
         }
-        prompts_.warning(txt(1241).arg(figureName));
+        prompts_.warning(txt(kTextTheValueCannotBe).arg(figureName));
         return std::nullopt;
     }
     return formatDecimal(*result, kApplyDecimals);

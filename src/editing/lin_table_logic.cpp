@@ -110,7 +110,7 @@ void LinTableEditor::open(int channel, LinTabHost& host) {
     minText = host.minValueText();
     maxText = host.maxValueText();
     if (frequency_ && s.divider == 1) {
-        prompts_.error(txt(401));
+        prompts_.error(txt(kTextDivisionCoeficientsAreNot));
     }
     // The window outlives its openings: the stored inputs are counts, whatever unit the
     // last opening ended in.
@@ -139,7 +139,8 @@ void LinTableEditor::compact() {
         const auto& row = rows[static_cast<std::size_t>(i)];
         const bool remove =
             emptyRow(row) ||
-            (!pointRow(row) && prompts_.yesNo(txt(163) + QString::number(i + 1) + txt(164)));
+            (!pointRow(row) &&
+             prompts_.yesNo(txt(kTextDelete163) + QString::number(i + 1) + txt(kTextRowFromTable)));
         if (remove) {
             removeRow(i);
             --last;
@@ -171,7 +172,8 @@ bool LinTableEditor::checkCells() {
         // Below zero would wrap in the 16-bit table, so it is out of range too.
         const double count = inputCount(v, unit);
         if (count < 0.0 || count > limit) {
-            prompts_.warning(txt(352) + QStringLiteral("(0 - %1) [%2]").arg(limit).arg(i + 1));
+            prompts_.warning(txt(kTextValueViolatesSubrangeBouns) +
+                             QStringLiteral("(0 - %1) [%2]").arg(limit).arg(i + 1));
             return false;
         }
     }
@@ -251,7 +253,7 @@ bool LinTableEditor::generate(Characteristic kind, int n) {
 
 bool LinTableEditor::confirmDivider() {
     return !frequency_ || settings().divider != 1 ||
-           prompts_.askYesNo(Prompts::Kind::Error, txt(402));
+           prompts_.askYesNo(Prompts::Kind::Error, txt(kTextYouAreTryingTo));
 }
 
 std::vector<TablePoint> LinTableEditor::points(bool inCounts) const {
@@ -270,8 +272,8 @@ std::vector<TablePoint> LinTableEditor::points(bool inCounts) const {
 
 bool LinTableEditor::save() {
     double min = 0.0, max = 0.0;
-    if (!checkNumberField(minText, txt(83), prompts_, true, min) ||
-        !checkNumberField(maxText, txt(84), prompts_, true, max) || !confirmDivider()) {
+    if (!checkNumberField(minText, txt(kTextMinValue), prompts_, true, min) ||
+        !checkNumberField(maxText, txt(kTextMaxValue), prompts_, true, max) || !confirmDivider()) {
         return false;
     }
     if (unit != kUnitPixel && !changeUnit(kUnitPixel)) {
@@ -283,7 +285,7 @@ bool LinTableEditor::save() {
     compact();
     const int count = pointCount();
     if (count < 2) {
-        prompts_.error(txt(165));
+        prompts_.error(txt(kTextThereIsNotEnough));
         return false;
     }
     if (!checkCells()) {
@@ -291,7 +293,7 @@ bool LinTableEditor::save() {
     }
     bool ok = true;
     if (max < min) {
-        prompts_.warning(txt(168));
+        prompts_.warning(txt(kTextMinValueMaxValue));
         ok = false;
     }
 
@@ -330,17 +332,17 @@ bool LinTableEditor::save() {
     const bool reachesMin =
         std::any_of(table.begin(), table.end(), [&](auto& p) { return p.value <= min; });
     if (!reachesMax) {
-        prompts_.error(txt(166));
+        prompts_.error(txt(kTextMaxVaueMaxLin));
         ok = false;
     } else if (!reachesMin) {
-        prompts_.error(txt(167));
+        prompts_.error(txt(kTextMinValueMinLin));
         ok = false;
     }
     return ok;
 }
 
 bool LinTableEditor::deleteTable() {
-    if (!prompts_.yesNo(txt(161))) {
+    if (!prompts_.yesNo(txt(kTextAreYouSureWant))) {
         return false;
     }
     deleteChannelTable(settings(), data());
@@ -354,7 +356,7 @@ bool LinTableEditor::deleteTable() {
 }
 
 void LinTableEditor::loadFile() {
-    if (!prompts_.yesNo(txt(335))) {
+    if (!prompts_.yesNo(txt(kTextCurrentTableWillBe))) {
         return;
     }
     FileDialogSpec spec;
@@ -381,7 +383,7 @@ void LinTableEditor::loadFile() {
         settings().divider = *loaded->divider;
     }
     if (!loaded->complete) {
-        prompts_.error(txt(146));
+        prompts_.error(txt(kTextFileCorrupted));
     }
 }
 
@@ -404,7 +406,7 @@ void LinTableEditor::saveFile() {
     if (!readNumber(minText, min) || !readNumber(maxText, max) ||
         saveTableFile(path, min, max, table, settings().divider, prompts_) ==
             TableSaveResult::Failed) {
-        prompts_.error(txt(147));
+        prompts_.error(txt(kTextErrorWritingOutputFile));
     }
 }
 

@@ -20,22 +20,11 @@ std::uint8_t modeABit(int circuit) {
     return circuit == 1 ? 0x40 : 0x80;
 }
 
-constexpr std::array<int, kMeterConstantRows> kConstantOfRow{1,  2, 4,  3,  7,  8, 12,
-                                                             13, 6, 11, 14, 15, 9, 10};
-constexpr std::array<int, kMeterConstantRows> kSteamCaption{47, 48, 49, 50, 51, 52, 53,
-                                                            54, 55, 56, 57, 58, 59, 60};
-constexpr std::array<int, kMeterConstantRows> kGasCaption{356, 357, 403, 404, 358, 359, 53,
-                                                          54,  55,  56,  405, 406, 362, 361};
-
 constexpr int kWetSteamConstant = 5;
 constexpr std::uint8_t kVariantBits = 0x0F;
 
 std::size_t rowIndex(int row) {
     return static_cast<std::size_t>(row - 1);
-}
-
-QString unitSuffix(bool perTonne) {
-    return perTonne ? QStringLiteral(" [/t]") : QStringLiteral(" [/GJ]");
 }
 
 QString coefficientText(double stored) {
@@ -72,7 +61,8 @@ QString decimalFormPositions(const QString& value) {
 }
 
 void reportValue(Prompts& prompts, const QString& caption, const QString& positions) {
-    prompts.information(txt(151) + caption + txt(152) + positions + txt(153));
+    prompts.information(txt(kTextBox151) + caption + txt(kTextContainsIllegalCharactersPos) +
+                        positions + txt(kTextClosingParenthesis));
 }
 
 // The field check, then the number itself: the station carries reals in single precision,
@@ -143,16 +133,12 @@ std::array<int, 2> outputEntriesOf(std::int32_t output_word) {
     }
 }
 
-int constantOfRow(int row) {
-    return kConstantOfRow[rowIndex(row)];
-}
-
 bool isGasScaledRow(int row) {
     return row == 4 || row == 12;
 }
 
 QStringList variantEntries() {
-    QStringList entries{txt(386)};
+    QStringList entries{txt(kText0Bypass)};
     for (int n = 61; n <= 67; ++n) {
         entries << txt(n);
     }
@@ -160,38 +146,15 @@ QStringList variantEntries() {
 }
 
 QStringList methodEntries() {
-    return {txt(39), txt(40), txt(41), txt(370)};
+    return {txt(kTextVolume), txt(kTextMass), txt(kTextDirect), txt(kTextIndirect)};
 }
 
 QStringList outputListEntries() {
-    return {txt(44), txt(45)};
+    return {txt(kTextCalculated), txt(kTextChannel18)};
 }
 
 QStringList mediumEntries() {
-    return {txt(35), txt(36)};
-}
-
-QString constantCaption(int row, bool gas) {
-    return txt((gas ? kGasCaption : kSteamCaption)[rowIndex(row)]);
-}
-
-QString parameterCaption(int row, bool gas, bool perTonne) {
-    switch (row) {
-        case 1:
-            // The gas version has no wet-steam correction; this label is the same in both
-            // languages.
-            return gas ? QStringLiteral("N/A") : txt(69);
-        case 5:
-            return txt(73) + unitSuffix(perTonne);
-        case 6:
-            return txt(74) + unitSuffix(perTonne);
-        default:
-            return txt(68 + row);
-    }
-}
-
-QString unitBoxCaption(int coefficient, bool perTonne) {
-    return txt(coefficient == 1 ? 73 : 74) + QStringLiteral(" -") + unitSuffix(perTonne);
+    return {txt(kTextWater), txt(kTextSteam)};
 }
 
 MeterForm meterFormFromImage(definice_meridla_rec& meter, bool gas) {
@@ -226,7 +189,7 @@ MeterForm meterFormFromImage(definice_meridla_rec& meter, bool gas) {
 
 std::optional<MeterValues> checkMeterForm(const MeterForm& form, bool gas, Prompts& prompts) {
     MeterValues values;
-    const auto number = checkWord(form.meterNumber, txt(33), prompts);
+    const auto number = checkWord(form.meterNumber, txt(kTextIdentificationNumber), prompts);
     if (!number) {
         return std::nullopt;
     }

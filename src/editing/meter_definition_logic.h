@@ -6,14 +6,13 @@
 #include <cstdint>
 #include <optional>
 
+#include "model/meter_captions.h"
 #include "model/station_image.h"
 
 namespace pelmo {
 
 class Prompts;
 
-inline constexpr int kMeterConstantRows = 14;
-inline constexpr int kMeterParameterRows = 6;
 // Variant 8 (the gas meter) comes only from a station or a file; the list offers 0..7.
 inline constexpr int kOfferedVariants = 8;
 // Rows 4 and 12 of the gas version hold Redlich-Kwong 'b' constants, far below one.
@@ -44,8 +43,6 @@ void addMethodBits(std::uint8_t& mode_a, std::uint8_t& mode_b, int circuit, Meth
 // other than 0..3.
 std::array<int, 2> outputEntriesOf(std::int32_t output_word);
 
-// Record constant (1..15) behind row 1..14 of the constants grid.
-int constantOfRow(int row);
 bool isGasScaledRow(int row);
 
 // Captions of the lists, the grid rows and the unit boxes in the current language.
@@ -53,11 +50,6 @@ QStringList variantEntries();
 QStringList methodEntries();
 QStringList outputListEntries();
 QStringList mediumEntries();
-QString constantCaption(int row, bool gas);
-// Row 1..6 of the parameters grid; rows 5 and 6 carry the unit of their coefficient.
-QString parameterCaption(int row, bool gas, bool perTonne);
-// Caption of box_1 (coefficient 1) or box_2 (coefficient 2).
-QString unitBoxCaption(int coefficient, bool perTonne);
 
 // The editor's controls as values, so that opening, checking and saving run without
 // widgets. List indices are -1 when nothing is selected.

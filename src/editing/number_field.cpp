@@ -44,8 +44,9 @@ bool checkNumberField(const QString& text, const QString& caption, Prompts& prom
         return true;
     }
     const int at = numberBreakPosition(text);
-    prompts.information(txt(151) + caption + txt(152) + QString::number(at == 0 ? 1 : at) +
-                        QStringLiteral(". ") + txt(153));
+    prompts.information(txt(kTextBox151) + caption + txt(kTextContainsIllegalCharactersPos) +
+                        QString::number(at == 0 ? 1 : at) + QStringLiteral(". ") +
+                        txt(kTextClosingParenthesis));
     return false;
 }
 

@@ -161,7 +161,7 @@ ArchiveFileResult saveArchiveFile(const QString& path, const QByteArray& bytes, 
 
 ArchiveFileResult loadArchiveFile(const QString& path, Prompts& prompts, ArchiveFileTexts& out) {
     if (!QFileInfo::exists(path)) {
-        prompts.information(txt(234));
+        prompts.information(txt(kTextArchiveFileNotFound));
         return ArchiveFileResult::NotFound;
     }
     const auto bytes = readFileReporting(path, kMaxArchiveFile, prompts);

@@ -64,7 +64,7 @@ void applyMemorySetting(StationImage& image, int kilobytes) {
 }
 
 QString userAddressCaption(int address) {
-    return QString::number(address) + txt(384);
+    return QString::number(address) + txt(kTextUserDefined);
 }
 
 std::optional<double> parseTurnaround(const QString& text) {

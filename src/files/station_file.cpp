@@ -520,7 +520,7 @@ bool loadStationFileReporting(const QString& path, StationImage& image,
         case StationFileResult::Ok:
             return true;
         case StationFileResult::Corrupt:
-            prompts.error(txt(146));
+            prompts.error(txt(kTextFileCorrupted));
             return false;
         default:
             return false;  // the file error box has been shown

@@ -32,7 +32,7 @@ bool withDatabase(const QString& path, Prompts& prompts, Store store) {
     if (db.open() && store(db) != 0) {
         return true;
     }
-    prompts.warning(txt(1200).arg(db.error()));
+    prompts.warning(txt(kTextTheReadingCouldNot).arg(db.error()));
     return false;
 }
 

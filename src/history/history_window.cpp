@@ -11,7 +11,7 @@
 #include "base/texts.h"
 #include "history/history_csv.h"
 #include "history/history_window_logic.h"
-#include "monitoring/sled_dat.h"
+#include "monitoring/sled_dat_window.h"
 #include "ui_history_window.h"
 
 namespace pelmo {
@@ -63,7 +63,7 @@ THistorie::THistorie(StationPort& port, ProgramContext& program, const QString& 
     setCaptions();
     open_ = db_.open();
     if (!open_) {
-        setStatus(txt(1222).arg(db_.error()));
+        setStatus(txt(kTextTheHistoryCannotBe).arg(db_.error()));
     }
     refresh();
 }
@@ -71,20 +71,22 @@ THistorie::THistorie(StationPort& port, ProgramContext& program, const QString& 
 THistorie::~THistorie() = default;
 
 void THistorie::setCaptions() {
-    setWindowTitle(txt(1201));
-    ui->l_druh->setText(txt(1211) + QLatin1Char(':'));
-    ui->l_od->setText(txt(1219) + QLatin1Char(':'));
-    ui->cb_druh->setItemText(0, txt(1220));
+    setWindowTitle(txt(kTextReadingHistory));
+    ui->l_druh->setText(txt(kTextKind) + QLatin1Char(':'));
+    ui->l_od->setText(txt(kTextSince) + QLatin1Char(':'));
+    ui->cb_druh->setItemText(0, txt(kTextAllKinds));
     for (std::size_t i = 1; i < kKindFilter.size(); ++i) {
         ui->cb_druh->setItemText(static_cast<int>(i), readingKindCaption(*kKindFilter[i]));
     }
-    ui->gb_stanice->setTitle(txt(1203));
-    ui->gb_cteni->setTitle(txt(1204));
-    setHeaders(ui->g_stanice, {txt(1205), txt(1206), txt(1207), txt(1208), txt(1209)});
-    setHeaders(ui->g_cteni, {txt(1210), txt(1211), txt(1212), txt(1213)});
-    ui->b_otevrit->setText(txt(1217));
-    ui->b_export->setText(txt(1218));
-    ui->b_close->setText(txt(117));
+    ui->gb_stanice->setTitle(txt(kTextStations));
+    ui->gb_cteni->setTitle(txt(kTextReadings));
+    setHeaders(ui->g_stanice, {txt(kTextSerialNumber1205), txt(kTextName1206),
+                               txt(kTextAddress1207), txt(kTextReadings1208), txt(kTextLastRead)});
+    setHeaders(ui->g_cteni,
+               {txt(kTextReadAt), txt(kTextKind), txt(kTextStationTime), txt(kTextContents)});
+    ui->b_otevrit->setText(txt(kTextOpen));
+    ui->b_export->setText(txt(kTextExportSelectionToCSV));
+    ui->b_close->setText(txt(kTextClose));
 }
 
 void THistorie::setStatus(const QString& text) {
@@ -116,7 +118,7 @@ void THistorie::refresh() {
         }
     }
     if (open_ && stations_.empty()) {
-        setStatus(txt(1221));
+        setStatus(txt(kTextTheHistoryIsEmpty));
     }
     stationChanged();
 }
@@ -210,7 +212,7 @@ void THistorie::b_exportClick() {
         return;
     }
     FileDialogSpec spec;
-    spec.title = txt(1218);
+    spec.title = txt(kTextExportSelectionToCSV);
     spec.filter = QStringLiteral("CSV (*.csv)|*.csv|All files (*.*)|*.*");
     spec.defaultExtension = QStringLiteral("csv");
     spec.initialName = QStringLiteral("history-%1.csv").arg(chosen.front().station.serial);
@@ -220,7 +222,7 @@ void THistorie::b_exportClick() {
         return;
     }
     if (saveHistoryCsv(path, historyCsv(db_, chosen), program_.prompts())) {
-        setStatus(txt(1224).arg(chosen.size()));
+        setStatus(txt(kTextReadingsExported).arg(chosen.size()));
     }
 }
 

@@ -9,13 +9,13 @@ namespace pelmo {
 QString readingKindCaption(ReadingKind kind) {
     switch (kind) {
         case ReadingKind::Archive:
-            return txt(1214);
+            return txt(kTextArchive);
         case ReadingKind::Messages:
-            return txt(1215);
+            return txt(kTextMessages);
         case ReadingKind::Monitoring:
             break;
     }
-    return txt(1216);
+    return txt(kTextMonitoring);
 }
 
 QString historyTimeText(const QString& iso) {
@@ -28,7 +28,8 @@ QString historyTimeText(const QString& iso) {
 }
 
 QString readingContents(const StoredReading& reading) {
-    return reading.kind == ReadingKind::Messages ? txt(1229).arg(reading.summary) : reading.summary;
+    return reading.kind == ReadingKind::Messages ? txt(kTextMessages1229).arg(reading.summary)
+                                                 : reading.summary;
 }
 
 StationCalendar storedStationClock(const StoredReading& reading) {

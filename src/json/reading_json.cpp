@@ -199,13 +199,13 @@ QJsonObject maximumJson(const StationKey& station, const QDateTime& readAt,
                 {values.current2, values.maximum2, values.time2}};
     int number = 1;
     for (const auto& r : rows) {
-        circuits.append(
-            QJsonObject{{QStringLiteral("circuit"), number++},
-                        {QStringLiteral("current"),
-                         quantityJson(float32Json(r.current), QStringLiteral("GJ"), txt(275))},
-                        {QStringLiteral("maximum"),
-                         quantityJson(float32Json(r.maximum), QStringLiteral("GJ"), txt(276))},
-                        {QStringLiteral("maximum_time"), timeCodeJson(r.time)}});
+        circuits.append(QJsonObject{
+            {QStringLiteral("circuit"), number++},
+            {QStringLiteral("current"),
+             quantityJson(float32Json(r.current), QStringLiteral("GJ"), txt(kTextCurrentStatusGJ))},
+            {QStringLiteral("maximum"),
+             quantityJson(float32Json(r.maximum), QStringLiteral("GJ"), txt(kTextMaximumValueGJ))},
+            {QStringLiteral("maximum_time"), timeCodeJson(r.time)}});
     }
     doc.insert(QStringLiteral("circuits"), circuits);
     return doc;
@@ -216,7 +216,7 @@ QJsonObject hardwareJson(const StationImage& image, const QDateTime& readAt) {
                          image.station.net_address};
     QJsonObject doc = reading(schema::kHardware, key, readAt);
     doc.insert(QStringLiteral("memory_size"),
-               quantityJson(image.station.memory_size, QStringLiteral("B"), txt(89)));
+               quantityJson(image.station.memory_size, QStringLiteral("B"), txt(kTextBufferSize)));
     doc.insert(QStringLiteral("locked"), image.cmos.locked);
     doc.insert(QStringLiteral("sw_version"), fromCp1250(image.cmos.sw_version));
     QJsonArray inputs;
@@ -252,14 +252,15 @@ QJsonObject flyJson(const StationKey& station, const QDateTime& readAt, int circ
     // Sums in double precision; the enthalpy is kept in single precision.
     doc.insert(
         QStringLiteral("totals"),
-        QJsonObject{{QStringLiteral("heat"),
-                     quantityJson(doubleJson(totals[0]), QStringLiteral("GJ"), txt(293))},
-                    {QStringLiteral("mass"),
-                     quantityJson(doubleJson(totals[1]), QStringLiteral("t"), txt(293))},
-                    {QStringLiteral("time"),
-                     quantityJson(doubleJson(totals[2]), QStringLiteral("s"), txt(293))},
-                    {QStringLiteral("enthalpy"),
-                     quantityJson(float32Json(totals[3]), QStringLiteral("GJ/t"), txt(294))}});
+        QJsonObject{
+            {QStringLiteral("heat"),
+             quantityJson(doubleJson(totals[0]), QStringLiteral("GJ"), txt(kTextDW))},
+            {QStringLiteral("mass"),
+             quantityJson(doubleJson(totals[1]), QStringLiteral("t"), txt(kTextDW))},
+            {QStringLiteral("time"),
+             quantityJson(doubleJson(totals[2]), QStringLiteral("s"), txt(kTextDW))},
+            {QStringLiteral("enthalpy"),
+             quantityJson(float32Json(totals[3]), QStringLiteral("GJ/t"), txt(kTextEnthalpy294))}});
     return doc;
 }
 

@@ -32,7 +32,7 @@ QString SerialStationPort::accessHint() const {
     // or an exclusive open).
     if (port_.error() == QSerialPort::PermissionError &&
         ::access(path.constData(), R_OK | W_OK) == 0) {
-        return txt(1051).arg(device_);
+        return txt(kTextTheSerialPortIs).arg(device_);
     }
     const group* g = ::getgrgid(info.st_gid);
     std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
@@ -46,7 +46,7 @@ QString SerialStationPort::accessHint() const {
                                   static_cast<unsigned>(info.st_gid), mine)) {
         return {};
     }
-    return txt(1050).arg(device_);
+    return txt(kTextYouMayNotOpen).arg(device_);
 }
 
 SerialStationPort::SerialStationPort(QObject* parent) : QObject(parent) {

@@ -75,7 +75,7 @@ void StationSequence::release() {
 }
 
 void StationSequence::reportConnectionError() {
-    prompter().error(txt(136));
+    prompter().error(txt(kTextErrorConnectiongToDevice));
 }
 
 }  // namespace pelmo

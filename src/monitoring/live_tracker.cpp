@@ -35,7 +35,7 @@ void LiveTracker::completion(ExchangeResult result) {
         // The ticks go on and try again. When the very first COMM went unanswered nothing
         // ticks yet: the tracker would sit silent with the operator waiting for data.
         if (!timer_.isActive()) {
-            view_.liveStatus(txt(136));
+            view_.liveStatus(txt(kTextErrorConnectiongToDevice));
             view_.liveConnectionLost();
             timer_.start();
         }
@@ -63,7 +63,7 @@ void LiveTracker::tick() {
         return;
     }
     engine_->servicePort();
-    view_.liveStatus(txt(255));
+    view_.liveStatus(txt(kTextDataRefreshEllipsis));
     if (liveAnswerVerifies(answer())) {
         failedPolls_ = 0;
         if (!takeRecord()) {
@@ -72,7 +72,7 @@ void LiveTracker::tick() {
         }
         engine_->reset(true);
         view_.liveTrafficNote(QStringLiteral("|SLEDdat2"));
-        view_.liveStatus(txt(255) + QStringLiteral("OK"));
+        view_.liveStatus(txt(kTextDataRefreshEllipsis) + QStringLiteral("OK"));
         acknowledge();
         engine_->sendWithoutWaiting(READ_LIVE);
         return;
@@ -82,7 +82,7 @@ void LiveTracker::tick() {
         engine_->sendWithoutWaiting(READ_LIVE);
         return;
     }
-    view_.liveStatus(txt(136));
+    view_.liveStatus(txt(kTextErrorConnectiongToDevice));
     view_.liveConnectionLost();
     failedPolls_ = 0;
     openLink();
@@ -107,7 +107,7 @@ bool LiveTracker::takeRecord() {
         records_.push_back(*record);
         ++taken_;
     } catch (const std::bad_alloc&) {
-        view_.liveFailed(txt(263));
+        view_.liveFailed(txt(kTextNotEnoughMemory));
         return false;
     }
     view_.liveRecord(*record, static_cast<int>(records_.size()) - 1);

@@ -77,7 +77,7 @@ void MonTransfer::start() {
         view_.receivedCount(c, 0);
     }
     view_.expectedCounts({});
-    view_.transferStatus(txt(118));
+    view_.transferStatus(txt(kTextInitializingConnection));
     begin();
     send(COMM);
 }
@@ -89,8 +89,8 @@ void MonTransfer::end(bool dataReady) {
 }
 
 void MonTransfer::fail() {
-    view_.viewStatus(txt(136));
-    view_.transferStatus(txt(136));
+    view_.viewStatus(txt(kTextErrorConnectiongToDevice));
+    view_.transferStatus(txt(kTextErrorConnectiongToDevice));
     end(false);
     reportConnectionError();
 }
@@ -110,7 +110,7 @@ bool MonTransfer::storeBlock(bool& more) {
     try {
         list.insert(list.end(), block->data.begin(), block->data.end());
     } catch (const std::bad_alloc&) {
-        prompter().error(txt(263));
+        prompter().error(txt(kTextNotEnoughMemory));
         return false;
     }
     more = block->more;
@@ -141,7 +141,7 @@ void MonTransfer::channelComplete() {
             return;
         }
         ++repairs;
-        view_.viewSource(txt(368));
+        view_.viewSource(txt(kTextRepairingCircularBufferFailure));
         repairing_ = true;
         recording_.list(channel_).clear();
         firstBlock_ = true;
@@ -158,9 +158,9 @@ void MonTransfer::channelComplete() {
         sendBlock(false);
         return;
     }
-    view_.transferStatus(txt(141));
+    view_.transferStatus(txt(kTextDataLoaded));
     send(STOP_PRENOS);
-    view_.viewSource(txt(271) + fromCp1250(image().station.name));
+    view_.viewSource(txt(kTextSourceUnit) + fromCp1250(image().station.name));
 }
 
 void MonTransfer::completion(ExchangeResult result) {
@@ -185,7 +185,7 @@ void MonTransfer::completion(ExchangeResult result) {
             }
             view_.expectedCounts(recording_.status.counts);
             view_.gaugeMaximum(recording_.status.total + kGaugeReserve);
-            view_.transferStatus(txt(265));
+            view_.transferStatus(txt(kTextStartingDataTransfer));
             view_.trafficNote(QStringLiteral("STAV_MER - Sending START_PRENOS"));
             send(START_PRENOS);
             break;
@@ -221,7 +221,7 @@ void MonTransfer::completion(ExchangeResult result) {
                 repairing_ = false;
                 send(START_PRENOS);
             } else {
-                view_.viewStatus(txt(141));
+                view_.viewStatus(txt(kTextDataLoaded));
                 end(true);
             }
             break;

@@ -35,7 +35,7 @@ PairResult loadMonitoringPair(const QString& path, StationImage& image,
                               MonitoringRecording& recording, int version, Prompts& prompts) {
     const QString companion = companionStationFile(path);
     if (!QFileInfo(companion).isFile()) {
-        prompts.error(txt(277));
+        prompts.error(txt(kTextFileConNotFound));
         return PairResult::NoCompanion;
     }
     resetNewStation(image);
@@ -44,7 +44,7 @@ PairResult loadMonitoringPair(const QString& path, StationImage& image,
         case StationFileResult::Ok:
             break;
         case StationFileResult::Corrupt:
-            prompts.error(txt(146));
+            prompts.error(txt(kTextFileCorrupted));
             return PairResult::Corrupt;
         default:
             return PairResult::FileError;
@@ -55,7 +55,7 @@ PairResult loadMonitoringPair(const QString& path, StationImage& image,
         case MonitoringFileResult::OpenFailed:
             return PairResult::FileError;
         default:
-            prompts.error(txt(146));
+            prompts.error(txt(kTextFileCorrupted));
             return PairResult::Corrupt;
     }
 }
@@ -66,7 +66,7 @@ PairResult decodeMonitoringPair(const QByteArray& mon, const QByteArray& con, St
     recording.clear();
     if (!decodeStationFile(con, image, {isGasVersion(version)}) ||
         !decodeMonitoringFile(mon, recording)) {
-        prompts.error(txt(146));
+        prompts.error(txt(kTextFileCorrupted));
         return PairResult::Corrupt;
     }
     return PairResult::Ok;
@@ -76,7 +76,7 @@ PairResult saveMonitoringPair(const QString& path, StationImage& image,
                               const MonitoringRecording& recording, int version, Prompts& prompts) {
     QByteArray mon;
     if (!encodeMonitoringFile(recording, mon)) {
-        prompts.error(txt(146));
+        prompts.error(txt(kTextFileCorrupted));
         return PairResult::Corrupt;
     }
     return written(writeFilesAtomically({{path, mon},
@@ -98,7 +98,7 @@ PairResult exportMonitoring(const QString& path, const StationImage& image,
                             const TextExportOptions& options, int version, Prompts& prompts) {
     const auto lines = monitoringLines(recording, image, version);
     if (!lines) {
-        prompts.error(txt(385));
+        prompts.error(txt(kTextDataExportError));
         return PairResult::ExportError;
     }
     const QByteArray bytes = format == ExportFormat::Csv

@@ -23,7 +23,7 @@ void ChannelUpload::start(int channel) {
         return;
     }
     channel_ = channel;
-    view_.uploadStatus(txt(118));
+    view_.uploadStatus(txt(kTextInitializingConnection));
     view_.uploadProgress(0);
     begin();
     send(COMM);
@@ -40,7 +40,7 @@ void ChannelUpload::completion(ExchangeResult result) {
     }
     if (result == ExchangeResult::Failed) {
         finish();
-        view_.uploadStatus(txt(136));
+        view_.uploadStatus(txt(kTextErrorConnectiongToDevice));
         reportConnectionError();
         return;
     }
@@ -49,12 +49,12 @@ void ChannelUpload::completion(ExchangeResult result) {
     switch (state_) {
         case COMM:
             view_.uploadProgress(kStepsPerAnswer);
-            view_.uploadStatus(txt(205));
+            view_.uploadStatus(txt(kTextReadingCMOS));
             send(READ_CMOS);
             break;
         case READ_CMOS: {
             view_.uploadProgress(2 * kStepsPerAnswer);
-            view_.uploadStatus(txt(120));
+            view_.uploadStatus(txt(kTextRetrievingStationInfo));
             const auto answer = this->answer();
             if (answer.size() < static_cast<std::size_t>(kCmosAnswerLength)) {
                 finish();
@@ -65,7 +65,7 @@ void ChannelUpload::completion(ExchangeResult result) {
             decodeCmos(answer, img.cmos_raw_identity, img.cmos);
             if (img.cmos.locked) {
                 finish();
-                prompter().warning(txt(206));
+                prompter().warning(txt(kTextStationIsLockedAnd));
                 return;
             }
             send(READ_STATUS);
@@ -74,13 +74,13 @@ void ChannelUpload::completion(ExchangeResult result) {
         case READ_STATUS:
             view_.uploadProgress(3 * kStepsPerAnswer);
             img.current_index = static_cast<std::uint16_t>(channel_);
-            view_.uploadStatus(txt(122) + QString::number(channel_));
+            view_.uploadStatus(txt(kTextTransferingCh) + QString::number(channel_));
             send(WRITE_CHANNEL);
             break;
         case WRITE_CHANNEL:
             view_.uploadProgress(kUploadSteps);
-            view_.uploadStatus(txt(122) + QString::number(channel_));
-            view_.uploadStatus(txt(225));
+            view_.uploadStatus(txt(kTextTransferingCh) + QString::number(channel_));
+            view_.uploadStatus(txt(kTextDataSaved));
             finish();
             break;
         default:

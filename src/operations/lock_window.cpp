@@ -24,14 +24,14 @@ TLockStation::TLockStation(StationPort& port, ProgramContext& program, QWidget* 
 TLockStation::~TLockStation() = default;
 
 void TLockStation::setCaptions() {
-    setWindowTitle(txt(214));
-    ui->Label1->setText(txt(214));
-    ui->l_nazev1->setText(txt(215));
-    ui->l_vyrCislo1->setText(txt(216));
-    ui->l_adresa1->setText(txt(217));
-    ui->l_staniceUzamcena->setText(txt(212));
+    setWindowTitle(txt(kTextUnitLockOut214));
+    ui->Label1->setText(txt(kTextUnitLockOut214));
+    ui->l_nazev1->setText(txt(kTextSystemName));
+    ui->l_vyrCislo1->setText(txt(kTextSerialNumber));
+    ui->l_adresa1->setText(txt(kTextNetAddressLabel));
+    ui->l_staniceUzamcena->setText(txt(kTextUnitLocked));
     // "Zavřít" in Czech; the shared close text keeps English windows English.
-    ui->b_close->setText(txt(117));
+    ui->b_close->setText(txt(kTextClose));
 }
 
 void TLockStation::showEvent(QShowEvent* event) {
@@ -69,7 +69,7 @@ void TLockStation::lockEnded(Ending ending) {
     running_ = false;
     if (ending == Ending::Locked || ending == Ending::NotLocked) {
         if (ending == Ending::NotLocked) {
-            ui->l_staniceUzamcena->setText(txt(213));
+            ui->l_staniceUzamcena->setText(txt(kTextErrorLockingUnit));
         }
         ui->l_staniceUzamcena->show();
         ui->b_close->setEnabled(true);

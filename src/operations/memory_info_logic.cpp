@@ -1,7 +1,7 @@
 #include "operations/memory_info_logic.h"
 
 #include "base/texts.h"
-#include "editing/memory_allocation.h"
+#include "model/memory_allocation.h"
 
 namespace pelmo {
 
@@ -28,8 +28,8 @@ CapacitySplit splitCapacity(std::int64_t seconds) {
 
 QString capacityText(std::int64_t seconds) {
     const CapacitySplit s = splitCapacity(seconds);
-    return QString::number(s.days) + txt(301) + QString::number(s.hours) + txt(302) +
-           QString::number(s.minutes) + txt(303);
+    return QString::number(s.days) + txt(kTextD) + QString::number(s.hours) + txt(kTextH) +
+           QString::number(s.minutes) + txt(kTextM);
 }
 
 MemoryInfo memoryInfo(const StationImage& image) {

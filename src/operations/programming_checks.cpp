@@ -112,7 +112,7 @@ CorrectionCheck checkCorrectionFile(const QString& path, StationImage& image, Pr
         number = digits.toInt();
     }
     if (!ok) {
-        prompts.error(txt(146));
+        prompts.error(txt(kTextFileCorrupted));
         return CorrectionCheck::Unreadable;
     }
     for (std::size_t i = 0; i < image.cmos_file_identity.size(); ++i) {

@@ -35,13 +35,13 @@ TProgressForm::~TProgressForm() {
 }
 
 void TProgressForm::setCaptions() {
-    setWindowTitle(txt(111));
-    ui->Label1->setText(txt(111));
-    ui->l_inicializace->setText(txt(112));
-    ui->l_mazani->setText(txt(113));
-    ui->l_prenos->setText(txt(114));
-    ui->l_zahajeni->setText(txt(115));
-    ui->b_zavrit->setText(txt(117));
+    setWindowTitle(txt(kTextSystemProgramming111));
+    ui->Label1->setText(txt(kTextSystemProgramming111));
+    ui->l_inicializace->setText(txt(kTextSystemInitialization));
+    ui->l_mazani->setText(txt(kTextStationErase));
+    ui->l_prenos->setText(txt(kTextParameterTransfer));
+    ui->l_zahajeni->setText(txt(kTextStartOfMeasurement));
+    ui->b_zavrit->setText(txt(kTextClose));
 }
 
 void TProgressForm::showEvent(QShowEvent* event) {
@@ -119,7 +119,7 @@ void TProgressForm::programmingEnded(Ending ending) {
     running_ = false;
     dotTimer_.stop();
     if (ending == Ending::Finished) {
-        ui->l_ProgrOK->setText(txt(116));
+        ui->l_ProgrOK->setText(txt(kTextSystemProgrammingOK));
         ui->l_ProgrOK->show();
         ui->b_zavrit->setEnabled(true);
         ui->b_zavrit->setFocus();

@@ -40,7 +40,7 @@ StationBackup::~StationBackup() = default;
 void StationBackup::start(const StationImage& current) {
     image_ = current;
     file_.clear();
-    view_.backupStatus(txt(1010));
+    view_.backupStatus(txt(kTextBackingUpTheStation));
     reader_.start();
 }
 
@@ -130,13 +130,13 @@ void StationBackup::readCompleted() {
     const QString path = QDir(folder).filePath(freeFileName(folder, serial, options_.clock()));
     const StationFileOptions fileOptions{options_.gasVersion};
     if (saveStationFile(path, image_, fileOptions, prompts_) != StationFileResult::Ok) {
-        prompts_.error(txt(1014).arg(QDir::toNativeSeparators(path)));
+        prompts_.error(txt(kTextTheStationBackupCouldNot).arg(QDir::toNativeSeparators(path)));
         view_.backupEnded(false);
         return;
     }
     file_ = path;
     prune(folder, serial);
-    view_.backupStatus(txt(1011) + QDir::toNativeSeparators(path));
+    view_.backupStatus(txt(kTextBackupSaved) + QDir::toNativeSeparators(path));
     view_.backupEnded(true);
 }
 

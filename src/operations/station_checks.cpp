@@ -4,21 +4,22 @@
 #include "base/field_check.h"
 #include "base/prompts.h"
 #include "base/texts.h"
-#include "editing/memory_allocation.h"
+#include "model/memory_allocation.h"
 
 namespace pelmo {
 
 bool checkStationDefinition(StationBoxes& boxes, StationImage& image, Prompts& prompts) {
-    if (!validateField(boxes.name, txt(24), FieldKind::Text, prompts, true) ||
-        !validateField(boxes.meter, txt(25), FieldKind::Text, prompts, true) ||
-        !validateField(boxes.messages, txt(26), FieldKind::Integer, prompts, true) ||
-        !validateField(boxes.address, txt(27), FieldKind::Integer, prompts, true)) {
+    if (!validateField(boxes.name, txt(kTextHead), FieldKind::Text, prompts, true) ||
+        !validateField(boxes.meter, txt(kTextModeTab), FieldKind::Text, prompts, true) ||
+        !validateField(boxes.messages, txt(kTextMessagesTotal), FieldKind::Integer, prompts,
+                       true) ||
+        !validateField(boxes.address, txt(kTextNetAddress), FieldKind::Integer, prompts, true)) {
         return false;
     }
     // Digits only by now; long digit strings are out of range rather than overflowing.
     const int address = boxes.address.size() > 3 ? 999 : boxes.address.toInt();
     if (boxes.address == QStringLiteral("0") || address == 0 || address >= 252) {
-        prompts.warning(txt(144));
+        prompts.warning(txt(kTextAddressOutOfRange));
         return false;
     }
     int messages = boxes.messages.size() > 4 ? 9999 : boxes.messages.toInt();
@@ -35,7 +36,7 @@ bool checkStationMemory(StationImage& image, Prompts& prompts) {
     const int free = freeStationMemory(image.station);
     const int used = channelMemoryTotal(image);
     if (used > free) {
-        prompts.warning(txt(309) + QStringLiteral("( %1B )").arg(used - free));
+        prompts.warning(txt(kTextMemorySizeExceeded) + QStringLiteral("( %1B )").arg(used - free));
         return false;
     }
     return true;

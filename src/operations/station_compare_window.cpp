@@ -34,10 +34,11 @@ TPorovnani::TPorovnani(StationPort& port, ProgramContext& program, const Station
 TPorovnani::~TPorovnani() = default;
 
 void TPorovnani::setCaptions() {
-    setWindowTitle(txt(1020));
-    ui->l_soubor1->setText(txt(1025) + QLatin1Char(':'));
-    ui->g_rozdily->setHorizontalHeaderLabels({txt(1022), txt(1023), txt(1024), txt(1025)});
-    ui->b_zavrit->setText(txt(1048));
+    setWindowTitle(txt(kTextStationAndFileComparison));
+    ui->l_soubor1->setText(txt(kTextFile) + QLatin1Char(':'));
+    ui->g_rozdily->setHorizontalHeaderLabels(
+        {txt(kTextRecord), txt(kTextField), txt(kTextStation1024), txt(kTextFile)});
+    ui->b_zavrit->setText(txt(kTextClose1048));
 }
 
 void TPorovnani::showEvent(QShowEvent* event) {
@@ -74,7 +75,8 @@ void TPorovnani::showDifferences() {
         }
         ++row;
     }
-    ui->l_vysledek->setText(differences.empty() ? txt(1026) : txt(1027).arg(differences.size()));
+    ui->l_vysledek->setText(differences.empty() ? txt(kTextTheStationAndThe)
+                                                : txt(kTextDifferences).arg(differences.size()));
 }
 
 void TPorovnani::b_zavritClick() {

@@ -3,7 +3,7 @@
 #include "base/cp1250.h"
 #include "base/decimal_text.h"
 #include "base/texts.h"
-#include "editing/meter_definition_logic.h"
+#include "model/meter_captions.h"
 #include "model/station_image.h"
 #include "operations/programming_checks.h"
 
@@ -70,10 +70,10 @@ private:
 
 void compareMeter(const definice_meridla_rec& a, const definice_meridla_rec& b, bool gas,
                   std::vector<FieldDifference>& out) {
-    RecordDiff d(out, txt(1028));
-    d.integer(caption(33), a.meter_number, b.meter_number);
-    d.integer(txt(1041), a.mode_a, b.mode_a);
-    d.integer(txt(1042), a.mode_b, b.mode_b);
+    RecordDiff d(out, txt(kTextMeter));
+    d.integer(caption(kTextIdentificationNumber), a.meter_number, b.meter_number);
+    d.integer(txt(kTextModeA), a.mode_a, b.mode_a);
+    d.integer(txt(kTextModeB), a.mode_b, b.mode_b);
     for (int c = 1; c <= kConstantCount; ++c) {
         // The editor's caption of the row that holds constant c; the one constant outside
         // the grid is the first measuring parameter.
@@ -86,14 +86,14 @@ void compareMeter(const definice_meridla_rec& a, const definice_meridla_rec& b, 
         const auto i = static_cast<std::size_t>(c - 1);
         d.real(field, a.constants[i], b.constants[i]);
     }
-    d.integer(txt(1043), a.mode_copy, b.mode_copy);
-    d.integer(caption(70), a.interval_p1, b.interval_p1);
-    d.integer(caption(71), a.interval_p2, b.interval_p2);
-    d.integer(caption(72), a.interval_cond, b.interval_cond);
-    d.integer(txt(1044), a.reserved_word, b.reserved_word);
-    d.real(caption(73), a.imp_coef_1, b.imp_coef_1);
-    d.real(caption(74), a.imp_coef_2, b.imp_coef_2);
-    d.integer(txt(1045), a.output_word, b.output_word);
+    d.integer(txt(kTextModeCopy), a.mode_copy, b.mode_copy);
+    d.integer(caption(kTextIntervalP1Sec), a.interval_p1, b.interval_p1);
+    d.integer(caption(kTextIntervalP2Sec), a.interval_p2, b.interval_p2);
+    d.integer(caption(kTextIntervalCondSec), a.interval_cond, b.interval_cond);
+    d.integer(txt(kTextReserved), a.reserved_word, b.reserved_word);
+    d.real(caption(kTextImpulseCoef1), a.imp_coef_1, b.imp_coef_1);
+    d.real(caption(kTextImpulseCoef2), a.imp_coef_2, b.imp_coef_2);
+    d.integer(txt(kTextOutputs), a.output_word, b.output_word);
 }
 
 void compareChannel(int n, const StationImage& left, const StationImage& right,
@@ -102,36 +102,36 @@ void compareChannel(int n, const StationImage& left, const StationImage& right,
     const definice_PV_rec& f = right.channel(n);
     const definice_PV_udaj_rec& sd = left.channelData(n);
     const definice_PV_udaj_rec& fd = right.channelData(n);
-    RecordDiff d(out, txt(1029).arg(n));
-    d.integer(txt(1033), s.in_use, f.in_use);
-    d.text(caption(79), sd.name, fd.name);
-    d.text(caption(81), sd.units, fd.units);
-    d.text(caption(82), trimmed(sd.sensor_type), trimmed(fd.sensor_type));
-    d.integer(caption(87), s.input_code, f.input_code);
-    d.integer(caption(90), s.measurement, f.measurement);
-    d.integer(caption(91), s.display, f.display);
-    d.integer(caption(88), s.interval, f.interval);
-    d.integer(caption(89), s.memory, f.memory);
-    d.integer(caption(92), s.output_code, f.output_code);
-    d.integer(caption(93), s.limit_low, f.limit_low);
-    d.integer(caption(94), s.limit_high, f.limit_high);
-    d.integer(txt(1039), s.range_low, f.range_low);
-    d.integer(txt(1040), s.range_high, f.range_high);
-    d.real(caption(83), sd.value_min, fd.value_min);
-    d.real(caption(84), sd.value_max, fd.value_max);
-    d.real(txt(1036), sd.table_scale, fd.table_scale);
-    d.real(txt(1037), sd.table_offset, fd.table_offset);
-    d.real(caption(85), sd.calib_water_temp, fd.calib_water_temp);
-    d.real(caption(86), sd.temp_coef, fd.temp_coef);
-    d.integer(txt(1038), sd.block_word, fd.block_word);
-    d.integer(txt(1034), s.table_present, f.table_present);
-    d.integer(txt(1032), s.table_points, f.table_points);
+    RecordDiff d(out, txt(kTextChannel1029).arg(n));
+    d.integer(txt(kTextChannelInUse), s.in_use, f.in_use);
+    d.text(caption(kTextNameLabel), sd.name, fd.name);
+    d.text(caption(kTextUnit), sd.units, fd.units);
+    d.text(caption(kTextSensorTypeLabel), trimmed(sd.sensor_type), trimmed(fd.sensor_type));
+    d.integer(caption(kTextInputLabel), s.input_code, f.input_code);
+    d.integer(caption(kTextModeOfMeas), s.measurement, f.measurement);
+    d.integer(caption(kTextDisplay), s.display, f.display);
+    d.integer(caption(kTextInterval), s.interval, f.interval);
+    d.integer(caption(kTextBufferSize), s.memory, f.memory);
+    d.integer(caption(kTextOutput), s.output_code, f.output_code);
+    d.integer(caption(kTextLowLimit), s.limit_low, f.limit_low);
+    d.integer(caption(kTextHighLimit), s.limit_high, f.limit_high);
+    d.integer(txt(kTextRangeFrom), s.range_low, f.range_low);
+    d.integer(txt(kTextRangeTo), s.range_high, f.range_high);
+    d.real(caption(kTextMinValue), sd.value_min, fd.value_min);
+    d.real(caption(kTextMaxValue), sd.value_max, fd.value_max);
+    d.real(txt(kTextTableScale), sd.table_scale, fd.table_scale);
+    d.real(txt(kTextTableOffset), sd.table_offset, fd.table_offset);
+    d.real(caption(kTextCalibrWaterTemp), sd.calib_water_temp, fd.calib_water_temp);
+    d.real(caption(kTextTempCoefficient), sd.temp_coef, fd.temp_coef);
+    d.integer(txt(kTextBlock), sd.block_word, fd.block_word);
+    d.integer(txt(kTextTable), s.table_present, f.table_present);
+    d.integer(txt(kTextTablePoints), s.table_points, f.table_points);
     // Table values side by side only when both sides have a table of the same size.
     if (s.table_present && f.table_present && s.table_points == f.table_points) {
         const int points = std::min<int>(f.table_points, kTablePoints);
         for (int k = 0; k < points; ++k) {
             const auto i = static_cast<std::size_t>(k);
-            d.integer(txt(1035).arg(k + 1), s.table_y[i], f.table_y[i]);
+            d.integer(txt(kTextTablePoint).arg(k + 1), s.table_y[i], f.table_y[i]);
         }
     }
 }
@@ -145,11 +145,12 @@ std::vector<FieldDifference> compareConfigurations(const StationImage& left,
     for (int n = 1; n <= kChannelCount; ++n) {
         compareChannel(n, left, right, out);
     }
-    RecordDiff d(out, txt(1024));
-    d.text(caption(24), left.station.name, right.station.name);
-    d.text(caption(25), left.station.meter_name, right.station.meter_name);
-    d.integer(caption(27), left.station.net_address, right.station.net_address);
-    d.integer(caption(26), left.station.messages_total, right.station.messages_total);
+    RecordDiff d(out, txt(kTextStation1024));
+    d.text(caption(kTextHead), left.station.name, right.station.name);
+    d.text(caption(kTextModeTab), left.station.meter_name, right.station.meter_name);
+    d.integer(caption(kTextNetAddress), left.station.net_address, right.station.net_address);
+    d.integer(caption(kTextMessagesTotal), left.station.messages_total,
+              right.station.messages_total);
     return out;
 }
 

@@ -37,12 +37,12 @@ void StationLocker::completion(ExchangeResult result) {
     const auto answer = this->answer();
     switch (state_) {
         case COMM:
-            view_.lockStatus(txt(205));
+            view_.lockStatus(txt(kTextReadingCMOS));
             send(READ_CMOS);
             break;
         case READ_CMOS:
             decodeCmos(answer, img.cmos_raw_identity, img.cmos);
-            view_.lockStatus(txt(120));
+            view_.lockStatus(txt(kTextRetrievingStationInfo));
             send(READ_STATUS);
             break;
         case READ_STATUS:
@@ -53,27 +53,28 @@ void StationLocker::completion(ExchangeResult result) {
             view_.stationIdentified();
             if (img.cmos.locked) {
                 engine_->stop();
-                prompter().warning(txt(209));
+                prompter().warning(txt(kTextUnitIsAlreadyLocked));
                 release();
                 view_.lockEnded(LockView::Ending::AlreadyLocked);
                 return;
             }
-            const QString question = txt(210) + fromCp1250(img.station.name) + txt(211);
+            const QString question = txt(kTextAreYouSureWantToLock) + fromCp1250(img.station.name) +
+                                     txt(kTextItWillNotBe);
             if (!prompter().yesNo(question)) {
                 finish(LockView::Ending::Declined);
                 return;
             }
-            view_.lockStatus(txt(207));
+            view_.lockStatus(txt(kTextLockingStation));
             send(LOCK_STATION);
             break;
         }
         case LOCK_STATION:
-            view_.lockStatus(txt(205));
+            view_.lockStatus(txt(kTextReadingCMOS));
             send(READ_CMOS_CHECK);
             break;
         case READ_CMOS_CHECK:
             decodeCmos(answer, img.cmos_raw_identity, img.cmos);
-            view_.lockStatus(img.cmos.locked ? txt(212) : txt(213));
+            view_.lockStatus(img.cmos.locked ? txt(kTextUnitLocked) : txt(kTextErrorLockingUnit));
             finish(img.cmos.locked ? LockView::Ending::Locked : LockView::Ending::NotLocked);
             break;
         default:

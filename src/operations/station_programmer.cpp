@@ -74,7 +74,7 @@ void StationProgrammer::start() {
     eraseSent_ = false;
     addressSent_ = false;
     startAddress_ = image().bus_address;
-    setStatus(txt(118));
+    setStatus(txt(kTextInitializingConnection));
     sendStep(COMM);
 }
 
@@ -84,7 +84,7 @@ int StationProgrammer::answeringAddress() const {
 
 void StationProgrammer::fail() {
     release();
-    setStatus(txt(136));
+    setStatus(txt(kTextErrorConnectiongToDevice));
     reportConnectionError();
     view_.programmingEnded(ProgrammingView::Ending::Failed);
 }
@@ -126,7 +126,7 @@ void StationProgrammer::completion(ExchangeResult result) {
             onCmos();
             break;
         case WRITE_CMOS:
-            setStatus(txt(219) + kOk);
+            setStatus(txt(kTextWritingNewCMOSData) + kOk);
             sendStep(READ_STATUS);
             break;
         case READ_STATUS:
@@ -140,7 +140,7 @@ void StationProgrammer::completion(ExchangeResult result) {
             view_.phaseDone(ProgrammingView::Phase::Initialisation);
             view_.restartDots();
             appendStatus(kOk);
-            setStatus(txt(121));
+            setStatus(txt(kTextErasingStation));
             sendStep(ERASE_STATION);
             break;
         case ERASE_STATION:
@@ -148,7 +148,7 @@ void StationProgrammer::completion(ExchangeResult result) {
             view_.restartDots();
             addGauge(10);
             appendStatus(kOk);
-            setStatus(txt(223));
+            setStatus(txt(kTextSettingSystemTime));
             view_.phaseDone(ProgrammingView::Phase::Erasing);
             sendStep(SET_TIME);
             break;
@@ -157,7 +157,7 @@ void StationProgrammer::completion(ExchangeResult result) {
             view_.restartDots();
             addGauge(10);
             appendStatus(kOk);
-            setStatus(txt(122) + QStringLiteral("1"));
+            setStatus(txt(kTextTransferingCh) + QStringLiteral("1"));
             sendChannel();
             break;
         case WRITE_CHANNEL:
@@ -179,9 +179,9 @@ void StationProgrammer::completion(ExchangeResult result) {
             onStationRead();
             break;
         case WRITE_ADDRESS:
-            setStatus(txt(128) + kOk);
+            setStatus(txt(kTextWritingAddress) + kOk);
             view_.restartDots();
-            setStatus(txt(129));
+            setStatus(txt(kTextMeasuringRestart));
             sendStep(RESTART_MEASURING);
             break;
         case RESTART_MEASURING:
@@ -195,7 +195,7 @@ void StationProgrammer::completion(ExchangeResult result) {
 void StationProgrammer::onComm() {
     appendStatus(kOk);
     addGauge(10);
-    setStatus(txt(205));
+    setStatus(txt(kTextReadingCMOS));
     sendStep(READ_CMOS);
 }
 
@@ -204,18 +204,19 @@ void StationProgrammer::onCmos() {
     decodeCmos(answer(), img.cmos_raw_identity, img.cmos);
     if (img.cmos.locked) {
         engine_->stop();
-        prompter().warning(txt(206));
+        prompter().warning(txt(kTextStationIsLockedAnd));
         refuse();
         return;
     }
     const QString path = correctionFilePath(options_.programDir, img.cmos.serial_number);
-    const bool restore = checkCorrectionFile(path, img, prompter()) == CorrectionCheck::Differs &&
-                         prompter().askYesNo(Prompts::Kind::Warning, txt(218));
+    const bool restore =
+        checkCorrectionFile(path, img, prompter()) == CorrectionCheck::Differs &&
+        prompter().askYesNo(Prompts::Kind::Warning, txt(kTextSetupDataDamagedRestore));
     if (restore) {
-        setStatus(txt(219));
+        setStatus(txt(kTextWritingNewCMOSData));
         sendStep(WRITE_CMOS);
     } else {
-        setStatus(txt(120));
+        setStatus(txt(kTextRetrievingStationInfo));
         sendStep(READ_STATUS);
     }
 }
@@ -224,7 +225,7 @@ void StationProgrammer::onChannelWritten() {
     StationImage& img = image();
     const int n = img.current_index;
     view_.transferCaption(QStringLiteral("ch.%1").arg(n));
-    setStatus(txt(122) + QString::number(n) + QStringLiteral("...OK"));
+    setStatus(txt(kTextTransferingCh) + QString::number(n) + QStringLiteral("...OK"));
     if (options_.checking) {
         addGauge(5);
         sendStep(READ_CHANNEL);
@@ -233,7 +234,7 @@ void StationProgrammer::onChannelWritten() {
         addGauge(18);
         sendChannel();
     } else {
-        setStatus(txt(124));
+        setStatus(txt(kTextTransferingMeterData));
         sendStep(WRITE_METER);
     }
 }
@@ -249,16 +250,17 @@ void StationProgrammer::onChannelRead() {
     if (channelMatches(img.channel(n), img.channelData(n), back, backData)) {
         failures_ = 0;
         addGauge(10);
-        setStatus(txt(123) + QString::number(n) + QStringLiteral("...OK"));
+        setStatus(txt(kTextCheckingCh) + QString::number(n) + QStringLiteral("...OK"));
         ++img.current_index;
     } else {
-        setStatus(txt(123) + QString::number(n) + QStringLiteral("...") + txt(119));
+        setStatus(txt(kTextCheckingCh) + QString::number(n) + QStringLiteral("...") +
+                  txt(kTextFailed));
         if (!countFailure()) {
             return;
         }
     }
     if (img.current_index > kChannelCount) {
-        setStatus(txt(124));
+        setStatus(txt(kTextTransferingMeterData));
         sendStep(WRITE_METER);
     } else {
         sendChannel();
@@ -267,13 +269,13 @@ void StationProgrammer::onChannelRead() {
 
 void StationProgrammer::onMeterWritten() {
     appendStatus(kOk);
-    view_.transferCaption(txt(131));
+    view_.transferCaption(txt(kTextMeterData));
     if (options_.checking) {
         addGauge(10);
-        setStatus(txt(125));
+        setStatus(txt(kTextCheckingMeterData));
         sendStep(READ_METER);
     } else {
-        setStatus(txt(126));
+        setStatus(txt(kTextTransferingStationData));
         addGauge(20);
         sendStep(WRITE_STATION);
     }
@@ -284,28 +286,28 @@ void StationProgrammer::onMeterRead() {
     decodeMeter(answer(), back);
     if (meterMatches(image().meter, back)) {
         failures_ = 0;
-        setStatus(txt(125) + kOk);
+        setStatus(txt(kTextCheckingMeterData) + kOk);
         addGauge(10);
-        setStatus(txt(126));
+        setStatus(txt(kTextTransferingStationData));
         sendStep(WRITE_STATION);
         return;
     }
-    appendStatus(txt(119));
+    appendStatus(txt(kTextFailed));
     if (countFailure()) {
         sendStep(WRITE_METER);
     }
 }
 
 void StationProgrammer::onStationWritten() {
-    view_.transferCaption(txt(132));
+    view_.transferCaption(txt(kTextStationData));
     if (options_.checking) {
         addGauge(10);
-        setStatus(txt(127));
+        setStatus(txt(kTextCheckingStationData));
         sendStep(READ_STATION);
     } else {
         addGauge(20);
         view_.transferCaption(kOk);
-        setStatus(txt(128));
+        setStatus(txt(kTextWritingAddress));
         sendStep(WRITE_ADDRESS);
     }
 }
@@ -315,15 +317,15 @@ void StationProgrammer::onStationRead() {
     decodeStation(answer(), back);
     if (stationMatches(image().station, back)) {
         failures_ = 0;
-        setStatus(txt(127) + kOk);
+        setStatus(txt(kTextCheckingStationData) + kOk);
         addGauge(10);
         view_.transferCaption(kOk);
-        setStatus(txt(128));
+        setStatus(txt(kTextWritingAddress));
         sendStep(WRITE_ADDRESS);
         return;
     }
     view_.restartDots();
-    appendStatus(txt(119));
+    appendStatus(txt(kTextFailed));
     if (countFailure()) {
         sendStep(WRITE_STATION);
     }
@@ -331,11 +333,11 @@ void StationProgrammer::onStationRead() {
 
 void StationProgrammer::onRestarted() {
     state_ = kFinished;
-    setStatus(txt(129) + kOk);
+    setStatus(txt(kTextMeasuringRestart) + kOk);
     gauge_ = kGaugeMaximum;
     view_.gauge(gauge_);
     view_.phaseDone(ProgrammingView::Phase::Start);
-    setStatus(txt(130));
+    setStatus(txt(kTextSystemProgrammingFinished));
     if (options_.completionTone) {
         options_.completionTone();
     }

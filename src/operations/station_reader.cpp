@@ -20,7 +20,7 @@ void StationReader::start() {
     img.station_loaded = false;
     img.current_index = 1;
     state_ = COMM;
-    view_.readStatus(txt(118));
+    view_.readStatus(txt(kTextInitializingConnection));
     begin();
     send(COMM);
 }
@@ -30,13 +30,13 @@ void StationReader::interrupt() {
     image().station_loaded = false;
     link_.rx->setCount(0);
     view_.readInterrupted();
-    view_.readStatus(txt(189));
+    view_.readStatus(txt(kTextStationReadingInterrupted));
 }
 
 void StationReader::fail() {
     closeEngine();
     view_.readFailed();
-    view_.readStatus(txt(136));
+    view_.readStatus(txt(kTextErrorConnectiongToDevice));
     reportConnectionError();
 }
 
@@ -53,23 +53,23 @@ void StationReader::completion(ExchangeResult result) {
     switch (state_) {
         case COMM:
             acknowledge();
-            view_.readStatus(txt(120));
+            view_.readStatus(txt(kTextRetrievingStationInfo));
             send(READ_STATUS);
             break;
         case READ_STATUS:
             acknowledge();
-            view_.readStatus(txt(138));
+            view_.readStatus(txt(kTextRetrievingMeterData));
             send(READ_CMOS);
             break;
         case READ_CMOS:
             acknowledge();
-            view_.readStatus(txt(138));
+            view_.readStatus(txt(kTextRetrievingMeterData));
             decodeCmos(answer, img.cmos_raw_identity, img.cmos);
             send(READ_METER);
             break;
         case READ_METER:
             acknowledge();
-            view_.readStatus(txt(139) + QString::number(img.current_index));
+            view_.readStatus(txt(kTextRetrievingChannelCh) + QString::number(img.current_index));
             decodeMeter(answer, img.meter);
             send(READ_CHANNEL);
             break;
@@ -86,11 +86,11 @@ void StationReader::completion(ExchangeResult result) {
                 }
             }
             ++img.current_index;
-            view_.readStatus(txt(139) + QString::number(n));
+            view_.readStatus(txt(kTextRetrievingChannelCh) + QString::number(n));
             if (img.current_index <= kChannelCount) {
                 send(READ_CHANNEL);
             } else {
-                view_.readStatus(txt(140));
+                view_.readStatus(txt(kTextRetrievingStationData));
                 send(READ_STATION);
             }
             break;
@@ -99,7 +99,7 @@ void StationReader::completion(ExchangeResult result) {
             acknowledge();
             decodeStation(answer, img.station);
             view_.stationDecoded();
-            view_.readStatus(txt(141));
+            view_.readStatus(txt(kTextDataLoaded));
             img.station_loaded = true;
             state_ = kFinished;
             view_.readCompleted();

@@ -8,19 +8,19 @@
 
 #include "base/prompts.h"
 #include "base/texts.h"
-#include "editing/channel_definition.h"
-#include "editing/lin_table.h"
+#include "editing/channel_definition_window.h"
+#include "editing/lin_table_window.h"
 #include "files/program_folder.h"
 #include "files/program_settings.h"
 #include "files/settings_ini.h"
-#include "operations/memory_info.h"
-#include "ui/about_box.h"
-#include "ui/debug_info_form.h"
+#include "operations/memory_info_window.h"
+#include "ui/about_window.h"
+#include "ui/debug_info_window.h"
 #include "ui/main_window.h"
-#include "ui/password_form.h"
-#include "ui/qt_translation.h"
-#include "ui/serial_host.h"
-#include "ui/settings_dialog.h"
+#include "ui/password_window.h"
+#include "ui/serial_host_window.h"
+#include "ui/settings_dialog_window.h"
+#include "widgets/qt_translation.h"
 
 namespace pelmo {
 
@@ -118,8 +118,9 @@ void AppShell::start() {
     main_->show();
     if (!result.portOk) {
         const QString hint = portHint();
-        program_.prompts().error(hint.isEmpty() ? txt(154)
-                                                : txt(154) + QStringLiteral("\n\n") + hint);
+        program_.prompts().error(hint.isEmpty() ? txt(kTextErrorOpenningPortPlease)
+                                                : txt(kTextErrorOpenningPortPlease) +
+                                                      QStringLiteral("\n\n") + hint);
         openSettings();
     }
 }

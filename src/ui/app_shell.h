@@ -5,7 +5,7 @@
 
 #include "context/program_context.h"
 #include "history/history_recorder.h"
-#include "ui/shell_hosts.h"
+#include "services/shell_hosts.h"
 
 namespace pelmo {
 

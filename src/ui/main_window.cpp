@@ -16,8 +16,8 @@
 #include "base/prompts.h"
 #include "base/texts.h"
 #include "files/program_settings.h"
-#include "ui/manual.h"
-#include "ui/serial_host.h"
+#include "services/manual.h"
+#include "ui/serial_host_window.h"
 #include "ui_main_window.h"
 #include "widgets/grid_cells.h"
 #include "widgets/typing_limit.h"
@@ -314,15 +314,15 @@ void TZobrStanice::applyCaptions() {
             a->setText(txt(text));
         }
     }
-    ui->Label1->setText(txt(23));
-    ui->l_nazev->setText(txt(24));
-    ui->l_meridlo->setText(txt(25));
-    ui->l_hlaseni->setText(txt(26));
-    ui->l_adresa->setText(txt(27));
+    ui->Label1->setText(txt(kTextStationPCCommunicationProgram));
+    ui->l_nazev->setText(txt(kTextHead));
+    ui->l_meridlo->setText(txt(kTextModeTab));
+    ui->l_hlaseni->setText(txt(kTextMessagesTotal));
+    ui->l_adresa->setText(txt(kTextNetAddress));
     for (int c = 1; c < kGridColumns; ++c) {
         gridCell(ui->StringGrid1, 0, c)->setText(txt(27 + c));
     }
-    ui->b_prerusit->setText(txt(110));
+    ui->b_prerusit->setText(txt(kTextBreak));
     setUserAddress(image_.address_list[kUserAddressEntry].address, userEntry_->isChecked());
     setStatusText(statusAfterLanguageChange(statusText()));
 }
@@ -432,7 +432,7 @@ void TZobrStanice::closeEvent(QCloseEvent* event) {
 void TZobrStanice::FormShow() {
     host_.setCapture(false);
     applyCaptions();
-    setStatusText(txt(142));
+    setStatusText(txt(kTextNewStation142));
     clearGridAndBoxes();
 }
 
@@ -453,7 +453,7 @@ void TZobrStanice::addressEntryClick(int entry) {
 void TZobrStanice::openHelp(const QString& fileName) {
     const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(fileName);
     if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        program_.prompts().information(txt(190) + path);
+        program_.prompts().information(txt(kTextHelpFileNotFound) + path);
     }
 }
 
@@ -469,9 +469,10 @@ void TZobrStanice::openManual() {
                                  ? QStringLiteral("manual/en/index.html")
                                  : QStringLiteral("manual/cs/index.html");
         program_.prompts().information(
-            txt(1301).arg(QDir::toNativeSeparators(QDir(programDir).filePath(page))));
+            txt(kTextTheManualCannotBe)
+                .arg(QDir::toNativeSeparators(QDir(programDir).filePath(page))));
     } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        program_.prompts().information(txt(1302).arg(QDir::toNativeSeparators(path)));
+        program_.prompts().information(txt(kTextTheManualIsIn).arg(QDir::toNativeSeparators(path)));
     }
 }
 
@@ -487,7 +488,7 @@ void TZobrStanice::StringGrid1SelectCell(int row, int) {
     QTableWidget* grid = ui->StringGrid1;
     grid->setRangeSelected(QTableWidgetSelectionRange(row, 1, row, kGridColumns - 1), true);
     if (!image_.station_loaded) {
-        program_.prompts().warning(txt(143));
+        program_.prompts().warning(txt(kTextDataIncomplete));
         return;
     }
     if (windows_.channelEditor) {

@@ -4,7 +4,7 @@
 #include "history/history_database.h"
 #include "history/history_window.h"
 #include "ui/main_window.h"
-#include "ui/serial_host.h"
+#include "ui/serial_host_window.h"
 
 namespace pelmo {
 

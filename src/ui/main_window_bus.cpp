@@ -13,7 +13,7 @@
 #include "bus/registers_window.h"
 #include "bus/search_window.h"
 #include "ui/main_window.h"
-#include "ui/serial_host.h"
+#include "ui/serial_host_window.h"
 #include "ui_main_window.h"
 
 namespace pelmo {
@@ -41,7 +41,7 @@ void TZobrStanice::m_zDiskuClick() {
     }
     // The file error box has been shown for a file that cannot be opened.
     if (loadAddressMap(file, image_.address_list, program_.prompts()) == MapFileResult::Malformed) {
-        program_.prompts().error(txt(146));
+        program_.prompts().error(txt(kTextFileCorrupted));
     }
     refreshAddressEntries();
 }
@@ -73,7 +73,7 @@ void TZobrStanice::m_infoHWClick() {
     TInfoHW form(host_.port(), program_, this);
     form.setStationShown([this] {
         fillFromImage();
-        setStatusText(txt(141));
+        setStatusText(txt(kTextDataLoaded));
     });
     form.exec();
 }

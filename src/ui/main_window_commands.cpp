@@ -15,17 +15,17 @@
 #include "base/field_check.h"
 #include "base/prompts.h"
 #include "base/texts.h"
-#include "editing/meter_definition.h"
+#include "editing/meter_definition_window.h"
 #include "files/program_folder.h"
 #include "files/program_settings.h"
 #include "files/station_file.h"
 #include "operations/lock_window.h"
-#include "operations/memory_info.h"
+#include "operations/memory_info_window.h"
 #include "operations/programming_window.h"
 #include "operations/station_compare_window.h"
+#include "services/sound.h"
 #include "ui/main_window.h"
-#include "ui/serial_host.h"
-#include "ui/sound.h"
+#include "ui/serial_host_window.h"
 #include "ui_main_window.h"
 
 namespace pelmo {
@@ -147,9 +147,9 @@ void TZobrStanice::readInterrupted() {
 // ---- station files ----
 
 QString TZobrStanice::confirmationText(bool withName) const {
-    QString text = txt(145);
+    QString text = txt(kTextCurrentStationWillBe);
     const QString status = statusText();
-    const bool shown = status == txt(141) || status == txt(142);
+    const bool shown = status == txt(kTextDataLoaded) || status == txt(kTextNewStation142);
     if (withName && shown && !image_.station.name.empty()) {
         // The name goes after the first 18 characters of the question.
         text.insert(std::min<qsizetype>(18, text.size()),
@@ -161,7 +161,7 @@ QString TZobrStanice::confirmationText(bool withName) const {
 void TZobrStanice::loadSucceeded() {
     fillFromImage();
     setFileText(QFileInfo(lastFile_).fileName());
-    setStatusText(txt(141));
+    setStatusText(txt(kTextDataLoaded));
     image_.station_loaded = true;
     action("m_ulozeni")->setEnabled(true);
     action("m_programovani")->setEnabled(true);
@@ -170,7 +170,7 @@ void TZobrStanice::loadSucceeded() {
 }
 
 void TZobrStanice::loadFailed() {
-    setStatusText(txt(186));
+    setStatusText(txt(kTextDataNotLoaded));
     action("m_programovani")->setEnabled(false);
     action("m_ulozeni")->setEnabled(false);
     setStationBoxesEnabled(false);
@@ -268,7 +268,7 @@ void TZobrStanice::m_novaClick() {
     fillFromImage();
     setFileText(QString());
     image_.station_loaded = true;
-    setStatusText(txt(142));
+    setStatusText(txt(kTextNewStation142));
     action("m_ulozeni")->setEnabled(true);
     setStationBoxesEnabled(true);
     setMeterBoxEnabled(true);
@@ -282,7 +282,8 @@ void TZobrStanice::e_hlaseniExit() {
     }
     checking = true;
     const QString value = ui->e_hlaseni->text();
-    if (validateField(value, txt(26), FieldKind::Integer, program_.prompts(), false)) {
+    if (validateField(value, txt(kTextMessagesTotal), FieldKind::Integer, program_.prompts(),
+                      false)) {
         image_.station.messages_total = value.toInt();
     } else {
         ui->e_hlaseni->setFocus();
@@ -302,7 +303,7 @@ void TZobrStanice::m_programovaniClick() {
         return;
     }
     setBoxes(b);
-    if (!program_.prompts().yesNo(txt(145))) {
+    if (!program_.prompts().yesNo(txt(kTextCurrentStationWillBe))) {
         return;
     }
     storeBoxes(b, image_);
@@ -332,7 +333,7 @@ void TZobrStanice::backupEnded(bool ok) {
         backup_.reset();
         stopProgress();
         setTopMenusEnabled(true);
-        if (ok || program_.prompts().yesNo(txt(1012))) {
+        if (ok || program_.prompts().yesNo(txt(kTextTheStationBackupCould))) {
             runProgramming(file);
         }
     });
@@ -356,8 +357,9 @@ void TZobrStanice::runProgramming(const QString& backupFile) {
     // A programmed file may have moved the station to another address before the failure.
     const int answering = form.programmer().answeringAddress();
     if (form.ending() != ProgrammingView::Ending::Failed || !erased || restore.isEmpty() ||
-        !program_.prompts().yesNo(
-            txt(1013).arg(QDir::toNativeSeparators(restore)).arg(answering))) {
+        !program_.prompts().yesNo(txt(kTextProgrammingFailedAfterThe)
+                                      .arg(QDir::toNativeSeparators(restore))
+                                      .arg(answering))) {
         return;
     }
     // The operator takes the backup back into the station, where it answers now.
@@ -375,7 +377,7 @@ void TZobrStanice::runProgramming(const QString& backupFile) {
 
 void TZobrStanice::m_porovnaniClick() {
     FileDialogSpec spec;
-    spec.title = txt(1020);
+    spec.title = txt(kTextStationAndFileComparison);
     spec.filter = QString::fromUtf8(kStationFilter);
     spec.defaultExtension = QStringLiteral("sta");
     const QString file = program_.prompts().openFile(spec);
@@ -436,7 +438,7 @@ void TZobrStanice::e_meridloDblClick() {
         return;
     }
     if (!image_.station_loaded) {
-        program_.prompts().warning(txt(143));
+        program_.prompts().warning(txt(kTextDataIncomplete));
         return;
     }
     TDefMeridla editor(
@@ -447,7 +449,8 @@ void TZobrStanice::e_meridloDblClick() {
 
 void TZobrStanice::i_pametClick() {
     const QString messages = ui->e_hlaseni->text();
-    if (!validateField(messages, txt(26), FieldKind::Integer, program_.prompts(), true)) {
+    if (!validateField(messages, txt(kTextMessagesTotal), FieldKind::Integer, program_.prompts(),
+                       true)) {
         return;
     }
     image_.station.messages_total = messages.size() > 4 ? 9999 : messages.toInt();

@@ -21,19 +21,19 @@ QString inputCellText(const definice_PV_rec& s) {
     }
     const int c = s.input_code;
     if (c < 9) {
-        return txt(106) + QStringLiteral(" %1").arg(c);
+        return txt(kTextAnalog) + QStringLiteral(" %1").arg(c);
     }
     if (c < 32) {
-        return txt(107) + QStringLiteral(" %1").arg(c - 8);
+        return txt(kTextDigital) + QStringLiteral(" %1").arg(c - 8);
     }
     if (c < 48) {
-        return txt(108) + QStringLiteral(" %1").arg(c - 31);
+        return txt(kTextFrequency) + QStringLiteral(" %1").arg(c - 31);
     }
     // HART modems 1..4 would otherwise read as impulse counters 17..20.
     if (c >= 64) {
-        return txt(399) + QStringLiteral(" %1").arg(c - 63);
+        return txt(kTextHARTModem) + QStringLiteral(" %1").arg(c - 63);
     }
-    return txt(109) + QStringLiteral(" %1").arg(c - 47);
+    return txt(kTextImpCounter) + QStringLiteral(" %1").arg(c - 47);
 }
 
 std::array<bool, kChannelCount + 1> variantChannels(int variant) {
@@ -82,9 +82,10 @@ QString addressEntryCaption(const TAddressList& entry) {
 
 QString statusAfterLanguageChange(const QString& current) {
     // Compared in both languages, so that a loaded station still says so after a switch.
-    const bool loaded = current == tableText(141, Language::Czech) ||
-                        current == tableText(141, Language::English) || current == txt(141);
-    return loaded ? txt(141) : txt(142);
+    const bool loaded = current == tableText(kTextDataLoaded, Language::Czech) ||
+                        current == tableText(kTextDataLoaded, Language::English) ||
+                        current == txt(kTextDataLoaded);
+    return loaded ? txt(kTextDataLoaded) : txt(kTextNewStation142);
 }
 
 }  // namespace pelmo

@@ -4,9 +4,9 @@
 
 #include "base/prompts.h"
 #include "base/texts.h"
-#include "monitoring/sled_dat.h"
+#include "monitoring/sled_dat_window.h"
 #include "ui/main_window.h"
-#include "ui/serial_host.h"
+#include "ui/serial_host_window.h"
 #include "ui_main_window.h"
 
 namespace pelmo {
@@ -27,7 +27,7 @@ void TZobrStanice::m_monStaniceClick() {
     TSledDat view(host_.port(), program_, this);
     view.setHooks(viewHooks(*this, host_));
     if (view.openFromStation()) {
-        view.setSourceText(txt(271));
+        view.setSourceText(txt(kTextSourceUnit));
         view.exec();
     }
 }

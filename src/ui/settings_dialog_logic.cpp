@@ -6,7 +6,7 @@
 #include "files/program_settings.h"
 #include "files/settings_ini.h"
 #include "model/station_image.h"
-#include "ui/shell_hosts.h"
+#include "services/shell_hosts.h"
 
 namespace pelmo {
 
@@ -80,14 +80,14 @@ namespace {
 // is kept in the file as typed but does not become the bus address.
 void applyAddress(const QString& text, StationImage& image, SettingsDialogHost& host,
                   Prompts& prompts) {
-    if (!validateField(text, txt(194), FieldKind::Integer, prompts, true)) {
+    if (!validateField(text, txt(kTextAddress), FieldKind::Integer, prompts, true)) {
         return;
     }
     bool ok = false;
     const int address = text.toInt(&ok, 10);
     if (!ok || address < 1 || address > kDefaultBusAddress) {
         // Saved as typed all the same; the operator learns what that means.
-        prompts.warning(txt(1300).arg(text).arg(image.bus_address));
+        prompts.warning(txt(kTextAddressIsOutside1).arg(text).arg(image.bus_address));
         return;
     }
     image.bus_address = address;
@@ -117,7 +117,9 @@ bool saveSettingsForm(const SettingsFormState& form, SettingsIni& ini, StationIm
         if (!previous.isEmpty()) {
             host.selectPort(previous);
         }
-        prompts.warning(hint.isEmpty() ? txt(154) : txt(154) + QStringLiteral("\n\n") + hint);
+        prompts.warning(hint.isEmpty()
+                            ? txt(kTextErrorOpenningPortPlease)
+                            : txt(kTextErrorOpenningPortPlease) + QStringLiteral("\n\n") + hint);
         return false;
     }
     const bool portChosen = form.portIndex != form.openedPortIndex;
@@ -150,7 +152,7 @@ bool saveSettingsForm(const SettingsFormState& form, SettingsIni& ini, StationIm
     ini.writeBool(kSettings, QStringLiteral("Delimiter"), s.delimiter);
     if (!ini.flush()) {
         // The settings hold for this run; the operator learns they will not survive it.
-        prompts.error(txt(147));
+        prompts.error(txt(kTextErrorWritingOutputFile));
     }
 
     host.refreshMainCaptions();

@@ -220,7 +220,7 @@ TEST(ArchiveFiles, MissingUnwritableAndStationFolders) {
               ArchiveFileResult::NotFound);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Information);
-    EXPECT_EQ(prompts.shown[0].text, txt(234));
+    EXPECT_EQ(prompts.shown[0].text, txt(kTextArchiveFileNotFound));
 
     // Saving creates the station folder; saving again replaces the file.
     const QString path = QDir(stationFolder(dir.path(), 7)).filePath(QStringLiteral("Den_-1.dat"));

@@ -104,7 +104,7 @@ TEST_F(ArchiveSequences, OpeningReadsTheDescriptionsThenTheActualState) {
     EXPECT_EQ(view.descriptions, 1);
     EXPECT_EQ(view.ended, std::vector<bool>{true});
     EXPECT_FALSE(view.running);
-    EXPECT_EQ(view.statuses.back(), txt(222));
+    EXPECT_EQ(view.statuses.back(), txt(kTextArchiveTransferCompleted));
     // Variant 4 of the default station: nine quantities, compacted from the top.
     EXPECT_EQ(labels(), (std::vector<QString>{QStringLiteral("Teplo P1 sucha"),
                                               QStringLiteral("Teplo P1 mokra"),
@@ -197,8 +197,8 @@ TEST_F(ArchiveSequences, ADescriptionStepWithoutAnswerClosesTheWindow) {
         EXPECT_EQ(v.closes, 1);
         EXPECT_TRUE(v.ended.empty());
         ASSERT_EQ(p.shown.size(), 1u);
-        EXPECT_TRUE(p.shownError(txt(136)));
-        EXPECT_EQ(v.statuses.back(), txt(136));
+        EXPECT_TRUE(p.shownError(txt(kTextErrorConnectiongToDevice)));
+        EXPECT_EQ(v.statuses.back(), txt(kTextErrorConnectiongToDevice));
         EXPECT_EQ(bus.requests(false).back(), requestInfo(request).name);
     }
 }
@@ -214,7 +214,7 @@ TEST_F(ArchiveSequences, ADataStepWithoutAnswerKeepsTheGridAndEndsTheSession) {
         EXPECT_EQ(view.ended.back(), false);
         EXPECT_FALSE(view.running);
         EXPECT_EQ(view.closes, 0);
-        EXPECT_TRUE(prompts.shownError(txt(136)));
+        EXPECT_TRUE(prompts.shownError(txt(kTextErrorConnectiongToDevice)));
         EXPECT_EQ(link.requests(false).back(), "END_COMM");
         EXPECT_EQ(session.grid(), before);
         EXPECT_EQ(session.lastReadPosition(), kArchivePositionActual);
@@ -232,7 +232,8 @@ TEST_F(ArchiveSequences, AnUndecodableRecordClosesTheWindowWithItsTag) {
     read(26);
     EXPECT_EQ(view.closes, 1);
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, txt(312) + QStringLiteral(" 7.11: Prepare_arch_data"));
+    EXPECT_EQ(prompts.shown[0].text,
+              txt(kTextGeneralError) + QStringLiteral(" 7.11: Prepare_arch_data"));
     EXPECT_EQ(link.requests(false).back(), "READ_ARCHIVE_DATA");
     EXPECT_FALSE(session.running());
 }
@@ -254,7 +255,7 @@ TEST_F(ArchiveSequences, ResettingTheIntermediateStateAsksThenClearsAndShowsIt) 
     EXPECT_EQ(link.requests(false),
               (Names{"COMM", "CLEAR_PARTIAL", "READ_ARCHIVE_DATA", "END_COMM"}));
     EXPECT_EQ(view.logResets, 1);
-    EXPECT_EQ(prompts.shown[1].text, txt(232));
+    EXPECT_EQ(prompts.shown[1].text, txt(kTextResetPartialValues));
     EXPECT_EQ(view.ended.back(), true);
     // Cleared a moment ago: hardly anything has accumulated.
     double cleared = -1.0;
@@ -267,7 +268,7 @@ TEST_F(ArchiveSequences, ResettingTheIntermediateStateAsksThenClearsAndShowsIt) 
     session.startReset(kArchivePositionPartial);
     run();
     EXPECT_EQ(view.ended.back(), false);
-    EXPECT_TRUE(prompts.shownError(txt(136)));
+    EXPECT_TRUE(prompts.shownError(txt(kTextErrorConnectiongToDevice)));
 }
 
 TEST_F(ArchiveSequences, SavedArchivesLoadBackAndAReadAfterALoadStartsClean) {
@@ -275,7 +276,7 @@ TEST_F(ArchiveSequences, SavedArchivesLoadBackAndAReadAfterALoadStartsClean) {
     read(26);
     const QString path = session.save();
     EXPECT_EQ(path, QDir(dir.path()).filePath(QStringLiteral("2317.000/Den_-1.dat")));
-    EXPECT_EQ(view.statuses.back(), txt(225));
+    EXPECT_EQ(view.statuses.back(), txt(kTextDataSaved));
     const ArchiveRows saved = session.grid();
     const QString date = session.recordDate();
 
@@ -284,7 +285,7 @@ TEST_F(ArchiveSequences, SavedArchivesLoadBackAndAReadAfterALoadStartsClean) {
     EXPECT_EQ(session.grid(), saved);
     EXPECT_EQ(session.recordDate(), date);
     EXPECT_TRUE(session.loadedFromFile());
-    EXPECT_EQ(view.statuses.back(), txt(233));
+    EXPECT_EQ(view.statuses.back(), txt(kTextArchiveLoaded));
 
     // A file of another station, opened from disk, names itself in panel 1.
     QFile other(dir.filePath(QStringLiteral("other.dat")));
@@ -310,8 +311,8 @@ TEST_F(ArchiveSequences, SavedArchivesLoadBackAndAReadAfterALoadStartsClean) {
     read(5);
     prompts.shown.clear();
     EXPECT_FALSE(session.load());
-    EXPECT_EQ(prompts.shown.at(0).text, txt(234));
-    EXPECT_EQ(view.statuses.back(), txt(146));
+    EXPECT_EQ(prompts.shown.at(0).text, txt(kTextArchiveFileNotFound));
+    EXPECT_EQ(view.statuses.back(), txt(kTextFileCorrupted));
 }
 
 struct RecordingMessageView final : MessageView {
@@ -360,8 +361,8 @@ TEST_F(MessageSequence, TheLogIsReadBlockByBlockAndListedInOrder) {
         EXPECT_EQ(table.rows[i][0], QString::number(i + 1) + QLatin1Char('.'));
         EXPECT_EQ(table.rows[i][3], messageText(log[i + 1].type));
     }
-    EXPECT_EQ(table.rows.back()[3], txt(237));
-    EXPECT_EQ(view.statuses.back(), txt(141));
+    EXPECT_EQ(table.rows.back()[3], txt(kTextPowerON));
+    EXPECT_EQ(view.statuses.back(), txt(kTextDataLoaded));
 
     const QString path = transfer.exportTo();
     EXPECT_EQ(path, QDir(dir.path()).filePath(QStringLiteral("2317.000/Hlaseni.dat")));
@@ -370,7 +371,7 @@ TEST_F(MessageSequence, TheLogIsReadBlockByBlockAndListedInOrder) {
     const QByteArray bytes = f.readAll();
     EXPECT_EQ(bytes.count("\r\n"), table.gridRows - 1);
     EXPECT_TRUE(bytes.startsWith(QByteArray("   1. ")));
-    EXPECT_EQ(view.statuses.back(), txt(225));
+    EXPECT_EQ(view.statuses.back(), txt(kTextDataSaved));
 }
 
 TEST(MessageSequenceFailures, AStepWithoutAnswerEndsTheTransferWithEndComm) {
@@ -388,8 +389,8 @@ TEST(MessageSequenceFailures, AStepWithoutAnswerEndsTheTransferWithEndComm) {
         transfer.start();
         link.run([&] { return transfer.engine(); });
         EXPECT_EQ(view.ended, std::vector<bool>{false});
-        EXPECT_TRUE(prompts.shownError(txt(136)));
-        EXPECT_EQ(view.statuses.back(), txt(136));
+        EXPECT_TRUE(prompts.shownError(txt(kTextErrorConnectiongToDevice)));
+        EXPECT_EQ(view.statuses.back(), txt(kTextErrorConnectiongToDevice));
         const auto sent = link.requests(false);
         ASSERT_GE(sent.size(), 2u);
         EXPECT_EQ(sent[sent.size() - 2], requestInfo(request).name);
@@ -407,7 +408,8 @@ TEST_F(MessageSequence, ABlockClaimingMoreBytesThanItCarriesIsRefused) {
     };
     run();
     EXPECT_EQ(view.ended, std::vector<bool>{false});
-    EXPECT_EQ(prompts.shown.at(0).text, txt(312) + QStringLiteral(" 9.13: Save_Data"));
+    EXPECT_EQ(prompts.shown.at(0).text,
+              txt(kTextGeneralError) + QStringLiteral(" 9.13: Save_Data"));
     // The first block went through, the second ended it; nothing was sent after that.
     EXPECT_EQ(link.requests(false),
               (Names{"COMM", "READ_CMOS", "READ_STATUS", "READ_MESSAGES", "READ_MESSAGES"}));

@@ -24,7 +24,7 @@
 #include "scripted_prompts.h"
 #include "sim_link.h"
 #include "ui/main_window.h"
-#include "ui/serial_host.h"
+#include "ui/serial_host_window.h"
 
 namespace pelmo {
 namespace {
@@ -63,11 +63,11 @@ TEST_P(DataWindows, ArchiveWindowReadsMovesResetsSavesAndLoads) {
     auto* bar = find<QScrollBar>(form, "ScrollBar1");
     auto* grid = find<QTableWidget>(form, "StringGrid1");
     auto* reset = find<QPushButton>(form, "b_nulovat");
-    EXPECT_EQ(form.windowTitle(), txt(246).trimmed());
+    EXPECT_EQ(form.windowTitle(), txt(kTextDisplayArchiveValues).trimmed());
     // The button reads from the station, the menus' item loads the file: two texts.
-    EXPECT_EQ(find<QPushButton>(form, "b_nacist")->text(), txt(266));
-    EXPECT_EQ(find<QAction>(form, "m_nacist")->text(), txt(252));
-    EXPECT_NE(txt(266), txt(252));
+    EXPECT_EQ(find<QPushButton>(form, "b_nacist")->text(), txt(kTextLoadFromStation));
+    EXPECT_EQ(find<QAction>(form, "m_nacist")->text(), txt(kTextRead));
+    EXPECT_NE(txt(kTextLoadFromStation), txt(kTextRead));
     EXPECT_FALSE(bar->isEnabled());
     EXPECT_FALSE(find<QAction>(form, "m_ulozit")->isEnabled());
     drive([&] { return form.session().engine(); });
@@ -75,15 +75,15 @@ TEST_P(DataWindows, ArchiveWindowReadsMovesResetsSavesAndLoads) {
     EXPECT_TRUE(bar->isEnabled());
     EXPECT_EQ(grid->item(0, 0)->text(), QStringLiteral("Teplo P1 sucha"));
     EXPECT_EQ(grid->item(8, 2)->text(), QStringLiteral("h"));
-    EXPECT_EQ(find<QLabel>(form, "l_nacteno")->text(), txt(226));
-    EXPECT_EQ(find<QGroupBox>(form, "gb_zaznam")->title(), txt(247));
+    EXPECT_EQ(find<QLabel>(form, "l_nacteno")->text(), txt(kTextActualValues));
+    EXPECT_EQ(find<QGroupBox>(form, "gb_zaznam")->title(), txt(kTextLastProgr));
     EXPECT_EQ(find<QLabel>(form, "l_datumStanice")->text(), QStringLiteral("15/03/25"));
     EXPECT_FALSE(reset->isEnabled());
 
     // One step right: the intermediate state, whose reset items come alive at once.
     key(bar, Qt::Key_Right);
     EXPECT_EQ(bar->value(), 25);
-    EXPECT_EQ(find<QLabel>(form, "l_pozice")->text(), txt(227));
+    EXPECT_EQ(find<QLabel>(form, "l_pozice")->text(), txt(kTextPartialValues));
     EXPECT_TRUE(reset->isEnabled());
     EXPECT_TRUE(find<QAction>(form, "m_nulovat")->isEnabled());
     // 'n' before the intermediate state was read does nothing.
@@ -94,8 +94,8 @@ TEST_P(DataWindows, ArchiveWindowReadsMovesResetsSavesAndLoads) {
     key(bar, Qt::Key_Return);
     EXPECT_FALSE(bar->isEnabled());
     drive([&] { return form.session().engine(); });
-    EXPECT_EQ(find<QLabel>(form, "l_nacteno")->text(), txt(227));
-    EXPECT_EQ(find<QGroupBox>(form, "gb_zaznam")->title(), txt(398));
+    EXPECT_EQ(find<QLabel>(form, "l_nacteno")->text(), txt(kTextPartialValues));
+    EXPECT_EQ(find<QGroupBox>(form, "gb_zaznam")->title(), txt(kTextArchivDate));
     form.PopupMenu1Popup(QPoint());
     EXPECT_TRUE(find<QAction>(form, "p_nulovat")->isEnabled());
     find<QMenu>(form, "PopupMenu1")->hide();
@@ -117,7 +117,7 @@ TEST_P(DataWindows, ArchiveWindowReadsMovesResetsSavesAndLoads) {
     EXPECT_EQ(find<QStatusBar>(form, "StatusBar1")
                   ->findChild<QLabel*>(QStringLiteral("StatusPanel0"))
                   ->text(),
-              txt(233));
+              txt(kTextArchiveLoaded));
 
     // Back to the actual state: the reset items follow the scroll bar, the pop-up the last read.
     key(bar, Qt::Key_Left);
@@ -153,7 +153,7 @@ TEST_P(DataWindows, ArchiveWindowSavesOnlyARecordItReadOrLoaded) {
     form.session().setBaseFolder(dir.path());
     form.show();
     drive([&] { return form.session().engine(); });
-    ASSERT_TRUE(scope.prompts.shownError(txt(136)));
+    ASSERT_TRUE(scope.prompts.shownError(txt(kTextErrorConnectiongToDevice)));
     EXPECT_FALSE(find<QAction>(form, "m_ulozit")->isEnabled());
     EXPECT_FALSE(find<QAction>(form, "p_ulozit")->isEnabled());
     key(find<QScrollBar>(form, "ScrollBar1"), Qt::Key_S, Qt::ControlModifier);
@@ -173,16 +173,16 @@ TEST_P(DataWindows, ArchiveWindowClosesWhenTheStationIsSilent) {
     form.show();
     drive([&] { return form.session().engine(); });
     EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(scope.prompts.shownError(txt(136)));
+    EXPECT_TRUE(scope.prompts.shownError(txt(kTextErrorConnectiongToDevice)));
 }
 
 TEST_P(DataWindows, MessagesWindowListsExportsAndSavesOnCtrlS) {
     THlaseni form(link.port, link.program);
     form.transfer().setBaseFolder(dir.path());
     form.show();
-    EXPECT_EQ(form.windowTitle(), txt(242));
+    EXPECT_EQ(form.windowTitle(), txt(kTextSystemMessages));
     auto* grid = find<QTableWidget>(form, "StringGrid1");
-    EXPECT_EQ(grid->item(0, 3)->text(), txt(245));
+    EXPECT_EQ(grid->item(0, 3)->text(), txt(kTextMessage));
     EXPECT_FALSE(find<QAction>(form, "m_export")->isEnabled());
     drive([&] { return form.transfer().engine(); });
     EXPECT_TRUE(find<QAction>(form, "m_export")->isEnabled());
@@ -194,13 +194,13 @@ TEST_P(DataWindows, MessagesWindowListsExportsAndSavesOnCtrlS) {
             << grid->item(r, 3)->text().toStdString();
     }
     EXPECT_EQ(grid->item(1, 0)->text(), QStringLiteral("1."));
-    EXPECT_EQ(grid->item(39, 3)->text(), txt(237));
+    EXPECT_EQ(grid->item(39, 3)->text(), txt(kTextPowerON));
     EXPECT_EQ(grid->item(40, 0)->text(), QString());
 
     key(grid, Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(
         QFileInfo::exists(QDir(dir.path()).filePath(QStringLiteral("2317.000/Hlaseni.dat"))));
-    EXPECT_EQ(find<QStatusBar>(form, "StatusBar1")->currentMessage(), txt(225));
+    EXPECT_EQ(find<QStatusBar>(form, "StatusBar1")->currentMessage(), txt(kTextDataSaved));
 
     const QString chosen = dir.filePath(QStringLiteral("chosen.dat"));
     scope.prompts.files = {chosen};
@@ -219,7 +219,7 @@ TEST_P(DataWindows, MessagesWindowClosesWhenTheTransferFails) {
     form.show();
     drive([&] { return form.transfer().engine(); });
     EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(scope.prompts.shownError(txt(136)));
+    EXPECT_TRUE(scope.prompts.shownError(txt(kTextErrorConnectiongToDevice)));
 }
 
 TEST(MainWindowData, CtrlAAndCtrlHOpenTheArchiveAndMessagesWindows) {

@@ -65,11 +65,11 @@ TEST(MessageTable, RowsSkipEmptyStampsAndNameTheirTypes) {
     const MessageTable table = fillMessageTable(bytes);
     ASSERT_EQ(table.rows.size(), 4u);
     EXPECT_EQ(table.rows[0], (MessageRow{QStringLiteral("1."), QStringLiteral("08:15:00"),
-                                         QStringLiteral("14/03/25"), txt(236)}));
+                                         QStringLiteral("14/03/25"), txt(kTextPowerOFF)}));
     EXPECT_EQ(table.rows[1][0], QStringLiteral("2."));
-    EXPECT_EQ(table.rows[1][3], txt(237));
-    EXPECT_EQ(table.rows[2][3], txt(238));
-    EXPECT_EQ(table.rows[3][3], txt(241));
+    EXPECT_EQ(table.rows[1][3], txt(kTextPowerON));
+    EXPECT_EQ(table.rows[2][3], txt(kTextMeasuringStarted));
+    EXPECT_EQ(table.rows[3][3], txt(kTextMessageUnknown));
     EXPECT_EQ(table.gridRows, 23);
     EXPECT_FALSE(table.tailError);
     EXPECT_EQ(messageExportRows(table).size(), 22u);

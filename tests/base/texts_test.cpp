@@ -18,26 +18,27 @@ protected:
 
 TEST_F(Texts, LookupInBothLanguages) {
     setLanguage(Language::Czech);
-    EXPECT_EQ(txt(136), QString::fromUtf8("Spojení se stanicí nelze navázat!"));
-    EXPECT_EQ(txt(312), QString::fromUtf8("Všeobecná chyba: "));
+    EXPECT_EQ(txt(kTextErrorConnectiongToDevice),
+              QString::fromUtf8("Spojení se stanicí nelze navázat!"));
+    EXPECT_EQ(txt(kTextGeneralError), QString::fromUtf8("Všeobecná chyba: "));
     setLanguage(Language::English);
-    EXPECT_EQ(txt(136), QStringLiteral("Error connectiong to device!"));
-    EXPECT_EQ(txt(312), QStringLiteral("General error: "));
+    EXPECT_EQ(txt(kTextErrorConnectiongToDevice), QStringLiteral("Error connectiong to device!"));
+    EXPECT_EQ(txt(kTextGeneralError), QStringLiteral("General error: "));
 }
 
 TEST_F(Texts, TextCodesPrefixTheNumber) {
     setTextCodes(true);
     setLanguage(Language::Czech);
-    EXPECT_EQ(txt(118), QString::fromUtf8("118:  Inicializace spojení..."));
+    EXPECT_EQ(txt(kTextInitializingConnection), QString::fromUtf8("118:  Inicializace spojení..."));
 }
 
 TEST_F(Texts, GapsAndBounds) {
     EXPECT_FALSE(hasText(96, Language::Czech));
     EXPECT_FALSE(hasText(96, Language::English));
-    EXPECT_TRUE(hasText(224, Language::Czech));
-    EXPECT_FALSE(hasText(224, Language::English));
+    EXPECT_TRUE(hasText(kTextNepodariloSeNastavitSystemovy, Language::Czech));
+    EXPECT_FALSE(hasText(kTextNepodariloSeNastavitSystemovy, Language::English));
     setLanguage(Language::English);
-    EXPECT_TRUE(txt(224).isEmpty());
+    EXPECT_TRUE(txt(kTextNepodariloSeNastavitSystemovy).isEmpty());
     EXPECT_TRUE(txt(-1).isEmpty());
     EXPECT_TRUE(txt(408).isEmpty());
     EXPECT_EQ(languageFromSetting(2), Language::English);

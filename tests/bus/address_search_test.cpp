@@ -80,7 +80,7 @@ TEST_F(Search, FindsTheStationsInAddressOrderAndSkipsSilentOnes) {
     EXPECT_EQ(link.image.address_list[1].name, "Predavaci");
     EXPECT_EQ(link.image.address_list[5].address, 0);
     EXPECT_EQ(view.ended, 1);
-    EXPECT_EQ(view.status, txt(382));
+    EXPECT_EQ(view.status, txt(kTextSearchCompleted));
     // Every address to 250 was probed, never 251 (a station sits there on this bus).
     EXPECT_EQ(view.lastProbe, 250);
     EXPECT_EQ(search.foundCount(), 2);

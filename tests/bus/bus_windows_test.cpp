@@ -29,7 +29,7 @@
 #include "scripted_prompts.h"
 #include "sim_link.h"
 #include "ui/main_window.h"
-#include "ui/serial_host.h"
+#include "ui/serial_host_window.h"
 #include "window_events.h"
 
 namespace pelmo {
@@ -151,10 +151,10 @@ TEST_F(Windows, SearchFillsTheGridsTheMainWindowsEntriesAndExportsTheMap) {
     }
     EXPECT_EQ(cellText(window, "StringGrid1", 1, 0), QStringLiteral("1."));
     EXPECT_EQ(cellText(window, "StringGrid2", 16, 0), QStringLiteral("32."));
-    EXPECT_EQ(cellText(window, "StringGrid1", 0, 1), txt(194));
+    EXPECT_EQ(cellText(window, "StringGrid1", 0, 1), txt(kTextAddress));
     EXPECT_EQ(cellText(window, "StringGrid1", 1, 1), QStringLiteral("3"));
     EXPECT_EQ(cellText(window, "StringGrid1", 2, 2), QStringLiteral("Sklad"));
-    EXPECT_EQ(statusOf(window), txt(382));
+    EXPECT_EQ(statusOf(window), txt(kTextSearchCompleted));
     EXPECT_TRUE(window.exportMenu()->isEnabled());
     EXPECT_FALSE(child<QProgressBar>(window, "ProgressBar1")->isVisible());
     QApplication::processEvents();
@@ -207,7 +207,7 @@ TEST_F(Windows, MainWindowLoadsAMapAndRefusesAMalformedOne) {
     EXPECT_TRUE(second->isVisible());
     EXPECT_EQ(second->text(), QStringLiteral("9 - Druha"));
     test::chooseMenuEntry(main, "m_zDisku");
-    EXPECT_TRUE(scope.prompts.shownError(txt(146)));
+    EXPECT_TRUE(scope.prompts.shownError(txt(kTextFileCorrupted)));
     EXPECT_EQ(link.image.address_list[1].address, 9);
 }
 
@@ -237,17 +237,17 @@ TEST_F(Windows, RegistersWindowShowsTheValuesAndReenablesRefresh) {
     window.show();
     QPushButton* refresh = child<QPushButton>(window, "refreshBtn");
     EXPECT_FALSE(refresh->isEnabled());
-    EXPECT_EQ(statusOf(window), txt(187));
+    EXPECT_EQ(statusOf(window), txt(kTextRetrievingData));
     run(window.reader());
     EXPECT_TRUE(refresh->isEnabled());
-    EXPECT_EQ(statusOf(window), txt(27) + QStringLiteral("251"));
-    EXPECT_EQ(cellText(window, "StringGrid1", 0, 1), txt(172));
-    EXPECT_EQ(cellText(window, "StringGrid1", 8, 0), txt(182));
-    EXPECT_EQ(cellText(window, "StringGrid2", 3, 0), txt(185));
+    EXPECT_EQ(statusOf(window), txt(kTextNetAddress) + QStringLiteral("251"));
+    EXPECT_EQ(cellText(window, "StringGrid1", 0, 1), txt(kTextCircuitNo1));
+    EXPECT_EQ(cellText(window, "StringGrid1", 8, 0), txt(kTextMassWetT));
+    EXPECT_EQ(cellText(window, "StringGrid2", 3, 0), txt(kTextCondensMassT));
     EXPECT_TRUE(cellText(window, "StringGrid2", 1, 1).contains(QLatin1Char(',')));
     refresh->click();
     EXPECT_FALSE(refresh->isEnabled());
-    EXPECT_EQ(statusOf(window), txt(188));
+    EXPECT_EQ(statusOf(window), txt(kTextDataRefresh));
 }
 
 TEST_F(Windows, MaximumWindowShowsNotAvailableUntilTheAnswer) {
@@ -261,7 +261,7 @@ TEST_F(Windows, MaximumWindowShowsNotAvailableUntilTheAnswer) {
         EXPECT_EQ(cellText(window, "StringGrid1", 2, 1), QStringLiteral("3,41250"));
         EXPECT_EQ(child<QLabel>(window, "Label2")->text(), QStringLiteral("07:45:00"));
         EXPECT_EQ(child<QLabel>(window, "Label5")->text(), QStringLiteral("--/--/--"));
-        EXPECT_EQ(statusOf(window), txt(141));
+        EXPECT_EQ(statusOf(window), txt(kTextDataLoaded));
         // Column 0 is half the grid; no caption or circuit header is cut.
         for (const char* name : {"StringGrid1", "StringGrid2"}) {
             const auto* grid = child<QTableWidget>(window, name);
@@ -285,9 +285,9 @@ TEST_F(Windows, HardwareWindowFillsItsLabelsAndTellsTheMainWindow) {
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(child<QLabel>(window, "l_vyrCislo")->text(), QStringLiteral("2317"));
     EXPECT_EQ(child<QLabel>(window, "l_pamet")->text(), QStringLiteral("32768 B"));
-    EXPECT_EQ(child<QLabel>(window, "l_zamek")->text(), txt(311));
-    EXPECT_EQ(cellText(window, "StringGrid1", 7, 0), txt(316) + QStringLiteral("8"));
-    EXPECT_EQ(cellText(window, "StringGrid1", 7, 1), txt(320));
+    EXPECT_EQ(child<QLabel>(window, "l_zamek")->text(), txt(kTextNo));
+    EXPECT_EQ(cellText(window, "StringGrid1", 7, 0), txt(kTextChannel316) + QStringLiteral("8"));
+    EXPECT_EQ(cellText(window, "StringGrid1", 7, 1), txt(kTextImpulse));
     EXPECT_EQ(cellText(window, "StringGrid2", 0, 1), QStringLiteral("1 / 4"));
     EXPECT_FALSE(child<QProgressBar>(window, "ProgressBar1")->isVisible());
     setLanguage(Language::Czech);
@@ -297,7 +297,7 @@ TEST_F(Windows, FlyingMeasurementWindowControls) {
     TLetMer window(link.port, link.program);
     window.show();
     activate(window);
-    EXPECT_EQ(child<QLabel>(window, "Label1")->text(), txt(297));
+    EXPECT_EQ(child<QLabel>(window, "Label1")->text(), txt(kTextFlyingMeasurement297));
     QPushButton* read = child<QPushButton>(window, "b_read");
     QPushButton* cancel = child<QPushButton>(window, "b_cancel");
     auto* gauge = child<QProgressBar>(window, "Gauge1");
@@ -316,21 +316,21 @@ TEST_F(Windows, FlyingMeasurementWindowControls) {
     QTest::keyClicks(count, QStringLiteral("3"));
     EXPECT_EQ(child<QLabel>(window, "l_sec")->text(), QStringLiteral("180 sec"));
     QCheckBox* clear = child<QCheckBox>(window, "cb_nul");
-    EXPECT_EQ(clear->text(), txt(278));
+    EXPECT_EQ(clear->text(), txt(kTextBufferEraseOn));
     QTest::mouseClick(clear, Qt::LeftButton);
-    EXPECT_EQ(clear->text(), txt(279));
+    EXPECT_EQ(clear->text(), txt(kTextBufferEraseOff));
 
     QTest::mouseClick(read, Qt::LeftButton);
     EXPECT_EQ(gauge->maximum(), 183);
     EXPECT_FALSE(read->isEnabled());
     EXPECT_TRUE(cancel->isEnabled());
     run(window.measurement());
-    EXPECT_EQ(statusOf(window), txt(282));
+    EXPECT_EQ(statusOf(window), txt(kTextMeasurementInProgress));
     QTest::mouseClick(cancel, Qt::LeftButton);
     EXPECT_TRUE(read->isEnabled());
     EXPECT_FALSE(cancel->isEnabled());
     EXPECT_FALSE(gauge->isVisible());
-    EXPECT_EQ(statusOf(window), txt(189));
+    EXPECT_EQ(statusOf(window), txt(kTextStationReadingInterrupted));
     EXPECT_FALSE(window.measurement().timer().isActive());
 }
 
@@ -352,7 +352,7 @@ TEST_F(Windows, FlyingMeasurementCancelledDuringAChain) {
         EXPECT_TRUE(read->isEnabled());
         EXPECT_FALSE(cancel->isEnabled());
         EXPECT_FALSE(gauge->isVisible());
-        EXPECT_EQ(statusOf(window), txt(189));
+        EXPECT_EQ(statusOf(window), txt(kTextStationReadingInterrupted));
         if (again) {
             QTest::mouseClick(read, Qt::LeftButton);
             EXPECT_TRUE(cancel->isEnabled());
@@ -366,7 +366,8 @@ TEST_F(Windows, FlyingMeasurementCancelledDuringAChain) {
         }
         EXPECT_EQ(sent, expected) << again;
         EXPECT_EQ(window.measurement().timer().isActive(), again);
-        EXPECT_EQ(statusOf(window), again ? txt(282) : txt(189));
+        EXPECT_EQ(statusOf(window),
+                  again ? txt(kTextMeasurementInProgress) : txt(kTextStationReadingInterrupted));
     }
 }
 
@@ -416,7 +417,7 @@ TEST_F(AlarmWindow, FillsTheGridAndTogglesTheInverseOutput) {
 
     QTest::mouseClick(save(), Qt::LeftButton);
     run(window->limits());
-    EXPECT_EQ(statusOf(*window), txt(225) + QStringLiteral(" OK"));
+    EXPECT_EQ(statusOf(*window), txt(kTextDataSaved) + QStringLiteral(" OK"));
     EXPECT_TRUE(save()->isEnabled());
     EXPECT_EQ(writtenChannels(link.port), std::vector<int>{1});
 }
@@ -455,7 +456,7 @@ TEST_F(AlarmWindow, TheChannelFollowsTheCurrentRowFromTheKeyboard) {
     QTest::mouseClick(save(), Qt::LeftButton);
     run(window->limits());
     EXPECT_EQ(writtenChannels(link.port), std::vector<int>{4});
-    EXPECT_EQ(statusOf(*window), txt(225) + QStringLiteral(" OK"));
+    EXPECT_EQ(statusOf(*window), txt(kTextDataSaved) + QStringLiteral(" OK"));
 }
 
 TEST_F(AlarmWindow, LabelsFitAndTheGroupBoxStaysPutWhileSaving) {
@@ -491,7 +492,7 @@ TEST_F(Windows, AlarmLimitsWarnWhenNoChannelHasAnOutput) {
         }
     };
     run(window.limits());
-    EXPECT_EQ(scope.prompts.shown.back().text, txt(387));
+    EXPECT_EQ(scope.prompts.shown.back().text, txt(kTextNoOutputDefined));
 }
 
 TEST_F(Windows, MeterLimitsWindowReadsEditsAndWrites) {
@@ -504,20 +505,22 @@ TEST_F(Windows, MeterLimitsWindowReadsEditsAndWrites) {
     EXPECT_FALSE(save->isEnabled());
     run(window.limits());
     EXPECT_TRUE(save->isEnabled());
-    EXPECT_EQ(cellText(window, "StringGrid1", 0, 0), txt(32));
+    EXPECT_EQ(cellText(window, "StringGrid1", 0, 0), txt(kTextModeTabLabel));
     EXPECT_EQ(cellText(window, "StringGrid1", 0, 1), QStringLiteral("1207"));
     typeIntoCell(grid2, 5, 1, QStringLiteral("4"));
     QTest::mouseClick(save, Qt::LeftButton);
     EXPECT_FALSE(save->isEnabled());
     run(window.limits());
     EXPECT_TRUE(save->isEnabled());
-    EXPECT_EQ(statusOf(window), txt(225));
+    EXPECT_EQ(statusOf(window), txt(kTextDataSaved));
     EXPECT_EQ(link.image.meter.imp_coef_1, 0.25);
     EXPECT_TRUE(scope.prompts.shown.empty());
 
     // What is wrong with a refused value is said: a bad character by its position, a number
     // the field cannot hold by the range it can.
-    auto range = [](int caption) { return txt(1242).arg(txt(caption)).arg(0).arg(65535); };
+    auto range = [](int caption) {
+        return txt(kTextTheFieldMustHold).arg(txt(caption)).arg(0).arg(65535);
+    };
     const struct {
         QTableWidget* grid;
         int row;
@@ -528,7 +531,9 @@ TEST_F(Windows, MeterLimitsWindowReadsEditsAndWrites) {
         {grid1, 0, "65536", range(32)},
         {grid1, 0, "-1", range(32)},
         {grid2, 2, "70000", range(70)},
-        {grid2, 3, "12,5", txt(151) + txt(71) + txt(152) + QStringLiteral("3. ") + txt(153)},
+        {grid2, 3, "12,5",
+         txt(kTextBox151) + txt(kTextIntervalP2Sec) + txt(kTextContainsIllegalCharactersPos) +
+             QStringLiteral("3. ") + txt(kTextClosingParenthesis)},
     };
     for (const auto& c : refused) {
         const QString before = gridText(c.grid, c.row);

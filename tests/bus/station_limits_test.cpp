@@ -91,7 +91,7 @@ TEST_F(Alarms, ReadChainFillsTheImageAndTheBoxes) {
     expected.insert(expected.end(), 8, "READ_CHANNEL");
     expected.insert(expected.end(), {"READ_STATION", "END_COMM"});
     EXPECT_EQ(link.requests(false), expected);
-    EXPECT_EQ(view.statuses.back(), txt(141));
+    EXPECT_EQ(view.statuses.back(), txt(kTextDataLoaded));
     EXPECT_TRUE(anyOutputDefined(link.image));
 
     const AlarmLimitBoxes ch1 = alarmLimitBoxes(link.image, 1);
@@ -120,7 +120,7 @@ TEST_F(Alarms, SavingOneChannelWritesItAloneAndTheStationKeepsIt) {
     EXPECT_EQ(link.requests(false), (Strings{"COMM", "WRITE_CHANNEL", "END_COMM"}));
     EXPECT_EQ(view.saved, 1);
     EXPECT_EQ(view.progress, 1000);
-    EXPECT_EQ(view.statuses.back(), txt(225) + QStringLiteral(" OK"));
+    EXPECT_EQ(view.statuses.back(), txt(kTextDataSaved) + QStringLiteral(" OK"));
 
     // Read back from the station: the new range and limits.
     limits.read();
@@ -139,14 +139,16 @@ TEST_F(Alarms, RangeChecksReportEveryFailureAndStoreNothing) {
     b.maxValue = QStringLiteral("9");
     EXPECT_FALSE(store(b, 1));
     // 159 is not tested once 158 failed; the later checks still run.
-    EXPECT_EQ(warnings(), (std::vector<QString>{txt(158), txt(201), txt(168)}));
+    EXPECT_EQ(warnings(),
+              (std::vector<QString>{txt(kTextMinLimitMinValue), txt(kTextMaxLimitMinLimit),
+                                    txt(kTextMinValueMaxValue)}));
     EXPECT_EQ(link.image.channelData(1).value_min, 0.0);
 
     prompts.shown.clear();
     b = alarmLimitBoxes(link.image, 1);
     b.highLimit = QStringLiteral("251");
     EXPECT_FALSE(store(b, 1));
-    EXPECT_EQ(warnings(), (std::vector<QString>{txt(159)}));
+    EXPECT_EQ(warnings(), (std::vector<QString>{txt(kTextMaxLimitMaxValue)}));
 
     // The exact ends of the range pass.
     prompts.shown.clear();
@@ -162,7 +164,7 @@ TEST_F(Alarms, FieldChecksLockAndTheUnlimitedChannel) {
     b.lowLimit = QStringLiteral("1.5");
     EXPECT_FALSE(store(b, 1));
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_TRUE(prompts.shown[0].text.startsWith(txt(151) + txt(93)));
+    EXPECT_TRUE(prompts.shown[0].text.startsWith(txt(kTextBox151) + txt(kTextLowLimit)));
 
     // No table: "-" skips the range checks and keeps the raw limits.
     prompts.shown.clear();
@@ -183,7 +185,7 @@ TEST_F(Alarms, FieldChecksLockAndTheUnlimitedChannel) {
 
     link.image.cmos.locked = true;
     EXPECT_FALSE(store(alarmLimitBoxes(link.image, 3), 3));
-    EXPECT_EQ(prompts.shown.back().text, txt(206));
+    EXPECT_EQ(prompts.shown.back().text, txt(kTextStationIsLockedAnd));
 }
 
 TEST_F(Alarms, AFailedSaveEndsWithTheConnectionError) {
@@ -191,7 +193,7 @@ TEST_F(Alarms, AFailedSaveEndsWithTheConnectionError) {
     limits.save(1);
     link.run([this] { return limits.engine(); });
     EXPECT_EQ(view.failed, 1);
-    EXPECT_TRUE(prompts.shownError(txt(136)));
+    EXPECT_TRUE(prompts.shownError(txt(kTextErrorConnectiongToDevice)));
     EXPECT_EQ(link.requests(false).back(), "END_COMM");
 }
 
@@ -250,7 +252,7 @@ TEST_F(MeterLimitsChain, ReadShowsTheMeterAndWriteChangesOnlyWhatTheGridsHold) {
     EXPECT_EQ(link.requests(false), (Strings{"COMM", "READ_STATUS", "READ_CMOS", "READ_METER",
                                              "WRITE_METER", "END_COMM"}));
     EXPECT_EQ(view.written, 1);
-    EXPECT_EQ(view.statuses.back(), txt(225));
+    EXPECT_EQ(view.statuses.back(), txt(kTextDataSaved));
     const definice_meridla_rec m = stationMeter(*link.station);
     EXPECT_EQ(m.imp_coef_1, 0.25);
     EXPECT_EQ(m.imp_coef_2, 0.0);
@@ -290,19 +292,21 @@ TEST_F(MeterLimitsChain, ChecksRefuseDecimalPointsAndFractionalIntervals) {
     MeterLimitColumn g1 = meterLimitValues1(link.image.meter);
     g1[2] = QStringLiteral("300.5");
     EXPECT_FALSE(checkMeterLimits(g1, meterLimitValues2(link.image.meter), false, prompts, e));
-    EXPECT_TRUE(prompts.shown.back().text.startsWith(txt(151) + txt(54)));
+    EXPECT_TRUE(prompts.shown.back().text.startsWith(txt(kTextBox151) + txt(kTextFlowNo1Min)));
 
     MeterLimitColumn g2 = meterLimitValues2(link.image.meter);
     g2[3] = QStringLiteral("12,5");
     EXPECT_FALSE(checkMeterLimits(meterLimitValues1(link.image.meter), g2, false, prompts, e));
-    EXPECT_EQ(prompts.shown.back().text,
-              txt(151) + txt(71) + txt(152) + QStringLiteral("3. ") + txt(153));
+    EXPECT_EQ(prompts.shown.back().text, txt(kTextBox151) + txt(kTextIntervalP2Sec) +
+                                             txt(kTextContainsIllegalCharactersPos) +
+                                             QStringLiteral("3. ") + txt(kTextClosingParenthesis));
     g2[3] = QStringLiteral("65536");
     EXPECT_FALSE(checkMeterLimits(meterLimitValues1(link.image.meter), g2, false, prompts, e));
-    EXPECT_EQ(prompts.shown.back().text, txt(1242).arg(txt(71)).arg(0).arg(65535));
+    EXPECT_EQ(prompts.shown.back().text,
+              txt(kTextTheFieldMustHold).arg(txt(kTextIntervalP2Sec)).arg(0).arg(65535));
     g2[3] = QStringLiteral("65535");
     EXPECT_TRUE(checkMeterLimits(meterLimitValues1(link.image.meter), g2, true, prompts, e));
-    EXPECT_EQ(meterLimitCaptions2(true)[0], txt(360));
+    EXPECT_EQ(meterLimitCaptions2(true)[0], txt(kTextSpecWeightAirKg));
 }
 
 TEST_F(MeterLimitsChain, AFailedWriteKeepsTheWindowAndAFailedReadClosesIt) {
@@ -316,7 +320,7 @@ TEST_F(MeterLimitsChain, AFailedWriteKeepsTheWindowAndAFailedReadClosesIt) {
     limits.read();
     run();
     EXPECT_EQ(view.failed, 2);
-    EXPECT_TRUE(prompts.shownError(txt(136)));
+    EXPECT_TRUE(prompts.shownError(txt(kTextErrorConnectiongToDevice)));
 }
 
 }  // namespace

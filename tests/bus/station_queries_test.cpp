@@ -76,8 +76,8 @@ TEST_F(Queries, RegistersNameTheAnsweringStationAndKeepRefreshOffUntilShown) {
     run(reader);
     EXPECT_EQ(link.requests(), (Strings{"READ_REGISTERS", "ACK"}));
     EXPECT_EQ(view.clears, 1);
-    EXPECT_EQ(view.statuses.front(), txt(188));
-    EXPECT_EQ(view.statuses.back(), txt(27) + QStringLiteral("7"));
+    EXPECT_EQ(view.statuses.front(), txt(kTextDataRefresh));
+    EXPECT_EQ(view.statuses.back(), txt(kTextNetAddress) + QStringLiteral("7"));
     ASSERT_TRUE(view.values);
     EXPECT_EQ(registerText(view.values->circuit1[0]), QStringLiteral("185,500"));
     EXPECT_EQ(registerText(view.values->condensate[2]), QStringLiteral("-2,250"));
@@ -94,7 +94,7 @@ TEST_F(Queries, RegistersTooShortForTheirValuesOrMissingAreReported) {
     reader.read(false);
     run(reader);
     EXPECT_EQ(view.ending, RegistersView::Ending::Failed);
-    EXPECT_TRUE(prompts.shownError(txt(312) + QStringLiteral(" 17.20: registry")));
+    EXPECT_TRUE(prompts.shownError(txt(kTextGeneralError) + QStringLiteral(" 17.20: registry")));
     EXPECT_FALSE(view.values);
 
     link.tamper = nullptr;
@@ -104,8 +104,8 @@ TEST_F(Queries, RegistersTooShortForTheirValuesOrMissingAreReported) {
     again.read(false);
     run(again);
     EXPECT_EQ(silent.ending, RegistersView::Ending::Failed);
-    EXPECT_EQ(silent.statuses.back(), txt(136));
-    EXPECT_TRUE(prompts.shownError(txt(136)));
+    EXPECT_EQ(silent.statuses.back(), txt(kTextErrorConnectiongToDevice));
+    EXPECT_TRUE(prompts.shownError(txt(kTextErrorConnectiongToDevice)));
 }
 
 TEST(RegisterDecoding, NeedsEveryValueByte) {
@@ -135,7 +135,9 @@ TEST_F(Queries, MaximumChainAndItsTexts) {
     run(reader);
     EXPECT_EQ(link.requests(false),
               (Strings{"COMM", "READ_CMOS", "READ_STATUS", "READ_MAXIMUM", "END_COMM"}));
-    EXPECT_EQ(view.statuses, (std::vector<QString>{txt(205), txt(120), txt(274), txt(141)}));
+    EXPECT_EQ(view.statuses,
+              (std::vector<QString>{txt(kTextReadingCMOS), txt(kTextRetrievingStationInfo),
+                                    txt(kTextRetrieving15MinMaximum), txt(kTextDataLoaded)}));
     ASSERT_TRUE(view.values);
     EXPECT_EQ(maximumText(view.values->current1), QStringLiteral("12,50000"));
     EXPECT_EQ(maximumText(view.values->maximum1), QStringLiteral("3,41250"));
@@ -165,7 +167,7 @@ TEST_F(Queries, MaximumAnswersOfTheWrongLengthAreNotAccepted) {
         bus.run([&reader] { return reader.engine(); });
         EXPECT_EQ(view.ending, MaximumView::Ending::Failed) << delta;
         EXPECT_FALSE(view.values);
-        EXPECT_TRUE(shown.shownError(txt(136)));
+        EXPECT_TRUE(shown.shownError(txt(kTextErrorConnectiongToDevice)));
         EXPECT_EQ(bus.requests(false).back(), "END_COMM");
     }
 }
@@ -196,24 +198,31 @@ TEST_F(Queries, HardwareReadsTheWholeStationWithoutEndingTheConnection) {
     EXPECT_TRUE(link.image.station_loaded);
     EXPECT_EQ(link.image.cmos.serial_number, 2317);
     EXPECT_EQ(link.image.station.name, "Kotelna Jih");
-    EXPECT_EQ(view.statuses.back(), txt(141));
-    EXPECT_EQ(inputCardText(link.image.cmos.input_types[7]), txt(320));
+    EXPECT_EQ(view.statuses.back(), txt(kTextDataLoaded));
+    EXPECT_EQ(inputCardText(link.image.cmos.input_types[7]), txt(kTextImpulse));
     EXPECT_EQ(prescalerText(link.image.cmos.prescaler(1)), QStringLiteral("1 / 4"));
 }
 
 TEST(HardwareTexts, CardsAndPrescalers) {
-    const std::vector<std::pair<int, QString>> cards = {
-        {0, txt(314)},           {6, txt(319) + "1"},  {7, txt(315)},  {8, txt(318)},
-        {10, txt(319) + "2"},    {12, txt(319) + "3"}, {16, txt(313)}, {80, txt(313) + "  P"},
-        {82, txt(313) + "  P2"}, {129, txt(320)},      {255, txt(315)}};
+    const std::vector<std::pair<int, QString>> cards = {{0, txt(kTextVacantInput)},
+                                                        {6, txt(kTextResistorR) + "1"},
+                                                        {7, txt(kTextUnknownInput)},
+                                                        {8, txt(kTextCurrent020)},
+                                                        {10, txt(kTextResistorR) + "2"},
+                                                        {12, txt(kTextResistorR) + "3"},
+                                                        {16, txt(kTextCurrent420mA)},
+                                                        {80, txt(kTextCurrent420mA) + "  P"},
+                                                        {82, txt(kTextCurrent420mA) + "  P2"},
+                                                        {129, txt(kTextImpulse)},
+                                                        {255, txt(kTextUnknownInput)}};
     for (const auto& [code, text] : cards) {
         EXPECT_EQ(inputCardText(static_cast<std::uint8_t>(code)), text) << code;
     }
-    EXPECT_EQ(prescalerText(1), txt(314));
+    EXPECT_EQ(prescalerText(1), txt(kTextVacantInput));
     EXPECT_EQ(prescalerText(4), QStringLiteral("1 / 8"));
     EXPECT_EQ(prescalerText(15), QStringLiteral("1 / 16384"));
-    EXPECT_EQ(prescalerText(0), txt(315));
-    EXPECT_EQ(prescalerText(16), txt(315));
+    EXPECT_EQ(prescalerText(0), txt(kTextUnknownInput));
+    EXPECT_EQ(prescalerText(16), txt(kTextUnknownInput));
 }
 
 // ---- flying measurement ----
@@ -276,7 +285,7 @@ TEST_F(Flying, SetupReadsTheMeterAndTheMeasurementRunsItsTime) {
     EXPECT_EQ((std::vector<int>{flySet[4], flySet[5], flySet[6]}), (std::vector<int>{2, 3, 1}));
     EXPECT_EQ(link.requests(false), (Strings{"COMM", "FLY_SET", "END_COMM"}));
     EXPECT_EQ(view.phase, FlyView::Phase::Measuring);
-    EXPECT_EQ(view.statuses.back(), txt(282));
+    EXPECT_EQ(view.statuses.back(), txt(kTextMeasurementInProgress));
 
     link.port.clearWrites();
     EXPECT_EQ(measure(), 181);
@@ -284,7 +293,7 @@ TEST_F(Flying, SetupReadsTheMeterAndTheMeasurementRunsItsTime) {
     EXPECT_EQ(view.gauge, 183);
     ASSERT_TRUE(view.values);
     EXPECT_EQ(view.phase, FlyView::Phase::Idle);
-    EXPECT_EQ(view.statuses.back(), txt(141));
+    EXPECT_EQ(view.statuses.back(), txt(kTextDataLoaded));
 }
 
 TEST_F(Flying, CancelWhileMeasuringReturnsToIdleWithoutRetrieving) {
@@ -294,7 +303,7 @@ TEST_F(Flying, CancelWhileMeasuringReturnsToIdleWithoutRetrieving) {
     fly.cancel();
     EXPECT_FALSE(fly.timer().isActive());
     EXPECT_EQ(view.phase, FlyView::Phase::Idle);
-    EXPECT_EQ(view.statuses.back(), txt(189));
+    EXPECT_EQ(view.statuses.back(), txt(kTextStationReadingInterrupted));
     const Strings sent = link.requests(false);
     EXPECT_EQ(sent.back(), "END_COMM");
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "FLY_READ"), 0);
@@ -312,7 +321,7 @@ TEST_F(Flying, A49ByteResultIsNotAcceptedAndAFailedStartKeepsTheWindow) {
     measure();
     EXPECT_FALSE(view.values);
     EXPECT_EQ(view.failed, 1);
-    EXPECT_TRUE(prompts.shownError(txt(136)));
+    EXPECT_TRUE(prompts.shownError(txt(kTextErrorConnectiongToDevice)));
 
     link.station->faults().settings().silent = true;
     view.failed = 0;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/texts.h"
-#include "editing/memory_allocation.h"
+#include "model/memory_allocation.h"
 #include "model/raw_scale.h"
 #include "scripted_prompts.h"
 #include "ui/main_window_logic.h"
@@ -145,7 +145,7 @@ TEST_F(ChannelSave, IntervalMustDivideTheTwelveHourCycle) {
         EXPECT_EQ(saveChannel(image, 2, form, prompts), c.ok) << c.h << ":" << c.m << ":" << c.s;
         EXPECT_EQ(image.channel(2).interval, c.stored);
         if (!c.ok) {
-            EXPECT_EQ(texts(), std::vector<QString>{txt(156)});
+            EXPECT_EQ(texts(), std::vector<QString>{txt(kText24HoursIntervalIs)});
         }
         // The failing cases keep the last good interval.
         form.hours = 0;
@@ -166,8 +166,11 @@ TEST_F(ChannelSave, FailedStepsReportInOrderAndLaterStepsStillStore) {
     image.channel(5).output_code = 138 + 16;
     EXPECT_FALSE(saveChannel(image, 2, form, prompts));
     EXPECT_EQ(texts(),
-              (std::vector<QString>{txt(156), txt(148) + QStringLiteral("5"), txt(157), txt(158),
-                                    txt(201), txt(168), txt(309) + QStringLiteral("( 1672B )")}));
+              (std::vector<QString>{txt(kText24HoursIntervalIs),
+                                    txt(kTextThisOutputIsAlready) + QStringLiteral("5"),
+                                    txt(kTextLinearizationTableIsNot), txt(kTextMinLimitMinValue),
+                                    txt(kTextMaxLimitMinLimit), txt(kTextMinValueMaxValue),
+                                    txt(kTextMemorySizeExceeded) + QStringLiteral("( 1672B )")}));
     EXPECT_EQ(prompts.shown[1].kind, Kind::Error);
     EXPECT_EQ(prompts.shown[2].kind, Kind::Warning);
     const definice_PV_rec& s = image.channel(2);
@@ -212,27 +215,29 @@ TEST_F(ChannelSave, TableRulesByInputKind) {
     EXPECT_TRUE(saveChannel(image, 2, form, prompts));
     form.inputIndex = 0;
     EXPECT_FALSE(saveChannel(image, 2, form, prompts));
-    EXPECT_EQ(texts(), std::vector<QString>{txt(160)});
+    EXPECT_EQ(texts(), std::vector<QString>{txt(kTextLinearizatinTableMustBe)});
     form.inputIndex = 22;  // HART 1 without a table is fine
     prompts.shown.clear();
     EXPECT_TRUE(saveChannel(image, 2, form, prompts));
     image.channel(2).table_present = 1;
     EXPECT_FALSE(saveChannel(image, 2, form, prompts));
-    EXPECT_EQ(texts(), std::vector<QString>{txt(157)});
+    EXPECT_EQ(texts(), std::vector<QString>{txt(kTextLinearizationTableIsNot)});
 }
 
 TEST_F(ChannelSave, FieldChecksStopAtTheFirstBadBox) {
     form.name.clear();
     form.maxValue = QStringLiteral("1,2,3");
     EXPECT_FALSE(saveChannel(image, 2, form, prompts));
-    EXPECT_EQ(texts(), std::vector<QString>{txt(149) + txt(79) + txt(150)});
+    EXPECT_EQ(texts(),
+              std::vector<QString>{txt(kTextBox) + txt(kTextNameLabel) + txt(kTextCanTBeEmpty)});
     EXPECT_TRUE(image.channelData(2).name.empty());
     form.name = QStringLiteral("X");
     prompts.shown.clear();
     // Digits, commas and minus only, yet no number: reported at the second comma.
     EXPECT_FALSE(saveChannel(image, 2, form, prompts));
-    EXPECT_EQ(texts(), std::vector<QString>{txt(151) + txt(84) + txt(152) + QStringLiteral("4. ") +
-                                            txt(153)});
+    EXPECT_EQ(texts(), std::vector<QString>{txt(kTextBox151) + txt(kTextMaxValue) +
+                                            txt(kTextContainsIllegalCharactersPos) +
+                                            QStringLiteral("4. ") + txt(kTextClosingParenthesis)});
     EXPECT_EQ(image.channel(2).in_use, 0);
 }
 
@@ -241,7 +246,8 @@ TEST_F(ChannelSave, MemoryCheckAndAutomaticShares) {
     image.channel(5).memory = 1000;
     ASSERT_TRUE(checkChannelMemory(image, 2, 27328, prompts));
     EXPECT_FALSE(checkChannelMemory(image, 2, 27329, prompts));
-    EXPECT_EQ(texts(), std::vector<QString>{txt(309) + QStringLiteral("( 1B )")});
+    EXPECT_EQ(texts(),
+              std::vector<QString>{txt(kTextMemorySizeExceeded) + QStringLiteral("( 1B )")});
     EXPECT_EQ(image.channel(2).memory, 27328);
 
     for (int n : {2, 3}) {
@@ -255,7 +261,7 @@ TEST_F(ChannelSave, MemoryCheckAndAutomaticShares) {
     // A bad interval is refused but the shares are still computed.
     prompts.shown.clear();
     EXPECT_EQ(allocateForChannel(image, 2, 0, 0, 7, prompts), 9109);
-    EXPECT_EQ(texts(), std::vector<QString>{txt(156)});
+    EXPECT_EQ(texts(), std::vector<QString>{txt(kText24HoursIntervalIs)});
     // Manual channels taking everything leave nothing, not a wrapped share.
     image.channel(5).memory = 30000;
     EXPECT_EQ(allocateForChannel(image, 2, 0, 2, 0, prompts), 0);

@@ -17,13 +17,13 @@
 #include <QTimer>
 
 #include "base/texts.h"
-#include "editing/channel_definition.h"
-#include "editing/lin_table.h"
+#include "editing/channel_definition_window.h"
+#include "editing/lin_table_window.h"
 #include "files/program_settings.h"
 #include "scripted_prompts.h"
+#include "services/access_mode.h"
 #include "sim/default_station.h"
 #include "sim_link.h"
-#include "ui/access_mode.h"
 
 namespace pelmo {
 namespace {
@@ -97,13 +97,13 @@ protected:
 
 TEST_F(ChannelEditorWindow, OpensTheChannelAndSavesTheEditedControls) {
     auto w = open(2);
-    EXPECT_EQ(w->windowTitle(), txt(78));
+    EXPECT_EQ(w->windowTitle(), txt(kTextChannelSetup));
     EXPECT_EQ(text(*w, "e_jmeno"), QStringLiteral("PP1"));
     EXPECT_EQ(text(*w, "C_vstup"), QString::fromUtf8("Analogový 2"));
     EXPECT_EQ(text(*w, "c_vystup"), QString::fromUtf8("Žádný"));
     EXPECT_EQ(text(*w, "e_maxHodnota"), QStringLiteral("1,6000"));
     EXPECT_EQ(text(*w, "e_minMez"), QStringLiteral("0,300"));
-    EXPECT_EQ(text(*w, "l_maxHodnota"), txt(373));
+    EXPECT_EQ(text(*w, "l_maxHodnota"), txt(kTextMaxValueLabel));
     EXPECT_EQ(get<QSpinBox>(*w, "s_min")->value(), 1);
     EXPECT_FALSE(get<QLineEdit>(*w, "e_teplVody")->isEnabled());
     EXPECT_FALSE(get<QPushButton>(*w, "b_doStanice")->isEnabled());
@@ -135,7 +135,7 @@ TEST_F(ChannelEditorWindow, AFailedSaveStaysOpenWithWhatItStored) {
     setText(*w, "e_text", QStringLiteral("Tlak pary"));
     get<QSpinBox>(*w, "s_sec")->setValue(7);
     get<QPushButton>(*w, "Button2")->click();
-    EXPECT_EQ(texts(), QStringList{txt(156)});
+    EXPECT_EQ(texts(), QStringList{txt(kText24HoursIntervalIs)});
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(image.channelData(2).name, "NEW");
     EXPECT_EQ(image.channel(2).interval, 60);
@@ -161,7 +161,7 @@ TEST_F(ChannelEditorWindow, ChangingTheInputKindAsksBeforeDroppingTheTable) {
     auto* input = get<QComboBox>(*w, "C_vstup");
     prompts.answers = {false};
     input->setCurrentIndex(8);
-    EXPECT_EQ(texts(), QStringList{txt(400)});
+    EXPECT_EQ(texts(), QStringList{txt(kTextYouMustResetLinearization)});
     EXPECT_EQ(input->currentIndex(), 1);
     EXPECT_EQ(image.channel(2).table_present, 1);
     prompts.answers = {true};
@@ -169,7 +169,7 @@ TEST_F(ChannelEditorWindow, ChangingTheInputKindAsksBeforeDroppingTheTable) {
     EXPECT_EQ(image.channel(2).table_present, 0);
     EXPECT_EQ(text(*w, "e_minMez"), kNoLimit);
     EXPECT_TRUE(text(*w, "e_typ").isEmpty());
-    EXPECT_EQ(text(*w, "l_maxHodnota"), txt(372) + QLatin1Char(':'));
+    EXPECT_EQ(text(*w, "l_maxHodnota"), txt(kTextImpNumber) + QLatin1Char(':'));
     EXPECT_FALSE(get<QLineEdit>(*w, "e_minHodnota")->isEnabled());
     // Within the group nothing is asked.
     input->setCurrentIndex(9);
@@ -180,13 +180,13 @@ TEST_F(ChannelEditorWindow, SensorTypeBoxRules) {
     auto w = open(4);  // digital, no table, sensor "kontakt"
     setText(*w, "e_typ", QString());
     doubleClick(get<QLineEdit>(*w, "e_typ"));
-    EXPECT_EQ(texts(), QStringList{txt(155)});
+    EXPECT_EQ(texts(), QStringList{txt(kTextInsertSensorTypeFirst)});
 
     auto t = open(7);
     prompts.answers = {true};
     get<QLineEdit>(*t, "e_typ")->setText(QString());
     t->e_typExit();
-    EXPECT_EQ(texts().back(), txt(161));
+    EXPECT_EQ(texts().back(), txt(kTextAreYouSureWant));
     EXPECT_EQ(image.channel(7).table_present, 0);
     EXPECT_EQ(text(*t, "e_maxMez"), kNoLimit);
 }
@@ -232,7 +232,7 @@ TEST_F(ChannelEditorWindow, AfterTheTableIsDeletedOnlySavingLeaves) {
     EXPECT_TRUE(w->isVisible());
     // Saving needs a table for the analog input; deleting the channel is the other way out.
     get<QPushButton>(*w, "Button2")->click();
-    EXPECT_EQ(texts().back(), txt(160));
+    EXPECT_EQ(texts().back(), txt(kTextLinearizatinTableMustBe));
     EXPECT_TRUE(w->isVisible());
     prompts.answers = {true};
     get<QPushButton>(*w, "b_del")->click();
@@ -322,7 +322,7 @@ TEST_F(ChannelEditorWindow, DeleteClearsTheChannelButKeepsItsMemoryMode) {
     auto w = open(3);
     prompts.answers = {true};
     get<QPushButton>(*w, "b_del")->click();
-    EXPECT_EQ(texts(), QStringList{txt(162)});
+    EXPECT_EQ(texts(), QStringList{txt(kTextAreYouSureWantTo)});
     EXPECT_EQ(image.channel(3).in_use, 0);
     EXPECT_EQ(image.channel(3).auto_memory, 1);
     EXPECT_EQ(refreshed, std::vector<int>{3});
@@ -346,7 +346,7 @@ TEST_F(ChannelEditorWindow, UploadNeedsAccessAndSendsTheChannel) {
         w->upload().engine()->poll();
     }
     EXPECT_TRUE(texts().isEmpty()) << texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(get<QStatusBar>(*w, "StatusBar1")->currentMessage(), txt(225));
+    EXPECT_EQ(get<QStatusBar>(*w, "StatusBar1")->currentMessage(), txt(kTextDataSaved));
     EXPECT_FALSE(get<QProgressBar>(*w, "ProgressBar1")->isVisible());
     EXPECT_TRUE(upload->isEnabled());
     EXPECT_TRUE(w->isVisible());

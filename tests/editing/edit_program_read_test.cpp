@@ -8,8 +8,8 @@
 #include <QTimer>
 
 #include "base/texts.h"
-#include "editing/channel_definition.h"
-#include "editing/lin_table.h"
+#include "editing/channel_definition_window.h"
+#include "editing/lin_table_window.h"
 #include "operations/station_programmer.h"
 #include "operations/station_reader.h"
 #include "scripted_prompts.h"

@@ -14,8 +14,8 @@
 
 #include "base/decimal_text.h"
 #include "base/texts.h"
-#include "editing/flow_conversion.h"
-#include "editing/lin_table.h"
+#include "editing/flow_conversion_window.h"
+#include "editing/lin_table_window.h"
 #include "editing/meter_definition_logic.h"
 #include "files/program_settings.h"
 #include "scripted_prompts.h"
@@ -201,7 +201,7 @@ TEST_F(FlowConversionLogic, BadBoxesRefuseContradictionsWriteZeroAndNothingIsSil
         EXPECT_EQ(conv.apply(), QStringLiteral("0,000")) << c.t;
         ASSERT_EQ(prompts.shown.size(), 1u);
         EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
-        EXPECT_EQ(prompts.shown[0].text, txt(379));
+        EXPECT_EQ(prompts.shown[0].text, txt(kTextCalculationTempPressMax));
     }
 
     // Conditions so far off the table that the density cannot be computed: the outputs and a
@@ -216,8 +216,9 @@ TEST_F(FlowConversionLogic, BadBoxesRefuseContradictionsWriteZeroAndNothingIsSil
         EXPECT_EQ(conv.hmot, uncomputableText());
         ASSERT_EQ(prompts.shown.size(), 1u);
         EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
-        EXPECT_TRUE(prompts.shown[0].text.contains(
-            method == Method::Mass ? QStringLiteral("Hmotnost kal. vody") : txt(340)));
+        EXPECT_TRUE(prompts.shown[0].text.contains(method == Method::Mass
+                                                       ? QStringLiteral("Hmotnost kal. vody")
+                                                       : txt(kTextCalculationFlow)));
     }
 }
 
@@ -319,8 +320,8 @@ TEST_F(FlowConversionWindow, DrivenThroughItsControlsInBothLanguages) {
         setLanguage(lang);
         const bool ran = convertFromTheTable([&](TAutoVypocet& window) {
             TAutoVypocet* w = &window;
-            EXPECT_EQ(w->windowTitle(), txt(343));
-            EXPECT_EQ(button(*w, "l_pouzit")->text(), txt(350));
+            EXPECT_EQ(w->windowTitle(), txt(kTextUnitConversionKgH));
+            EXPECT_EQ(button(*w, "l_pouzit")->text(), txt(kTextApply));
             EXPECT_EQ(box(*w, "le_vypPrutok")->text(), QStringLiteral("1000,0000"));
             EXPECT_EQ(label(*w, "l_maxPrutok"), QStringLiteral("N/A"));
             EXPECT_FALSE(w->findChild<QLabel*>(QStringLiteral("l_error"))->isVisibleTo(w));
@@ -329,7 +330,7 @@ TEST_F(FlowConversionWindow, DrivenThroughItsControlsInBothLanguages) {
             typeInto(box(*w, "le_VypTeplota"), QStringLiteral("150"));
             typeInto(box(*w, "le_VypTlak"), QStringLiteral("1"));
             EXPECT_TRUE(w->findChild<QLabel*>(QStringLiteral("l_error"))->isVisibleTo(w));
-            EXPECT_EQ(label(*w, "l_error"), txt(334));
+            EXPECT_EQ(label(*w, "l_error"), txt(kTextSteamOutOfBounds));
             EXPECT_FALSE(button(*w, "l_prep")->isEnabled());
 
             // Enter walks the boxes; Enter in the flow box converts and hands the focus on.
@@ -402,7 +403,7 @@ TEST_F(FlowConversionWindow, ContradictingConditionsWriteZeroAndCloseTheTableGet
     ASSERT_TRUE(ran);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, txt(379));
+    EXPECT_EQ(prompts.shown[0].text, txt(kTextCalculationTempPressMax));
     auto* grid = tables.findChild<QTableWidget*>(QStringLiteral("LinTabGrid"));
     EXPECT_EQ(grid->item(3, 2)->text(), QStringLiteral("0,000"));
     tables.hide();
@@ -425,7 +426,7 @@ TEST_F(FlowConversionWindow, AFigureThatCannotBeComputedIsSaid) {
     EXPECT_EQ(label(w, "l_vypPrutok"), uncomputableText());
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
-    EXPECT_TRUE(prompts.shown[0].text.contains(txt(340)));
+    EXPECT_TRUE(prompts.shown[0].text.contains(txt(kTextCalculationFlow)));
 }
 
 }  // namespace

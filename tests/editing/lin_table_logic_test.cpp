@@ -164,21 +164,23 @@ TEST_F(TableEditing, SaveStoresSortedPointsWithScaleAndOffset) {
 TEST_F(TableEditing, SaveChecksAndTheirTexts) {
     openWith({{"48", "0"}});
     EXPECT_FALSE(editor.save());
-    EXPECT_EQ(texts(), QStringList{txt(165)});
+    EXPECT_EQ(texts(), QStringList{txt(kTextThereIsNotEnough)});
     EXPECT_EQ(image.channel(channel).table_present, 0);
 
     openWith({{"48", "0"}, {"4093", "100"}});
     EXPECT_FALSE(editor.save());
-    EXPECT_EQ(texts(), QStringList{txt(352) + QStringLiteral("(0 - 4092) [2]")});
+    EXPECT_EQ(texts(),
+              QStringList{txt(kTextValueViolatesSubrangeBouns) + QStringLiteral("(0 - 4092) [2]")});
     openWith({{"-1", "0"}, {"4000", "100"}});
     EXPECT_FALSE(editor.save());
-    EXPECT_EQ(texts(), QStringList{txt(352) + QStringLiteral("(0 - 4092) [1]")});
+    EXPECT_EQ(texts(),
+              QStringList{txt(kTextValueViolatesSubrangeBouns) + QStringLiteral("(0 - 4092) [1]")});
     EXPECT_EQ(image.channel(channel).table_present, 0);
 
     // The range check keeps the window open, but the table is stored.
     for (const auto& [max, min, text] :
-         {std::tuple{"100,5", "0", QString()}, std::tuple{"101,5", "0", txt(166)},
-          std::tuple{"100", "-0,1", txt(167)}, std::tuple{"100", "0", QString()}}) {
+         {std::tuple{"100,5", "0", QString()}, std::tuple{"101,5", "0", txt(kTextMaxVaueMaxLin)},
+          std::tuple{"100", "-0,1", txt(kTextMinValueMinLin)}, std::tuple{"100", "0", QString()}}) {
         openWith({{"48", "0"}, {"4048", "100"}});
         editor.maxText = QString::fromUtf8(max);
         editor.minText = QString::fromUtf8(min);
@@ -189,33 +191,35 @@ TEST_F(TableEditing, SaveChecksAndTheirTexts) {
     openWith({{"48", "0"}, {"4048", "100"}});
     editor.minText = QStringLiteral("200");
     EXPECT_FALSE(editor.save());
-    EXPECT_EQ(texts().front(), txt(168));
+    EXPECT_EQ(texts().front(), txt(kTextMinValueMaxValue));
     EXPECT_EQ(image.channelData(channel).value_min, 200.0);
 }
 
 TEST_F(TableEditing, FrequencyInputsHaveTheirOwnLimitAndDividerWarnings) {
     host.frequency = true;
     editor.open(channel, host);
-    EXPECT_EQ(texts(), QStringList{txt(401)});
+    EXPECT_EQ(texts(), QStringList{txt(kTextDivisionCoeficientsAreNot)});
     openWith({{"48", "0"}, {"5000", "100"}});
     prompts.answers = {false};
     EXPECT_FALSE(editor.save());
     EXPECT_EQ(prompts.shown.back().kind, Prompts::Kind::Error);
-    EXPECT_EQ(texts(), QStringList{txt(402)});
+    EXPECT_EQ(texts(), QStringList{txt(kTextYouAreTryingTo)});
     EXPECT_EQ(image.channel(channel).table_present, 0);
     image.channel(channel).divider = 4;
     prompts.shown.clear();
     EXPECT_TRUE(editor.save());
     editor.rows[1][0] = QStringLiteral("5001");
     EXPECT_FALSE(editor.save());
-    EXPECT_EQ(texts(), QStringList{txt(352) + QStringLiteral("(0 - 5000) [2]")});
+    EXPECT_EQ(texts(),
+              QStringList{txt(kTextValueViolatesSubrangeBouns) + QStringLiteral("(0 - 5000) [2]")});
 }
 
 TEST_F(TableEditing, CompactingAsksAboutHalfRows) {
     openWith({{"", ""}, {"100", ""}, {"48", "0"}, {"", ""}, {"4048", "100"}});
     prompts.answers = {false};
     EXPECT_EQ(editor.gridCheck(), 2);
-    EXPECT_EQ(texts(), QStringList{txt(163) + QStringLiteral("1") + txt(164)});
+    EXPECT_EQ(texts(),
+              QStringList{txt(kTextDelete163) + QStringLiteral("1") + txt(kTextRowFromTable)});
     // Sorted by input; the kept half row is no point.
     EXPECT_EQ(editor.rows[0][0], QStringLiteral("48"));
     EXPECT_EQ(editor.rows[1][0], QStringLiteral("100"));
@@ -280,7 +284,7 @@ TEST_F(TableEditing, TableFilesHoldCountsWhateverTheGridShows) {
     prompts.answers = {true};
     prompts.files = {path};
     editor.loadFile();
-    EXPECT_EQ(texts().back(), txt(146));
+    EXPECT_EQ(texts().back(), txt(kTextFileCorrupted));
     EXPECT_EQ(editor.rows[0][0], QStringLiteral("0"));
     EXPECT_TRUE(editor.rows[1][0].isEmpty());
 }

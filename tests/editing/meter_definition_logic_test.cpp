@@ -99,7 +99,8 @@ protected:
     }
 
     static QString illegal(const QString& caption, const QString& positions) {
-        return txt(151) + caption + txt(152) + positions + txt(153);
+        return txt(kTextBox151) + caption + txt(kTextContainsIllegalCharactersPos) + positions +
+               txt(kTextClosingParenthesis);
     }
     static QString illegal(const QString& caption, const char* positions) {
         return illegal(caption, QString::fromLatin1(positions));
@@ -259,23 +260,23 @@ TEST_F(MeterForms, ChecksRunInOrderAndTheFirstFailureEndsThem) {
     MeterForm f = validForm();
     f.meterNumber.clear();
     f.constants[0] = QStringLiteral("x");
-    expectRefused(f, txt(149) + txt(33) + txt(150));
+    expectRefused(f, txt(kTextBox) + txt(kTextIdentificationNumber) + txt(kTextCanTBeEmpty));
 
     f = validForm();
     f.constants[2] = QStringLiteral("1.5");
     f.parameters[1] = QStringLiteral("a");
-    expectRefused(f, illegal(txt(49), "2. "));
+    expectRefused(f, illegal(txt(kTextTKMaxC), "2. "));
 
     // The gas caption names the row.
-    expectRefused(f, illegal(txt(403), "2. "), true);
+    expectRefused(f, illegal(txt(kTextRKACircuit1), "2. "), true);
 
     f = validForm();
     f.constants[13].clear();
-    expectRefused(f, txt(149) + txt(60) + txt(150));
+    expectRefused(f, txt(kTextBox) + txt(kTextHysteresisC) + txt(kTextCanTBeEmpty));
 
     f = validForm();
     f.parameters[1] = QStringLiteral("1,5");
-    expectRefused(f, illegal(txt(70), "2. "));
+    expectRefused(f, illegal(txt(kTextIntervalP1Sec), "2. "));
 
     // Row 1 of the parameters is named "N/A" in the gas version.
     f = validForm();
@@ -286,33 +287,34 @@ TEST_F(MeterForms, ChecksRunInOrderAndTheFirstFailureEndsThem) {
     f = validForm();
     f.perTonne = {false, true};
     f.parameters[5].clear();
-    expectRefused(f, txt(149) + txt(74) + QStringLiteral(" [/t]") + txt(150));
+    expectRefused(f, txt(kTextBox) + txt(kTextImpulseCoef2) + QStringLiteral(" [/t]") +
+                         txt(kTextCanTBeEmpty));
     f.parameters[4] = QStringLiteral("x");
-    expectRefused(f, illegal(txt(73) + QStringLiteral(" [/GJ]"), "1. "));
+    expectRefused(f, illegal(txt(kTextImpulseCoef1) + QStringLiteral(" [/GJ]"), "1. "));
 }
 
 TEST_F(MeterForms, NumbersTheStationCannotCarryAreRefused) {
     // Allowed characters that make no number point at the offending ones.
     MeterForm f = validForm();
     f.constants[0] = QStringLiteral("1,2,3");
-    expectRefused(f, illegal(txt(47), "4. "));
+    expectRefused(f, illegal(txt(kTextTPMaxC), "4. "));
     f.constants[0] = QStringLiteral("5-");
-    expectRefused(f, illegal(txt(47), "2. "));
+    expectRefused(f, illegal(txt(kTextTPMaxC), "2. "));
     f.constants[0] = QStringLiteral("-,");
-    expectRefused(f, illegal(txt(47), "1. 2. "));
+    expectRefused(f, illegal(txt(kTextTPMaxC), "1. 2. "));
 
     // Reals travel in single precision.
     f = validForm();
     f.constants[6] = QStringLiteral("1") + QString(39, QLatin1Char('0'));
-    expectRefused(f, illegal(txt(53), allPositions(40)));
+    expectRefused(f, illegal(txt(kTextFlowNo1Max), allPositions(40)));
 
     // Sixteen-bit fields: the meter number and the intervals.
     f = validForm();
     f.meterNumber = QStringLiteral("65536");
-    expectRefused(f, illegal(txt(33), allPositions(5)));
+    expectRefused(f, illegal(txt(kTextIdentificationNumber), allPositions(5)));
     f.meterNumber = QStringLiteral("65535");
     f.parameters[3] = QStringLiteral("70000");
-    expectRefused(f, illegal(txt(72), allPositions(5)));
+    expectRefused(f, illegal(txt(kTextIntervalCondSec), allPositions(5)));
 
     f = validForm();
     f.meterNumber = QStringLiteral("65535");

@@ -1,4 +1,4 @@
-#include "editing/meter_definition.h"
+#include "editing/meter_definition_window.h"
 
 #include <gtest/gtest.h>
 
@@ -52,37 +52,41 @@ protected:
 TEST_F(MeterEditor, CaptionsInBothLanguagesAndVersions) {
     for (Language l : {Language::Czech, Language::English}) {
         auto steam = open(l, false);
-        EXPECT_EQ(steam->windowTitle(), txt(77));
-        EXPECT_EQ(get<QLabel>(*steam, "Label1")->text(), txt(32));
-        EXPECT_EQ(get<QLabel>(*steam, "l_cisloMer")->text(), txt(33));
-        EXPECT_EQ(get<QLabel>(*steam, "l_vystup2")->text(), txt(43));
-        EXPECT_EQ(get<QPushButton>(*steam, "b_save")->text(), txt(75));
-        EXPECT_EQ(get<QPushButton>(*steam, "b_close")->text(), txt(76));
-        EXPECT_EQ(cell(*steam, "StringGrid1", 0, 0)->text(), txt(46));
-        EXPECT_EQ(cell(*steam, "StringGrid1", 4, 0)->text(), txt(50));
-        EXPECT_EQ(cell(*steam, "StringGrid1", 14, 0)->text(), txt(60));
-        EXPECT_EQ(cell(*steam, "StringGrid2", 0, 0)->text(), txt(68));
-        EXPECT_EQ(cell(*steam, "StringGrid2", 1, 0)->text(), txt(69));
-        EXPECT_EQ(cell(*steam, "StringGrid2", 5, 0)->text(), txt(73) + QStringLiteral(" [/GJ]"));
-        EXPECT_EQ(get<QCheckBox>(*steam, "box_2")->text(), txt(74) + QStringLiteral(" - [/GJ]"));
+        EXPECT_EQ(steam->windowTitle(), txt(kTextModeTab77));
+        EXPECT_EQ(get<QLabel>(*steam, "Label1")->text(), txt(kTextModeTabLabel));
+        EXPECT_EQ(get<QLabel>(*steam, "l_cisloMer")->text(), txt(kTextIdentificationNumber));
+        EXPECT_EQ(get<QLabel>(*steam, "l_vystup2")->text(), txt(kTextAnalogOutputNo2));
+        EXPECT_EQ(get<QPushButton>(*steam, "b_save")->text(), txt(kTextSave));
+        EXPECT_EQ(get<QPushButton>(*steam, "b_close")->text(), txt(kTextCancel));
+        EXPECT_EQ(cell(*steam, "StringGrid1", 0, 0)->text(), txt(kTextMeasuringCoefficients));
+        EXPECT_EQ(cell(*steam, "StringGrid1", 4, 0)->text(), txt(kTextTKMinC));
+        EXPECT_EQ(cell(*steam, "StringGrid1", 14, 0)->text(), txt(kTextHysteresisC));
+        EXPECT_EQ(cell(*steam, "StringGrid2", 0, 0)->text(), txt(kTextMeasuringParameters));
+        EXPECT_EQ(cell(*steam, "StringGrid2", 1, 0)->text(), txt(kTextWetSteamCorrC));
+        EXPECT_EQ(cell(*steam, "StringGrid2", 5, 0)->text(),
+                  txt(kTextImpulseCoef1) + QStringLiteral(" [/GJ]"));
+        EXPECT_EQ(get<QCheckBox>(*steam, "box_2")->text(),
+                  txt(kTextImpulseCoef2) + QStringLiteral(" - [/GJ]"));
         auto* variants = get<QComboBox>(*steam, "c_varianta");
         ASSERT_EQ(variants->count(), 8);
-        EXPECT_EQ(variants->itemText(0), txt(386));
-        EXPECT_EQ(variants->itemText(7), txt(67));
-        EXPECT_EQ(get<QComboBox>(*steam, "c_zpMer2")->itemText(3), txt(370));
-        EXPECT_EQ(get<QComboBox>(*steam, "c_vystup1")->itemText(0), txt(44));
+        EXPECT_EQ(variants->itemText(0), txt(kText0Bypass));
+        EXPECT_EQ(variants->itemText(7), txt(kText7Ch12));
+        EXPECT_EQ(get<QComboBox>(*steam, "c_zpMer2")->itemText(3), txt(kTextIndirect));
+        EXPECT_EQ(get<QComboBox>(*steam, "c_vystup1")->itemText(0), txt(kTextCalculated));
         EXPECT_TRUE(get<QComboBox>(*steam, "c_typ")->isVisible());
         EXPECT_TRUE(get<QCheckBox>(*steam, "box_1")->isEnabled());
 
         auto gas = open(l, true);
-        EXPECT_EQ(cell(*gas, "StringGrid1", 1, 0)->text(), txt(356));
-        EXPECT_EQ(cell(*gas, "StringGrid1", 4, 0)->text(), txt(404));
-        EXPECT_EQ(cell(*gas, "StringGrid1", 12, 0)->text(), txt(406));
-        EXPECT_EQ(cell(*gas, "StringGrid1", 13, 0)->text(), txt(362));
-        EXPECT_EQ(cell(*gas, "StringGrid1", 14, 0)->text(), txt(361));
+        EXPECT_EQ(cell(*gas, "StringGrid1", 1, 0)->text(), txt(kTextGasTempMaxC));
+        EXPECT_EQ(cell(*gas, "StringGrid1", 4, 0)->text(), txt(kTextRKBCircuit1));
+        EXPECT_EQ(cell(*gas, "StringGrid1", 12, 0)->text(), txt(kTextRKBCircuit2));
+        EXPECT_EQ(cell(*gas, "StringGrid1", 13, 0)->text(), txt(kTextNormAbsPressMPa));
+        EXPECT_EQ(cell(*gas, "StringGrid1", 14, 0)->text(), txt(kTextSpecWeightWaterKg));
         EXPECT_EQ(cell(*gas, "StringGrid2", 1, 0)->text(), QStringLiteral("N/A"));
-        EXPECT_EQ(cell(*gas, "StringGrid2", 5, 0)->text(), txt(73) + QStringLiteral(" [/t]"));
-        EXPECT_EQ(cell(*gas, "StringGrid2", 6, 0)->text(), txt(74) + QStringLiteral(" [/t]"));
+        EXPECT_EQ(cell(*gas, "StringGrid2", 5, 0)->text(),
+                  txt(kTextImpulseCoef1) + QStringLiteral(" [/t]"));
+        EXPECT_EQ(cell(*gas, "StringGrid2", 6, 0)->text(),
+                  txt(kTextImpulseCoef2) + QStringLiteral(" [/t]"));
         EXPECT_FALSE(get<QComboBox>(*gas, "c_typ")->isVisible());
         for (const char* box : {"box_1", "box_2"}) {
             EXPECT_TRUE(get<QCheckBox>(*gas, box)->isChecked());
@@ -105,11 +109,11 @@ TEST_F(MeterEditor, ShowsTheRecord) {
     EXPECT_EQ(get<QLineEdit>(*w, "e_cisloMer")->text(), QStringLiteral("4711"));
     EXPECT_EQ(get<QComboBox>(*w, "c_varianta")->currentIndex(), 6);
     EXPECT_EQ(image.meter.variant, 6);
-    EXPECT_EQ(get<QComboBox>(*w, "c_typ")->currentText(), txt(35));
-    EXPECT_EQ(get<QComboBox>(*w, "c_zpMer1")->currentText(), txt(41));
-    EXPECT_EQ(get<QComboBox>(*w, "c_zpMer2")->currentText(), txt(39));
-    EXPECT_EQ(get<QComboBox>(*w, "c_vystup1")->currentText(), txt(45));
-    EXPECT_EQ(get<QComboBox>(*w, "c_vystup2")->currentText(), txt(44));
+    EXPECT_EQ(get<QComboBox>(*w, "c_typ")->currentText(), txt(kTextWater));
+    EXPECT_EQ(get<QComboBox>(*w, "c_zpMer1")->currentText(), txt(kTextDirect));
+    EXPECT_EQ(get<QComboBox>(*w, "c_zpMer2")->currentText(), txt(kTextVolume));
+    EXPECT_EQ(get<QComboBox>(*w, "c_vystup1")->currentText(), txt(kTextChannel18));
+    EXPECT_EQ(get<QComboBox>(*w, "c_vystup2")->currentText(), txt(kTextCalculated));
     EXPECT_EQ(cell(*w, "StringGrid1", 4)->text(), QStringLiteral("0,000026"));
     EXPECT_EQ(cell(*w, "StringGrid2", 1)->text(), QStringLiteral("1,500000"));
     EXPECT_EQ(cell(*w, "StringGrid2", 3)->text(), QStringLiteral("900"));
@@ -117,7 +121,8 @@ TEST_F(MeterEditor, ShowsTheRecord) {
     EXPECT_EQ(cell(*w, "StringGrid2", 6)->text(), QStringLiteral("0,000000"));
     EXPECT_FALSE(get<QCheckBox>(*w, "box_1")->isChecked());
     EXPECT_TRUE(get<QCheckBox>(*w, "box_2")->isChecked());
-    EXPECT_EQ(cell(*w, "StringGrid2", 6, 0)->text(), txt(74) + QStringLiteral(" [/t]"));
+    EXPECT_EQ(cell(*w, "StringGrid2", 6, 0)->text(),
+              txt(kTextImpulseCoef2) + QStringLiteral(" [/t]"));
     // Captions and values are not editable; values are.
     EXPECT_FALSE(cell(*w, "StringGrid1", 3, 0)->flags() & Qt::ItemIsEditable);
     EXPECT_TRUE(cell(*w, "StringGrid1", 3, 1)->flags() & Qt::ItemIsEditable);
@@ -181,8 +186,9 @@ TEST_F(MeterEditor, FailedCheckKeepsTheWindowAndTheRecord) {
 
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Information);
-    EXPECT_EQ(prompts.shown[0].text,
-              txt(151) + txt(48) + txt(152) + QStringLiteral("2. ") + txt(153));
+    EXPECT_EQ(prompts.shown[0].text, txt(kTextBox151) + txt(kTextTPMinC) +
+                                         txt(kTextContainsIllegalCharactersPos) +
+                                         QStringLiteral("2. ") + txt(kTextClosingParenthesis));
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(image.meter, before);
     EXPECT_EQ(stored, 0);
@@ -191,7 +197,8 @@ TEST_F(MeterEditor, FailedCheckKeepsTheWindowAndTheRecord) {
     cell(*w, "StringGrid1", 2)->setText(QStringLiteral("1,5"));
     get<QPushButton>(*w, "b_save")->click();
     ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[1].text, txt(149) + txt(72) + txt(150));
+    EXPECT_EQ(prompts.shown[1].text,
+              txt(kTextBox) + txt(kTextIntervalCondSec) + txt(kTextCanTBeEmpty));
     EXPECT_EQ(stored, 0);
 }
 
@@ -217,17 +224,19 @@ TEST_F(MeterEditor, UnitBoxes) {
 
     // box_1 changes captions only; the record waits for Save.
     box1->click();
-    EXPECT_EQ(box1->text(), txt(73) + QStringLiteral(" - [/t]"));
-    EXPECT_EQ(cell(*w, "StringGrid2", 5, 0)->text(), txt(73) + QStringLiteral(" [/t]"));
+    EXPECT_EQ(box1->text(), txt(kTextImpulseCoef1) + QStringLiteral(" - [/t]"));
+    EXPECT_EQ(cell(*w, "StringGrid2", 5, 0)->text(),
+              txt(kTextImpulseCoef1) + QStringLiteral(" [/t]"));
     EXPECT_EQ(image.meter.output_word, 1);
 
     // box_2 changes the record at once; twice leaves it as it was.
     box2->click();
     EXPECT_EQ(image.meter.output_word, 1 + 32);
-    EXPECT_EQ(cell(*w, "StringGrid2", 6, 0)->text(), txt(74) + QStringLiteral(" [/t]"));
+    EXPECT_EQ(cell(*w, "StringGrid2", 6, 0)->text(),
+              txt(kTextImpulseCoef2) + QStringLiteral(" [/t]"));
     box2->click();
     EXPECT_EQ(image.meter.output_word, 1);
-    EXPECT_EQ(box2->text(), txt(74) + QStringLiteral(" - [/GJ]"));
+    EXPECT_EQ(box2->text(), txt(kTextImpulseCoef2) + QStringLiteral(" - [/GJ]"));
 
     // Cancel leaves the record as it was opened.
     box2->click();

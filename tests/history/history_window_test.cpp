@@ -18,8 +18,8 @@
 #include "history/history_recorder.h"
 #include "history/history_window.h"
 #include "history/history_window_logic.h"
-#include "monitoring/mon_splash.h"
-#include "monitoring/sled_dat.h"
+#include "monitoring/mon_splash_window.h"
+#include "monitoring/sled_dat_window.h"
 #include "scripted_prompts.h"
 #include "sim_link.h"
 #include "window_events.h"
@@ -63,7 +63,7 @@ TEST_F(HistoryWindow, ReadingsOfTheWindowsReopenAsTheyWereReadInBothLanguages) {
         ASSERT_EQ(readings.size(), expected) << "actual state, yesterday, messages";
         EXPECT_EQ(readings[0].kind, ReadingKind::Messages);
         EXPECT_EQ(history.findChild<QTableWidget*>(QStringLiteral("g_cteni"))->item(0, 1)->text(),
-                  txt(1215));
+                  txt(kTextMessages));
 
         // Yesterday's record, reopened, shows what the read showed.
         HistoryDatabase db(path());
@@ -154,11 +154,12 @@ TEST_F(HistoryWindow, ExportsTheSelectedReadingsAndSaysWhenTheHistoryCannotBeOpe
     QFile f(csv);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll().count("\r\n"), 1 + 2 + 1);
-    EXPECT_EQ(history.statusText(), txt(1224).arg(2));
+    EXPECT_EQ(history.statusText(), txt(kTextReadingsExported).arg(2));
 
     THistorie broken(link.port, link.program, dir.path());  // a folder is no database
     EXPECT_TRUE(broken.stations().empty());
-    EXPECT_TRUE(broken.statusText().startsWith(txt(1222).arg(QString()).trimmed()));
+    EXPECT_TRUE(
+        broken.statusText().startsWith(txt(kTextTheHistoryCannotBe).arg(QString()).trimmed()));
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
 // Reads the #include lines of src/ and the folders' CMakeLists.txt, and fails on an include
-// that runs upward or on widget code below the windows.
+// that runs upward, on widget code below the windows, on feature folders that include each
+// other, on a window source not named *_window and on a bare text number.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -17,14 +21,16 @@ namespace {
 const fs::path kSource = PELMO_SOURCE_DIR;
 const fs::path kWidgetHeaders = PELMO_QT_WIDGETS_INCLUDE;
 
-constexpr int kWindowLayer = 4;
+constexpr int kFeatureLayer = 4;
+constexpr int kWindowLayer = 5;
 
 // Lowest first. A folder not named here is a feature folder (logic beside its windows).
 int folderLayer(const std::string& folder) {
-    static const std::map<std::string, int> layers = {{"base", 0},  {"model", 1}, {"link", 2},
-                                                      {"files", 2}, {"calc", 2},  {"context", 2}};
+    static const std::map<std::string, int> layers = {{"base", 0},    {"model", 1}, {"link", 2},
+                                                      {"files", 2},   {"calc", 2},  {"context", 3},
+                                                      {"services", 3}};
     auto it = layers.find(folder);
-    return it == layers.end() ? 3 : it->second;
+    return it == layers.end() ? kFeatureLayer : it->second;
 }
 
 std::string readAll(const fs::path& path) {
@@ -144,6 +150,122 @@ TEST(IncludeLayers, NoIncludeRunsUpwardAndNoWidgetsBelowTheWindows) {
                     (header.starts_with("Q") && fs::exists(kWidgetHeaders / header))) {
                     faults += where + "includes the widget header " + header + "\n";
                 }
+            }
+        }
+    }
+    EXPECT_TRUE(faults.empty()) << faults;
+}
+
+namespace {
+
+// "folder/file.h" -> "folder"; empty for a generated form or a library header.
+std::string folderOf(const std::string& name) {
+    const auto slash = name.find('/');
+    return slash == std::string::npos ? std::string() : name.substr(0, slash);
+}
+
+// The folders each feature folder includes, with one include line that shows it.
+std::map<std::string, std::map<std::string, std::string>> featureIncludes() {
+    const std::regex quoted(R"(^\s*#\s*include\s+"([^"]+)\")");
+    std::map<std::string, std::map<std::string, std::string>> graph;
+    for (const auto& file : sourceFiles()) {
+        const std::string name = sourceName(file);
+        const std::string from = folderOf(name);
+        if (file.extension() == ".ui" || folderLayer(from) != kFeatureLayer) {
+            continue;
+        }
+        std::ifstream in(file);
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) {
+            std::smatch m;
+            if (!std::regex_search(line, m, quoted)) {
+                continue;
+            }
+            const std::string to = folderOf(m[1]);
+            if (!to.empty() && to != from && folderLayer(to) == kFeatureLayer) {
+                graph[from].try_emplace(to, name + ":" + std::to_string(number));
+            }
+        }
+    }
+    return graph;
+}
+
+}  // namespace
+
+TEST(IncludeLayers, FeatureFoldersFormNoCycle) {
+    const auto graph = featureIncludes();
+    // Depth-first search; a folder met again while on the path closes a cycle.
+    std::map<std::string, int> state;  // 1 on the path, 2 done
+    std::vector<std::string> path;
+    std::string faults;
+    std::function<void(const std::string&)> visit = [&](const std::string& folder) {
+        state[folder] = 1;
+        path.push_back(folder);
+        const auto edges = graph.find(folder);
+        if (edges != graph.end()) {
+            for (const auto& [to, where] : edges->second) {
+                if (state[to] == 1) {
+                    std::string cycle;
+                    for (auto it = std::find(path.begin(), path.end(), to); it != path.end();
+                         ++it) {
+                        cycle += *it + " -> ";
+                    }
+                    faults += cycle + to + " (" + where + ")\n";
+                } else if (state[to] == 0) {
+                    visit(to);
+                }
+            }
+        }
+        path.pop_back();
+        state[folder] = 2;
+    };
+    for (const auto& [folder, edges] : graph) {
+        if (state[folder] == 0) {
+            visit(folder);
+        }
+    }
+    EXPECT_TRUE(faults.empty()) << faults;
+}
+
+// A window's sources are name_window.{h,cpp,ui}, or name_window_part.cpp for a part of a
+// large one. Shared widget helpers live in widgets/, and the shell that builds the windows is
+// the one other widget source.
+TEST(IncludeLayers, EveryWindowSourceIsNamedWindow) {
+    const Listing listing = readListings();
+    const std::regex window(R"(^[a-z0-9_]+_window(_[a-z0-9]+)?\.(h|cpp|ui)$)");
+    std::string faults;
+    for (const auto& name : listing.windows) {
+        const std::string folder = folderOf(name);
+        const std::string file = name.substr(folder.size() + 1);
+        if (folder == "widgets" || name == "ui/app_shell.cpp" || name == "ui/app_shell.h") {
+            continue;
+        }
+        if (!std::regex_match(file, window)) {
+            faults += name + " is a window source without the _window suffix\n";
+        }
+    }
+    for (const auto& file : sourceFiles()) {
+        const std::string name = sourceName(file);
+        if (file.extension() == ".ui" && !listing.windows.contains(name)) {
+            faults += name + " is a form outside the windows library\n";
+        }
+    }
+    EXPECT_TRUE(faults.empty()) << faults;
+}
+
+// Texts are named in base/text_ids.h; a bare number says nothing to the reader.
+TEST(IncludeLayers, TextsAreLookedUpByName) {
+    const std::regex bare(R"(\b(txt|tableText|hasText)\(\s*[0-9]+\s*[,)])");
+    std::string faults;
+    for (const auto& file : sourceFiles()) {
+        if (file.extension() == ".ui") {
+            continue;
+        }
+        std::ifstream in(file);
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) {
+            if (std::regex_search(line, bare)) {
+                faults += sourceName(file) + ":" + std::to_string(number) + ": " + line + "\n";
             }
         }
     }

@@ -222,7 +222,7 @@ TEST(SerialPort, APortHeldElsewhereIsNamedAsBusy) {
     SerialStationPort second;
     second.setDevice(first.port.device());
     ASSERT_FALSE(second.open());
-    EXPECT_EQ(second.accessHint(), txt(1051).arg(first.port.device()));
+    EXPECT_EQ(second.accessHint(), txt(kTextTheSerialPortIs).arg(first.port.device()));
     first.port.close();
     EXPECT_TRUE(second.open());
     EXPECT_EQ(second.accessHint(), QString());

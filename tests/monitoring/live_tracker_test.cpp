@@ -17,7 +17,7 @@
 
 #include "base/decimal_text.h"
 #include "base/texts.h"
-#include "monitoring/sled_dat.h"
+#include "monitoring/sled_dat_window.h"
 #include "scripted_prompts.h"
 #include "sim/default_station.h"
 #include "sim_link.h"
@@ -236,7 +236,7 @@ TEST_F(LiveTracking, OneRecordPerSecondAfterComm) {
     // The first tick finds the COMM answer and asks; every later one takes a record.
     EXPECT_EQ(tracker.records().size(), 5u);
     EXPECT_EQ(view.lastIndex, 4);
-    EXPECT_EQ(view.status, txt(255) + QStringLiteral("OK"));
+    EXPECT_EQ(view.status, txt(kTextDataRefreshEllipsis) + QStringLiteral("OK"));
     EXPECT_EQ(view.notes.count(QStringLiteral("|SLEDdat2")), 5);
     EXPECT_EQ(tracker.failedPolls(), 0);
     const auto r = requests();
@@ -282,7 +282,7 @@ TEST_F(LiveTracking, SixSilentPollsReopenTheLinkAndTrackingRecovers) {
     EXPECT_EQ(tracker.failedPolls(), 5);
     ticks(1);
     EXPECT_EQ(view.lost, 1);
-    EXPECT_EQ(view.status, txt(136));
+    EXPECT_EQ(view.status, txt(kTextErrorConnectiongToDevice));
     EXPECT_EQ(tracker.failedPolls(), 0);
     EXPECT_EQ(requests().back(), "COMM");
     // While COMM waits for its answer the ticks leave the bus alone.
@@ -355,7 +355,7 @@ TEST_P(LiveTrackingView, FollowsTheStationAndTheCursorReadsTheRecords) {
     open();
     EXPECT_EQ(find<QLabel>("l_titulek")->text(),
               QString::fromUtf8("Sledování dat stanice (experimentální)"));
-    EXPECT_EQ(cell(0, 1), txt(260));
+    EXPECT_EQ(cell(0, 1), txt(kTextReaded));
     EXPECT_FALSE(find<QWidget>("TrackBar1")->isVisible());
     EXPECT_FALSE(find<QAction>("m_ulozit")->isVisible());
     EXPECT_TRUE(find<QAction>("m_exportCsv")->isEnabled());

@@ -112,8 +112,8 @@ TEST_F(Transfer, FetchesEveryChannelHoldingSamplesBlockByBlock) {
     EXPECT_EQ(transfer.receivedBytes(), bytes + firstBlocks);
     EXPECT_EQ(view.gauges.back(), transfer.receivedBytes());
     EXPECT_TRUE(std::is_sorted(view.gauges.begin(), view.gauges.end()));
-    EXPECT_EQ(view.viewStatuses.back(), txt(141));
-    EXPECT_EQ(view.sources.back(), txt(271));  // and the station name, unread here
+    EXPECT_EQ(view.viewStatuses.back(), txt(kTextDataLoaded));
+    EXPECT_EQ(view.sources.back(), txt(kTextSourceUnit));  // and the station name, unread here
     EXPECT_EQ(view.notes.front(), QStringLiteral("COMM - Sending STAV_MER"));
     EXPECT_EQ(std::count(view.notes.begin(), view.notes.end(),
                          QStringLiteral("SEND_BLOCK - dtgr continues ")),
@@ -151,7 +151,9 @@ TEST_F(Transfer, AShortBufferIsFetchedAgainOnce) {
     EXPECT_EQ(blockChannels(), (std::vector<int>{0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 6, 7, 7}));
     EXPECT_EQ(count("STOP_PRENOS"), 2);
     EXPECT_EQ(count("START_PRENOS"), 2);
-    EXPECT_NE(std::find(view.sources.begin(), view.sources.end(), txt(368)), view.sources.end());
+    EXPECT_NE(std::find(view.sources.begin(), view.sources.end(),
+                        txt(kTextRepairingCircularBufferFailure)),
+              view.sources.end());
     EXPECT_NE(std::find(view.notes.begin(), view.notes.end(),
                         QStringLiteral("STOP_PRENOS - sending START_PRENOS")),
               view.notes.end());
@@ -165,8 +167,8 @@ TEST_F(Transfer, AStationThatIsAlwaysShortEndsAfterFiveRepairs) {
     EXPECT_FALSE(transfer.dataReady());
     EXPECT_EQ(transfer.repairs(7), MonTransfer::kMaxRepairs);
     EXPECT_EQ(count("STOP_PRENOS"), MonTransfer::kMaxRepairs);
-    EXPECT_TRUE(prompts.shownError(txt(136)));
-    EXPECT_EQ(view.viewStatuses.back(), txt(136));
+    EXPECT_TRUE(prompts.shownError(txt(kTextErrorConnectiongToDevice)));
+    EXPECT_EQ(view.viewStatuses.back(), txt(kTextErrorConnectiongToDevice));
     EXPECT_EQ(link.requests().back(), "END_COMM");
 }
 
@@ -186,7 +188,7 @@ TEST_F(Transfer, AFailureAtAnyStepEndsWithTheConnectionError) {
         EXPECT_EQ(v.ended, 0);
         EXPECT_FALSE(t.dataReady());
         ASSERT_EQ(p.shown.size(), 1u);
-        EXPECT_EQ(p.shown[0].text, txt(136));
+        EXPECT_EQ(p.shown[0].text, txt(kTextErrorConnectiongToDevice));
         const auto names = l.requests();
         // The unanswered request was the last one tried before the link was closed.
         EXPECT_EQ(names[names.size() - 2], request);
@@ -204,7 +206,7 @@ TEST_F(Transfer, ABlockLongerThanItsAnswerIsRefused) {
     run();
     EXPECT_EQ(view.ended, 0);
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, txt(312) + QStringLiteral(" 16.13: Save_data"));
+    EXPECT_EQ(prompts.shown[0].text, txt(kTextGeneralError) + QStringLiteral(" 16.13: Save_data"));
     EXPECT_EQ(recording.list(1).size(), 0u);
 }
 

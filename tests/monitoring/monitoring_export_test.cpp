@@ -197,7 +197,7 @@ TEST_F(Export, AGridTooFineForASpreadsheetIsRefused) {
     const QString out = dir.filePath(QStringLiteral("x.txt"));
     EXPECT_EQ(exportMonitoring(out, image, recording, ExportFormat::Text, {}, 1, prompts),
               PairResult::ExportError);
-    EXPECT_TRUE(prompts.shownError(txt(385)));
+    EXPECT_TRUE(prompts.shownError(txt(kTextDataExportError)));
     EXPECT_FALSE(QFile::exists(out));
     // Nothing in use: no grid, no lines.
     EXPECT_TRUE(monitoringLines(recording, StationImage{}, 1)->empty());

@@ -109,7 +109,7 @@ TEST(MonitoringFile, TheDataSectionMustFitItsSixteenBitLength) {
     StationImage image;
     const QString path = dir.filePath(QStringLiteral("big.mon"));
     EXPECT_EQ(saveMonitoringPair(path, image, r, 0, prompts), PairResult::Corrupt);
-    EXPECT_TRUE(prompts.shownError(txt(146)));
+    EXPECT_TRUE(prompts.shownError(txt(kTextFileCorrupted)));
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("big.con"))));
 }
@@ -173,7 +173,7 @@ TEST(MonitoringFile, LoadingAPairNeedsItsCompanion) {
     EXPECT_EQ(loaded.list(1), r.list(1));
     ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("rec.con"))));
     EXPECT_EQ(loadMonitoringPair(path, image, loaded, 0, prompts), PairResult::NoCompanion);
-    EXPECT_TRUE(prompts.shownError(txt(277)));
+    EXPECT_TRUE(prompts.shownError(txt(kTextFileConNotFound)));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "monitoring/sled_dat.h"
+#include "monitoring/sled_dat_window.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@
 
 #include "base/decimal_text.h"
 #include "base/texts.h"
-#include "monitoring/mon_splash.h"
+#include "monitoring/mon_splash_window.h"
 #include "monitoring/monitoring_pair.h"
 #include "monitoring/sample_values.h"
 #include "scripted_prompts.h"
@@ -188,8 +188,8 @@ protected:
 TEST_P(TrackingView, AFileOpensIntoTheChartAndTheCursorReadsIt) {
     openFile();
     EXPECT_TRUE(view.fromFile());
-    EXPECT_EQ(view.sourceText(), txt(272) + QStringLiteral("rec.mon"));
-    EXPECT_EQ(find<QLabel>("l_titulek")->text(), txt(273));
+    EXPECT_EQ(view.sourceText(), txt(kTextSourceFile) + QStringLiteral("rec.mon"));
+    EXPECT_EQ(find<QLabel>("l_titulek")->text(), txt(kTextShowRecentDataExperimental));
     EXPECT_EQ(find<QLabel>("l_nazev")->text(), QStringLiteral("Kotelna Jih"));
     EXPECT_FALSE(find<QProgressBar>("ProgressBar1")->isVisible());
     EXPECT_FALSE(find<QAction>("m_nacistStanice")->isEnabled());
@@ -205,7 +205,8 @@ TEST_P(TrackingView, AFileOpensIntoTheChartAndTheCursorReadsIt) {
     auto* scroll = find<QScrollBar>("ScrollBar1");
     EXPECT_EQ(scroll->maximum(), 36000);
     EXPECT_EQ(scroll->singleStep(), 10);  // channel 4's interval joins the common step
-    EXPECT_EQ(find<QLabel>("l_meritko")->text(), txt(369) + QStringLiteral("0d 10h 0m 0s "));
+    EXPECT_EQ(find<QLabel>("l_meritko")->text(),
+              txt(kTextScaleS) + QStringLiteral("0d 10h 0m 0s "));
 
     const MonitoringRecording& r = view.recording();
     SampleEvaluator evaluate(link.image, 0);
@@ -234,7 +235,8 @@ TEST_P(TrackingView, ZoomAndPaging) {
     EXPECT_EQ(zoom->maximum(), 36000);
     scroll->setValue(1);
     zoom->setValue(1000);
-    EXPECT_EQ(find<QLabel>("l_meritko")->text(), txt(369) + QStringLiteral("0d 0h 16m 40s "));
+    EXPECT_EQ(find<QLabel>("l_meritko")->text(),
+              txt(kTextScaleS) + QStringLiteral("0d 0h 16m 40s "));
     EXPECT_EQ(view.chartWindow().width, 1000);
     EXPECT_EQ(axis->max(), axis->min() + 1000);
     axis->setRange(0, 1000);
@@ -377,8 +379,8 @@ TEST_P(TrackingView, AFailedLoadLeavesTheRecordingShownWhole) {
         scope.prompts.shown.clear();
         scope.prompts.files = {other};
         keyOn(&view, Qt::Key_D, Qt::ControlModifier);
-        EXPECT_TRUE(scope.prompts.shownError(txt(146)));
-        EXPECT_EQ(view.sourceText(), txt(272) + QStringLiteral("rec.mon"));
+        EXPECT_TRUE(scope.prompts.shownError(txt(kTextFileCorrupted)));
+        EXPECT_EQ(view.sourceText(), txt(kTextSourceFile) + QStringLiteral("rec.mon"));
         EXPECT_EQ(find<QLabel>("l_nazev")->text(), QStringLiteral("Kotelna Jih"));
         EXPECT_EQ(cell(3, 0), caption);
         EXPECT_EQ(view.series(1)->count(), 600);
@@ -439,7 +441,7 @@ TEST_P(TrackingView, SaveReopenAndExportThroughTheDataMenu) {
 
     scope.prompts.files = {copy};
     find<QAction>("m_nacistDisk")->trigger();
-    EXPECT_EQ(view.sourceText(), txt(272) + QStringLiteral("copy.mon"));
+    EXPECT_EQ(view.sourceText(), txt(kTextSourceFile) + QStringLiteral("copy.mon"));
     EXPECT_EQ(view.series(1)->count(), 600);
     EXPECT_EQ(view.chartWindow().end, 0);
 
@@ -455,7 +457,7 @@ TEST_P(TrackingView, SaveReopenAndExportThroughTheDataMenu) {
     QFile::remove(dir.filePath(QStringLiteral("copy.con")));
     scope.prompts.files = {copy};
     find<QAction>("m_nacistDisk")->trigger();
-    EXPECT_TRUE(scope.prompts.shownError(txt(277)));
+    EXPECT_TRUE(scope.prompts.shownError(txt(kTextFileConNotFound)));
 }
 
 TEST_P(TrackingView, FromTheStationItReadsTheConfigurationThenFills) {
@@ -464,11 +466,11 @@ TEST_P(TrackingView, FromTheStationItReadsTheConfigurationThenFills) {
     link.run([&splash] { return splash.transfer().engine(); });
     ASSERT_TRUE(splash.dataReady());
     view.show();
-    EXPECT_EQ(view.statusText(), txt(118));
+    EXPECT_EQ(view.statusText(), txt(kTextInitializingConnection));
     EXPECT_FALSE(find<QAction>("m_ulozit")->isEnabled());
     EXPECT_TRUE(find<QProgressBar>("ProgressBar1")->isVisible());
     link.run([this] { return view.configReader().engine(); });
-    EXPECT_EQ(view.statusText(), txt(141));
+    EXPECT_EQ(view.statusText(), txt(kTextDataLoaded));
     EXPECT_TRUE(link.image.station_loaded);
     EXPECT_TRUE(find<QAction>("m_ulozit")->isEnabled());
     EXPECT_TRUE(find<QAction>("m_nacistStanice")->isEnabled());

@@ -56,8 +56,10 @@ TEST_F(Upload, WritesTheEditedChannelAndNothingElse) {
     EXPECT_EQ(port.writes()[6][4], 2);
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_EQ(view.statuses,
-              (std::vector<QString>{txt(118), txt(205), txt(120), txt(122) + QStringLiteral("3"),
-                                    txt(122) + QStringLiteral("3"), txt(225)}));
+              (std::vector<QString>{
+                  txt(kTextInitializingConnection), txt(kTextReadingCMOS),
+                  txt(kTextRetrievingStationInfo), txt(kTextTransferingCh) + QStringLiteral("3"),
+                  txt(kTextTransferingCh) + QStringLiteral("3"), txt(kTextDataSaved)}));
     EXPECT_EQ(view.progress.back(), kUploadSteps);
     EXPECT_EQ(view.ended, 1);
     EXPECT_FALSE(image.cmos.locked);
@@ -86,7 +88,7 @@ TEST_F(Upload, ALockedStationIsRefused) {
               (std::vector<std::string>{"COMM", "ACK", "READ_CMOS", "ACK", "END_COMM"}));
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
-    EXPECT_EQ(prompts.shown[0].text, txt(206));
+    EXPECT_EQ(prompts.shown[0].text, txt(kTextStationIsLockedAnd));
     EXPECT_EQ(station->channelBlock(3), before);
     EXPECT_EQ(view.ended, 1);
     EXPECT_EQ(view.closed, 0);
@@ -97,8 +99,8 @@ TEST_F(Upload, ASilentStationFails) {
     upload.start(3);
     run();
     EXPECT_EQ(requests(), (std::vector<std::string>{"COMM", "COMM", "COMM", "COMM", "END_COMM"}));
-    EXPECT_TRUE(prompts.shownError(txt(136)));
-    EXPECT_EQ(view.statuses.back(), txt(136));
+    EXPECT_TRUE(prompts.shownError(txt(kTextErrorConnectiongToDevice)));
+    EXPECT_EQ(view.statuses.back(), txt(kTextErrorConnectiongToDevice));
     EXPECT_FALSE(upload.running());
     EXPECT_EQ(view.ended, 1);
 }

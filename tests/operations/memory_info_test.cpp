@@ -1,4 +1,4 @@
-#include "operations/memory_info.h"
+#include "operations/memory_info_window.h"
 
 #include <gtest/gtest.h>
 
@@ -100,20 +100,22 @@ TEST_F(MemoryInfoTexts, WindowShowsTheStation) {
         ASSERT_NE(grid, nullptr);
         ASSERT_EQ(grid->rowCount(), 9);
         ASSERT_EQ(grid->columnCount(), 3);
-        EXPECT_EQ(w.windowTitle(), txt(304));
-        EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("Label1"))->text(), txt(304));
-        EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("Label5"))->text(), txt(308));
-        EXPECT_EQ(w.findChild<QPushButton*>(QStringLiteral("b_close"))->text(), txt(117));
+        EXPECT_EQ(w.windowTitle(), txt(kTextSystemMemoryDistribution));
+        EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+                  txt(kTextSystemMemoryDistribution));
+        EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("Label5"))->text(),
+                  txt(kTextFreeSystemMemory));
+        EXPECT_EQ(w.findChild<QPushButton*>(QStringLiteral("b_close"))->text(), txt(kTextClose));
         EXPECT_EQ(grid->item(0, 1)->text(), QStringLiteral("Bytes/M"));
-        EXPECT_EQ(grid->item(0, 2)->text(), txt(300));
+        EXPECT_EQ(grid->item(0, 2)->text(), txt(kTextCapacity));
 
         EXPECT_EQ(grid->item(1, 0)->text(), QStringLiteral("Ch. 1"));
         EXPECT_EQ(grid->item(1, 1)->text(), QStringLiteral("8000"));
-        EXPECT_EQ(grid->item(1, 2)->text(), QStringLiteral("5d  13h  20") + txt(303));
-        EXPECT_EQ(grid->item(2, 2)->text(), QStringLiteral("24d  7h  20") + txt(303));
-        EXPECT_EQ(grid->item(5, 2)->text(), QStringLiteral("208d  8h  0") + txt(303));
+        EXPECT_EQ(grid->item(1, 2)->text(), QStringLiteral("5d  13h  20") + txt(kTextM));
+        EXPECT_EQ(grid->item(2, 2)->text(), QStringLiteral("24d  7h  20") + txt(kTextM));
+        EXPECT_EQ(grid->item(5, 2)->text(), QStringLiteral("208d  8h  0") + txt(kTextM));
         EXPECT_EQ(grid->item(7, 1)->text(), QStringLiteral("0"));
-        EXPECT_EQ(grid->item(8, 2)->text(), QStringLiteral("0d  0h  0") + txt(303));
+        EXPECT_EQ(grid->item(8, 2)->text(), QStringLiteral("0d  0h  0") + txt(kTextM));
 
         EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("l_hlaseni"))->text(), QStringLiteral("600"));
         EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("l_obsazena"))->text(),

@@ -68,7 +68,7 @@ TEST_F(SafeProgramming, TheBackupHoldsTheStationAndOnlyTheNewestTwentyStay) {
     ASSERT_EQ(view.outcome, 1);
     EXPECT_EQ(b->file(),
               QDir(folder()).filePath(QStringLiteral("backup-2317-20261209-101500.sta")));
-    EXPECT_EQ(view.statuses.back(), txt(1011) + QDir::toNativeSeparators(b->file()));
+    EXPECT_EQ(view.statuses.back(), txt(kTextBackupSaved) + QDir::toNativeSeparators(b->file()));
     EXPECT_EQ(link.image.meter.meter_number, 4242);
 
     // The file is the station as a read gives it.
@@ -236,7 +236,7 @@ TEST(ConfigurationCompare, DifferencesInTheOperatorsTerms) {
     b.station.net_address = 7;
     const auto d = compareConfigurations(a, b, false);
     ASSERT_EQ(d.size(), 4u);
-    EXPECT_EQ(d[0].record, txt(1028));
+    EXPECT_EQ(d[0].record, txt(kTextMeter));
     EXPECT_EQ(d[0].left, QStringLiteral("180,0000"));
     EXPECT_EQ(d[1], (FieldDifference{QStringLiteral("Kanál 3"),
                                      QStringLiteral("Jméno"),
@@ -245,7 +245,7 @@ TEST(ConfigurationCompare, DifferencesInTheOperatorsTerms) {
                                      {},
                                      {}}));
     EXPECT_EQ(d[2].field, QStringLiteral("Bod tabulky 3"));
-    EXPECT_EQ(d[3].record, txt(1024));
+    EXPECT_EQ(d[3].record, txt(kTextStation1024));
     EXPECT_EQ(d[3].right, QStringLiteral("7"));
 
     // A table of another size is one difference, not a point-by-point list.
@@ -253,7 +253,7 @@ TEST(ConfigurationCompare, DifferencesInTheOperatorsTerms) {
     c.channel(3).table_points = 2;
     const auto sized = compareConfigurations(a, c, false);
     ASSERT_EQ(sized.size(), 1u);
-    EXPECT_EQ(sized[0].field, txt(1032));
+    EXPECT_EQ(sized[0].field, txt(kTextTablePoints));
 }
 
 // A station compared with the file just read from it, or with its backup, is equal although

@@ -39,8 +39,9 @@ TEST_F(Locking, ConfirmedLockIsVerifiedByReadingTheCmosBack) {
     EXPECT_EQ(order(), (std::vector<std::string>{"COMM", "READ_CMOS", "READ_STATUS", "READ_STATION",
                                                  "LOCK_STATION", "READ_CMOS", "END_COMM"}));
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, txt(210) + QStringLiteral("Kotelna Jih") + txt(211));
-    EXPECT_EQ(view.statuses.back(), txt(212));
+    EXPECT_EQ(prompts.shown[0].text, txt(kTextAreYouSureWantToLock) +
+                                         QStringLiteral("Kotelna Jih") + txt(kTextItWillNotBe));
+    EXPECT_EQ(view.statuses.back(), txt(kTextUnitLocked));
     EXPECT_TRUE(link.image.cmos.locked);
     EXPECT_EQ(view.identified, 1);
     EXPECT_TRUE(link.station->locked());
@@ -65,7 +66,7 @@ TEST_F(Locking, AnAlreadyLockedStationIsOnlyReported) {
               (std::vector<std::string>{"COMM", "READ_CMOS", "READ_STATUS", "READ_STATION"}));
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
-    EXPECT_EQ(prompts.shown[0].text, txt(209));
+    EXPECT_EQ(prompts.shown[0].text, txt(kTextUnitIsAlreadyLocked));
 }
 
 TEST_F(Locking, ALockThatDoesNotTakeEffectIsReported) {
@@ -79,7 +80,7 @@ TEST_F(Locking, ALockThatDoesNotTakeEffectIsReported) {
     };
     lock();
     EXPECT_EQ(view.ending, LockView::Ending::NotLocked);
-    EXPECT_EQ(view.statuses.back(), txt(213));
+    EXPECT_EQ(view.statuses.back(), txt(kTextErrorLockingUnit));
     EXPECT_FALSE(link.image.cmos.locked);
 }
 
@@ -87,7 +88,7 @@ TEST_F(Locking, NoAnswerEndsWithTheConnectionError) {
     link.station->faults().settings().silent = true;
     lock();
     EXPECT_EQ(view.ending, LockView::Ending::Failed);
-    EXPECT_TRUE(prompts.shownError(txt(136)));
+    EXPECT_TRUE(prompts.shownError(txt(kTextErrorConnectiongToDevice)));
     EXPECT_EQ(order().back(), "END_COMM");
 }
 

@@ -102,7 +102,7 @@ TEST_F(Programming, RequestOrderWithAndWithoutChecking) {
         ASSERT_GE(view.gauges.size(), 2u);
         EXPECT_EQ(view.gauges[view.gauges.size() - 2], checking ? 200 : 206);
         EXPECT_EQ(view.gauges.back(), StationProgrammer::kGaugeMaximum);
-        EXPECT_EQ(view.statuses.back(), txt(130));
+        EXPECT_EQ(view.statuses.back(), txt(kTextSystemProgrammingFinished));
         EXPECT_EQ(view.logClears, 1);
         EXPECT_EQ(programmer->engine(), nullptr);
     }
@@ -150,7 +150,7 @@ TEST_F(Programming, ALockedStationIsRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(order(), (std::vector<std::string>{"COMM", "READ_CMOS"}));
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
-    EXPECT_EQ(prompts.shown[0].text, txt(206));
+    EXPECT_EQ(prompts.shown[0].text, txt(kTextStationIsLockedAnd));
 }
 
 class CorrectionFiles : public Programming {
@@ -183,7 +183,7 @@ TEST_F(CorrectionFiles, DifferingIdentityIsRestoredOnYesOnly) {
     program();
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].kind, Prompts::Kind::Warning);
-    EXPECT_EQ(prompts.shown[0].text, txt(218));
+    EXPECT_EQ(prompts.shown[0].text, txt(kTextSetupDataDamagedRestore));
     EXPECT_EQ(order()[2], "WRITE_CMOS");
     EXPECT_EQ(order()[3], "READ_STATUS");
     // The written block carries the file's reference bytes.
@@ -206,7 +206,7 @@ TEST_F(CorrectionFiles, AnUnreadableFileIsReportedAndTheRunGoesOn) {
     writeFile(false, "12x45");
     program();
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, txt(146));
+    EXPECT_EQ(prompts.shown[0].text, txt(kTextFileCorrupted));
     EXPECT_EQ(order()[2], "READ_STATUS");
     EXPECT_EQ(view.ending, ProgrammingView::Ending::Finished);
 }
@@ -222,10 +222,10 @@ TEST_F(Programming, AChannelThatDiffersThreeTimesIsProgrammedAFourthTime) {
     }
     EXPECT_EQ(channelWrites, 8 + 3);
     // Czech: "Kontrola kanálu č." 3, "...", "...selhalo" - six dots in a row.
-    const QString failed = txt(123) + QStringLiteral("3...") + txt(119);
+    const QString failed = txt(kTextCheckingCh) + QStringLiteral("3...") + txt(kTextFailed);
     EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), failed), view.statuses.end());
     EXPECT_TRUE(failed.contains(QStringLiteral("......")));
-    const QString passed = txt(123) + QStringLiteral("3...OK");
+    const QString passed = txt(kTextCheckingCh) + QStringLiteral("3...OK");
     EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), passed), view.statuses.end());
 }
 
@@ -233,7 +233,7 @@ TEST_F(Programming, AFourthDifferenceInARowEndsTheRun) {
     spoilChannelReadBack(3, 4);
     program();
     EXPECT_EQ(view.ending, ProgrammingView::Ending::Failed);
-    EXPECT_TRUE(prompts.shownError(txt(136)));
+    EXPECT_TRUE(prompts.shownError(txt(kTextErrorConnectiongToDevice)));
     const auto o = order();
     EXPECT_EQ(o.back(), "READ_CHANNEL");
     EXPECT_EQ(std::count(o.begin(), o.end(), "WRITE_CHANNEL"), 2 + 4);
@@ -243,7 +243,7 @@ TEST_F(Programming, ASilentStationFailsWithoutEndComm) {
     link.station->faults().settings().noAnswer.set(ERASE_STATION);
     program();
     EXPECT_EQ(view.ending, ProgrammingView::Ending::Failed);
-    EXPECT_TRUE(prompts.shownError(txt(136)));
+    EXPECT_TRUE(prompts.shownError(txt(kTextErrorConnectiongToDevice)));
     const auto o = order();
     EXPECT_EQ(o.back(), "ERASE_STATION");
     EXPECT_EQ(std::count(o.begin(), o.end(), "ERASE_STATION"), 4);
@@ -263,8 +263,9 @@ TEST_F(Programming, AMeterThatDoesNotEncodeIsReportedAtEachAttemptAndEndsTheRun)
             errors.push_back(s.text);
         }
     }
-    const QString box = txt(312) + QStringLiteral(" 2.6: Definice meridla - progr.");
-    EXPECT_EQ(errors, (std::vector<QString>{box, box, box, box, txt(136)}));
+    const QString box = txt(kTextGeneralError) + QStringLiteral(" 2.6: Definice meridla - progr.");
+    EXPECT_EQ(errors,
+              (std::vector<QString>{box, box, box, box, txt(kTextErrorConnectiongToDevice)}));
     const auto o = order();
     EXPECT_EQ(std::count(o.begin(), o.end(), "WRITE_METER"), 0);
     EXPECT_EQ(o.back(), "WRITE_CHANNEL");

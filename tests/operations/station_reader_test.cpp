@@ -50,8 +50,8 @@ TEST_F(Reading, RequestsGoOutInOrderAndEachAnswerIsAcknowledged) {
     }
     EXPECT_TRUE(image.station_loaded);
     EXPECT_TRUE(prompts.shown.empty());
-    EXPECT_EQ(view.statuses.front(), txt(118));
-    EXPECT_EQ(view.statuses.back(), txt(141));
+    EXPECT_EQ(view.statuses.front(), txt(kTextInitializingConnection));
+    EXPECT_EQ(view.statuses.back(), txt(kTextDataLoaded));
     EXPECT_EQ(reader.state(), StationReader::kFinished);
     EXPECT_GT(rx.count(), 700);
 }
@@ -113,8 +113,8 @@ TEST_F(Reading, ASilentStationEndsInTheFailurePath) {
     EXPECT_EQ(view.outcome, "failed");
     EXPECT_EQ(requestNames(),
               (std::vector<std::string>{"COMM", "COMM", "COMM", "COMM", "END_COMM"}));
-    EXPECT_TRUE(prompts.shownError(txt(136)));
-    EXPECT_EQ(view.statuses.back(), txt(136));
+    EXPECT_TRUE(prompts.shownError(txt(kTextErrorConnectiongToDevice)));
+    EXPECT_EQ(view.statuses.back(), txt(kTextErrorConnectiongToDevice));
     EXPECT_FALSE(image.station_loaded);
     EXPECT_EQ(reader.engine(), nullptr);
 }
@@ -147,7 +147,7 @@ TEST_F(Reading, InterruptionStopsAtOnceAndALaterReadStartsAfresh) {
     const std::size_t sent = port.writes().size();
     EXPECT_EQ(reader.engine(), nullptr);
     EXPECT_EQ(view.outcome, "interrupted");
-    EXPECT_EQ(view.statuses.back(), txt(189));
+    EXPECT_EQ(view.statuses.back(), txt(kTextStationReadingInterrupted));
     EXPECT_FALSE(image.station_loaded);
     EXPECT_EQ(rx.count(), 0);
     for (int i = 0; i < 200; ++i) {

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "ui/shell_hosts.h"
+#include "services/shell_hosts.h"
 
 namespace pelmo::test {
 

@@ -22,30 +22,30 @@
 #include "bus/meter_limits_window.h"
 #include "bus/registers_window.h"
 #include "bus/search_window.h"
-#include "editing/channel_definition.h"
-#include "editing/flow_conversion.h"
-#include "editing/lin_table.h"
-#include "editing/meter_definition.h"
+#include "editing/channel_definition_window.h"
+#include "editing/flow_conversion_window.h"
+#include "editing/lin_table_window.h"
+#include "editing/meter_definition_window.h"
 #include "files/settings_ini.h"
 #include "history/history_database.h"
 #include "history/history_window.h"
 #include "history/history_window_logic.h"
 #include "link/in_process_port.h"
-#include "monitoring/mon_splash.h"
-#include "monitoring/sled_dat.h"
+#include "monitoring/mon_splash_window.h"
+#include "monitoring/sled_dat_window.h"
 #include "operations/lock_window.h"
-#include "operations/memory_info.h"
+#include "operations/memory_info_window.h"
 #include "operations/programming_window.h"
 #include "operations/station_compare_window.h"
 #include "sim/in_process_sim.h"
-#include "ui/about_box.h"
+#include "ui/about_window.h"
 #include "ui/app_shell.h"
-#include "ui/debug_info_form.h"
+#include "ui/debug_info_window.h"
 #include "ui/main_window.h"
-#include "ui/password_form.h"
-#include "ui/please_wait.h"
-#include "ui/serial_host.h"
-#include "ui/settings_dialog.h"
+#include "ui/password_window.h"
+#include "ui/serial_host_window.h"
+#include "ui/settings_dialog_window.h"
+#include "widgets/please_wait_window.h"
 
 namespace {
 
@@ -305,7 +305,7 @@ int main(int argc, char** argv) {
             view.resize(1100, 680);
             view.show();
             drive([&view] { return view.configReader().engine(); });
-            view.setSourceText(pelmo::txt(271));
+            view.setSourceText(pelmo::txt(pelmo::kTextSourceUnit));
             view.ScrollBar1Change(14400);
             save(view, dir, QStringLiteral("tracking") + suffix);
 

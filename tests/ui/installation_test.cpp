@@ -21,10 +21,10 @@
 #include "link/in_process_port.h"
 #include "link/serial_port.h"
 #include "scripted_prompts.h"
+#include "services/manual.h"
 #include "ui/app_shell.h"
 #include "ui/main_window.h"
-#include "ui/manual.h"
-#include "ui/serial_host.h"
+#include "ui/serial_host_window.h"
 
 namespace pelmo {
 namespace {
@@ -210,7 +210,7 @@ TEST(InstalledProgram, DialoutHintOnlyForAPermissionProblemOfTheDialoutGroup) {
     }
     for (Language l : {Language::Czech, Language::English}) {
         setLanguage(l);
-        EXPECT_TRUE(txt(1050).contains(QStringLiteral("usermod -aG dialout")));
+        EXPECT_TRUE(txt(kTextYouMayNotOpen).contains(QStringLiteral("usermod -aG dialout")));
     }
     setLanguage(Language::Czech);
 }

@@ -23,7 +23,7 @@
 #include "hex.h"
 #include "link/communication.h"
 #include "link/in_process_port.h"
-#include "monitoring/sled_dat.h"
+#include "monitoring/sled_dat_window.h"
 #include "operations/programming_window.h"
 #include "operations/station_backup.h"
 #include "scripted_prompts.h"
@@ -31,8 +31,8 @@
 #include "sim_link.h"
 #include "test_program.h"
 #include "ui/app_shell.h"
-#include "ui/qt_translation.h"
-#include "ui/serial_host.h"
+#include "ui/serial_host_window.h"
+#include "widgets/qt_translation.h"
 #include "window_events.h"
 
 namespace pelmo {
@@ -89,15 +89,16 @@ TEST_F(MainWindow, CaptionsFollowTheLanguage) {
     for (Language l : {Language::Czech, Language::English}) {
         setLanguage(l);
         window->applyCaptions();
-        EXPECT_EQ(find<QLabel>("Label1")->text(), txt(23));
-        EXPECT_EQ(find<QLabel>("l_nazev")->text(), txt(24));
-        EXPECT_EQ(find<QLabel>("l_adresa")->text(), txt(27));
-        EXPECT_EQ(find<QPushButton>("b_prerusit")->text(), txt(110));
-        EXPECT_EQ(find<QTableWidget>("StringGrid1")->item(0, 4)->text(), txt(31));
-        EXPECT_EQ(find<QMenu>("m_zakladni")->title(), txt(0));
-        EXPECT_EQ(window->action("m_cteni")->text(), txt(4));
-        EXPECT_EQ(window->action("m_monStanice")->text(), txt(266));
-        EXPECT_EQ(window->action("m_adresaUser")->text(), QStringLiteral("251") + txt(384));
+        EXPECT_EQ(find<QLabel>("Label1")->text(), txt(kTextStationPCCommunicationProgram));
+        EXPECT_EQ(find<QLabel>("l_nazev")->text(), txt(kTextHead));
+        EXPECT_EQ(find<QLabel>("l_adresa")->text(), txt(kTextNetAddress));
+        EXPECT_EQ(find<QPushButton>("b_prerusit")->text(), txt(kTextBreak));
+        EXPECT_EQ(find<QTableWidget>("StringGrid1")->item(0, 4)->text(), txt(kTextSensorType));
+        EXPECT_EQ(find<QMenu>("m_zakladni")->title(), txt(kTextBasicFunctions));
+        EXPECT_EQ(window->action("m_cteni")->text(), txt(kTextReadStation));
+        EXPECT_EQ(window->action("m_monStanice")->text(), txt(kTextLoadFromStation));
+        EXPECT_EQ(window->action("m_adresaUser")->text(),
+                  QStringLiteral("251") + txt(kTextUserDefined));
         for (QAction* a : window->findChildren<QAction*>()) {
             if (a->objectName().startsWith(QStringLiteral("m_")) && a->isVisible() &&
                 !a->objectName().startsWith(QStringLiteral("m_adresa"))) {
@@ -108,7 +109,7 @@ TEST_F(MainWindow, CaptionsFollowTheLanguage) {
 }
 
 TEST_F(MainWindow, LoadedStatusSurvivesALanguageSwitch) {
-    window->setStatusText(txt(141));
+    window->setStatusText(txt(kTextDataLoaded));
     setLanguage(Language::English);
     window->applyCaptions();
     EXPECT_EQ(window->statusText(), QStringLiteral("Data loaded"));
@@ -121,7 +122,7 @@ TEST_F(MainWindow, ChannelRowBeforeAnyStationWarns) {
     test::clickCell(find<QTableWidget>("StringGrid1"), 3, 1);
     ASSERT_EQ(scope.prompts.shown.size(), 1u);
     EXPECT_EQ(scope.prompts.shown[0].kind, Prompts::Kind::Warning);
-    EXPECT_EQ(scope.prompts.shown[0].text, txt(143));
+    EXPECT_EQ(scope.prompts.shown[0].text, txt(kTextDataIncomplete));
 }
 
 TEST_F(MainWindow, SavingChecksTheStationDefinitionFirst) {
@@ -132,10 +133,12 @@ TEST_F(MainWindow, SavingChecksTheStationDefinitionFirst) {
         QString message;
     };
     const Case refused[] = {
-        {"", "10", "5", txt(149) + txt(24) + txt(150)},
-        {"Kotelna", "1x", "5", txt(151) + txt(26) + txt(152) + QStringLiteral("2. ") + txt(153)},
-        {"Kotelna", "10", "0", txt(144)},
-        {"Kotelna", "10", "252", txt(144)},
+        {"", "10", "5", txt(kTextBox) + txt(kTextHead) + txt(kTextCanTBeEmpty)},
+        {"Kotelna", "1x", "5",
+         txt(kTextBox151) + txt(kTextMessagesTotal) + txt(kTextContainsIllegalCharactersPos) +
+             QStringLiteral("2. ") + txt(kTextClosingParenthesis)},
+        {"Kotelna", "10", "0", txt(kTextAddressOutOfRange)},
+        {"Kotelna", "10", "252", txt(kTextAddressOutOfRange)},
     };
     for (const Case& c : refused) {
         setBoxes(c.name, "PARA", c.messages, c.address);
@@ -167,7 +170,8 @@ TEST_F(MainWindow, MemoryBeyondTheStationIsRefused) {
     test::chooseMenuEntry(*window, "m_ulozeni");
     ASSERT_EQ(scope.prompts.shown.size(), 1u);
     // free = 32768 - 3840 - 60 = 28868
-    EXPECT_EQ(scope.prompts.shown[0].text, txt(309) + QStringLiteral("( 1132B )"));
+    EXPECT_EQ(scope.prompts.shown[0].text,
+              txt(kTextMemorySizeExceeded) + QStringLiteral("( 1132B )"));
 }
 
 TEST_F(MainWindow, ChoosingAnAddressEntrySendsEndCommAndSwitchesTheBus) {
@@ -192,7 +196,7 @@ TEST_F(MainWindow, StationFileLoadOutcomes) {
     scope.prompts.answers = {true};
     test::chooseMenuEntry(*window, "m_definovani");
     EXPECT_TRUE(image.station_loaded);
-    EXPECT_EQ(window->statusText(), txt(141));
+    EXPECT_EQ(window->statusText(), txt(kTextDataLoaded));
 
     // A damaged file is refused.
     const QString bad = dir.filePath(QStringLiteral("bad.sta"));
@@ -204,8 +208,8 @@ TEST_F(MainWindow, StationFileLoadOutcomes) {
     scope.prompts.files = {bad};
     test::chooseMenuEntry(*window, "m_definovani");
     EXPECT_FALSE(image.station_loaded);
-    EXPECT_TRUE(scope.prompts.shownError(txt(146)));
-    EXPECT_EQ(window->statusText(), txt(186));
+    EXPECT_TRUE(scope.prompts.shownError(txt(kTextFileCorrupted)));
+    EXPECT_EQ(window->statusText(), txt(kTextDataNotLoaded));
     EXPECT_FALSE(window->action("m_ulozeni")->isEnabled());
 
     // Answering No changes nothing.
@@ -217,23 +221,23 @@ TEST_F(MainWindow, StationFileLoadOutcomes) {
 
 TEST_F(MainWindow, ConfirmationNamesTheLoadedStation) {
     image.station.name = "Kotelna";
-    window->setStatusText(txt(141));
+    window->setStatusText(txt(kTextDataLoaded));
     scope.prompts.answers = {false};
     test::chooseMenuEntry(*window, "m_definovani");
     ASSERT_FALSE(scope.prompts.shown.empty());
-    QString expected = txt(145);
+    QString expected = txt(kTextCurrentStationWillBe);
     expected.insert(18, QStringLiteral(" \"Kotelna\" "));
     EXPECT_EQ(scope.prompts.shown.back().text, expected);
     // "Nová stanice" never names it.
     scope.prompts.answers = {false};
     test::chooseMenuEntry(*window, "m_nova");
-    EXPECT_EQ(scope.prompts.shown.back().text, txt(145));
+    EXPECT_EQ(scope.prompts.shown.back().text, txt(kTextCurrentStationWillBe));
 }
 
 TEST_F(MainWindow, EditorsAndTheMemoryWindowOpenOnlyWhenTheyMay) {
     QTest::mouseDClick(find<QLineEdit>("e_meridlo"), Qt::LeftButton);
     ASSERT_EQ(scope.prompts.shown.size(), 1u);
-    EXPECT_EQ(scope.prompts.shown[0].text, txt(143));
+    EXPECT_EQ(scope.prompts.shown[0].text, txt(kTextDataIncomplete));
 
     auto opened = std::make_shared<QString>();
     auto closeModal = [opened] {
@@ -254,7 +258,7 @@ TEST_F(MainWindow, EditorsAndTheMemoryWindowOpenOnlyWhenTheyMay) {
     find<QLineEdit>("e_hlaseni")->setText(QStringLiteral("1a"));
     QTest::mouseDClick(find<QLineEdit>("e_hlaseni"), Qt::LeftButton);
     ASSERT_EQ(scope.prompts.shown.size(), 1u);
-    EXPECT_TRUE(scope.prompts.shown[0].text.startsWith(txt(151)));
+    EXPECT_TRUE(scope.prompts.shown[0].text.startsWith(txt(kTextBox151)));
     find<QLineEdit>("e_hlaseni")->setText(QStringLiteral("10"));
     opened->clear();
     closeModal();
@@ -266,7 +270,7 @@ TEST_F(MainWindow, EditorsAndTheMemoryWindowOpenOnlyWhenTheyMay) {
     scope.prompts.shown.clear();
     QTest::mouseDClick(find<QLineEdit>("e_hlaseni"), Qt::LeftButton);
     ASSERT_EQ(scope.prompts.shown.size(), 1u);
-    EXPECT_TRUE(scope.prompts.shown[0].text.startsWith(txt(309)));
+    EXPECT_TRUE(scope.prompts.shown[0].text.startsWith(txt(kTextMemorySizeExceeded)));
 }
 
 TEST_F(MainWindow, ShortcutsReachTheirCommandsWhereverTheFocusIs) {
@@ -297,13 +301,13 @@ TEST_F(MainWindow, ShortcutsReachTheirCommandsWhereverTheFocusIs) {
 }
 
 TEST_F(MainWindow, ShowingAgainKeepsTheStationAndCapture) {
-    window->setStatusText(txt(141));
+    window->setStatusText(txt(kTextDataLoaded));
     find<QLineEdit>("e_nazev")->setText(QStringLiteral("Kotelna"));
     host->setCapture(true);
     // Restoring from minimised shows the window again.
     window->hide();
     window->show();
-    EXPECT_EQ(window->statusText(), txt(141));
+    EXPECT_EQ(window->statusText(), txt(kTextDataLoaded));
     EXPECT_EQ(find<QLineEdit>("e_nazev")->text(), QStringLiteral("Kotelna"));
     EXPECT_TRUE(host->capture());
 }
@@ -387,14 +391,14 @@ TEST(MainWindowProgramming, TheStationIsBackedUpBeforeTheRunAndOfferedBackAfterA
               QStringList{QString::number(static_cast<int>(ProgrammingView::Ending::Finished))});
     // The first run kept the one backup it made.
     EXPECT_EQ(backups().size(), 1);
-    EXPECT_EQ(window.statusText().left(txt(1011).size()), txt(1011));
+    EXPECT_EQ(window.statusText().left(txt(kTextBackupSaved).size()), txt(kTextBackupSaved));
 
     // A run that fails after the erase names the backup and offers it.
     scope.prompts.shown.clear();
     programFromTheMainWindow(link, window, scope.prompts, "no-answer=WRITE_METER");
-    const QString newest = window.statusText().mid(txt(1011).size());
+    const QString newest = window.statusText().mid(txt(kTextBackupSaved).size());
     EXPECT_TRUE(scope.prompts.shown.back().text ==
-                txt(1013).arg(QDir::toNativeSeparators(newest)).arg(251))
+                txt(kTextProgrammingFailedAfterThe).arg(QDir::toNativeSeparators(newest)).arg(251))
         << scope.prompts.shown.back().text.toStdString();
 }
 
@@ -448,7 +452,8 @@ TEST(MainWindowProgramming, TheBackupGoesBackWhereTheStationAnswersNow) {
     QCoreApplication::processEvents();
     ASSERT_EQ(endings, (std::vector<ProgrammingView::Ending>{ProgrammingView::Ending::Failed,
                                                              ProgrammingView::Ending::Finished}));
-    EXPECT_NE(scope.prompts.shown.back().text.indexOf(txt(1013).section(QLatin1Char('%'), 0, 0)),
+    EXPECT_NE(scope.prompts.shown.back().text.indexOf(
+                  txt(kTextProgrammingFailedAfterThe).section(QLatin1Char('%'), 0, 0)),
               -1);
     // The restore's COMM went to 9, and the backup moved the station back to 251.
     const auto& writes = link.port.writes();
@@ -629,7 +634,7 @@ TEST_F(MainWindowAtTheKeyboard, TheConsolesStationFileLoadReportsItsOutcome) {
     readWithCtrlC();
     scope.prompts.files = {good};
     press(Qt::Key_S);
-    window.setStatusText(txt(142));
+    window.setStatusText(txt(kTextNewStation142));
 
     const QString bad = dir.filePath(QStringLiteral("bad.sta"));
     QFile f(bad);
@@ -641,9 +646,9 @@ TEST_F(MainWindowAtTheKeyboard, TheConsolesStationFileLoadReportsItsOutcome) {
         QString status;
         QString name;
     };
-    for (const Case& c :
-         {Case{QString(), txt(142), QStringLiteral("Kotelna Jih")}, Case{bad, txt(186), QString()},
-          Case{good, txt(141), QStringLiteral("Kotelna Jih")}}) {
+    for (const Case& c : {Case{QString(), txt(kTextNewStation142), QStringLiteral("Kotelna Jih")},
+                          Case{bad, txt(kTextDataNotLoaded), QString()},
+                          Case{good, txt(kTextDataLoaded), QStringLiteral("Kotelna Jih")}}) {
         scope.prompts.files = {c.file};
         load->trigger();
         EXPECT_EQ(window.statusText(), c.status) << c.file.toStdString();

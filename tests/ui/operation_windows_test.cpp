@@ -51,19 +51,20 @@ protected:
 TEST_P(OperationWindows, ProgrammingWindowShowsTheRunAndWaitsForClose) {
     TProgressForm form(port, link.program, {}, nullptr);
     form.show();
-    EXPECT_EQ(form.windowTitle(), txt(111));
-    EXPECT_EQ(find<QLabel>(form, "l_prenos")->text(), txt(114));
+    EXPECT_EQ(form.windowTitle(), txt(kTextSystemProgramming111));
+    EXPECT_EQ(find<QLabel>(form, "l_prenos")->text(), txt(kTextParameterTransfer));
     EXPECT_FALSE(find<QPushButton>(form, "b_zavrit")->isEnabled());
     EXPECT_FALSE(find<QLabel>(form, "l_inicOK")->isVisible());
     drive([&] { return form.programmer().engine(); });
     EXPECT_EQ(form.ending(), ProgrammingView::Ending::Finished);
     EXPECT_TRUE(form.isVisible());
     EXPECT_TRUE(find<QPushButton>(form, "b_zavrit")->isEnabled());
-    EXPECT_EQ(find<QLabel>(form, "l_ProgrOK")->text(), txt(116));
+    EXPECT_EQ(find<QLabel>(form, "l_ProgrOK")->text(), txt(kTextSystemProgrammingOK));
     EXPECT_EQ(find<QLabel>(form, "l_prenosOK")->text(), QStringLiteral("OK"));
     EXPECT_TRUE(find<QLabel>(form, "l_zahajeniOK")->isVisible());
     EXPECT_EQ(find<QProgressBar>(form, "Gauge1")->value(), 210);
-    EXPECT_EQ(find<QStatusBar>(form, "StatusBar1")->currentMessage(), txt(130));
+    EXPECT_EQ(find<QStatusBar>(form, "StatusBar1")->currentMessage(),
+              txt(kTextSystemProgrammingFinished));
     find<QPushButton>(form, "b_zavrit")->click();
     EXPECT_FALSE(form.isVisible());
 }
@@ -76,7 +77,8 @@ TEST_P(OperationWindows, ProgrammingALockedStationClosesTheWindow) {
     form.show();
     drive([&] { return form.programmer().engine(); });
     EXPECT_EQ(form.ending(), ProgrammingView::Ending::Refused);
-    EXPECT_TRUE(scope.prompts.shown.size() == 1 && scope.prompts.shown[0].text == txt(206));
+    EXPECT_TRUE(scope.prompts.shown.size() == 1 &&
+                scope.prompts.shown[0].text == txt(kTextStationIsLockedAnd));
     EXPECT_FALSE(form.isVisible());
 }
 
@@ -86,13 +88,13 @@ TEST_P(OperationWindows, LockWindowIdentifiesTheStationAndReportsTheLock) {
     bool shown = false;
     form.setStationShown([&] { shown = true; });
     form.show();
-    EXPECT_EQ(find<QLabel>(form, "l_vyrCislo1")->text(), txt(216));
+    EXPECT_EQ(find<QLabel>(form, "l_vyrCislo1")->text(), txt(kTextSerialNumber));
     drive([&] { return form.locker().engine(); });
     EXPECT_EQ(form.ending(), LockView::Ending::Locked);
     EXPECT_TRUE(shown);
     EXPECT_EQ(find<QLabel>(form, "l_nazev")->text(), QStringLiteral("Kotelna Jih"));
     EXPECT_EQ(find<QLabel>(form, "l_vyrCislo")->text(), QStringLiteral("2317"));
-    EXPECT_EQ(find<QLabel>(form, "l_staniceUzamcena")->text(), txt(212));
+    EXPECT_EQ(find<QLabel>(form, "l_staniceUzamcena")->text(), txt(kTextUnitLocked));
     EXPECT_TRUE(find<QPushButton>(form, "b_close")->isEnabled());
 }
 
@@ -110,16 +112,16 @@ TEST_P(OperationWindows, CompareWindowListsWhatTheFileWouldChange) {
     TPorovnani window(port, link.program, file, QStringLiteral("/tmp/kotelna.sta"), nullptr);
     window.show();
     auto* grid = find<QTableWidget>(window, "g_rozdily");
-    EXPECT_EQ(window.windowTitle(), txt(1020));
-    EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), txt(1024));
+    EXPECT_EQ(window.windowTitle(), txt(kTextStationAndFileComparison));
+    EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), txt(kTextStation1024));
     EXPECT_EQ(find<QLabel>(window, "l_soubor")->text(), QStringLiteral("kotelna.sta"));
     drive([&] { return window.compare().engine(); });
     ASSERT_EQ(grid->rowCount(), 2);
-    EXPECT_EQ(grid->item(0, 0)->text(), txt(1029).arg(2));
+    EXPECT_EQ(grid->item(0, 0)->text(), txt(kTextChannel1029).arg(2));
     EXPECT_EQ(grid->item(0, 2)->text(), QStringLiteral("PP1"));
     EXPECT_EQ(grid->item(0, 3)->text(), QStringLiteral("PX"));
-    EXPECT_EQ(grid->item(1, 0)->text(), txt(1024));
-    EXPECT_EQ(find<QLabel>(window, "l_vysledek")->text(), txt(1027).arg(2));
+    EXPECT_EQ(grid->item(1, 0)->text(), txt(kTextStation1024));
+    EXPECT_EQ(find<QLabel>(window, "l_vysledek")->text(), txt(kTextDifferences).arg(2));
     find<QPushButton>(window, "b_zavrit")->click();
     EXPECT_FALSE(window.isVisible());
 }

@@ -16,14 +16,14 @@
 
 #include "archives/archive_window.h"
 #include "base/texts.h"
-#include "editing/channel_definition.h"
+#include "editing/channel_definition_window.h"
 #include "files/station_file.h"
 #include "operations/programming_window.h"
 #include "scripted_prompts.h"
 #include "sim_link.h"
 #include "ui/app_shell.h"
 #include "ui/main_window.h"
-#include "ui/serial_host.h"
+#include "ui/serial_host_window.h"
 
 namespace pelmo {
 namespace {
@@ -75,7 +75,7 @@ TEST_F(OperatorsDay, ReadEditSaveProgramArchivesAndChart) {
     // Read.
     press(Qt::Key_C);
     link.run([this] { return window().reader().engine(); });
-    EXPECT_EQ(window().statusText(), txt(141));
+    EXPECT_EQ(window().statusText(), txt(kTextDataLoaded));
 
     // Edit channel 2's text in its editor, opened from the grid with the mouse.
     auto* grid = window().findChild<QTableWidget*>(QStringLiteral("StringGrid1"));

@@ -1,4 +1,4 @@
-#include "ui/serial_host.h"
+#include "ui/serial_host_window.h"
 
 #include <gtest/gtest.h>
 
@@ -107,9 +107,9 @@ TEST_F(Console, ConnectHandsItsEngineToTheReadSequence) {
 
 TEST_F(Console, TextCodesSwitchPrefixesEveryText) {
     find<QCheckBox>("ch_codes")->setChecked(true);
-    EXPECT_TRUE(txt(118).startsWith(QStringLiteral("118:  ")));
+    EXPECT_TRUE(txt(kTextInitializingConnection).startsWith(QStringLiteral("118:  ")));
     find<QCheckBox>("ch_codes")->setChecked(false);
-    EXPECT_FALSE(txt(118).startsWith(QStringLiteral("118")));
+    EXPECT_FALSE(txt(kTextInitializingConnection).startsWith(QStringLiteral("118")));
 }
 
 TEST_F(Console, BusHealthTableFollowsTheFiguresAndTheLanguage) {
@@ -126,7 +126,7 @@ TEST_F(Console, BusHealthTableFollowsTheFiguresAndTheLanguage) {
     EXPECT_EQ(grid->item(0, 0)->text(), QStringLiteral("3"));
     EXPECT_EQ(grid->item(0, 4)->text(), QStringLiteral("1"));
     EXPECT_EQ(grid->item(1, 5)->text(), QStringLiteral("50,0"));
-    EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), txt(1002));
+    EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), txt(kTextRepetitions));
     setLanguage(Language::English);
     host->refreshBusHealth();
     EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), QStringLiteral("Repetitions"));
@@ -142,7 +142,7 @@ TEST_F(Console, BusHealthTableFollowsTheFiguresAndTheLanguage) {
     const int rowHeight = grid->rowHeight(0);
     EXPECT_GE(grid->viewport()->height(), 4 * rowHeight);
     auto* reset = find<QPushButton>("b_clearHealth");
-    EXPECT_EQ(reset->text(), txt(1006));
+    EXPECT_EQ(reset->text(), txt(kTextResetTable));
     QTest::mouseClick(reset, Qt::LeftButton);
     EXPECT_EQ(grid->rowCount(), 0);
     EXPECT_TRUE(statistics.byAddress().empty());

@@ -1,5 +1,5 @@
-#include "ui/settings_dialog.h"
 #include "temp_settings.h"
+#include "ui/settings_dialog_window.h"
 
 #include <gtest/gtest.h>
 
@@ -150,7 +150,7 @@ TEST_F(SettingsDialog, NoUsablePortWritesNothingAndStaysOpen) {
     save(*d);
     ASSERT_EQ(prompts_.shown.size(), 1u);
     EXPECT_EQ(prompts_.shown[0].kind, ScriptedPrompts::Kind::Warning);
-    EXPECT_EQ(prompts_.shown[0].text, txt(154));
+    EXPECT_EQ(prompts_.shown[0].text, txt(kTextErrorOpenningPortPlease));
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(file_.bytes(), original);
     EXPECT_EQ(language(), Language::English);
@@ -165,7 +165,7 @@ TEST_F(SettingsDialog, NoUsablePortWritesNothingAndStaysOpen) {
     host_.calls.clear();
     choosePort(*d, "ttyS0");
     save(*d);
-    EXPECT_EQ(prompts_.shown.back().text, txt(154));
+    EXPECT_EQ(prompts_.shown.back().text, txt(kTextErrorOpenningPortPlease));
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(file_.bytes(), original);
     EXPECT_EQ(host_.calls.mid(2),
@@ -198,7 +198,8 @@ TEST_F(SettingsDialog, AddressBeyondTheBusIsSavedButNotUsed) {
     ASSERT_EQ(prompts_.shown.size(), 1u);
     // The warning says what happens: saved as typed, not used.
     EXPECT_EQ(prompts_.shown[0].kind, ScriptedPrompts::Kind::Warning);
-    EXPECT_EQ(prompts_.shown[0].text, txt(1300).arg(QStringLiteral("999")).arg(33));
+    EXPECT_EQ(prompts_.shown[0].text,
+              txt(kTextAddressIsOutside1).arg(QStringLiteral("999")).arg(33));
     EXPECT_EQ(program_.context.station.bus_address, 33);
     EXPECT_FALSE(host_.calls.contains(QStringLiteral("writeEndComm")));
     EXPECT_TRUE(file_.bytes().contains("\r\naddr=999\r\n"));
@@ -248,8 +249,9 @@ TEST_F(SettingsDialog, NonDigitAddressStillSavesTheRest) {
     save(*d);
     ASSERT_EQ(prompts_.shown.size(), 1u);
     EXPECT_EQ(prompts_.shown[0].kind, ScriptedPrompts::Kind::Information);
-    EXPECT_EQ(prompts_.shown[0].text,
-              txt(151) + txt(194) + txt(152) + QStringLiteral("2. ") + txt(153));
+    EXPECT_EQ(prompts_.shown[0].text, txt(kTextBox151) + txt(kTextAddress) +
+                                          txt(kTextContainsIllegalCharactersPos) +
+                                          QStringLiteral("2. ") + txt(kTextClosingParenthesis));
     EXPECT_EQ(program_.context.station.bus_address, 33);
     EXPECT_EQ(program_.context.station.address_list[kUserAddressEntry].address, 33);
     EXPECT_EQ(host_.calls.count(QStringLiteral("writeEndComm")), 0);
@@ -267,7 +269,7 @@ TEST_F(SettingsDialog, AFailedWriteIsReported) {
     save(*d);
     ASSERT_EQ(prompts_.shown.size(), 1u);
     EXPECT_EQ(prompts_.shown[0].kind, ScriptedPrompts::Kind::Error);
-    EXPECT_EQ(prompts_.shown[0].text, txt(147));
+    EXPECT_EQ(prompts_.shown[0].text, txt(kTextErrorWritingOutputFile));
     EXPECT_FALSE(d->isVisible());
     EXPECT_TRUE(host_.calls.contains(QStringLiteral("refreshMainCaptions")));
 }

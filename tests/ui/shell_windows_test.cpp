@@ -20,11 +20,11 @@
 #include "recording_hosts.h"
 #include "scripted_prompts.h"
 #include "test_program.h"
-#include "ui/about_box.h"
-#include "ui/debug_info_form.h"
-#include "ui/password_form.h"
-#include "ui/please_wait.h"
-#include "ui/settings_dialog.h"
+#include "ui/about_window.h"
+#include "ui/debug_info_window.h"
+#include "ui/password_window.h"
+#include "ui/settings_dialog_window.h"
+#include "widgets/please_wait_window.h"
 
 namespace pelmo {
 namespace {
@@ -76,7 +76,7 @@ TEST_P(ShellWindows, SettingsDialog) {
     test::RecordingSettingsHost host;
     test::TestProgram program;
     TNastaveni d(host, dir.filePath(QStringLiteral("settings.ini")), program.context);
-    EXPECT_EQ(d.windowTitle(), txt(21));
+    EXPECT_EQ(d.windowTitle(), txt(kTextPCConfiguration));
     const std::map<const char*, int> numbered{
         {"gb_PortBox", 191},    {"PametRadioArea", 192},    {"KomAdresaArea", 193},
         {"Label1", 194},        {"ZvukIndikaceCheck", 197}, {"ch_kontrola", 198},
@@ -106,8 +106,8 @@ TEST_P(ShellWindows, PleaseWait) {
     mainWindow.show();
     TPleaseWait wait(&mainWindow);
     wait.start();
-    EXPECT_EQ(wait.windowTitle(), txt(366));
-    EXPECT_EQ(childText(wait, "Label1"), txt(367));
+    EXPECT_EQ(wait.windowTitle(), txt(kTextPleaseWait));
+    EXPECT_EQ(childText(wait, "Label1"), txt(kTextReadingRecords));
     EXPECT_EQ(unlabelled(wait, {QStringLiteral("l_proc")}), QStringList());
     EXPECT_FALSE(wait.windowFlags().testFlag(Qt::WindowCloseButtonHint));
     EXPECT_LE(

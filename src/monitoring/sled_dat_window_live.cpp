@@ -10,9 +10,9 @@
 #include "base/prompts.h"
 #include "base/texts.h"
 #include "files/program_settings.h"
-#include "monitoring/sled_dat.h"
-#include "ui/sound.h"
-#include "ui_sled_dat.h"
+#include "monitoring/sled_dat_window.h"
+#include "services/sound.h"
+#include "ui_sled_dat_window.h"
 
 namespace pelmo {
 
@@ -50,11 +50,11 @@ void TSledDat::showLive() {
         setGridText(n, 1, QString::fromLatin1(kNoValue));
         setGridText(n, 2, QString::fromLatin1(kNoValue));
     }
-    setGridText(0, 1, txt(260));
+    setGridText(0, 1, txt(kTextReaded));
     ui->ProgressBar1->setValue(0);
     ui->ProgressBar1->setVisible(true);
     progressTimer_.start();
-    setStatusText(txt(118));
+    setStatusText(txt(kTextInitializingConnection));
     reader_.start();
 }
 

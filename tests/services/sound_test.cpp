@@ -1,4 +1,4 @@
-#include "ui/sound.h"
+#include "services/sound.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "editing/meter_definition.h"
+#include "editing/meter_definition_window.h"
 
 #include <QShowEvent>
 
 #include "base/texts.h"
 #include "files/program_settings.h"
 #include "model/station_image.h"
-#include "ui_meter_definition.h"
+#include "ui_meter_definition_window.h"
 
 namespace pelmo {
 
@@ -68,14 +68,14 @@ TDefMeridla::TDefMeridla(StationImage& image, Prompts& prompts, bool gasVersion,
 TDefMeridla::~TDefMeridla() = default;
 
 void TDefMeridla::setCaptions() {
-    setWindowTitle(txt(77));
-    ui_->Label1->setText(txt(32));
-    ui_->l_cisloMer->setText(txt(33));
-    ui_->l_varianta->setText(txt(34));
-    ui_->l_zpMer1->setText(txt(37));
-    ui_->l_zpMer2->setText(txt(38));
-    ui_->l_vystup1->setText(txt(42));
-    ui_->l_vystup2->setText(txt(43));
+    setWindowTitle(txt(kTextModeTab77));
+    ui_->Label1->setText(txt(kTextModeTabLabel));
+    ui_->l_cisloMer->setText(txt(kTextIdentificationNumber));
+    ui_->l_varianta->setText(txt(kTextOptionCode));
+    ui_->l_zpMer1->setText(txt(kTextMeasMethodCircuitNo));
+    ui_->l_zpMer2->setText(txt(kTextMeasMethodCircuitNo2));
+    ui_->l_vystup1->setText(txt(kTextAnalogOutputNo1));
+    ui_->l_vystup2->setText(txt(kTextAnalogOutputNo2));
     fillList(ui_->c_varianta, variantEntries());
     fillList(ui_->c_typ, mediumEntries());
     fillList(ui_->c_zpMer1, methodEntries());
@@ -83,18 +83,18 @@ void TDefMeridla::setCaptions() {
     fillList(ui_->c_vystup1, outputListEntries());
     fillList(ui_->c_vystup2, outputListEntries());
 
-    cell(ui_->StringGrid1, 0, kCaptionColumn)->setText(txt(46));
+    cell(ui_->StringGrid1, 0, kCaptionColumn)->setText(txt(kTextMeasuringCoefficients));
     for (int row = 1; row <= kMeterConstantRows; ++row) {
         cell(ui_->StringGrid1, row, kCaptionColumn)->setText(constantCaption(row, gas_));
     }
-    cell(ui_->StringGrid2, 0, kCaptionColumn)->setText(txt(68));
+    cell(ui_->StringGrid2, 0, kCaptionColumn)->setText(txt(kTextMeasuringParameters));
     for (int row = 1; row <= kMeterParameterRows; ++row) {
         cell(ui_->StringGrid2, row, kCaptionColumn)->setText(parameterCaption(row, gas_, false));
     }
     setUnitCaptions(1, false);
     setUnitCaptions(2, false);
-    ui_->b_save->setText(txt(75));
-    ui_->b_close->setText(txt(76));
+    ui_->b_save->setText(txt(kTextSave));
+    ui_->b_close->setText(txt(kTextCancel));
 }
 
 void TDefMeridla::setUnitCaptions(int coefficient, bool perTonne) {

@@ -1,4 +1,4 @@
-#include "editing/lin_table.h"
+#include "editing/lin_table_window.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -7,8 +7,8 @@
 #include <QShowEvent>
 
 #include "base/texts.h"
-#include "editing/flow_conversion.h"
-#include "ui_lin_table.h"
+#include "editing/flow_conversion_window.h"
+#include "ui_lin_table_window.h"
 #include "widgets/grid_cells.h"
 
 namespace pelmo {
@@ -145,42 +145,42 @@ QAction* TLinTab::action(const char* objectName) const {
 }
 
 void TLinTab::setCaptions() {
-    setWindowTitle(txt(169));
-    ui_->l_min->setText(txt(83));
-    ui_->l_max->setText(txt(84));
-    ui_->Label2->setText(txt(204));
-    ui_->b_save->setText(txt(75));
-    ui_->Button1->setText(txt(76));
-    ui_->l_delete->setText(txt(95));
+    setWindowTitle(txt(kTextLinearizationTable));
+    ui_->l_min->setText(txt(kTextMinValue));
+    ui_->l_max->setText(txt(kTextMaxValue));
+    ui_->Label2->setText(txt(kTextPrescRatio));
+    ui_->b_save->setText(txt(kTextSave));
+    ui_->Button1->setText(txt(kTextCancel));
+    ui_->l_delete->setText(txt(kTextDelete));
     QTableWidget* grid = ui_->LinTabGrid;
-    gridCell(grid, 0, 1)->setText(txt(170));
-    gridCell(grid, 0, 2)->setText(txt(171));
+    gridCell(grid, 0, 1)->setText(txt(kTextInput170));
+    gridCell(grid, 0, 2)->setText(txt(kTextLinearized));
     gridCell(grid, 1, 2)->setText(QStringLiteral("[]"));
     for (QMenu* m : captionedMenus_) {
         const QString name = m->objectName();
         if (name == QStringLiteral("m_data")) {
-            m->setTitle(txt(324));
+            m->setTitle(txt(kTextData));
         } else if (name == QStringLiteral("m_zobrazeni")) {
-            m->setTitle(txt(325));
+            m->setTitle(txt(kTextRepresentation));
         } else if (name.endsWith(QStringLiteral("linearizace"))) {
-            m->setTitle(txt(326));
+            m->setTitle(txt(kTextLinearization));
         } else if (name.endsWith(QStringLiteral("kvadraticka"))) {
-            m->setTitle(txt(329));
+            m->setTitle(txt(kTextQuadratic));
         } else if (name.endsWith(QStringLiteral("odmocninna"))) {
-            m->setTitle(txt(330));
+            m->setTitle(txt(kTextRadical));
         }
     }
     for (QAction* a : findChildren<QAction*>()) {
         const QString name = a->objectName();
         if (name.endsWith(QStringLiteral("14")) || name.endsWith(QStringLiteral("16"))) {
-            a->setText(name.right(2) + QLatin1Char(' ') + txt(331));
+            a->setText(name.right(2) + QLatin1Char(' ') + txt(kTextRows));
         }
     }
-    action("m_seradit")->setText(txt(327));
-    action("p_seradit")->setText(txt(327));
-    action("m_prevod")->setText(txt(328));
-    action("m_nacist")->setText(txt(332));
-    action("m_ulozit")->setText(txt(333));
+    action("m_seradit")->setText(txt(kTextSort));
+    action("p_seradit")->setText(txt(kTextSort));
+    action("m_prevod")->setText(txt(kTextUnitConversion));
+    action("m_nacist")->setText(txt(kTextLoadTable));
+    action("m_ulozit")->setText(txt(kTextSaveTable));
 }
 
 void TLinTab::setDividerVisible(bool on) {

@@ -1,4 +1,4 @@
-#include "editing/memory_allocation.h"
+#include "model/memory_allocation.h"
 
 #include <cstdlib>
 
@@ -88,7 +88,8 @@ bool checkChannelMemory(StationImage& image, int channel, std::int64_t requested
     const std::int64_t left = freeStationMemory(image.station) - used;
     // A 16-bit memory field cannot hold more; no station offers that much anyway.
     if (left < requested || requested > 0xFFFF) {
-        prompts.warning(txt(309) + QStringLiteral("( %1B )").arg(std::llabs(left - requested)));
+        prompts.warning(txt(kTextMemorySizeExceeded) +
+                        QStringLiteral("( %1B )").arg(std::llabs(left - requested)));
         return false;
     }
     image.channel(channel).memory = static_cast<std::uint16_t>(requested);

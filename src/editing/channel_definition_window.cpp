@@ -1,4 +1,4 @@
-#include "editing/channel_definition.h"
+#include "editing/channel_definition_window.h"
 
 #include <QAction>
 #include <QMenu>
@@ -8,12 +8,12 @@
 
 #include "base/prompts.h"
 #include "base/texts.h"
-#include "editing/lin_table.h"
-#include "editing/memory_allocation.h"
+#include "editing/lin_table_window.h"
 #include "editing/number_field.h"
 #include "files/program_settings.h"
-#include "ui/access_mode.h"
-#include "ui_channel_definition.h"
+#include "model/memory_allocation.h"
+#include "services/access_mode.h"
+#include "ui_channel_definition_window.h"
 #include "widgets/typing_limit.h"
 
 namespace pelmo {
@@ -71,30 +71,30 @@ TDefVeliciny::TDefVeliciny(int channel, ProgramContext& program, StationPort& po
 TDefVeliciny::~TDefVeliciny() = default;
 
 void TDefVeliciny::setCaptions() {
-    setWindowTitle(txt(78));
-    ui_->l_jmeno->setText(txt(79));
-    ui_->l_text->setText(txt(80));
-    ui_->l_jednotky->setText(txt(81));
-    ui_->l_typ->setText(txt(82));
-    ui_->l_minHodnota->setText(txt(83));
-    ui_->l_maxHodnota->setText(txt(84));
-    ui_->l_teplVody->setText(txt(85));
-    ui_->l_teplKoef->setText(txt(86));
-    ui_->l_vstup->setText(txt(87));
-    ui_->l_interval->setText(txt(88));
-    ui_->l_pamet->setText(txt(89));
-    ui_->l_mereni->setText(txt(90));
-    ui_->l_display->setText(txt(91));
-    ui_->l_vystup->setText(txt(92));
-    ui_->l_minMez->setText(txt(93));
-    ui_->l_maxMez->setText(txt(94));
-    ui_->b_del->setText(txt(95));
-    ui_->ch_auto->setText(txt(102));
-    ui_->ch_minus->setText(txt(202));
-    ui_->b_doStanice->setText(txt(203));
-    ui_->Button2->setText(txt(75));
-    ui_->Button1->setText(txt(76));
-    sensorMenu_->actions().front()->setText(txt(390));
+    setWindowTitle(txt(kTextChannelSetup));
+    ui_->l_jmeno->setText(txt(kTextNameLabel));
+    ui_->l_text->setText(txt(kTextTextLabel));
+    ui_->l_jednotky->setText(txt(kTextUnit));
+    ui_->l_typ->setText(txt(kTextSensorTypeLabel));
+    ui_->l_minHodnota->setText(txt(kTextMinValue));
+    ui_->l_maxHodnota->setText(txt(kTextMaxValue));
+    ui_->l_teplVody->setText(txt(kTextCalibrWaterTemp));
+    ui_->l_teplKoef->setText(txt(kTextTempCoefficient));
+    ui_->l_vstup->setText(txt(kTextInputLabel));
+    ui_->l_interval->setText(txt(kTextInterval));
+    ui_->l_pamet->setText(txt(kTextBufferSize));
+    ui_->l_mereni->setText(txt(kTextModeOfMeas));
+    ui_->l_display->setText(txt(kTextDisplay));
+    ui_->l_vystup->setText(txt(kTextOutput));
+    ui_->l_minMez->setText(txt(kTextLowLimit));
+    ui_->l_maxMez->setText(txt(kTextHighLimit));
+    ui_->b_del->setText(txt(kTextDelete));
+    ui_->ch_auto->setText(txt(kTextAutomaticMemoryAllocation));
+    ui_->ch_minus->setText(txt(kTextInvertOutputValues));
+    ui_->b_doStanice->setText(txt(kTextToStation));
+    ui_->Button2->setText(txt(kTextSave));
+    ui_->Button1->setText(txt(kTextCancel));
+    sensorMenu_->actions().front()->setText(txt(kTextDeleteLinTable));
 }
 
 void TDefVeliciny::showEvent(QShowEvent* event) {
@@ -188,7 +188,7 @@ void TDefVeliciny::C_vstupChange() {
     int index = ui_->C_vstup->currentIndex();
     const int group = inputGroup(index);
     if (group != rememberedGroup_ && image_.channel(channel_).table_present) {
-        if (prompts_.yesNo(txt(400))) {
+        if (prompts_.yesNo(txt(kTextYouMustResetLinearization))) {
             deleteChannelTable(image_.channel(channel_), image_.channelData(channel_));
             setLimitsUnknown();
             ui_->e_typ->clear();
@@ -203,7 +203,8 @@ void TDefVeliciny::C_vstupChange() {
     rememberedGroup_ = inputGroup(index);
 
     const bool pulses = isPulseEntry(index);
-    ui_->l_maxHodnota->setText(pulses ? txt(372) + QLatin1Char(':') : txt(373));
+    ui_->l_maxHodnota->setText(pulses ? txt(kTextImpNumber) + QLatin1Char(':')
+                                      : txt(kTextMaxValueLabel));
     ui_->e_minHodnota->setEnabled(!pulses);
     ui_->e_typ->setEnabled(!pulses);
     tableEditor_.setDividerVisible(!pulses);
@@ -218,7 +219,7 @@ void TDefVeliciny::e_typDblClick() {
     if (image_.channel(channel_).table_present || !ui_->e_typ->text().isEmpty()) {
         tableEditor_.editChannel(channel_, *this);
     } else {
-        prompts_.information(txt(155));
+        prompts_.information(txt(kTextInsertSensorTypeFirst));
     }
 }
 
@@ -228,7 +229,7 @@ void TDefVeliciny::e_typExit() {
         return;
     }
     askingSensor_ = true;
-    if (prompts_.yesNo(txt(161))) {
+    if (prompts_.yesNo(txt(kTextAreYouSureWant))) {
         deleteChannelTable(image_.channel(channel_), image_.channelData(channel_));
         setLimitsUnknown();
     } else {
@@ -238,7 +239,7 @@ void TDefVeliciny::e_typExit() {
 }
 
 void TDefVeliciny::m_smazatTabClick() {
-    if (prompts_.yesNo(txt(161))) {
+    if (prompts_.yesNo(txt(kTextAreYouSureWant))) {
         deleteChannelTable(image_.channel(channel_), image_.channelData(channel_));
         setLimitsUnknown();
         ui_->e_typ->clear();
@@ -339,7 +340,7 @@ void TDefVeliciny::reject() {
 }
 
 void TDefVeliciny::b_delClick() {
-    if (!prompts_.yesNo(txt(162))) {
+    if (!prompts_.yesNo(txt(kTextAreYouSureWantTo))) {
         return;
     }
     deleteChannel(image_.channel(channel_), image_.channelData(channel_));

@@ -1,10 +1,10 @@
-#include "ui/about_box.h"
+#include "ui/about_window.h"
 
 #include <QDesktopServices>
 
 #include "base/version.h"
-#include "ui/program_icon.h"
-#include "ui_about_box.h"
+#include "ui_about_window.h"
+#include "widgets/program_icon.h"
 
 namespace pelmo {
 

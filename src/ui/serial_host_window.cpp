@@ -1,4 +1,4 @@
-#include "ui/serial_host.h"
+#include "ui/serial_host_window.h"
 
 #include <QActionGroup>
 #include <QCoreApplication>
@@ -11,7 +11,7 @@
 #include "base/decimal_text.h"
 #include "base/prompts.h"
 #include "base/texts.h"
-#include "ui_serial_host.h"
+#include "ui_serial_host_window.h"
 
 namespace pelmo {
 
@@ -237,7 +237,7 @@ void TForm1::refreshBusHealth() {
         ++r;
     }
     grid->resizeColumnsToContents();
-    ui->b_clearHealth->setText(txt(1006));
+    ui->b_clearHealth->setText(txt(kTextResetTable));
     ui->b_clearHealth->setEnabled(!rows.empty());
     // Room for the header and four stations; the splitter above gives it more.
     const int rowHeight = grid->verticalHeader()->defaultSectionSize();
@@ -261,8 +261,9 @@ void TForm1::writeRequest(int request) {
 void TForm1::b_connectClick() {
     auto engine = std::make_unique<TCommunication>(
         [this](ExchangeResult result) {
-            ui->StatusBar1->showMessage(result == ExchangeResult::Failed ? txt(136)
-                                                                         : QStringLiteral("OK"));
+            ui->StatusBar1->showMessage(result == ExchangeResult::Failed
+                                            ? txt(kTextErrorConnectiongToDevice)
+                                            : QStringLiteral("OK"));
         },
         nullptr, *bus_, link_);
     TCommunication* sending = engine.get();
@@ -273,7 +274,7 @@ void TForm1::b_connectClick() {
         connectEngine_ = std::move(engine);
     }
     program_.station.current_index = 1;
-    ui->StatusBar1->showMessage(txt(118));
+    ui->StatusBar1->showMessage(txt(kTextInitializingConnection));
     sending->send(COMM, tableExpectation(COMM));
 }
 

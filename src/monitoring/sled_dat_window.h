@@ -30,7 +30,7 @@ class QValueAxis;
 
 namespace pelmo {
 
-class TPleaseWait;
+class WaitIndicator;
 
 // The data tracking view: the monitoring samples of eight channels as a time chart with a
 // cursor whose values and time the side panel reads. Opened on samples from the station
@@ -105,10 +105,10 @@ private:
     void setDataMenuEnabled(bool on);
     bool runTransfer();
     void populate();
-    void fillChart(TPleaseWait* wait);
+    void fillChart(WaitIndicator* wait);
     void clearChart();
-    bool loadFile(const QString& path, TPleaseWait& wait);
-    void showLoaded(const QString& source, TPleaseWait& wait);
+    bool loadFile(const QString& path, WaitIndicator& wait);
+    void showLoaded(const QString& source, WaitIndicator& wait);
     void toggleSeries(int channel);
     void focusScrollBar();
     void setGridText(int row, int column, const QString& text);

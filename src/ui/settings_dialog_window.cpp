@@ -1,12 +1,12 @@
-#include "ui/settings_dialog.h"
+#include "ui/settings_dialog_window.h"
 
 #include <QShowEvent>
 
 #include "base/texts.h"
 #include "files/program_settings.h"
 #include "model/station_image.h"
-#include "ui/shell_hosts.h"
-#include "ui_settings_dialog.h"
+#include "services/shell_hosts.h"
+#include "ui_settings_dialog_window.h"
 
 namespace pelmo {
 
@@ -31,20 +31,20 @@ TNastaveni::TNastaveni(SettingsDialogHost& host, const QString& iniPath, Program
 TNastaveni::~TNastaveni() = default;
 
 void TNastaveni::setCaptions() {
-    setWindowTitle(txt(21));
-    ui_->gb_PortBox->setTitle(txt(191));
-    ui_->PametRadioArea->setTitle(txt(192));
-    ui_->KomAdresaArea->setTitle(txt(193));
-    ui_->Label1->setText(txt(194));
-    ui_->ZvukIndikaceCheck->setText(txt(197));
-    ui_->ch_kontrola->setText(txt(198));
-    ui_->r_verze->setTitle(txt(353));
-    ui_->rb_para->setText(txt(354));
-    ui_->rb_plyn->setText(txt(355));
-    ui_->ch_exportDate->setText(txt(395));
-    ui_->ch_delimiter->setText(txt(396));
-    ui_->Button1->setText(txt(75));
-    ui_->CancelBtn->setText(txt(76));
+    setWindowTitle(txt(kTextPCConfiguration));
+    ui_->gb_PortBox->setTitle(txt(kTextPCSerialPort));
+    ui_->PametRadioArea->setTitle(txt(kTextAvailableSystemMemory));
+    ui_->KomAdresaArea->setTitle(txt(kTextNetAddress193));
+    ui_->Label1->setText(txt(kTextAddress));
+    ui_->ZvukIndikaceCheck->setText(txt(kTextSoundSignals));
+    ui_->ch_kontrola->setText(txt(kTextStationProgrammingCheck));
+    ui_->r_verze->setTitle(txt(kTextProgramVersion));
+    ui_->rb_para->setText(txt(kTextSteam354));
+    ui_->rb_plyn->setText(txt(kTextGas));
+    ui_->ch_exportDate->setText(txt(kTextIncludeDateInExported));
+    ui_->ch_delimiter->setText(txt(kTextIncludeDelimiterToExported));
+    ui_->Button1->setText(txt(kTextSave));
+    ui_->CancelBtn->setText(txt(kTextCancel));
 }
 
 void TNastaveni::showForm(const SettingsFormState& form) {

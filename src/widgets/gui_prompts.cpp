@@ -1,4 +1,4 @@
-#include "ui/gui_prompts.h"
+#include "widgets/gui_prompts.h"
 
 #include <QApplication>
 #include <QFileDialog>

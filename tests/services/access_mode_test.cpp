@@ -1,4 +1,4 @@
-#include "ui/access_mode.h"
+#include "services/access_mode.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "recording_hosts.h"
-#include "ui/password_form.h"
+#include "ui/password_window.h"
 
 namespace pelmo {
 namespace {

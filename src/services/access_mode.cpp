@@ -1,6 +1,6 @@
-#include "ui/access_mode.h"
+#include "services/access_mode.h"
 
-#include "ui/shell_hosts.h"
+#include "services/shell_hosts.h"
 
 namespace pelmo {
 

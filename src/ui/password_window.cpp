@@ -1,7 +1,7 @@
-#include "ui/password_form.h"
+#include "ui/password_window.h"
 
-#include "ui/program_icon.h"
-#include "ui_password_form.h"
+#include "ui_password_window.h"
+#include "widgets/program_icon.h"
 
 namespace pelmo {
 

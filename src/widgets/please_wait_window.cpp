@@ -1,11 +1,11 @@
-#include "ui/please_wait.h"
+#include "widgets/please_wait_window.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 
 #include "base/texts.h"
-#include "ui/program_icon.h"
-#include "ui_please_wait.h"
+#include "ui_please_wait_window.h"
+#include "widgets/program_icon.h"
 
 namespace pelmo {
 
@@ -13,8 +13,8 @@ TPleaseWait::TPleaseWait(QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       ui_(std::make_unique<Ui::TPleaseWait>()) {
     ui_->setupUi(this);
-    setWindowTitle(txt(366));
-    ui_->Label1->setText(txt(367));
+    setWindowTitle(txt(kTextPleaseWait));
+    ui_->Label1->setText(txt(kTextReadingRecords));
     setModal(false);
 }
 

@@ -1,4 +1,4 @@
-#include "monitoring/mon_splash.h"
+#include "monitoring/mon_splash_window.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -6,7 +6,7 @@
 
 #include "base/prompts.h"
 #include "base/texts.h"
-#include "ui_mon_splash.h"
+#include "ui_mon_splash_window.h"
 
 namespace pelmo {
 
@@ -38,7 +38,7 @@ void TMonSplash::showEvent(QShowEvent* event) {
 }
 
 void TMonSplash::FormShow() {
-    ui->GroupBox1->setTitle(txt(323));
+    ui->GroupBox1->setTitle(txt(kTextNumberOfSamples));
     transfer_.start();
 }
 

@@ -1,10 +1,10 @@
-#include "editing/flow_conversion.h"
+#include "editing/flow_conversion_window.h"
 
 #include <QEvent>
 
 #include "base/texts.h"
-#include "ui/sound.h"
-#include "ui_flow_conversion.h"
+#include "services/sound.h"
+#include "ui_flow_conversion_window.h"
 
 namespace pelmo {
 
@@ -44,25 +44,25 @@ QLineEdit* TAutoVypocet::input(int box) const {
 }
 
 void TAutoVypocet::setCaptions() {
-    setWindowTitle(txt(343));
-    ui_->gb_vstup->setTitle(txt(344));
-    ui_->gb_vystup->setTitle(txt(345));
-    ui_->cap_VypTeplota->setText(txt(336));
-    ui_->cap_VypTlak->setText(txt(337));
-    ui_->cap_maxPracTepl->setText(txt(338));
-    ui_->cap_maxPracTlak->setText(txt(339));
-    ui_->cap_vypPrutok->setText(txt(340) + QLatin1Char(':'));
-    ui_->cap_mezTeplota->setText(txt(346));
-    ui_->cap_mezTlak->setText(txt(347));
-    ui_->cap_vypPrutokOut->setText(txt(340));
-    ui_->cap_Hmot->setText(txt(342));
-    ui_->cap_maxPrutok->setText(txt(341));
-    ui_->cap_maxMezTlak->setText(txt(348));
-    ui_->cap_maxMezTep->setText(txt(351));
-    ui_->l_error->setText(txt(334));
-    ui_->l_prep->setText(txt(349));
-    ui_->l_pouzit->setText(txt(350));
-    ui_->b_close->setText(txt(117));
+    setWindowTitle(txt(kTextUnitConversionKgH));
+    ui_->gb_vstup->setTitle(txt(kTextInputValues));
+    ui_->gb_vystup->setTitle(txt(kTextOutputValues));
+    ui_->cap_VypTeplota->setText(txt(kTextCalculationTemp));
+    ui_->cap_VypTlak->setText(txt(kTextCalculationPress));
+    ui_->cap_maxPracTepl->setText(txt(kTextMaxOperationalTemp));
+    ui_->cap_maxPracTlak->setText(txt(kTextMaxOperationalPress));
+    ui_->cap_vypPrutok->setText(txt(kTextCalculationFlow) + QLatin1Char(':'));
+    ui_->cap_mezTeplota->setText(txt(kTextLimitTemp));
+    ui_->cap_mezTlak->setText(txt(kTextLimitPress));
+    ui_->cap_vypPrutokOut->setText(txt(kTextCalculationFlow));
+    ui_->cap_Hmot->setText(txt(kTextCalWaterWeight));
+    ui_->cap_maxPrutok->setText(txt(kTextMaximumFlow));
+    ui_->cap_maxMezTlak->setText(txt(kTextMaxLimitPress));
+    ui_->cap_maxMezTep->setText(txt(kTextMaxLimitTemp));
+    ui_->l_error->setText(txt(kTextSteamOutOfBounds));
+    ui_->l_prep->setText(txt(kTextRecalculate));
+    ui_->l_pouzit->setText(txt(kTextApply));
+    ui_->b_close->setText(txt(kTextClose));
 }
 
 void TAutoVypocet::prepare(int channel, const QString& secondPointValue) {

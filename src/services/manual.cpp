@@ -1,4 +1,4 @@
-#include "ui/manual.h"
+#include "services/manual.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
-#include "operations/memory_info.h"
+#include "operations/memory_info_window.h"
 
 #include <QShowEvent>
 #include <algorithm>
 
 #include "base/texts.h"
 #include "operations/memory_info_logic.h"
-#include "ui_memory_info.h"
+#include "ui_memory_info_window.h"
 
 namespace pelmo {
 
@@ -67,19 +67,19 @@ void TmemInfo::fitGrid() {
 
 void TmemInfo::FormShow() {
     // Captions are set here, on showing, in the language of the moment.
-    setWindowTitle(txt(304));
-    ui_->Label1->setText(txt(304));
-    ui_->Label2->setText(txt(305));
-    ui_->Label3->setText(txt(306));
-    ui_->Label4->setText(txt(307));
-    ui_->Label5->setText(txt(308));
-    ui_->b_close->setText(txt(117));
+    setWindowTitle(txt(kTextSystemMemoryDistribution));
+    ui_->Label1->setText(txt(kTextSystemMemoryDistribution));
+    ui_->Label2->setText(txt(kTextSystemMessagesLabel));
+    ui_->Label3->setText(txt(kTextOccupiedSystemMemory));
+    ui_->Label4->setText(txt(kTextTotalSystemMemory));
+    ui_->Label5->setText(txt(kTextFreeSystemMemory));
+    ui_->b_close->setText(txt(kTextClose));
 
     QTableWidget* grid = ui_->StringGrid1;
     // The units header is the same in both languages.
     setCell(grid, 0, 0, QString());
     setCell(grid, 0, 1, QStringLiteral("Bytes/M"));
-    setCell(grid, 0, 2, txt(300));
+    setCell(grid, 0, 2, txt(kTextCapacity));
     const MemoryInfo info = memoryInfo(image_);
     for (int n = 1; n <= kChannelCount; ++n) {
         const MemoryInfoRow& row = info.rows[static_cast<std::size_t>(n - 1)];

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <memory>
 
-#include "ui/access_mode.h"
+#include "services/access_mode.h"
 
 namespace Ui {
 class TPasswordForm;

@@ -1,4 +1,4 @@
-#include "monitoring/sled_dat.h"
+#include "monitoring/sled_dat_window.h"
 
 #include <QChart>
 #include <QChartView>
@@ -21,11 +21,11 @@
 #include "base/texts.h"
 #include "context/reading_observer.h"
 #include "files/program_settings.h"
-#include "monitoring/mon_splash.h"
+#include "monitoring/mon_splash_window.h"
 #include "monitoring/monitoring_pair.h"
 #include "monitoring/sample_values.h"
-#include "ui/please_wait.h"
-#include "ui_sled_dat.h"
+#include "ui_sled_dat_window.h"
+#include "widgets/please_wait_window.h"
 
 namespace pelmo {
 
@@ -173,26 +173,26 @@ void TSledDat::setSourceText(const QString& text) {
 }
 
 void TSledDat::setCaptions() {
-    setWindowTitle(txt(12));
+    setWindowTitle(txt(kTextShowMonitoringData));
     applyNumberLocale();
-    ui->GroupBox1->setTitle(txt(256));
-    ui->GroupBox2->setTitle(txt(257));
-    ui->GroupBox3->setTitle(txt(258));
-    ui->l_nazev1->setText(txt(24));
-    ui->l_vyrCislo1->setText(txt(216));
-    ui->l_adresa1->setText(txt(27));
-    ui->ch_propoj->setText(txt(269));
-    ui->b_zavrit->setText(txt(117));
-    saveAction_->setText(txt(75) + QStringLiteral("..."));
-    loadFileAction_->setText(txt(267));
-    exportAction_->setText(txt(268));
-    loadStationAction_->setText(txt(266));
-    csvAction_->setText(txt(1140));
-    setGridText(0, 0, txt(259));
+    ui->GroupBox1->setTitle(txt(kTextStationStatus));
+    ui->GroupBox2->setTitle(txt(kTextChartTime));
+    ui->GroupBox3->setTitle(txt(kTextCurrentTime258));
+    ui->l_nazev1->setText(txt(kTextHead));
+    ui->l_vyrCislo1->setText(txt(kTextSerialNumber));
+    ui->l_adresa1->setText(txt(kTextNetAddress));
+    ui->ch_propoj->setText(txt(kTextConnectPoints));
+    ui->b_zavrit->setText(txt(kTextClose));
+    saveAction_->setText(txt(kTextSave) + QStringLiteral("..."));
+    loadFileAction_->setText(txt(kTextLoadFromFile));
+    exportAction_->setText(txt(kTextExportToText));
+    loadStationAction_->setText(txt(kTextLoadFromStation));
+    csvAction_->setText(txt(kTextExportToCSV));
+    setGridText(0, 0, txt(kTextChannel));
     setGridText(0, 1, QString::fromLatin1(kNotAvailable));
-    setGridText(0, 2, txt(261));
-    setGridText(0, 3, txt(262));
-    setGridText(0, 4, txt(380));
+    setGridText(0, 2, txt(kTextValue));
+    setGridText(0, 3, txt(kTextInp));
+    setGridText(0, 4, txt(kTextSt));
     for (int n = 1; n <= kChannelCount; ++n) {
         setGridText(n, 0, QString::number(n) + QLatin1Char('.'));
     }
@@ -438,7 +438,7 @@ bool TSledDat::openFromStation() {
 bool TSledDat::openFromFile(const QString& path) {
     mode_ = TrackingMode::Monitoring;
     if (!QFileInfo(companionStationFile(path)).isFile()) {
-        program_.prompts().error(txt(277));
+        program_.prompts().error(txt(kTextFileConNotFound));
         return false;
     }
     TPleaseWait wait(parentWidget());
@@ -468,16 +468,16 @@ bool TSledDat::openFromBytes(const QByteArray& mon, const QByteArray& con, const
     return true;
 }
 
-bool TSledDat::loadFile(const QString& path, TPleaseWait& wait) {
+bool TSledDat::loadFile(const QString& path, WaitIndicator& wait) {
     if (loadMonitoringPair(path, image(), recording_, program_.settings.version,
                            program_.prompts()) != PairResult::Ok) {
         return false;
     }
-    showLoaded(txt(272) + QFileInfo(path).fileName(), wait);
+    showLoaded(txt(kTextSourceFile) + QFileInfo(path).fileName(), wait);
     return true;
 }
 
-void TSledDat::showLoaded(const QString& source, TPleaseWait& wait) {
+void TSledDat::showLoaded(const QString& source, WaitIndicator& wait) {
     wait.setMaximum(kChannelCount);
     ui->ScrollBar1->setEnabled(true);
     setDataMenuEnabled(true);
@@ -533,11 +533,11 @@ void TSledDat::FormShow() {
     }
     ui->l_datumAkt->setText(stationDateText(recording_.status.station_time));
     ui->l_casAkt->setText(stationTimeText(recording_.status.station_time));
-    ui->l_titulek->setText(txt(273));
+    ui->l_titulek->setText(txt(kTextShowRecentDataExperimental));
     loadStationAction_->setEnabled(!fromFile_);
     loadFileAction_->setEnabled(fromFile_);
     if (!fromFile_) {
-        setStatusText(txt(118));
+        setStatusText(txt(kTextInitializingConnection));
         setDataMenuEnabled(false);
         reader_.start();
     }
@@ -553,7 +553,7 @@ void TSledDat::readCompleted() {
     if (closing_) {
         return;
     }
-    setStatusText(txt(141));
+    setStatusText(txt(kTextDataLoaded));
     if (hooks_.stationRead) {
         hooks_.stationRead();
     }
@@ -574,7 +574,7 @@ void TSledDat::readCompleted() {
     progressTimer_.stop();
     focusScrollBar();
     if (mode_ == TrackingMode::Live) {
-        setStatusText(txt(118));
+        setStatusText(txt(kTextInitializingConnection));
         tracker_.start();
     }
 }
@@ -612,7 +612,7 @@ void TSledDat::populate() {
     }
 }
 
-void TSledDat::fillChart(TPleaseWait* wait) {
+void TSledDat::fillChart(WaitIndicator* wait) {
     const StationImage& img = image();
     const ChartScales scales = chartScales(recording_, img);
     timeAxis_->setMax(scales.axis);
@@ -637,7 +637,7 @@ void TSledDat::fillChart(TPleaseWait* wait) {
         }
     }
     if (wait) {
-        wait->setLabelText(txt(365));
+        wait->setLabelText(txt(kTextRedrawingGraph));
         wait->refresh();
     }
 }
@@ -690,7 +690,7 @@ void TSledDat::showCursorValues(int position) {
 }
 
 void TSledDat::TrackBar1Change(int position) {
-    ui->l_meritko->setText(txt(369) + zoomCaption(position));
+    ui->l_meritko->setText(txt(kTextScaleS) + zoomCaption(position));
     window_.width = position;
     timeAxis_->setMax(timeAxis_->min() + position);
     window_.end = position;
@@ -774,7 +774,7 @@ void TSledDat::m_nacistDiskClick() {
     wait.start();
     if (!QFileInfo(companionStationFile(file)).isFile()) {
         wait.close();
-        program_.prompts().error(txt(277));
+        program_.prompts().error(txt(kTextFileConNotFound));
         return;
     }
     // Loaded aside first: a file that fails leaves the recording shown, its station and its
@@ -790,7 +790,7 @@ void TSledDat::m_nacistDiskClick() {
     image() = loadedImage;
     recording_ = std::move(loaded);
     ui->TrackBar1->setValue(ui->TrackBar1->minimum());
-    showLoaded(txt(272) + QFileInfo(file).fileName(), wait);
+    showLoaded(txt(kTextSourceFile) + QFileInfo(file).fileName(), wait);
     window_.end = 0;
     ui->ScrollBar1->setValue(ui->ScrollBar1->minimum());
     timeAxis_->setMin(0);
@@ -810,7 +810,7 @@ void TSledDat::m_exportClick() {
     }
     TPleaseWait wait(this);
     wait.start();
-    wait.setLabelText(txt(378));
+    wait.setLabelText(txt(kTextExportInProgress));
     wait.setMaximum(1);
     wait.refresh();
     const ProgramSettings& settings = program_.settings;
@@ -826,7 +826,7 @@ void TSledDat::m_nacistStaniceClick() {
     image().current_index = 1;
     clearChart();
     const bool ready = runTransfer();
-    setSourceText(txt(271) + fromCp1250(image().station.name));
+    setSourceText(txt(kTextSourceUnit) + fromCp1250(image().station.name));
     if (ready) {
         fillChart(nullptr);
     }

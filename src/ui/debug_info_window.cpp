@@ -1,9 +1,9 @@
-#include "ui/debug_info_form.h"
+#include "ui/debug_info_window.h"
 
 #include <QCheckBox>
 
 #include "base/version.h"
-#include "ui_debug_info_form.h"
+#include "ui_debug_info_window.h"
 
 namespace pelmo {
 
