@@ -35,9 +35,6 @@ public:
     bool yesNo(const QString& text) { return askYesNo(Kind::Confirmation, text); }
 };
 
-// Standard error's prompts, for a sequence that was given none.
-Prompts& prompts();
-
 // Text 312 followed by a location tag such as " 2.5: CMOS - progr.", shown as an error.
 void reportGeneralError(Prompts& where, const char* tag);
 

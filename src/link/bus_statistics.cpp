@@ -30,11 +30,6 @@ void BusStatistics::clear() {
     ++version_;
 }
 
-BusStatistics& busStatistics() {
-    static BusStatistics statistics;
-    return statistics;
-}
-
 QStringList busHealthHeader() {
     QStringList header;
     for (int n = 1000; n <= 1005; ++n) {

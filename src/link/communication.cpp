@@ -6,22 +6,6 @@
 
 namespace pelmo {
 
-namespace {
-TCommunication* g_current = nullptr;
-}  // namespace
-
-LinkContext& defaultLinkContext() {
-    static LinkContext link = [] {
-        LinkContext l;
-        l.build = defaultBuildContext();
-        l.tx = &transmitBuffer();
-        l.rx = &receiveState();
-        l.statistics = &busStatistics();
-        return l;
-    }();
-    return link;
-}
-
 TCommunication::TCommunication(Completion completion, QObject* owner, StationPort& port,
                                LinkContext& link)
     : QObject(owner), completion_(std::move(completion)), port_(port), link_(link) {
@@ -35,8 +19,8 @@ TCommunication::TCommunication(Completion completion, QObject* owner, StationPor
 
 TCommunication::~TCommunication() {
     abandonAnswer();
-    if (g_current == this) {
-        g_current = nullptr;
+    if (link_.current == this) {
+        link_.current = nullptr;
     }
     if (--link_.engines == 0 && link_.busyObserver) {
         link_.busyObserver(false);
@@ -265,17 +249,9 @@ int TCommunication::address() const {
     return link_.build.image->bus_address;
 }
 
-TCommunication* TCommunication::current() {
-    return g_current;
-}
-
-void TCommunication::setCurrent(TCommunication* engine) {
-    g_current = engine;
-}
-
-void TCommunication::closeCurrent() {
-    if (g_current) {
-        g_current->close();
+void closeCurrentEngine(LinkContext& link) {
+    if (link.current) {
+        link.current->close();
     }
 }
 

@@ -26,6 +26,9 @@ struct LinkContext {
     BusStatistics* statistics = nullptr;
     // Engines alive on this link: a sequence keeps its engine while it runs.
     int engines = 0;
+    // The engine of the running sequence, the one the console's send and the main window's
+    // interruption close; cleared when that engine is destroyed.
+    TCommunication* current = nullptr;
     // Told when the first engine appears and when the last one goes, so that the windows
     // keep every other command off the bus meanwhile.
     std::function<void(bool busy)> busyObserver;
@@ -35,7 +38,6 @@ struct LinkContext {
     std::function<bool(TCommunication& engine, Request request)> admit;
 };
 
-LinkContext& defaultLinkContext();
 
 // How an exchange ended.
 enum class ExchangeResult { Verified, Failed };
@@ -61,7 +63,7 @@ public:
     using BuildFailed = std::function<void(BuildFailure failure)>;
 
     TCommunication(Completion completion, QObject* owner, StationPort& port,
-                   LinkContext& link = defaultLinkContext());
+                   LinkContext& link);
     ~TCommunication() override;
 
     // Hands the completions to someone else.
@@ -96,12 +98,6 @@ public:
     bool waiting() const { return timer_.isActive(); }
     LinkContext& link() { return link_; }
 
-    // The engine of the running sequence; cleared when that engine is destroyed.
-    static TCommunication* current();
-    static void setCurrent(TCommunication* engine);
-    // Close on the current engine, if there is one.
-    static void closeCurrent();
-
 private:
     bool admitted(Request request);
     // Builds request and writes it; a block that does not encode is told to buildFailed_.
@@ -134,5 +130,8 @@ private:
     bool deferred_ = false;
     LinkContext& link_;
 };
+
+// END_COMM on the link's current engine, if there is one.
+void closeCurrentEngine(LinkContext& link);
 
 }  // namespace pelmo

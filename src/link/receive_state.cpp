@@ -23,9 +23,4 @@ void ReceiveState::reset() {
     overflow_ = 0;
 }
 
-ReceiveState& receiveState() {
-    static ReceiveState state;
-    return state;
-}
-
 }  // namespace pelmo

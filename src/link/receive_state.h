@@ -38,7 +38,5 @@ private:
     int overflow_ = 0;
 };
 
-// The program's receive state, shared by the serial host and the engines.
-ReceiveState& receiveState();
 
 }  // namespace pelmo

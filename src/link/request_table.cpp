@@ -139,12 +139,6 @@ int requestLength(std::uint8_t cls, std::uint8_t code, std::uint8_t lengthByte) 
     return 6 + lengthByte;
 }
 
-BuildContext defaultBuildContext() {
-    BuildContext ctx;
-    ctx.image = &station();
-    return ctx;
-}
-
 void appendTrailer(std::span<std::uint8_t> datagram) {
     if (datagram.size() < 2) {
         return;
@@ -273,11 +267,6 @@ BuiltRequest buildRequest(TxBuffer& tx, int id, const BuildContext& ctx) {
     }
     appendTrailer(std::span<std::uint8_t>(tx).first(static_cast<std::size_t>(length)));
     return {length, BuildFailure::None};
-}
-
-TxBuffer& transmitBuffer() {
-    static TxBuffer buffer{};
-    return buffer;
 }
 
 }  // namespace pelmo

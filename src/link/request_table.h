@@ -114,7 +114,6 @@ struct BuildContext {
     std::function<LocalDateTime()> clock;  // empty: the PC's local time
 };
 
-BuildContext defaultBuildContext();
 
 // SUM and XOR of bytes 0..n-3 into bytes n-2 and n-1.
 void appendTrailer(std::span<std::uint8_t> datagram);
@@ -139,6 +138,5 @@ const char* buildFailureTag(BuildFailure failure);
 // The general error box of a build failure; nothing for None.
 void reportBuildFailure(Prompts& where, BuildFailure failure);
 
-TxBuffer& transmitBuffer();
 
 }  // namespace pelmo

@@ -23,7 +23,7 @@ void StationSequence::begin(Claim claim) {
     engine_ = std::make_unique<TCommunication>(nullptr, nullptr, port_, link_);
     connect(*engine_);
     if (claim == Claim::Current) {
-        TCommunication::setCurrent(engine_.get());
+        link_.current = engine_.get();
     }
 }
 

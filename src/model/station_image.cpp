@@ -39,11 +39,6 @@ const definice_PV_udaj_rec& StationImage::channelData(int n) const {
     return pv_data.at(static_cast<std::size_t>(n - 1));
 }
 
-StationImage& station() {
-    static StationImage image;
-    return image;
-}
-
 void clearChannel(definice_PV_rec& settings, definice_PV_udaj_rec& data) {
     settings = definice_PV_rec{};
     data = definice_PV_udaj_rec{};

@@ -145,8 +145,6 @@ struct StationImage {
     const definice_PV_udaj_rec& channelData(int n) const;
 };
 
-// The program's single station image.
-StationImage& station();
 
 // Clears the meter definition, the station's texts, address and message count, and all
 // channels. CMOS data and the memory fields stay.

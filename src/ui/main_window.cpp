@@ -424,7 +424,7 @@ void TZobrStanice::showEvent(QShowEvent* event) {
 void TZobrStanice::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
     // The program ends with its main window, even while the debug console is open.
-    TCommunication::closeCurrent();
+    closeCurrentEngine(program_.link);
     host_.close();
     QCoreApplication::quit();
 }

@@ -248,7 +248,7 @@ void TForm1::refreshBusHealth() {
 void TForm1::writeRequest(int request) {
     TxBuffer& tx = *link_.tx;
     const BuiltRequest built = buildRequest(tx, request, link_.build);
-    reportBuildFailure(prompts(), built.failure);
+    reportBuildFailure(program_.prompts(), built.failure);
     if (built.length > 0) {
         (void)bus_->write(
             std::span<const std::uint8_t>(tx.data(), static_cast<std::size_t>(built.length)));
@@ -267,7 +267,7 @@ void TForm1::b_connectClick() {
         },
         nullptr, *bus_, link_);
     TCommunication* sending = engine.get();
-    TCommunication::setCurrent(sending);
+    link_.current = sending;
     if (adopter_) {
         adopter_(std::move(engine));
     } else {
@@ -279,7 +279,7 @@ void TForm1::b_connectClick() {
 }
 
 void TForm1::b_sendClick() {
-    TCommunication::closeCurrent();
+    closeCurrentEngine(link_);
 }
 
 void TForm1::b_clearClick() {
@@ -295,7 +295,7 @@ void TForm1::b_clearHealthClick() {
 
 void TForm1::b_setdateClick() {
     setDate_ = std::make_unique<SetDateSequence>(
-        *bus_, link_, prompts(), [this](const QString& text) { ui->lblDateStatus->setText(text); });
+        *bus_, link_, program_.prompts(), [this](const QString& text) { ui->lblDateStatus->setText(text); });
     setDate_->start();
 }
 

@@ -237,17 +237,17 @@ TEST_F(Engine, AcknowledgeAndUnawaitedSendsLeaveTheExchangeAlone) {
 }
 
 TEST_F(Engine, CloseSendsEndCommOnTheCurrentEngineOnly) {
-    TCommunication::closeCurrent();  // no current engine: nothing happens
+    closeCurrentEngine(link);  // no current engine: nothing happens
     EXPECT_EQ(transmissions(), 0u);
-    TCommunication::setCurrent(engine.get());
-    TCommunication::closeCurrent();
+    link.current = engine.get();
+    closeCurrentEngine(link);
     ASSERT_EQ(transmissions(), 1u);
     EXPECT_EQ(test::toHex(port.writes()[0]), "01 40 0E 4F 4F");
     EXPECT_EQ(engine->mode(), AnswerMode::Ack);
     EXPECT_EQ(engine->expected(), 0);
     EXPECT_FALSE(engine->ackFirst());
     engine.reset();
-    EXPECT_EQ(TCommunication::current(), nullptr);
+    EXPECT_EQ(link.current, nullptr);
 }
 
 TEST_F(Engine, TheWindowMayDestroyTheEngineFromItsTimerDrivenCompletion) {
@@ -262,7 +262,7 @@ TEST_F(Engine, TheWindowMayDestroyTheEngineFromItsTimerDrivenCompletion) {
         },
         nullptr, port, link);
     raw = owned.get();
-    TCommunication::setCurrent(raw);
+    link.current = raw;
     port.setPeer([&](std::span<const std::uint8_t>) { answer(kCommAnswer); });
     raw->send(COMM, {11, AnswerMode::Exact, false});
     raw->timer().setInterval(0);
@@ -271,7 +271,7 @@ TEST_F(Engine, TheWindowMayDestroyTheEngineFromItsTimerDrivenCompletion) {
     }
     EXPECT_TRUE(finished);
     EXPECT_EQ(owned, nullptr);
-    EXPECT_EQ(TCommunication::current(), nullptr);
+    EXPECT_EQ(link.current, nullptr);
 }
 
 TEST(ReceiveStateTest, KeepsAtMost256BytesButCountsThemAll) {

@@ -27,7 +27,7 @@ protected:
         TxBuffer tx{};
         StationImage image;
         image.bus_address = 251;
-        BuildContext context = defaultBuildContext();
+        BuildContext context;
         context.image = &image;
         const int n = buildRequest(tx, END_COMM, context).length;
         return QByteArray(reinterpret_cast<const char*>(tx.data()), n).toHex(' ').toUpper();

@@ -54,7 +54,7 @@ TEST_F(Console, SetDateReportsTheClockSetting) {
     EXPECT_EQ(label->text(), QStringLiteral("Standby"));
     QTest::mouseClick(find<QPushButton>("b_setdate"), Qt::LeftButton);
     for (int step = 0; step < 2; ++step) {
-        drive(TCommunication::current());
+        drive(link.context.current);
     }
     EXPECT_EQ(label->text(), QStringLiteral("OK"));
     ASSERT_GE(port.writes().size(), 2u);
@@ -64,7 +64,7 @@ TEST_F(Console, SetDateReportsTheClockSetting) {
 TEST_F(Console, SetDateWithoutAStationLeavesTheLabelAlone) {
     station->faults().settings().silent = true;
     QTest::mouseClick(find<QPushButton>("b_setdate"), Qt::LeftButton);
-    drive(TCommunication::current());
+    drive(link.context.current);
     EXPECT_EQ(find<QLabel>("lblDateStatus")->text(), QStringLiteral("Standby"));
     EXPECT_EQ(port.writes().size(), 4u);  // COMM and its three repetitions, nothing else
 }
@@ -90,7 +90,7 @@ TEST_F(Console, ConnectHandsItsEngineToTheReadSequence) {
     host->setConnectAdopter([&](std::unique_ptr<TCommunication> e) { adopted = std::move(e); });
     QTest::mouseClick(find<QPushButton>("b_connect"), Qt::LeftButton);
     ASSERT_TRUE(adopted);
-    EXPECT_EQ(TCommunication::current(), adopted.get());
+    EXPECT_EQ(link.context.current, adopted.get());
     EXPECT_EQ(adopted->request(), COMM);
     // While the read runs on it, neither button can start a second exchange.
     const std::size_t written = port.writes().size();
