@@ -41,7 +41,6 @@ private:
     std::uint64_t version_ = 0;
 };
 
-
 // The health table as the console and --stats show it: the column captions, and one row's
 // cells with the mean answer time in the language's decimal notation.
 QStringList busHealthHeader();

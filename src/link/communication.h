@@ -38,7 +38,6 @@ struct LinkContext {
     std::function<bool(TCommunication& engine, Request request)> admit;
 };
 
-
 // How an exchange ended.
 enum class ExchangeResult { Verified, Failed };
 
@@ -62,8 +61,7 @@ public:
     // A request whose block would not encode: told at each attempt, which then sends nothing.
     using BuildFailed = std::function<void(BuildFailure failure)>;
 
-    TCommunication(Completion completion, QObject* owner, StationPort& port,
-                   LinkContext& link);
+    TCommunication(Completion completion, QObject* owner, StationPort& port, LinkContext& link);
     ~TCommunication() override;
 
     // Hands the completions to someone else.

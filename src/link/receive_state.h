@@ -38,5 +38,4 @@ private:
     int overflow_ = 0;
 };
 
-
 }  // namespace pelmo

@@ -114,7 +114,6 @@ struct BuildContext {
     std::function<LocalDateTime()> clock;  // empty: the PC's local time
 };
 
-
 // SUM and XOR of bytes 0..n-3 into bytes n-2 and n-1.
 void appendTrailer(std::span<std::uint8_t> datagram);
 // True when the last two bytes are the SUM and XOR of the bytes from `start` before them.
@@ -137,6 +136,5 @@ BuiltRequest buildRequest(TxBuffer& tx, int id, const BuildContext& ctx);
 const char* buildFailureTag(BuildFailure failure);
 // The general error box of a build failure; nothing for None.
 void reportBuildFailure(Prompts& where, BuildFailure failure);
-
 
 }  // namespace pelmo

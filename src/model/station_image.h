@@ -145,7 +145,6 @@ struct StationImage {
     const definice_PV_udaj_rec& channelData(int n) const;
 };
 
-
 // Clears the meter definition, the station's texts, address and message count, and all
 // channels. CMOS data and the memory fields stay.
 void resetNewStation(StationImage& image);

@@ -295,7 +295,8 @@ void TForm1::b_clearHealthClick() {
 
 void TForm1::b_setdateClick() {
     setDate_ = std::make_unique<SetDateSequence>(
-        *bus_, link_, program_.prompts(), [this](const QString& text) { ui->lblDateStatus->setText(text); });
+        *bus_, link_, program_.prompts(),
+        [this](const QString& text) { ui->lblDateStatus->setText(text); });
     setDate_->start();
 }
 
