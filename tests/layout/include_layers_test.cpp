@@ -253,10 +253,11 @@ TEST(IncludeLayers, EveryWindowSourceIsNamedWindow) {
     EXPECT_TRUE(faults.empty()) << faults;
 }
 
-// Texts are named in base/text_ids.h; a bare number says nothing to the reader.
-TEST(IncludeLayers, TextsAreLookedUpByName) {
-    const std::regex bare(R"(\b(txt|tableText|hasText)\(\s*[0-9]+\s*[,)])");
-    std::string faults;
+namespace {
+
+// Every line of a source that matches `pattern`, as "file:line: text".
+std::string linesMatching(const std::regex& pattern) {
+    std::string found;
     for (const auto& file : sourceFiles()) {
         if (file.extension() == ".ui") {
             continue;
@@ -264,10 +265,28 @@ TEST(IncludeLayers, TextsAreLookedUpByName) {
         std::ifstream in(file);
         std::string line;
         for (int number = 1; std::getline(in, line); ++number) {
-            if (std::regex_search(line, bare)) {
-                faults += sourceName(file) + ":" + std::to_string(number) + ": " + line + "\n";
+            if (std::regex_search(line, pattern)) {
+                found += sourceName(file) + ":" + std::to_string(number) + ": " + line + "\n";
             }
         }
     }
+    return found;
+}
+
+}  // namespace
+
+// Texts are named in base/text_ids.h; a bare number says nothing to the reader.
+TEST(IncludeLayers, TextsAreLookedUpByName) {
+    const std::string faults =
+        linesMatching(std::regex(R"(\b(txt|tableText|hasText)\(\s*[0-9]+\s*[,)])"));
+    EXPECT_TRUE(faults.empty()) << faults;
+}
+
+// The program's state belongs to its ProgramContext; a static copy anywhere below would be a
+// second, silently shared one.
+TEST(IncludeLayers, NoProcessWideProgramState) {
+    const std::string faults = linesMatching(std::regex(
+        R"(\bstatic\s+(StationImage|ProgramSettings|BusStatistics|ReceiveState|TxBuffer|)"
+        R"(LinkContext|ArchiveRecordState|ProgramContext|Prompts)\b)"));
     EXPECT_TRUE(faults.empty()) << faults;
 }
