@@ -33,10 +33,12 @@ protected:
         return host->findChild<T*>(QString::fromLatin1(name));
     }
     // Polls the current engine until it has finished its exchange.
-    void drive(TCommunication* engine) {
-        for (int i = 0; i < 1000 && engine && engine->waiting(); ++i) {
+    // Polls the link's current engine until it waits no more; the sequence may destroy it in
+    // any poll, so it is looked up again each time.
+    void drive() {
+        for (int i = 0; i < 1000 && link.context.current && link.context.current->waiting(); ++i) {
             sim.advance(kPollIntervalMs);
-            engine->poll();
+            link.context.current->poll();
         }
     }
 
@@ -54,7 +56,7 @@ TEST_F(Console, SetDateReportsTheClockSetting) {
     EXPECT_EQ(label->text(), QStringLiteral("Standby"));
     QTest::mouseClick(find<QPushButton>("b_setdate"), Qt::LeftButton);
     for (int step = 0; step < 2; ++step) {
-        drive(link.context.current);
+        drive();
     }
     EXPECT_EQ(label->text(), QStringLiteral("OK"));
     ASSERT_GE(port.writes().size(), 2u);
@@ -64,7 +66,7 @@ TEST_F(Console, SetDateReportsTheClockSetting) {
 TEST_F(Console, SetDateWithoutAStationLeavesTheLabelAlone) {
     station->faults().settings().silent = true;
     QTest::mouseClick(find<QPushButton>("b_setdate"), Qt::LeftButton);
-    drive(link.context.current);
+    drive();
     EXPECT_EQ(find<QLabel>("lblDateStatus")->text(), QStringLiteral("Standby"));
     EXPECT_EQ(port.writes().size(), 4u);  // COMM and its three repetitions, nothing else
 }
