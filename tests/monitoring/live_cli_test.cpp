@@ -41,7 +41,7 @@ TEST_F(CliLive, PrintsARecordPerSecondWritesTheCsvAndEndsTheLink) {
               0)
         << err.toStdString();
     QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_GE(lines.size(), 3);
+    ASSERT_GE(lines.size(), 3) << out.toStdString() << err.toStdString();
     // The column names first, as the CSV names them; then ISO time and the six channels the
     // simulated station uses.
     const QString header = lines.takeFirst();
