@@ -367,8 +367,7 @@ TEST(LiveTrackerStop, EndCommWaitsForTheLineAndIsWrittenLast) {
         };
         std::vector<Crossing> line;
         link.port.setTrafficObserver([&](bool written, std::span<const std::uint8_t> bytes) {
-            line.push_back({link.sim.elapsedMs(), written,
-                            test::toHex(bytes)});
+            line.push_back({link.sim.elapsedMs(), written, test::toHex(bytes)});
         });
         RecordingLiveView view;
         test::ScriptedPrompts prompts;
