@@ -117,12 +117,19 @@ int runLive(const QStringList& args) {
     QTimer limit;
     if (seconds > 0) {
         limit.setSingleShot(true);
-        QObject::connect(&limit, &QTimer::timeout, &limit, [] { QCoreApplication::exit(kExitOk); });
+        // The link is ended inside the loop: END_COMM may have to wait for the line (a poll's
+        // answer still coming), and only the loop and the session's drain let it out.
+        QObject::connect(&limit, &QTimer::timeout, &limit, [&tracker] {
+            tracker.stop();
+            QCoreApplication::exit(kExitOk);
+        });
         limit.start(seconds * 1000);
     }
     tracker.start();
     const int rc = session.run();
+    // After an interrupt the session has ended the link already; this writes nothing then.
     tracker.stop();
+    session.interrupts.drain(session.port);
     // Interrupted, the follow writes what it took.
     if (rc != kExitOk && !session.interrupted()) {
         return rc;

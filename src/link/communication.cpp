@@ -54,6 +54,9 @@ void TCommunication::send(Request request, AnswerExpectation expect) {
     if (!admitted(request)) {
         return;
     }
+    // A request sent while an answer is outstanding (END_COMM closing mid-exchange) waits
+    // until that answer has crossed the line: written into it, the station would not hear it.
+    abandonAnswer();
     request_ = request;
     expected_ = expect.length;
     mode_ = expect.mode;
@@ -102,7 +105,15 @@ void TCommunication::sendWithoutWaiting(Request request) {
     if (!admitted(request)) {
         return;
     }
-    (void)write(request);
+    if (!write(request)) {
+        return;
+    }
+    // The station answers all the same; whatever is written next (END_COMM when the live
+    // poll stops) waits until that answer is due.
+    const AnswerExpectation expect = tableExpectation(request);
+    if (expect.mode != AnswerMode::None) {
+        port_.abandonAnswer(expect.mode == AnswerMode::Ack ? 1 : std::max(expect.length, 1));
+    }
 }
 
 void TCommunication::acknowledge() {
@@ -125,6 +136,9 @@ void TCommunication::abandonAnswer() {
 }
 
 void TCommunication::close() {
+    // Not deferred behind late answers: the sequence usually drops the engine right after,
+    // and a deferred END_COMM would never go out. The port still keeps the line's turns.
+    quietPolls_ = 0;
     send(END_COMM, tableExpectation(END_COMM));
 }
 

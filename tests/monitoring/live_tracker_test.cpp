@@ -14,9 +14,13 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QValueAxis>
+#include <algorithm>
+#include <functional>
+#include <iterator>
 
 #include "base/decimal_text.h"
 #include "base/texts.h"
+#include "hex.h"
 #include "monitoring/sled_dat_window.h"
 #include "scripted_prompts.h"
 #include "sim/default_station.h"
@@ -308,6 +312,89 @@ TEST_F(LiveTracking, AFailedReopeningLetsThePollTryAgain) {
     EXPECT_TRUE(tracker.polling());
     ticks(6);
     EXPECT_EQ(view.lost, 2);
+}
+
+// Wherever the poll stands when it is stopped, END_COMM goes out once the line is the host's
+// again (never into an answer still coming), it is the last block written and the station
+// leaves its session. Right after stop() it may still be held: whoever stops the poll must
+// let the port's time run on (the event loop, the command's drain). On a paced line.
+TEST(LiveTrackerStop, EndCommWaitsForTheLineAndIsWrittenLast) {
+    using Reach = std::function<void(test::SimLink&, LiveTracker&)>;
+    auto settle = [](test::SimLink& link, LiveTracker& t) {
+        for (int i = 0; i < 1000 && t.engine() && t.engine()->waiting(); ++i) {
+            link.sim.advance(kPollIntervalMs);
+            t.engine()->poll();
+        }
+    };
+    // Three polls; `thenMs` later the tracker is stopped.
+    auto polls = [settle](int thenMs) -> Reach {
+        return [settle, thenMs](test::SimLink& link, LiveTracker& t) {
+            t.start();
+            settle(link, t);
+            for (int i = 0; i < 3; ++i) {
+                link.sim.advance(LiveTracker::kTickMs);
+                t.tick();
+            }
+            link.sim.advance(thenMs);
+        };
+    };
+    const std::pair<const char*, Reach> cases[] = {
+        {"a poll's answer still crossing the line", polls(0)},
+        {"a poll's answer just in", polls(60)},
+        {"COMM's answer still coming", [](test::SimLink&, LiveTracker& t) { t.start(); }},
+        {"the link opened after a silent attempt",
+         [settle](test::SimLink& link, LiveTracker& t) {
+             link.station->faults().settings().silent = true;
+             t.start();
+             for (int i = 0; i < kPollsPerAttempt; ++i) {
+                 link.sim.advance(kPollIntervalMs);
+                 t.engine()->poll();
+             }
+             link.station->faults().settings().silent = false;
+             settle(link, t);
+         }},
+    };
+    for (const auto& [name, reach] : cases) {
+        SCOPED_TRACE(name);
+        test::SimLink link;
+        link.image = sim::defaultStation(251, link.station->now()).image;
+        link.sim.setPaced(true);
+        // What crossed the line and when, in both directions.
+        struct Crossing {
+            std::int64_t ms;
+            bool written;
+            std::string hex;
+        };
+        std::vector<Crossing> line;
+        link.port.setTrafficObserver([&](bool written, std::span<const std::uint8_t> bytes) {
+            line.push_back({link.sim.elapsedMs(), written, test::toHex(bytes)});
+        });
+        RecordingLiveView view;
+        test::ScriptedPrompts prompts;
+        LiveTracker tracker(link.port, link.context, prompts, view);
+        reach(link, tracker);
+        ASSERT_NE(link.bus.session(), nullptr);
+        tracker.stop();
+        tracker.tick();  // a tick that was already due changes nothing
+        for (int ms = 0; ms < 200; ++ms) {
+            link.sim.advance(1);
+            link.port.service();
+        }
+        const auto end = std::find_if(line.begin(), line.end(), [](const Crossing& c) {
+            return c.written && c.hex.starts_with("01 40 0E ");
+        });
+        ASSERT_NE(end, line.end());
+        // After its last answer byte the station needs its turnaround before it listens.
+        const auto answered = std::find_if(std::make_reverse_iterator(end), line.rend(),
+                                           [](const Crossing& c) { return !c.written; });
+        ASSERT_NE(answered, line.rend());
+        EXPECT_GE(end->ms, answered->ms + 4);
+        // Only END_COMM's acknowledgement follows it.
+        ASSERT_EQ(line.end() - end, 2);
+        EXPECT_FALSE(end[1].written);
+        EXPECT_EQ(end[1].hex, "06");
+        EXPECT_EQ(link.bus.session(), nullptr);
+    }
 }
 
 // The tracking view in its live mode, offscreen, in both languages.
