@@ -28,8 +28,14 @@ public:
     // What windows and sequences are given: it passes every box on to the prompts set last,
     // so a sequence built before a change of prompts shows its boxes through the new ones.
     Prompts& prompts() { return routed_; }
-    // Hands every box and dialog to `prompts` from now on.
-    void setPrompts(Prompts& prompts) { routed_.target = &prompts; }
+    // Hands every box and dialog to `prompts` from now on; returns the prompts they went to
+    // before. Handing them to prompts() itself would route them in a circle.
+    Prompts& setPrompts(Prompts& prompts) {
+        Q_ASSERT(&prompts != &routed_);
+        Prompts& previous = *routed_.target;
+        routed_.target = &prompts == &routed_ ? routed_.target : &prompts;
+        return previous;
+    }
 
     StationImage station;
     ProgramSettings settings;

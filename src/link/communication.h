@@ -17,6 +17,11 @@ class TCommunication;
 // What an engine reads and writes besides its port: the image and selectors the builder
 // uses, the transmit buffer and the receive state. The program uses one shared set.
 struct LinkContext {
+    LinkContext() = default;
+    // One link per bus: a copy would count its engines apart from the bus they share.
+    LinkContext(const LinkContext&) = delete;
+    LinkContext& operator=(const LinkContext&) = delete;
+
     BuildContext build;  // its image must be set
     TxBuffer* tx = nullptr;
     ReceiveState* rx = nullptr;
@@ -127,6 +132,35 @@ private:
     int quietPolls_ = 0;
     bool deferred_ = false;
     LinkContext& link_;
+};
+
+// Points the link's builder at another image for one read (a backup, a comparison) and
+// gives the link its own image back when the read ends or the loan goes. The engines still
+// count on the one link, so the bus shows busy and an interruption reaches them.
+class ImageLoan {
+public:
+    explicit ImageLoan(LinkContext& link) : link_(link) {}
+    ImageLoan(const ImageLoan&) = delete;
+    ImageLoan& operator=(const ImageLoan&) = delete;
+    ~ImageLoan() { giveBack(); }
+
+    void lend(StationImage& image) {
+        giveBack();
+        saved_ = link_.build.image;
+        lent_ = true;
+        link_.build.image = &image;
+    }
+    void giveBack() {
+        if (lent_) {
+            link_.build.image = saved_;
+            lent_ = false;
+        }
+    }
+
+private:
+    LinkContext& link_;
+    StationImage* saved_ = nullptr;
+    bool lent_ = false;
 };
 
 // END_COMM on the link's current engine, if there is one.

@@ -30,10 +30,8 @@ StationBackup::StationBackup(StationPort& port, LinkContext& link, Prompts& prom
     : prompts_(prompts),
       view_(view),
       options_(std::move(options)),
-      link_(link),
-      reader_(port, link_, prompts, *this) {
-    link_.build.image = &image_;
-}
+      loan_(link),
+      reader_(port, link, prompts, *this) {}
 
 StationBackup::~StationBackup() = default;
 
@@ -41,6 +39,7 @@ void StationBackup::start(const StationImage& current) {
     image_ = current;
     file_.clear();
     view_.backupStatus(txt(kTextBackingUpTheStation));
+    loan_.lend(image_);
     reader_.start();
 }
 
@@ -124,6 +123,7 @@ QString StationBackup::programmingEnded(const QString& baseFolder, std::uint16_t
 }
 
 void StationBackup::readCompleted() {
+    loan_.giveBack();
     const std::uint16_t serial = image_.cmos.serial_number;
     const QString folder = stationFolder(options_.baseFolder, serial);
     makeStationFolder(folder);
@@ -141,10 +141,12 @@ void StationBackup::readCompleted() {
 }
 
 void StationBackup::readFailed() {
+    loan_.giveBack();
     view_.backupEnded(false);
 }
 
 void StationBackup::readInterrupted() {
+    loan_.giveBack();
     view_.backupEnded(false);
 }
 

@@ -84,7 +84,7 @@ private:
     BackupView& view_;
     Options options_;
     StationImage image_;
-    LinkContext link_;
+    ImageLoan loan_;
     StationReader reader_;
     QString file_;
 };

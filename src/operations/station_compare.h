@@ -43,14 +43,14 @@ private:
     void channelDecoded(int) override {}
     void stationDecoded() override {}
     void readCompleted() override;
-    void readFailed() override { view_.compareEnded(false); }
-    void readInterrupted() override { view_.compareEnded(false); }
+    void readFailed() override;
+    void readInterrupted() override;
 
     CompareView& view_;
     StationImage station_;
     StationImage file_;
     bool gas_ = false;
-    LinkContext link_;
+    ImageLoan loan_;
     StationReader reader_;
     std::vector<FieldDifference> differences_;
 };

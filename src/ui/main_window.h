@@ -150,6 +150,8 @@ private:
 
     std::unique_ptr<Ui::TZobrStanice> ui;
     ProgramContext& program_;
+    // The messages box is being checked; its own error box must not check it again.
+    bool checkingMessages_ = false;
     TForm1& host_;
     StationImage& image_;
     Windows windows_;

@@ -276,11 +276,10 @@ void TZobrStanice::m_novaClick() {
 
 void TZobrStanice::e_hlaseniExit() {
     // The message box itself takes the focus away; that must not check the box again.
-    static bool checking = false;
-    if (checking) {
+    if (checkingMessages_) {
         return;
     }
-    checking = true;
+    checkingMessages_ = true;
     const QString value = ui->e_hlaseni->text();
     if (validateField(value, txt(kTextMessagesTotal), FieldKind::Integer, program_.prompts(),
                       false)) {
@@ -288,7 +287,7 @@ void TZobrStanice::e_hlaseniExit() {
     } else {
         ui->e_hlaseni->setFocus();
     }
-    checking = false;
+    checkingMessages_ = false;
 }
 
 }  // namespace pelmo

@@ -61,9 +61,7 @@ private:
 class PromptsScope {
 public:
     explicit PromptsScope(ProgramContext& program)
-        : program_(program), previous_(program.prompts()) {
-        program.setPrompts(prompts);
-    }
+        : program_(program), previous_(program.setPrompts(prompts)) {}
     ~PromptsScope() { program_.setPrompts(previous_); }
     PromptsScope(const PromptsScope&) = delete;
     PromptsScope& operator=(const PromptsScope&) = delete;
