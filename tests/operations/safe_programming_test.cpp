@@ -156,6 +156,60 @@ TEST_F(SafeProgramming, TheLastWorkingBackupOutlivesAnyRunOfFailures) {
     }
 }
 
+// The backup reads into an image of its own but on the program's one link: the bus shows
+// busy meanwhile, an interruption reaches its engine, and the link's image comes back after.
+TEST_F(SafeProgramming, TheBackupReadsOnTheProgramsOwnLink) {
+    std::vector<bool> busy;
+    link.context.busyObserver = [&busy](bool b) { busy.push_back(b); };
+    StationImage* const own = link.context.build.image;
+    for (const bool interrupted : {false, true}) {
+        SCOPED_TRACE(interrupted);
+        busy.clear();
+        view.outcome = -1;
+        StationBackup::Options options;
+        options.baseFolder = dir.path();
+        StationBackup b(link.port, link.context, prompts, view, options);
+        b.start(link.image);
+        ASSERT_NE(b.engine(), nullptr);
+        EXPECT_EQ(link.context.current, b.engine());
+        EXPECT_EQ(link.context.engines, 1);
+        EXPECT_NE(link.context.build.image, own);
+        if (interrupted) {
+            closeCurrentEngine(link.context);
+            b.interrupt();
+            // END_COMM waits for the line until COMM's answer is due, then goes out.
+            for (int ms = 0; ms < 1000 && link.port.holding(); ++ms) {
+                link.sim.advance(1);
+                link.port.service();
+            }
+            ASSERT_FALSE(link.port.writes().empty());
+            EXPECT_EQ(link.port.writes().back()[2], 0x0E);  // END_COMM
+        } else {
+            link.run([&b] { return b.engine(); });
+            EXPECT_EQ(view.outcome, 1);
+        }
+        EXPECT_EQ(link.context.build.image, own);
+        EXPECT_EQ(link.context.engines, 0);
+        EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+    }
+}
+
+// A scope of scripted prompts hands the boxes back to the prompts before it when it ends.
+TEST_F(SafeProgramming, ScopedPromptsGiveTheBoxesBack) {
+    {
+        test::PromptsScope outer(link.program);
+        {
+            test::PromptsScope inner(link.program);
+            link.program.prompts().error(QStringLiteral("inner"));
+            EXPECT_TRUE(inner.prompts.shownError(QStringLiteral("inner")));
+        }
+        link.program.prompts().error(QStringLiteral("outer"));
+        EXPECT_TRUE(outer.prompts.shownError(QStringLiteral("outer")));
+    }
+    link.program.prompts().error(QStringLiteral("program"));
+    EXPECT_TRUE(link.programPrompts.shownError(QStringLiteral("program")));
+}
+
 TEST_F(SafeProgramming, ASilentStationGivesNoBackup) {
     link.station->faults().settings().silent = true;
     auto b = backup();
