@@ -93,7 +93,7 @@ void AddressSearch::completion(ExchangeResult result) {
             view_.probing(a);
             view_.searchStatus(txt(kTextSearchInProgress) + QString::number(a));
             if (!failed) {
-                engine_->acknowledge();
+                acknowledge();
                 if (found_ > kMaxStations) {
                     end();
                     return;
@@ -111,7 +111,7 @@ void AddressSearch::completion(ExchangeResult result) {
             break;
         case READ_STATION:
             if (!failed) {
-                engine_->acknowledge();
+                acknowledge();
                 stanice_rec named;
                 decodeStation(answer(), named);
                 TAddressList& entry = img.address_list[static_cast<std::size_t>(found_ - 1)];

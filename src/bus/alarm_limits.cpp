@@ -170,7 +170,7 @@ void AlarmLimits::completion(ExchangeResult result) {
         failed();
         return;
     }
-    engine_->acknowledge();
+    acknowledge();
     StationImage& img = image();
     if (saving_) {
         view_.progressStep(500);

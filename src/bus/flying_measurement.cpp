@@ -141,7 +141,7 @@ void FlyingMeasurement::completion(ExchangeResult result) {
         view_.flyFailed(chain == Chain::Setup);
         return;
     }
-    engine_->acknowledge();
+    acknowledge();
     StationImage& img = image();
     switch (state_) {
         case COMM:

@@ -63,7 +63,7 @@ void HardwareInfoReader::completion(ExchangeResult result) {
         view_.hardwareEnded(HardwareInfoView::Ending::Failed);
         return;
     }
-    engine_->acknowledge();
+    acknowledge();
     StationImage& img = image();
     switch (state_) {
         case COMM:

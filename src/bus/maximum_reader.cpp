@@ -72,7 +72,7 @@ void MaximumReader::completion(ExchangeResult result) {
         view_.maximumEnded(MaximumView::Ending::Failed);
         return;
     }
-    engine_->acknowledge();
+    acknowledge();
     StationImage& img = image();
     switch (state_) {
         case COMM:

@@ -175,7 +175,7 @@ void MeterLimits::completion(ExchangeResult result) {
         view_.meterFailed(!writing_);
         return;
     }
-    engine_->acknowledge();
+    acknowledge();
     StationImage& img = image();
     switch (state_) {
         case COMM:

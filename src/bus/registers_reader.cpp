@@ -73,7 +73,7 @@ void RegistersReader::completion(ExchangeResult result) {
         view_.registersEnded(RegistersView::Ending::Failed);
         return;
     }
-    engine_->acknowledge();
+    acknowledge();
     const auto values = decodeRegisters(answer());
     release();
     if (!values) {
